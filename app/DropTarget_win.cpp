@@ -1,0 +1,98 @@
+#include "app/DropTarget_win.h"
+
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <string>
+
+namespace {
+
+constexpr UINT_PTR kSubclassId = 1;
+constexpr UINT kCopyGlobalData = 0x49;  // WM_COPYGLOBALDATA, used by drag and drop across integrity levels
+
+// Lets drops from processes of lower integrity (a non-elevated Explorer while
+// the program runs elevated) through the user-interface privilege filter.
+void OpenMessageFilterForDrops() {
+  using FilterFn = BOOL(WINAPI*)(UINT, DWORD);
+  auto filter = reinterpret_cast<FilterFn>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "ChangeWindowMessageFilter")));
+  if (!filter) return;  // before Windows Vista there is no filter
+  filter(WM_DROPFILES, MSGFLT_ADD);
+  filter(WM_COPYDATA, MSGFLT_ADD);
+  filter(kCopyGlobalData, MSGFLT_ADD);
+}
+
+}  // namespace
+
+void DropTarget::enable(HWND window, Callback callback) {
+  disable();
+  window_ = window;
+  callback_ = callback;
+  DragAcceptFiles(window, TRUE);
+  SetWindowSubclass(window, SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
+  if (!IsWindowsXp()) OpenMessageFilterForDrops();
+}
+
+void DropTarget::disable() {
+  if (!window_) return;
+  DragAcceptFiles(window_, FALSE);
+  RemoveWindowSubclass(window_, SubclassProc, kSubclassId);
+  window_ = nullptr;
+}
+
+LRESULT CALLBACK DropTarget::SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                          UINT_PTR, DWORD_PTR self) {
+  return reinterpret_cast<DropTarget*>(self)->windowProc(window, message, wParam, lParam);
+}
+
+LRESULT DropTarget::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_DROPFILES) {
+    onDropFiles(reinterpret_cast<HDROP>(wParam));
+    return 0;
+  }
+  if (message == WM_NCDESTROY) {
+    // The window is going away: nothing is left to restore.
+    RemoveWindowSubclass(window, SubclassProc, kSubclassId);
+    window_ = nullptr;
+  }
+  return DefSubclassProc(window, message, wParam, lParam);
+}
+
+void DropTarget::onDropFiles(HDROP drop) {
+  const UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
+  for (UINT i = 0; i < count; ++i) {
+    // Each name is read at its full length, so a long path is never cut.
+    const UINT length = DragQueryFileA(drop, i, nullptr, 0);
+    std::string name(length + 1, '\0');
+    DragQueryFileA(drop, i, name.data(), length + 1);
+    name.resize(length);
+    if (callback_) callback_(name.c_str());
+  }
+  DragFinish(drop);
+}
+
+bool IsWindowsXp() {
+  OSVERSIONINFOEXA version{};
+  version.dwOSVersionInfoSize = sizeof version;
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+  if (!GetVersionExA(reinterpret_cast<OSVERSIONINFOA*>(&version))) return false;
+#pragma GCC diagnostic pop
+  SYSTEM_INFO system{};
+  GetSystemInfo(&system);
+  // GetVersionExA may report an older version to programs without a manifest
+  // entry for the running system; the loader's own numbers are the true ones.
+  using VersionFn = void(WINAPI*)(DWORD*, DWORD*, DWORD*);
+  auto trueVersion = reinterpret_cast<VersionFn>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "RtlGetNtVersionNumbers")));
+  if (trueVersion) {
+    DWORD build = 0;
+    trueVersion(&version.dwMajorVersion, &version.dwMinorVersion, &build);
+    version.dwBuildNumber = build & 0xFFFF;
+  }
+  if (version.dwMajorVersion == 5 && version.dwMinorVersion == 1) return true;
+  return version.dwMajorVersion == 5 && version.dwMinorVersion == 2 &&
+         GetSystemMetrics(SM_SERVERR2) == 0 && (version.wSuiteMask & 0xA000) == 0 &&
+         version.wProductType == VER_NT_WORKSTATION &&
+         system.wProcessorArchitecture == PROCESSOR_ARCHITECTURE_AMD64;
+}

@@ -1,0 +1,33 @@
+#pragma once
+// Accepts files dropped from the shell onto a window: subclasses the window
+// to receive WM_DROPFILES and calls back once per dropped file, in the order
+// the shell reports them.
+#include <windows.h>
+
+#include <shellapi.h>
+
+class DropTarget {
+ public:
+  using Callback = void (*)(const char* path);
+
+  DropTarget() = default;
+  // A copy would restore the window procedure a second time.
+  DropTarget(const DropTarget&) = delete;
+  DropTarget& operator=(const DropTarget&) = delete;
+  ~DropTarget() { disable(); }
+
+  void enable(HWND window, Callback callback);
+  void disable();
+
+ private:
+  static LRESULT CALLBACK SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                       UINT_PTR id, DWORD_PTR self);
+  LRESULT windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  void onDropFiles(HDROP drop);
+
+  HWND window_ = nullptr;
+  Callback callback_ = nullptr;
+};
+
+// True on Windows XP (5.1, or the x64 edition's 5.2 workstation).
+bool IsWindowsXp();

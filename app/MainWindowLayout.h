@@ -1,0 +1,54 @@
+#pragma once
+// What the main window looks like: its caption, size, controls and the
+// captions of the always-on-top button. Plain data, shared by the window code
+// and its tests.
+#include <string_view>
+
+inline constexpr std::wstring_view kMainWindowCaption = L"Tessaroo  -by Quenbridge Lirren";
+inline constexpr int kMainWindowWidth = 418;   // outer size, frame included
+inline constexpr int kMainWindowHeight = 248;
+
+inline constexpr std::wstring_view kImportCaption = L"导入文件";
+inline constexpr std::wstring_view kCopyCaption = L"复制图片";
+inline constexpr std::wstring_view kSaveCaption = L"保存图片";
+inline constexpr std::wstring_view kOnTopCaption = L"窗口置顶";
+inline constexpr std::wstring_view kCancelOnTopCaption = L"取消置顶";
+
+enum class ControlKind { PushButton, PictureBox };
+
+struct ControlLayout {
+  int id;
+  ControlKind kind;
+  std::wstring_view caption;
+  int left, top, width, height;  // client coordinates of the main window
+};
+
+inline constexpr int kOnTopButtonId = 1004;
+inline constexpr int kSaveButtonId = 1003;
+inline constexpr int kCopyButtonId = 1002;
+inline constexpr int kImportButtonId = 1001;
+inline constexpr int kPictureBoxId = 1010;
+
+// In creation order.
+inline constexpr ControlLayout kMainWindowControls[] = {
+    {kOnTopButtonId, ControlKind::PushButton, kOnTopCaption, 248, 116, 120, 32},
+    {kSaveButtonId, ControlKind::PushButton, kSaveCaption, 248, 168, 120, 32},
+    {kCopyButtonId, ControlKind::PushButton, kCopyCaption, 248, 66, 120, 32},
+    {kImportButtonId, ControlKind::PushButton, kImportCaption, 248, 16, 120, 32},
+    {kPictureBoxId, ControlKind::PictureBox, L"", 16, 16, 184, 184},
+};
+
+struct ScreenPoint {
+  int x, y;
+};
+
+// Top-left corner that centres a window of the given outer size on a screen.
+ScreenPoint CenteredOrigin(int screenWidth, int screenHeight, int width, int height);
+
+// What a click on the always-on-top button does, derived from its caption
+// alone: the caption is the only record of the state.
+struct TopmostChange {
+  bool makeTopmost;
+  std::wstring_view newCaption;
+};
+TopmostChange NextTopmostChange(std::wstring_view currentCaption);

@@ -1,0 +1,116 @@
+#include "app/MainWindow_win.h"
+
+#include <string>
+
+#include "app/DropTarget_win.h"
+#include "app/HelperTools_win.h"
+#include "app/MainWindowLayout.h"
+#include "output/PictureBox_win.h"
+
+namespace {
+
+constexpr wchar_t kClassName[] = L"TessarooMainWindow";
+constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+// WS_EX_CONTROLPARENT lets Tab move between the buttons.
+constexpr DWORD kExStyle = WS_EX_CONTROLPARENT;
+
+std::wstring WindowText(HWND window) {
+  std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+  text.resize(static_cast<size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+  return text;
+}
+
+void OnFilesDropped(const char* /*path*/) {
+  // Files are taken in by the intake code once it exists.
+}
+
+void CreateControls(HWND window) {
+  HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(window, GWLP_HINSTANCE));
+  HFONT font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+  for (const ControlLayout& c : kMainWindowControls) {
+    HWND control = nullptr;
+    if (c.kind == ControlKind::PictureBox) {
+      control = CreatePictureBox(window, c.id, c.left, c.top, c.width, c.height);
+    } else {
+      const std::wstring caption(c.caption);
+      control = CreateWindowExW(0, L"BUTTON", caption.c_str(),
+                                WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, c.left, c.top,
+                                c.width, c.height, window,
+                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), instance, nullptr);
+    }
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  }
+}
+
+// Runs once, as soon as the window and its controls exist.
+void OnMainWindowCreated(HWND window, AppContext& app) {
+  DeployHelperTools(GetModuleHandleW(nullptr), app.runDirectory);
+  ToggleAlwaysOnTop(window);
+  app.dropTarget.enable(window, OnFilesDropped);
+}
+
+void OnCommand(HWND window, int id, int code) {
+  if (code != BN_CLICKED) return;
+  switch (id) {
+    case kOnTopButtonId: ToggleAlwaysOnTop(window); break;
+    case IDCANCEL: PostMessageW(window, WM_CLOSE, 0, 0); break;  // Escape
+  }
+}
+
+LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto* app = reinterpret_cast<AppContext*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  switch (message) {
+    case WM_NCCREATE: {
+      auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
+      SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+      break;
+    }
+    case WM_CREATE:
+      SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
+      CreateControls(window);
+      OnMainWindowCreated(window, *app);
+      return 0;
+    case WM_COMMAND:
+      OnCommand(window, LOWORD(wParam), HIWORD(wParam));
+      return 0;
+    case WM_DESTROY:
+      PostQuitMessage(0);
+      return 0;
+  }
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+bool RegisterMainWindowClass(HINSTANCE instance) {
+  WNDCLASSEXW cls{};
+  cls.cbSize = sizeof cls;
+  cls.lpfnWndProc = MainWindowProc;
+  cls.hInstance = instance;
+  cls.hIcon = LoadIconW(nullptr, MAKEINTRESOURCEW(32512));  // IDI_APPLICATION
+  cls.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
+  cls.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  cls.lpszClassName = kClassName;
+  return RegisterClassExW(&cls) != 0;
+}
+
+}  // namespace
+
+void ToggleAlwaysOnTop(HWND mainWindow) {
+  HWND button = GetDlgItem(mainWindow, kOnTopButtonId);
+  const TopmostChange change = NextTopmostChange(WindowText(button));
+  SetWindowPos(mainWindow, change.makeTopmost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
+               SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  SetWindowTextW(button, std::wstring(change.newCaption).c_str());
+}
+
+HWND CreateMainWindow(HINSTANCE instance, AppContext& app) {
+  if (!RegisterMainWindowClass(instance)) return nullptr;
+  const ScreenPoint origin = CenteredOrigin(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
+                                            kMainWindowWidth, kMainWindowHeight);
+  const std::wstring caption(kMainWindowCaption);
+  HWND window = CreateWindowExW(kExStyle, kClassName, caption.c_str(), kStyle, origin.x, origin.y,
+                                kMainWindowWidth, kMainWindowHeight, nullptr, nullptr, instance, &app);
+  if (!window) return nullptr;
+  ShowWindow(window, SW_SHOW);
+  UpdateWindow(window);
+  return window;
+}

@@ -1,0 +1,22 @@
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+#include "app/DropTarget_win.h"
+
+// The long-lived objects of the program, owned by WinMain and outliving the
+// main window.
+struct AppContext {
+  std::string runDirectory;
+  DropTarget dropTarget;
+};
+
+// Creates and shows the main window with its controls. As soon as they exist
+// the helper tools are written into the run directory, the window goes on top
+// and the drop target starts accepting files. nullptr when the window cannot
+// be made.
+HWND CreateMainWindow(HINSTANCE instance, AppContext& app);
+
+// Flips always-on-top; the button's caption says which way.
+void ToggleAlwaysOnTop(HWND mainWindow);

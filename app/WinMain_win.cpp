@@ -1,0 +1,34 @@
+// The window program. It reads no command line: a file named there is ignored.
+#include <windows.h>
+
+#include <commctrl.h>
+#include <ole2.h>
+
+#include "app/MainWindow_win.h"
+#include "app/RunDirectory_win.h"
+#include "support/MessagePump_win.h"
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  // Dragging the icon out is OLE drag and drop, which needs OLE on this thread.
+  const HRESULT ole = OleInitialize(nullptr);
+
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
+  InitCommonControlsEx(&controls);
+
+  AppContext app;
+  app.runDirectory = RunDirectory();
+  // The helper tools are started by bare name, so the run directory must be
+  // the current directory whenever one runs.
+  SetCurrentDirectoryA(app.runDirectory.c_str());
+
+  HWND window = CreateMainWindow(instance, app);
+  int exitCode = 1;
+  if (window) {
+    SetNavigationWindow(window);
+    exitCode = RunMessageLoop();
+    SetNavigationWindow(nullptr);
+  }
+  app.dropTarget.disable();
+  if (SUCCEEDED(ole)) OleUninitialize();
+  return exitCode;
+}

@@ -1,0 +1,41 @@
+# The Windows build: the window program, its Win32 adapters, and the test
+# programs that run under Wine.
+set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601)
+# One executable, no DLL beside it.
+add_link_options(-static -static-libgcc -static-libstdc++)
+
+set(TESSAROO_TOOLS_DIR "" CACHE PATH "Folder holding the five helper tool files")
+set(TESSAROO_NPM_DIR "" CACHE PATH "Folder of unpacked npm packages (test material)")
+if(NOT EXISTS "${TESSAROO_TOOLS_DIR}/pt.exe")
+  message(FATAL_ERROR "Helper tools not found in '${TESSAROO_TOOLS_DIR}': run scripts/thirdparty.sh")
+endif()
+
+set(TESSAROO_SYSTEM_LIBS comctl32 shell32 ole32 oleaut32 uuid comdlg32 gdiplus gdi32 user32 advapi32 shlwapi)
+
+add_library(tessaroo_win STATIC
+  app/DropTarget_win.cpp
+  app/HelperTools_win.cpp
+  app/MainWindow_win.cpp
+  app/RunDirectory_win.cpp
+  extract/ConsoleRunner_win.cpp
+  output/PictureBox_win.cpp
+  support/FileIo_win.cpp
+  support/MessagePump_win.cpp
+  support/TextCodec_win.cpp
+)
+target_link_libraries(tessaroo_win PUBLIC tessaroo_core ${TESSAROO_SYSTEM_LIBS})
+
+set(TESSAROO_MANIFEST ${CMAKE_SOURCE_DIR}/app/Tessaroo.manifest)
+configure_file(app/Tessaroo.rc.in ${CMAKE_BINARY_DIR}/Tessaroo.rc @ONLY)
+set(TESSAROO_TOOL_FILES
+  ${TESSAROO_TOOLS_DIR}/pt.exe ${TESSAROO_TOOLS_DIR}/uz.exe ${TESSAROO_TOOLS_DIR}/za.exe
+  ${TESSAROO_TOOLS_DIR}/dwebp.exe ${TESSAROO_TOOLS_DIR}/zlibwapi.dll)
+set_source_files_properties(${CMAKE_BINARY_DIR}/Tessaroo.rc PROPERTIES
+  OBJECT_DEPENDS "${TESSAROO_TOOL_FILES};${TESSAROO_MANIFEST}")
+
+add_executable(Tessaroo WIN32 app/WinMain_win.cpp ${CMAKE_BINARY_DIR}/Tessaroo.rc)
+target_include_directories(Tessaroo PRIVATE ${CMAKE_SOURCE_DIR})
+target_link_libraries(Tessaroo PRIVATE tessaroo_win)
+
+include(cmake/WindowsTests.cmake)

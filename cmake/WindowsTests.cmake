@@ -1,0 +1,39 @@
+# Windows test programs, run by CTest through Wine (the cross-compiling
+# emulator). scripts/test.sh provides WINEPREFIX and a display.
+string(REPLACE "/" "\\" _tools_dir_win "Z:${TESSAROO_TOOLS_DIR}")
+string(REPLACE "/" "\\" _npm_dir_win "Z:${TESSAROO_NPM_DIR}")
+string(REPLACE "/" "\\" _artifacts_win "Z:${CMAKE_BINARY_DIR}/artifacts")
+file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/artifacts)
+set(TESSAROO_TEST_ENV
+  "TESSAROO_TOOLS_DIR=${_tools_dir_win}"
+  "TESSAROO_NPM_DIR=${_npm_dir_win}"
+  "TESSAROO_ARTIFACTS=${_artifacts_win}")
+
+# A console program the runner tests start through cmd.exe: prints, sleeps,
+# writes to standard error, and stands in for a helper tool by name.
+add_executable(emit tests/win/tools/Emit.cpp)
+
+add_library(win_test_support STATIC tests/win/TestSupport.cpp)
+target_include_directories(win_test_support PUBLIC ${CMAKE_SOURCE_DIR})
+target_link_libraries(win_test_support PUBLIC tessaroo_win GTest::gtest)
+
+add_executable(win_tests
+  tests/win/ConsoleRunner_test.cpp
+  tests/win/FileIo_test.cpp
+  tests/win/HelperTools_test.cpp
+)
+target_link_libraries(win_tests PRIVATE win_test_support GTest::gtest_main)
+add_dependencies(win_tests emit Tessaroo)
+
+# Tests that start or end helper-tool processes share one Wine process table.
+add_test(NAME win_tests COMMAND win_tests)
+set_tests_properties(win_tests PROPERTIES ENVIRONMENT "${TESSAROO_TEST_ENV}"
+  RESOURCE_LOCK wine_processes TIMEOUT 300)
+
+# The real window program, driven from outside under Xvfb.
+add_executable(gui_tests tests/gui/MainWindow_guitest.cpp)
+target_link_libraries(gui_tests PRIVATE win_test_support GTest::gtest_main)
+add_dependencies(gui_tests Tessaroo)
+add_test(NAME gui_tests COMMAND gui_tests)
+set_tests_properties(gui_tests PROPERTIES ENVIRONMENT "${TESSAROO_TEST_ENV}"
+  RESOURCE_LOCK wine_processes TIMEOUT 300)

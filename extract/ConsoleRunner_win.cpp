@@ -1,0 +1,139 @@
+#include "extract/ConsoleRunner_win.h"
+
+#include <windows.h>
+
+#include <tlhelp32.h>
+
+#include <cstring>
+#include <vector>
+
+#include "extract/CapturedOutput.h"
+#include "support/MessagePump_win.h"
+#include "support/ScopedWin_win.h"
+#include "support/TextCodec_win.h"
+
+namespace {
+
+// The default pipe buffer (about 4 KB) makes a tool that prints megabytes
+// wait on every timer tick of the poll loop; a large buffer lets it run on.
+constexpr DWORD kPipeBufferBytes = 1u << 20;
+constexpr UINT kGbkCodePage = 936;
+// Keys, mouse, posted and sent messages, timers, paint and hot keys.
+constexpr DWORD kPauseWakeMask = 0xFF;
+
+std::string InterpreterPrefix() {
+  OSVERSIONINFOA version{};
+  version.dwOSVersionInfoSize = sizeof version;
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+  const bool isNt = GetVersionExA(&version) && version.dwPlatformId == VER_PLATFORM_WIN32_NT;
+#pragma GCC diagnostic pop
+  return isNt ? "cmd.exe /c " : "command.com /c ";
+}
+
+// Reads whatever the pipe holds right now. False when it held nothing; stops
+// on a broken pipe (every writer gone) as well.
+bool ReadAvailable(HANDLE pipe, std::string& output, std::vector<char>& buffer) {
+  bool readAny = false;
+  for (;;) {
+    DWORD available = 0;
+    if (!PeekNamedPipe(pipe, nullptr, 0, nullptr, &available, nullptr) || available == 0) {
+      return readAny;
+    }
+    buffer.assign(available, '\0');
+    DWORD got = 0;
+    if (!ReadFile(pipe, buffer.data(), available, &got, nullptr) || got == 0) return readAny;
+    AppendCapturedChunk(output, {buffer.data(), got});
+    readAny = true;
+  }
+}
+
+bool HasExited(HANDLE process) { return WaitForSingleObject(process, 0) != WAIT_TIMEOUT; }
+
+}  // namespace
+
+std::string RunConsoleCommand(const std::string& command) {
+  SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
+  UniqueHandle readEnd, writeEnd;
+  if (!CreatePipe(readEnd.receive(), writeEnd.receive(), &inheritable, kPipeBufferBytes)) return {};
+  // Only the write end belongs in the child.
+  SetHandleInformation(readEnd.get(), HANDLE_FLAG_INHERIT, 0);
+
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESHOWWINDOW | STARTF_USESTDHANDLES;
+  startup.wShowWindow = SW_HIDE;
+  startup.hStdInput = nullptr;
+  startup.hStdOutput = writeEnd.get();
+  startup.hStdError = writeEnd.get();
+
+  std::string line = InterpreterPrefix() + command;
+  PROCESS_INFORMATION info{};
+  const BOOL started = CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                                      nullptr, &startup, &info);
+  // Closed here so that the pipe reports its end once the child and its
+  // descendants are gone.
+  writeEnd.reset();
+  if (!started) return {};
+  UniqueHandle process(info.hProcess), thread(info.hThread);
+
+  std::string output;
+  std::vector<char> buffer;
+  for (;;) {
+    if (!ReadAvailable(readEnd.get(), output, buffer) && HasExited(process.get())) break;
+    if (GetInputState()) DispatchPendingMessages();
+    PauseWithMessages(1);
+  }
+  // What the tool wrote between the last read and its exit is still in the pipe.
+  ReadAvailable(readEnd.get(), output, buffer);
+  return output;
+}
+
+std::uint32_t FindProcessIdByName(const std::string& name, bool caseSensitive) {
+  UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  if (!snapshot) return 0;
+  PROCESSENTRY32 entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = Process32First(snapshot.get(), &entry); more;
+       more = Process32Next(snapshot.get(), &entry)) {
+    const bool same =
+        caseSensitive ? std::strcmp(name.c_str(), entry.szExeFile) == 0
+                      : CompareStringA(LOCALE_SYSTEM_DEFAULT, NORM_IGNORECASE, name.c_str(), -1,
+                                       entry.szExeFile, -1) == CSTR_EQUAL;
+    if (same) return entry.th32ProcessID;
+  }
+  return 0;
+}
+
+bool TerminateProcessById(std::uint32_t processId) {
+  UniqueHandle process(OpenProcess(PROCESS_TERMINATE, FALSE, processId));
+  return process && TerminateProcess(process.get(), 0);
+}
+
+void KillProcessByName(const std::string& name) {
+  TerminateProcessById(FindProcessIdByName(name, false));
+}
+
+void PauseWithMessages(int milliseconds) {
+  UniqueHandle timer(CreateWaitableTimerA(nullptr, FALSE, nullptr));
+  LARGE_INTEGER due;
+  due.QuadPart = -10000LL * milliseconds;
+  if (!timer || !SetWaitableTimer(timer.get(), &due, 0, nullptr, nullptr, FALSE)) {
+    // No timer: wait on the message queue's own time-out instead.
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(milliseconds), kPauseWakeMask);
+    DispatchPendingMessages();
+    return;
+  }
+  HANDLE handle = timer.get();
+  for (;;) {
+    const DWORD woke = MsgWaitForMultipleObjects(1, &handle, FALSE, INFINITE, kPauseWakeMask);
+    if (woke != WAIT_OBJECT_0 + 1) break;  // the timer fired, or the wait failed
+    DispatchPendingMessages();
+  }
+}
+
+std::string Utf8ToGbk(std::string_view utf8) {
+  std::string gbk = CodePageFromWide(WideFromUtf8(utf8), kGbkCodePage);
+  gbk.resize(std::strlen(gbk.c_str()));
+  return gbk;
+}

@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test: the native suite, then the Windows
+# test programs under Wine in a fresh prefix with a private X display.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+bash scripts/build.sh
+
+echo "== native tests"
+ctest --preset native -j"$(nproc)"
+
+echo "== Windows tests under Wine"
+# shellcheck source=scripts/wine-session.sh
+source scripts/wine-session.sh
+trap wine_session_stop EXIT
+wine_session_start fresh private
+# Wine runs the programs in the Windows code page of the locale; the tests
+# that care about text conversion set their own.
+ctest --preset win
+shot=build/win/artifacts/mainwindow.png
+[ -f "$shot" ] && echo "screenshot of the main window: $shot"

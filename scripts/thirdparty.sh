@@ -1,0 +1,135 @@
+#!/usr/bin/env bash
+# Fetches the pinned third-party artefacts of scripts/thirdparty.lock, checks
+# their sha256, and builds what the Windows build needs into build/deps:
+#   build/deps/tools/   the five helper tool files the executable carries
+#   build/deps/win/     cross-built libraries (GoogleTest, ...) as a CMake prefix
+#   build/deps/npm/     unpacked npm packages (also test material)
+# Every step leaves a stamp; a second run rebuilds nothing.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+deps=$root/build/deps
+lock=$root/scripts/thirdparty.lock
+mirror=${DEBIAN_MIRROR:-http://deb.debian.org}
+jobs=$(nproc)
+mkdir -p "$deps"/{dl,src,npm,tools,win,stamps}
+
+say() { echo "thirdparty: $*"; }
+stamp() { [ -f "$deps/stamps/$1" ]; }
+mark() { touch "$deps/stamps/$1"; }
+
+check_sha() { # file sha256
+  local got; got=$(sha256sum "$1" | cut -d' ' -f1)
+  if [ "$got" != "$2" ]; then
+    echo "thirdparty: checksum mismatch for $1: got $got, want $2" >&2
+    rm -f "$1"; return 1
+  fi
+}
+
+# npm <package@version>: npm pack, verify, unpack into build/deps/npm/<package@version>
+fetch_npm() {
+  local spec=$1 sha; sha=$(awk -v s="$spec" '$1=="npm" && $2==s {print $3}' "$lock")
+  [ -n "$sha" ] || { echo "thirdparty: $spec not in lock" >&2; return 1; }
+  local dir=$deps/npm/$spec
+  stamp "npm-$spec" && return 0
+  say "npm pack $spec"
+  local tmp; tmp=$(mktemp -d)
+  (cd "$tmp" && npm pack "$spec" --silent >/dev/null)
+  local tgz; tgz=$(ls "$tmp"/*.tgz)
+  check_sha "$tgz" "$sha"
+  rm -rf "$dir"; mkdir -p "$dir"
+  tar xzf "$tgz" -C "$dir" --strip-components=1
+  rm -rf "$tmp"
+  mark "npm-$spec"
+}
+
+# deb <pool path>: download from the Debian mirror, verify
+fetch_deb() {
+  local path=$1 sha; sha=$(awk -v p="$path" '$1=="deb" && $2==p {print $3}' "$lock")
+  [ -n "$sha" ] || { echo "thirdparty: $path not in lock" >&2; return 1; }
+  local out=$deps/dl/$(basename "$path")
+  if [ -f "$out" ] && check_sha "$out" "$sha" 2>/dev/null; then return 0; fi
+  say "download $path"
+  curl -sSfL -o "$out" "$mirror/${path//+/%2b}"
+  check_sha "$out" "$sha"
+}
+
+# Unpacks an upstream tarball and, when given, a Debian tarball with its quilt
+# patches applied in series order (what dpkg-source -x does).
+unpack_source() { # name orig-path [debian-path]
+  local name=$1 dir=$deps/src/$1
+  rm -rf "$dir"; mkdir -p "$dir"
+  tar xf "$deps/dl/$(basename "$2")" -C "$dir" --strip-components=1
+  if [ $# -ge 3 ]; then
+    tar xf "$deps/dl/$(basename "$3")" -C "$dir"
+    if [ -f "$dir/debian/patches/series" ]; then
+      while read -r p _; do
+        case "$p" in ''|\#*) continue;; esac
+        patch -d "$dir" -p1 -s < "$dir/debian/patches/$p"
+      done < "$dir/debian/patches/series"
+    fi
+  fi
+}
+
+npm_tool() { # package@version file-in-package tool-name
+  fetch_npm "$1"
+  cmp -s "$deps/npm/$1/$2" "$deps/tools/$3" || install -m 0644 "$deps/npm/$1/$2" "$deps/tools/$3"
+}
+
+build_unzip() {
+  stamp unzip && return 0
+  local orig=debian/pool/main/u/unzip/unzip_6.0.orig.tar.gz
+  local deb=debian-security/pool/updates/main/u/unzip/unzip_6.0-28+deb12u1.debian.tar.xz
+  fetch_deb $orig; fetch_deb $deb
+  unpack_source unzip $orig $deb
+  say "cross-building unzip"
+  # windows.h first: UnZip's __G and CR macros otherwise clash with mingw's headers.
+  make -C "$deps/src/unzip" -s -j"$jobs" -f win32/Makefile.gcc \
+    CC="x86_64-w64-mingw32-gcc -include windows.h" RC=x86_64-w64-mingw32-windres \
+    AR=x86_64-w64-mingw32-ar NOASM=1 CC_CPU_OPT=-mtune=generic \
+    LDFLAGS2="-s -static" unzip.exe >"$deps/src/unzip.log" 2>&1 \
+    || { tail -20 "$deps/src/unzip.log"; return 1; }
+  install -m 0644 "$deps/src/unzip/unzip.exe" "$deps/tools/uz.exe"
+  mark unzip
+}
+
+build_zlibwapi() {
+  stamp zlibwapi && return 0
+  local orig=debian/pool/main/z/zlib/zlib_1.2.13.dfsg.orig.tar.bz2
+  fetch_deb $orig
+  unpack_source zlib $orig
+  say "cross-building zlib with minizip as zlibwapi.dll"
+  local z=$deps/src/zlib
+  (cd "$z" && x86_64-w64-mingw32-gcc -O2 -shared -s -static-libgcc -I. -Icontrib/minizip \
+    -o zlibwapi.dll adler32.c compress.c crc32.c deflate.c gzclose.c gzlib.c gzread.c \
+    gzwrite.c infback.c inffast.c inflate.c inftrees.c trees.c uncompr.c zutil.c \
+    contrib/minizip/ioapi.c contrib/minizip/iowin32.c contrib/minizip/unzip.c contrib/minizip/zip.c)
+  install -m 0644 "$z/zlibwapi.dll" "$deps/tools/zlibwapi.dll"
+  mark zlibwapi
+}
+
+# CMake projects cross-built into the build/deps/win prefix.
+cross_cmake() { # name source-dir [cmake args...]
+  local name=$1 srcdir=$2; shift 2
+  local b=$deps/build-$name
+  say "cross-building $name"
+  cmake -S "$srcdir" -B "$b" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" \
+    -DCMAKE_INSTALL_PREFIX="$deps/win" "$@" >"$b.log" 2>&1 || { tail -20 "$b.log"; return 1; }
+  cmake --build "$b" -j"$jobs" >>"$b.log" 2>&1 || { tail -20 "$b.log"; return 1; }
+  cmake --install "$b" >>"$b.log" 2>&1
+}
+
+build_gtest_win() {
+  stamp gtest-win && return 0
+  cross_cmake googletest /usr/src/googletest -DBUILD_GMOCK=ON -Dgtest_disable_pthreads=ON
+  mark gtest-win
+}
+
+npm_tool aaptjs@1.3.2 bin/win32/aapt.exe pt.exe
+npm_tool 7zip-bin@5.2.0 win/x64/7za.exe za.exe
+npm_tool webp-converter@3.0.1 bin/libwebp_win64/bin/dwebp.exe dwebp.exe
+fetch_npm cgbi-to-png@1.0.7
+build_unzip
+build_zlibwapi
+build_gtest_win
+say "ready in $deps"

@@ -1,0 +1,100 @@
+#include "support/FileIo_win.h"
+
+#include <windows.h>
+
+#include <algorithm>
+
+#include "support/ScopedWin_win.h"
+
+namespace {
+
+constexpr DWORD kIoChunk = 1u << 20;
+
+UniqueHandle OpenForReading(const std::string& path) {
+  return UniqueHandle(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
+bool ReadExactly(HANDLE file, std::uint8_t* out, std::size_t size) {
+  while (size > 0) {
+    const DWORD want = size < kIoChunk ? static_cast<DWORD>(size) : kIoChunk;
+    DWORD got = 0;
+    if (!ReadFile(file, out, want, &got, nullptr) || got == 0) return false;
+    out += got;
+    size -= got;
+  }
+  return true;
+}
+
+bool WriteExactly(HANDLE file, const std::uint8_t* data, std::size_t size) {
+  while (size > 0) {
+    const DWORD want = size < kIoChunk ? static_cast<DWORD>(size) : kIoChunk;
+    DWORD put = 0;
+    if (!WriteFile(file, data, want, &put, nullptr) || put == 0) return false;
+    data += put;
+    size -= put;
+  }
+  return true;
+}
+
+// The size of an open file, or -1 when it cannot be told.
+long long SizeOf(HANDLE file) {
+  LARGE_INTEGER size{};
+  if (!GetFileSizeEx(file, &size)) return -1;
+  return size.QuadPart;
+}
+
+}  // namespace
+
+std::string FolderOf(const std::string& path) {
+  const auto cut = path.find_last_of("\\/");
+  return cut == std::string::npos ? std::string() : path.substr(0, cut);
+}
+
+Bytes ReadWholeFile(const std::string& path, std::size_t maxBytes) {
+  UniqueHandle file = OpenForReading(path);
+  if (!file) return {};
+  const long long size = SizeOf(file.get());
+  if (size <= 0 || static_cast<unsigned long long>(size) > maxBytes) return {};
+  Bytes bytes(static_cast<std::size_t>(size));
+  if (!ReadExactly(file.get(), bytes.data(), bytes.size())) return {};
+  return bytes;
+}
+
+bool FileHoldsBytes(const std::string& path, ByteSpan bytes) {
+  UniqueHandle file = OpenForReading(path);
+  if (!file || SizeOf(file.get()) != static_cast<long long>(bytes.size())) return false;
+  Bytes chunk(bytes.size() < kIoChunk ? bytes.size() : kIoChunk);
+  for (std::size_t done = 0; done < bytes.size();) {
+    const std::size_t n = bytes.size() - done < chunk.size() ? bytes.size() - done : chunk.size();
+    if (!ReadExactly(file.get(), chunk.data(), n)) return false;
+    if (!std::equal(chunk.begin(), chunk.begin() + static_cast<std::ptrdiff_t>(n), bytes.begin() + static_cast<std::ptrdiff_t>(done))) return false;
+    done += n;
+  }
+  return true;
+}
+
+bool WriteFileAtomically(const std::string& path, ByteSpan bytes) {
+  std::string folder = FolderOf(path);
+  if (folder.empty()) folder = ".";
+  char temp[MAX_PATH] = {};
+  if (!GetTempFileNameA(folder.c_str(), "tss", 0, temp)) return false;
+
+  bool written = false;
+  {
+    UniqueHandle file(CreateFileA(temp, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    written = file && WriteExactly(file.get(), bytes.data(), bytes.size()) &&
+              FlushFileBuffers(file.get());
+  }
+  if (written) {
+    // A hidden or read-only target refuses to be replaced on some systems:
+    // clear its attributes and try once more.
+    if (!MoveFileExA(temp, path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+      SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+      written = MoveFileExA(temp, path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    }
+  }
+  if (!written) DeleteFileA(temp);
+  return written;
+}

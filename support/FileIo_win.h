@@ -1,0 +1,27 @@
+#pragma once
+// Whole-file reads and all-or-nothing writes. Paths are narrow texts in the
+// system code page, the form in which the rest of the program carries them.
+#include <cstddef>
+#include <string>
+
+#include "support/Bytes.h"
+
+// Files the program reads whole (icons, packages' extracted entries) are
+// small; anything larger than this is refused rather than loaded.
+inline constexpr std::size_t kMaxReadBytes = 64u << 20;
+
+// The whole file, or empty bytes when it is missing, unreadable or larger
+// than maxBytes.
+Bytes ReadWholeFile(const std::string& path, std::size_t maxBytes = kMaxReadBytes);
+
+// True when the file exists and holds exactly these bytes.
+bool FileHoldsBytes(const std::string& path, ByteSpan bytes);
+
+// Writes the bytes completely or not at all: they go to a unique temporary
+// file in the target's folder, which then replaces the target. On failure the
+// target is left as it was and no temporary file stays behind.
+bool WriteFileAtomically(const std::string& path, ByteSpan bytes);
+
+// The folder part of a path (everything before its last separator), or the
+// empty text when there is none.
+std::string FolderOf(const std::string& path);

@@ -1,0 +1,16 @@
+#pragma once
+// The program's message loops: the main loop, and the nested pumps that keep
+// the window alive while a helper tool runs. All of them route keyboard
+// navigation (Tab, Escape) through the same dialog-style handling.
+#include <windows.h>
+
+// The top-level window whose keyboard navigation the loops handle
+// (IsDialogMessage); nullptr for none.
+void SetNavigationWindow(HWND window);
+
+// Dispatches every message waiting in this thread's queue. A WM_QUIT found
+// here is posted again, so the main loop still sees it and ends.
+void DispatchPendingMessages();
+
+// Runs until WM_QUIT; returns its exit code.
+int RunMessageLoop();

@@ -1,0 +1,14 @@
+#pragma once
+// Conversions between Windows code pages and UTF-16. Invalid or empty input
+// gives the empty text.
+#include <string>
+#include <string_view>
+
+#include <windows.h>
+
+std::wstring WideFromCodePage(std::string_view text, UINT codePage);
+std::string CodePageFromWide(std::wstring_view text, UINT codePage);
+
+inline std::wstring WideFromUtf8(std::string_view text) { return WideFromCodePage(text, CP_UTF8); }
+inline std::string Utf8FromWide(std::wstring_view text) { return CodePageFromWide(text, CP_UTF8); }
+inline std::wstring WideFromAnsi(std::string_view text) { return WideFromCodePage(text, CP_ACP); }

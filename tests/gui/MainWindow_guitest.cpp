@@ -1,0 +1,194 @@
+// Drives the real window program from outside: started from another folder,
+// under Wine and Xvfb, checked through window handles like any other program.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "app/HelperTools.h"
+#include "app/HelperTools_win.h"
+#include "app/MainWindowLayout.h"
+#include "support/FileIo_win.h"
+#include "support/TextCodec_win.h"
+#include "tests/win/TestSupport.h"
+
+namespace {
+
+std::wstring TextOf(HWND window) {
+  wchar_t text[256] = {};
+  GetWindowTextW(window, text, 256);
+  return text;
+}
+
+HWND WaitForMainWindow(HANDLE process) {
+  const DWORD pid = GetProcessId(process);
+  for (int i = 0; i < 600; ++i) {
+    HWND window = nullptr;
+    while ((window = FindWindowExW(nullptr, window, L"TessarooMainWindow", nullptr)) != nullptr) {
+      DWORD owner = 0;
+      GetWindowThreadProcessId(window, &owner);
+      if (owner == pid && IsWindowVisible(window)) return window;
+    }
+    if (WaitForSingleObject(process, 50) == WAIT_OBJECT_0) return nullptr;
+  }
+  return nullptr;
+}
+
+// The current directory of another process, read from its process parameters.
+std::wstring CurrentDirectoryOf(HANDLE process) {
+  struct BasicInformation {
+    LONG_PTR exitStatus;
+    void* peb;
+    ULONG_PTR affinity, priority, pid, parentPid;
+  } info{};
+  using QueryFn = LONG(WINAPI*)(HANDLE, int, void*, ULONG, ULONG*);
+  auto query = reinterpret_cast<QueryFn>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess")));
+  if (!query || query(process, 0, &info, sizeof info, nullptr) != 0) return {};
+  void* parameters = nullptr;
+  SIZE_T got = 0;
+  // 64-bit layout: PEB.ProcessParameters at 0x20; CurrentDirectory.DosPath at 0x38.
+  if (!ReadProcessMemory(process, static_cast<char*>(info.peb) + 0x20, &parameters, sizeof parameters, &got)) return {};
+  struct { USHORT length, maximum; ULONG pad; wchar_t* buffer; } dosPath{};
+  if (!ReadProcessMemory(process, static_cast<char*>(parameters) + 0x38, &dosPath, sizeof dosPath, &got)) return {};
+  std::wstring path(dosPath.length / sizeof(wchar_t), L'\0');
+  if (!ReadProcessMemory(process, dosPath.buffer, path.data(), dosPath.length, &got)) return {};
+  return path;
+}
+
+class MainWindowTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    program_ = runFolder_.file("Tessaroo.exe");
+    ASSERT_TRUE(CopyTestFile(TestProgramFolder() + "\\Tessaroo.exe", program_));
+  }
+  void TearDown() override { stop(); }
+
+  HWND start() {
+    process_ = StartProgram("\"" + program_ + "\"", otherFolder_.path());
+    return process_ ? WaitForMainWindow(process_) : nullptr;
+  }
+  void stop() {
+    if (!process_) return;
+    if (WaitForSingleObject(process_, 0) == WAIT_TIMEOUT) {
+      TerminateProcess(process_, 1);
+      WaitForSingleObject(process_, 5000);
+    }
+    CloseHandle(process_);
+    process_ = nullptr;
+  }
+  bool closesWithin(DWORD milliseconds) { return WaitForSingleObject(process_, milliseconds) == WAIT_OBJECT_0; }
+
+  TempFolder runFolder_, otherFolder_;
+  std::string program_;
+  HANDLE process_ = nullptr;
+};
+
+TEST_F(MainWindowTest, OpensCentredFixedAndOnTopWithItsControls) {
+  HWND window = start();
+  ASSERT_TRUE(window);
+  EXPECT_EQ(TextOf(window), kMainWindowCaption);
+
+  RECT outer;
+  GetWindowRect(window, &outer);
+  EXPECT_EQ(outer.right - outer.left, kMainWindowWidth);
+  EXPECT_EQ(outer.bottom - outer.top, kMainWindowHeight);
+  const ScreenPoint centre = CenteredOrigin(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
+                                            kMainWindowWidth, kMainWindowHeight);
+  EXPECT_EQ(outer.left, centre.x);
+  EXPECT_EQ(outer.top, centre.y);
+
+  const LONG_PTR style = GetWindowLongPtrW(window, GWL_STYLE);
+  EXPECT_FALSE(style & WS_THICKFRAME) << "no sizing border";
+  EXPECT_FALSE(style & WS_MAXIMIZEBOX);
+  EXPECT_TRUE(style & WS_MINIMIZEBOX);
+  EXPECT_TRUE((style & WS_CAPTION) == WS_CAPTION && (style & WS_SYSMENU));
+  EXPECT_TRUE(GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TOPMOST);
+
+  for (const ControlLayout& c : kMainWindowControls) {
+    HWND control = GetDlgItem(window, c.id);
+    ASSERT_TRUE(control) << c.id;
+    EXPECT_TRUE(IsWindowVisible(control)) << c.id;
+    RECT r;
+    GetWindowRect(control, &r);
+    MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&r), 2);
+    EXPECT_EQ(r.left, c.left) << c.id;
+    EXPECT_EQ(r.top, c.top) << c.id;
+    EXPECT_EQ(r.right - r.left, c.width) << c.id;
+    EXPECT_EQ(r.bottom - r.top, c.height) << c.id;
+    const std::wstring expected = c.id == kOnTopButtonId ? std::wstring(kCancelOnTopCaption)
+                                                         : std::wstring(c.caption);
+    EXPECT_EQ(TextOf(control), expected) << c.id;
+  }
+  RECT client;
+  GetClientRect(GetDlgItem(window, kPictureBoxId), &client);
+  EXPECT_EQ(client.right, 182) << "a one-pixel border on each side";
+  EXPECT_EQ(client.bottom, 182);
+
+  // The current directory is the run directory, although the program was
+  // started from another folder.
+  std::wstring current = CurrentDirectoryOf(process_);
+  if (!current.empty() && current.back() == L'\\') current.pop_back();
+  EXPECT_EQ(CompareStringOrdinal(current.c_str(), -1, WideFromAnsi(runFolder_.path()).c_str(), -1, TRUE),
+            CSTR_EQUAL) << Utf8FromWide(current);
+
+  Sleep(500);  // let the window paint before the picture is taken
+  const std::string shot = TestEnvironment("TESSAROO_ARTIFACTS") + "\\mainwindow.png";
+  EXPECT_TRUE(SaveScreenRectAsPng(outer, WideFromAnsi(shot)));
+}
+
+TEST_F(MainWindowTest, OnTopButtonFlipsTheStateBothWays) {
+  HWND window = start();
+  ASSERT_TRUE(window);
+  HWND button = GetDlgItem(window, kOnTopButtonId);
+  SendMessageW(button, BM_CLICK, 0, 0);
+  EXPECT_FALSE(GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TOPMOST);
+  EXPECT_EQ(TextOf(button), kOnTopCaption);
+  SendMessageW(button, BM_CLICK, 0, 0);
+  EXPECT_TRUE(GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TOPMOST);
+  EXPECT_EQ(TextOf(button), kCancelOnTopCaption);
+
+  // A caption that is neither text: the next click clears always-on-top.
+  SetWindowTextW(button, L"other");
+  SendMessageW(button, BM_CLICK, 0, 0);
+  EXPECT_FALSE(GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TOPMOST);
+  EXPECT_EQ(TextOf(button), kOnTopCaption);
+}
+
+TEST_F(MainWindowTest, EscapeClosesTheWindowAndEndsTheProgram) {
+  HWND window = start();
+  ASSERT_TRUE(window);
+  PostMessageW(GetDlgItem(window, kImportButtonId), WM_KEYDOWN, VK_ESCAPE, 0);
+  EXPECT_TRUE(closesWithin(10000));
+}
+
+TEST_F(MainWindowTest, WritesTheToolsAndRepairsOnlyADamagedOne) {
+  ASSERT_TRUE(start());
+  HMODULE carrier = LoadLibraryExA(program_.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+  ASSERT_TRUE(carrier);
+  const std::string source = TestEnvironment("TESSAROO_TOOLS_DIR");
+  for (const HelperTool& tool : kHelperTools) {
+    const std::string path = runFolder_.file(tool.fileName);
+    EXPECT_TRUE(FileHoldsBytes(path, ReadWholeFile(source + "\\" + tool.fileName))) << tool.fileName;
+    EXPECT_EQ(ComparableAttributes(path), static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN)) << tool.fileName;
+  }
+  PostMessageW(FindWindowW(L"TessarooMainWindow", nullptr), WM_CLOSE, 0, 0);
+  ASSERT_TRUE(closesWithin(10000));
+  stop();
+
+  const std::string damaged = runFolder_.file("dwebp.exe");
+  SetFileAttributesA(damaged.c_str(), FILE_ATTRIBUTE_NORMAL);
+  ASSERT_TRUE(WriteTestFile(damaged, Bytes{'M', 'Z', 0}));
+  const FILETIME before = LastWriteTime(runFolder_.file("pt.exe"));
+  Sleep(50);
+
+  ASSERT_TRUE(start());
+  const FILETIME after = LastWriteTime(runFolder_.file("pt.exe"));
+  EXPECT_EQ(CompareFileTime(&before, &after), 0) << "an identical tool is left untouched";
+  EXPECT_TRUE(FileHoldsBytes(damaged, CarriedToolBytes(carrier, IDR_TOOL_DWEBP)));
+  EXPECT_EQ(ComparableAttributes(damaged), static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN));
+  FreeLibrary(carrier);
+}
+
+}  // namespace

@@ -1,0 +1,134 @@
+#include "extract/ConsoleRunner_win.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "tests/win/TestSupport.h"
+
+namespace {
+
+// The runner starts tools by bare name, as the pipelines do; emit.exe sits in
+// the test program's folder.
+class ConsoleRunnerTest : public testing::Test {
+ protected:
+  void SetUp() override { SetCurrentDirectoryA(TestProgramFolder().c_str()); }
+};
+
+TEST_F(ConsoleRunnerTest, CapturesWhatTheToolPrints) {
+  EXPECT_EQ(RunConsoleCommand("emit text hello"), "hello");
+  EXPECT_EQ(RunConsoleCommand("emit sleep 10"), "");
+}
+
+TEST_F(ConsoleRunnerTest, InterleavesStandardOutputAndErrorInArrivalOrder) {
+  EXPECT_EQ(RunConsoleCommand("emit interleave"), "out1\nerr1\nout2\nerr2\nout3\nerr3\n");
+}
+
+TEST_F(ConsoleRunnerTest, MissingToolGivesTheInterpretersMessage) {
+  const std::string out = RunConsoleCommand("nosuchtool-xyz dump badging \"a b.apk\"");
+  EXPECT_NE(out.find("nosuchtool-xyz"), std::string::npos) << out;
+}
+
+TEST_F(ConsoleRunnerTest, ZeroByteCutsOnlyTheReadItArrivesIn) {
+  EXPECT_EQ(RunConsoleCommand("emit zero"), "abef");
+}
+
+TEST_F(ConsoleRunnerTest, LargeOutputArrivesWhole) {
+  const size_t size = 10u << 20;
+  const std::string out = RunConsoleCommand("emit bytes " + std::to_string(size));
+  ASSERT_EQ(out.size(), size);
+  EXPECT_EQ(out.compare(0, 7, "line 0\n"), 0);
+  // Lines are numbered by their byte offset; check one far into the output.
+  const size_t at = out.find("\nline ", size - 100) + 1;
+  EXPECT_EQ(out.compare(at, 5 + std::to_string(at).size(), "line " + std::to_string(at)), 0);
+}
+
+TEST_F(ConsoleRunnerTest, KeepsTheWindowAnsweringWhileTheToolRuns) {
+  static int seen = 0;
+  seen = 0;
+  WNDCLASSW cls{};
+  cls.lpfnWndProc = [](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
+    if (m == WM_APP) ++seen;
+    return DefWindowProcW(w, m, wp, lp);
+  };
+  cls.hInstance = GetModuleHandleW(nullptr);
+  cls.lpszClassName = L"RunnerTestWindow";
+  RegisterClassW(&cls);
+  HWND window = CreateWindowW(L"RunnerTestWindow", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                              cls.hInstance, nullptr);
+  ASSERT_TRUE(window);
+  PostMessageW(window, WM_APP, 0, 0);
+  RunConsoleCommand("emit sleep 300");
+  EXPECT_EQ(seen, 1);
+  DestroyWindow(window);
+}
+
+TEST(PauseWithMessages, DispatchesPostedMessagesAndWaitsForTheTimer) {
+  static int seen = 0;
+  seen = 0;
+  WNDCLASSW cls{};
+  cls.lpfnWndProc = [](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
+    if (m == WM_APP + 1) ++seen;
+    return DefWindowProcW(w, m, wp, lp);
+  };
+  cls.hInstance = GetModuleHandleW(nullptr);
+  cls.lpszClassName = L"PauseTestWindow";
+  RegisterClassW(&cls);
+  HWND window = CreateWindowW(L"PauseTestWindow", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                              cls.hInstance, nullptr);
+  ASSERT_TRUE(window);
+  PostMessageW(window, WM_APP + 1, 0, 0);
+  const ULONGLONG start = GetTickCount64();
+  PauseWithMessages(200);
+  const ULONGLONG elapsed = GetTickCount64() - start;
+  EXPECT_EQ(seen, 1);
+  EXPECT_GE(elapsed, 150u);
+  DestroyWindow(window);
+}
+
+// Two running copies of a tool: one kill ends exactly one of them, and the
+// name matches whatever its letter case.
+TEST(KillProcessByName, EndsOnlyTheFirstMatchIgnoringCase) {
+  TempFolder folder;
+  const std::string tool = folder.file("pt.exe");
+  ASSERT_TRUE(CopyTestFile(TestProgramFolder() + "\\emit.exe", tool));
+  HANDLE first = StartProgram("\"" + tool + "\" sleep 60000", folder.path());
+  HANDLE second = StartProgram("\"" + tool + "\" sleep 60000", folder.path());
+  ASSERT_TRUE(first && second);
+  Sleep(300);
+
+  EXPECT_NE(FindProcessIdByName("PT.EXE", false), 0u);
+  EXPECT_EQ(FindProcessIdByName("PT.EXE", true), 0u);
+  EXPECT_EQ(FindProcessIdByName(tool, false), 0u) << "a name with a folder never matches";
+
+  KillProcessByName("PT.exe");
+  HANDLE both[] = {first, second};
+  const DWORD ended = WaitForMultipleObjects(2, both, FALSE, 5000);
+  ASSERT_TRUE(ended == WAIT_OBJECT_0 || ended == WAIT_OBJECT_0 + 1);
+  HANDLE other = ended == WAIT_OBJECT_0 ? second : first;
+  EXPECT_EQ(WaitForSingleObject(other, 500), static_cast<DWORD>(WAIT_TIMEOUT)) << "ended both";
+
+  KillProcessByName("pt.exe");
+  EXPECT_EQ(WaitForSingleObject(other, 5000), WAIT_OBJECT_0);
+  EXPECT_EQ(FindProcessIdByName("pt.exe", false), 0u);
+  KillProcessByName("pt.exe");  // nothing left: does nothing
+  CloseHandle(first);
+  CloseHandle(second);
+}
+
+TEST(TerminateProcessById, NothingToEndIsFalse) {
+  EXPECT_FALSE(TerminateProcessById(0));
+}
+
+TEST(Utf8ToGbk, ConvertsChineseAndMarksWhatGbkLacks) {
+  EXPECT_EQ(Utf8ToGbk(""), "");
+  EXPECT_EQ(Utf8ToGbk("\xE4\xB8\xAD\xE6\x96\x87 label"), "\xD6\xD0\xCE\xC4 label");  // 中文
+  EXPECT_EQ(Utf8ToGbk("a\xE0\xB8\x81z"), "a?z");  // Thai ko kai is not in code page 936
+  EXPECT_EQ(Utf8ToGbk(std::string("ab\0cd", 5)), "ab");
+}
+
+TEST_F(ConsoleRunnerTest, ToolOutputConvertsAsThePipelinesDo) {
+  EXPECT_EQ(Utf8ToGbk(RunConsoleCommand("emit utf8")), "\xD6\xD0\xCE\xC4 label");
+}
+
+}  // namespace

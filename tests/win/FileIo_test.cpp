@@ -1,0 +1,53 @@
+#include "support/FileIo_win.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/win/TestSupport.h"
+
+namespace {
+
+int FilesIn(const std::string& folder) {
+  int n = 0;
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return 0;
+  do {
+    if (std::string(found.cFileName) != "." && std::string(found.cFileName) != "..") ++n;
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+  return n;
+}
+
+TEST(WriteFileAtomically, WritesNewAndReplacesExistingHiddenFiles) {
+  TempFolder folder;
+  const std::string path = folder.file("icon.png");
+  const Bytes first{1, 2, 3}, second{9, 8, 7, 6};
+  ASSERT_TRUE(WriteFileAtomically(path, first));
+  EXPECT_EQ(ReadWholeFile(path), first);
+  SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_HIDDEN);
+  ASSERT_TRUE(WriteFileAtomically(path, second));
+  EXPECT_EQ(ReadWholeFile(path), second);
+  EXPECT_EQ(FilesIn(folder.path()), 1) << "no temporary file stays behind";
+}
+
+TEST(WriteFileAtomically, FailureLeavesNothingBehind) {
+  TempFolder folder;
+  EXPECT_FALSE(WriteFileAtomically(folder.file("missing\\icon.png"), Bytes{1}));
+  // A target that is a folder cannot be replaced by a file.
+  CreateDirectoryA(folder.file("taken").c_str(), nullptr);
+  EXPECT_FALSE(WriteFileAtomically(folder.file("taken"), Bytes{1, 2}));
+  EXPECT_EQ(FilesIn(folder.path()), 1);
+}
+
+TEST(ReadWholeFile, MissingEmptyAndOversizedFilesReadAsEmpty) {
+  TempFolder folder;
+  EXPECT_TRUE(ReadWholeFile(folder.file("none")).empty());
+  ASSERT_TRUE(WriteTestFile(folder.file("five"), Bytes{1, 2, 3, 4, 5}));
+  EXPECT_EQ(ReadWholeFile(folder.file("five")).size(), 5u);
+  EXPECT_TRUE(ReadWholeFile(folder.file("five"), 4).empty());
+  EXPECT_TRUE(FileHoldsBytes(folder.file("five"), Bytes{1, 2, 3, 4, 5}));
+  EXPECT_FALSE(FileHoldsBytes(folder.file("five"), Bytes{1, 2, 3, 4, 6}));
+  EXPECT_FALSE(FileHoldsBytes(folder.file("five"), Bytes{1, 2, 3, 4}));
+}
+
+}  // namespace

@@ -1,0 +1,117 @@
+#include "tests/win/TestSupport.h"
+
+#include <objidl.h>
+
+#include <gdiplus.h>
+
+#include <cstdlib>
+#include <vector>
+
+#include "support/FileIo_win.h"
+#include "support/ScopedWin_win.h"
+
+std::string TestProgramFolder() {
+  char path[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, path, MAX_PATH);
+  return FolderOf(path);
+}
+
+std::string TestEnvironment(const char* name) {
+  const char* value = std::getenv(name);
+  return value ? value : "";
+}
+
+TempFolder::TempFolder() {
+  char base[MAX_PATH] = {};
+  GetTempPathA(MAX_PATH, base);
+  static unsigned counter = 0;
+  for (;;) {
+    path_ = std::string(base) + "tessaroo-test-" + std::to_string(GetCurrentProcessId()) + "-" +
+            std::to_string(++counter);
+    if (CreateDirectoryA(path_.c_str(), nullptr)) break;
+  }
+}
+
+TempFolder::~TempFolder() {
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((path_ + "\\*").c_str(), &found);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      const std::string name = found.cFileName;
+      if (name == "." || name == "..") continue;
+      const std::string file = path_ + "\\" + name;
+      SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+      DeleteFileA(file.c_str());
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+  }
+  RemoveDirectoryA(path_.c_str());
+}
+
+bool WriteTestFile(const std::string& path, ByteSpan bytes) {
+  UniqueHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+  DWORD done = 0;
+  return file && WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr) &&
+         done == bytes.size();
+}
+
+bool CopyTestFile(const std::string& from, const std::string& to) {
+  return CopyFileA(from.c_str(), to.c_str(), FALSE) != 0;
+}
+
+FILETIME LastWriteTime(const std::string& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data);
+  return data.ftLastWriteTime;
+}
+
+bool RunningUnderWine() {
+  return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+}
+
+DWORD ComparableAttributes(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || !RunningUnderWine()) return attributes;
+  return attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_ARCHIVE);
+}
+
+HANDLE StartProgram(const std::string& commandLine, const std::string& folder) {
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info{};
+  std::string line = commandLine;
+  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                      folder.empty() ? nullptr : folder.c_str(), &startup, &info)) {
+    return nullptr;
+  }
+  CloseHandle(info.hThread);
+  return info.hProcess;
+}
+
+bool SaveScreenRectAsPng(const RECT& rect, const std::wstring& path) {
+  const int width = rect.right - rect.left, height = rect.bottom - rect.top;
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
+  SelectObject(memory, old);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+
+  Gdiplus::GdiplusStartupInput input;
+  ULONG_PTR token = 0;
+  bool saved = false;
+  if (Gdiplus::GdiplusStartup(&token, &input, nullptr) == Gdiplus::Ok) {
+    {
+      Gdiplus::Bitmap image(bitmap, nullptr);
+      // The PNG encoder's class id.
+      const CLSID png = {0x557CF406, 0x1A04, 0x11D3, {0x9A, 0x73, 0x00, 0x00, 0xF8, 0x1E, 0xF3, 0x2E}};
+      saved = image.Save(path.c_str(), &png, nullptr) == Gdiplus::Ok;
+    }
+    Gdiplus::GdiplusShutdown(token);
+  }
+  DeleteObject(bitmap);
+  return saved;
+}

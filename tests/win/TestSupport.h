@@ -1,0 +1,47 @@
+#pragma once
+// Shared helpers of the Windows test programs.
+#include <windows.h>
+
+#include <string>
+
+#include "support/Bytes.h"
+
+// The folder of the running test program (build/win).
+std::string TestProgramFolder();
+
+// A value from the environment CTest sets (TESSAROO_TOOLS_DIR, ...).
+std::string TestEnvironment(const char* name);
+
+// A new empty folder under the temporary folder, removed with its files when
+// the object goes away.
+class TempFolder {
+ public:
+  TempFolder();
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+  ~TempFolder();
+  const std::string& path() const { return path_; }
+  std::string file(const std::string& name) const { return path_ + "\\" + name; }
+
+ private:
+  std::string path_;
+};
+
+bool WriteTestFile(const std::string& path, ByteSpan bytes);
+bool CopyTestFile(const std::string& from, const std::string& to);
+FILETIME LastWriteTime(const std::string& path);
+
+// Starts a program (command line as given) in the given folder; the handle of
+// the new process, or nullptr.
+HANDLE StartProgram(const std::string& commandLine, const std::string& folder);
+
+// True when the test runs under Wine rather than Windows.
+bool RunningUnderWine();
+
+// The attributes of a file as a test should compare them: Wine reports every
+// regular file as FILE_ATTRIBUTE_ARCHIVE, having no such bit to store, so that
+// one is set aside there.
+DWORD ComparableAttributes(const std::string& path);
+
+// Saves the pixels of a screen rectangle as a PNG file.
+bool SaveScreenRectAsPng(const RECT& rect, const std::wstring& path);
