@@ -39,3 +39,9 @@ target_include_directories(Tessaroo PRIVATE ${CMAKE_SOURCE_DIR})
 target_link_libraries(Tessaroo PRIVATE tessaroo_win)
 
 include(cmake/WindowsTests.cmake)
+
+# Benchmarks (make bench): programs that print figures.
+add_executable(minimal_window WIN32 bench/MinimalWindow.cpp)
+add_executable(startup_bench bench/StartupBench.cpp)
+add_executable(runner_bench bench/RunnerBench.cpp)
+target_link_libraries(runner_bench PRIVATE tessaroo_win psapi)

@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Prints the benchmark figures. Runs under Wine on a private Xvfb.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+bash scripts/build.sh >/dev/null
+# shellcheck source=scripts/wine-session.sh
+source scripts/wine-session.sh
+trap wine_session_stop EXIT
+wine_session_start "" private
+work=build/bench; rm -rf "$work"; mkdir -p "$work"
+cp build/win/Tessaroo.exe build/win/minimal_window.exe build/win/emit.exe "$work"/
+# The first start writes the helper tools; measure the usual, later starts.
+echo "== start-up (Tessaroo vs a minimal Win32 window built the same way)"
+wine build/win/startup_bench.exe 1 "$work/Tessaroo.exe" >/dev/null
+wine build/win/startup_bench.exe 15 "$work/Tessaroo.exe" "$work/minimal_window.exe"
+echo "== console tool runner"
+(cd "$work" && wine ../win/runner_bench.exe 10 5)
