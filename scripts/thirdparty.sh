@@ -125,6 +125,17 @@ build_gtest_win() {
   mark gtest-win
 }
 
+build_libpng_win() {
+  stamp libpng-win && return 0
+  local orig=debian/pool/main/libp/libpng1.6/libpng1.6_1.6.39.orig.tar.gz
+  fetch_deb $orig
+  unpack_source libpng $orig
+  # zlib for Windows comes from Debian's libz-mingw-w64-dev.
+  cross_cmake libpng "$deps/src/libpng" -DPNG_SHARED=OFF -DPNG_STATIC=ON -DPNG_TESTS=OFF \
+    -DPNG_EXECUTABLES=OFF -DPNG_BUILD_ZLIB=OFF
+  mark libpng-win
+}
+
 npm_tool aaptjs@1.3.2 bin/win32/aapt.exe pt.exe
 npm_tool 7zip-bin@5.2.0 win/x64/7za.exe za.exe
 npm_tool webp-converter@3.0.1 bin/libwebp_win64/bin/dwebp.exe dwebp.exe
@@ -132,4 +143,5 @@ fetch_npm cgbi-to-png@1.0.7
 build_unzip
 build_zlibwapi
 build_gtest_win
+build_libpng_win
 say "ready in $deps"

@@ -1,0 +1,20 @@
+#include "output/Compose.h"
+
+std::uint8_t BlendChannel(std::uint8_t colour, std::uint8_t alpha, std::uint8_t background) {
+  if (alpha == 255) return colour;
+  // Exact in integers: the quotient is the truncated value of the blend.
+  const unsigned value = (unsigned{colour} * alpha + unsigned{background} * (255u - alpha)) / 255u;
+  return static_cast<std::uint8_t>(value > 255 ? 255 : value);
+}
+
+std::vector<std::uint8_t> ComposeOverBackground(const RgbaImage& image, Rgb background) {
+  std::vector<std::uint8_t> out(image.pixels.size());
+  for (std::size_t i = 0; i + 3 < image.pixels.size(); i += 4) {
+    const std::uint8_t* p = &image.pixels[i];
+    out[i + 0] = BlendChannel(p[2], p[3], background.b);
+    out[i + 1] = BlendChannel(p[1], p[3], background.g);
+    out[i + 2] = BlendChannel(p[0], p[3], background.r);
+    out[i + 3] = 255;
+  }
+  return out;
+}

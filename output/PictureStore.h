@@ -1,0 +1,45 @@
+#pragma once
+// The one store of the current icon: the image-file bytes exactly as a
+// pipeline handed them over, and the colour shown behind transparent pixels.
+// Every output (save, copy, drag) reads these bytes; the picture control only
+// draws them. Kept apart from the control so that pipelines and tests run
+// without a window.
+#include <cstdint>
+#include <functional>
+#include <utility>
+
+#include "support/Bytes.h"
+
+// Colour value that stands for the system's button-face colour.
+inline constexpr std::uint32_t kButtonFaceColour = 0xFF000000;
+inline constexpr std::uint32_t kWhite = 0x00FFFFFF;
+
+class PictureStore {
+ public:
+  using Listener = std::function<void()>;
+
+  // Empty bytes clear the picture.
+  void setPicture(Bytes bytes) {
+    picture_ = std::move(bytes);
+    notify();
+  }
+  const Bytes& picture() const { return picture_; }
+  bool hasPicture() const { return !picture_.empty(); }
+
+  // A COLORREF (0x00BBGGRR) or kButtonFaceColour.
+  void setBackground(std::uint32_t colour) {
+    background_ = colour;
+    notify();
+  }
+  std::uint32_t background() const { return background_; }
+
+  // Called after every change; the picture control repaints from it.
+  void setListener(Listener listener) { listener_ = std::move(listener); }
+
+ private:
+  void notify() { if (listener_) listener_(); }
+
+  Bytes picture_;
+  std::uint32_t background_ = kButtonFaceColour;
+  Listener listener_;
+};

@@ -1,0 +1,14 @@
+#pragma once
+// Apple-crushed PNG ("CgBI"), as iOS packages carry their icons: a CgBI chunk
+// before IHDR, IDAT data that is raw deflate without the zlib wrapper, pixels
+// stored B, G, R, A with premultiplied alpha. No platform decoder reads it.
+#include "support/Bytes.h"
+
+// True when the first chunk after the PNG signature is CgBI.
+bool IsCgbiPng(ByteSpan bytes);
+
+// The same pixels as a standard PNG file: IDAT re-wrapped in zlib, every CRC
+// valid, CgBI and the other Apple chunks dropped. The channel bytes stay in
+// their stored order (blue first, premultiplied). Empty bytes when the data
+// is not a well-formed crushed PNG, or its image is larger than allowed.
+Bytes NormalizeCgbiPng(ByteSpan bytes);

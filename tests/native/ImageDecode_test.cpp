@@ -1,0 +1,98 @@
+#include <gtest/gtest.h>
+
+#include "output/Compose.h"
+#include "output/IcoDecode.h"
+#include "output/ImageFormat.h"
+#include "output/PngDecode.h"
+#include "tests/support/TestImages.h"
+
+namespace {
+
+TEST(DecodePng, ReadsStraightAlphaAndRefusesDamage) {
+  const RgbaImage image = TestPattern(9, 7);
+  EXPECT_EQ(DecodePng(EncodePng(image)).pixels, image.pixels);
+  Bytes png = EncodePng(image);
+  png.resize(png.size() / 2);
+  EXPECT_TRUE(DecodePng(png).empty());
+  EXPECT_TRUE(DecodePng(Bytes{}).empty());
+}
+
+TEST(DecodePng, RefusesImagesAboveTheSizeLimitBeforeDecoding) {
+  // A header claiming 5000 x 5000 with hardly any data behind it.
+  Bytes png = EncodePng(SolidImage(1, 1, 1, 2, 3, 255));
+  const std::size_t widthAt = 16;
+  png[widthAt + 2] = 0x13;
+  png[widthAt + 3] = 0x88;
+  EXPECT_TRUE(DecodePng(png).empty());
+}
+
+// Alpha of 8-bit icon images comes from the AND mask; 32-bit ones carry it.
+TEST(DecodeIco, BitmapsOfEveryDepthAndPngStreams) {
+  RgbaImage twoColour = SolidImage(20, 11, 200, 30, 60, 255);
+  for (int x = 0; x < 20; x += 3) {
+    twoColour.pixels[(5 * 20 + x) * 4 + 0] = 10;
+    twoColour.pixels[(5 * 20 + x) * 4 + 3] = 0;  // transparent in the mask
+  }
+  for (int bits : {1, 4, 8, 24}) {
+    SCOPED_TRACE(bits);
+    const RgbaImage decoded = DecodeIco(EncodeIcoBitmap(twoColour, bits));
+    ASSERT_EQ(decoded.width, 20);
+    ASSERT_EQ(decoded.height, 11);
+    for (std::size_t i = 0; i < decoded.pixels.size(); i += 4) {
+      const bool clear = twoColour.pixels[i + 3] == 0;
+      EXPECT_EQ(decoded.pixels[i + 3], clear ? 0 : 255) << i;
+      if (!clear) {
+        EXPECT_EQ(decoded.pixels[i], twoColour.pixels[i]) << i;
+      }
+    }
+  }
+  const RgbaImage pattern = TestPattern(33, 17);
+  EXPECT_EQ(DecodeIco(EncodeIcoBitmap(pattern, 32)).pixels, pattern.pixels);
+  EXPECT_EQ(DecodeIco(EncodeIcoPng(pattern)).pixels, pattern.pixels);
+}
+
+TEST(DecodeIco, HostileHeadersGiveAnEmptyImage) {
+  const Bytes good = EncodeIcoBitmap(TestPattern(16, 16), 32);
+  Bytes offsetOutside = good;
+  offsetOutside[18] = 0xFF;  // image offset far beyond the file
+  EXPECT_TRUE(DecodeIco(offsetOutside).empty());
+  Bytes hugeWidth = good;
+  hugeWidth[22 + 6] = 0x7F;  // biWidth high byte
+  EXPECT_TRUE(DecodeIco(hugeWidth).empty());
+  Bytes negativeHeight = good;
+  negativeHeight[22 + 11] = 0x80;
+  EXPECT_TRUE(DecodeIco(negativeHeight).empty());
+  for (std::size_t cut = 0; cut < good.size(); cut += 97) {
+    DecodeIco(ByteSpan(good).first(cut));  // must not read past the end
+  }
+  EXPECT_TRUE(DecodeIco(ByteSpan(good).first(22 + 40 + 10)).empty()) << "pixel rows missing";
+}
+
+TEST(SniffImageFormat, RecognisesTheLeadingBytes) {
+  EXPECT_EQ(SniffImageFormat(EncodePng(TestPattern(1, 1))), ImageFormat::Png);
+  EXPECT_EQ(SniffImageFormat(Bytes{0xFF, 0xD8, 0xFF}), ImageFormat::Jpeg);
+  EXPECT_EQ(SniffImageFormat(Bytes{'B', 'M', 0, 0}), ImageFormat::Bmp);
+  EXPECT_EQ(SniffImageFormat(Bytes{0, 0, 1, 0, 1, 0}), ImageFormat::Icon);
+  EXPECT_EQ(SniffImageFormat(Bytes{0, 0, 2, 0, 1, 0}), ImageFormat::Icon);
+  EXPECT_EQ(SniffImageFormat(Bytes{'G', 'I', 'F', '8', '9', 'a'}), ImageFormat::Gif);
+  EXPECT_EQ(SniffImageFormat(Bytes{'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'E', 'B', 'P'}), ImageFormat::Unknown);
+  EXPECT_EQ(SniffImageFormat(Bytes{}), ImageFormat::Unknown);
+}
+
+TEST(BlendChannel, TruncatesTheExactBlendAndKeepsOpaquePixels) {
+  EXPECT_EQ(BlendChannel(200, 255, 0), 200);
+  EXPECT_EQ(BlendChannel(200, 0, 17), 17);
+  EXPECT_EQ(BlendChannel(255, 128, 0), 128);    // 255 * 128/255
+  EXPECT_EQ(BlendChannel(0, 128, 255), 127);    // 255 * 127/255
+  EXPECT_EQ(BlendChannel(100, 51, 240), 212);   // 20 + 192 = 212
+  EXPECT_EQ(BlendChannel(1, 1, 0), 0);          // 1/255 truncates to 0
+}
+
+TEST(ComposeOverBackground, GivesOpaqueBgrxPixels) {
+  RgbaImage image = SolidImage(2, 1, 255, 0, 0, 255);
+  image.pixels[7] = 0;  // second pixel fully transparent
+  const auto out = ComposeOverBackground(image, {1, 2, 3});
+  EXPECT_EQ(out, (std::vector<std::uint8_t>{0, 0, 255, 255, 3, 2, 1, 255}));
+}
+
+}  // namespace

@@ -1,0 +1,21 @@
+#include "output/SaveName.h"
+
+#include <gtest/gtest.h>
+
+TEST(PngSaveName, RemovesEveryExactPngInTheNameThenAppendsOne) {
+  EXPECT_EQ(PngSaveName("C:\\out\\icon", NoLeadBytes), "C:\\out\\icon.png");
+  EXPECT_EQ(PngSaveName("C:\\out\\icon.png", NoLeadBytes), "C:\\out\\icon.png");
+  EXPECT_EQ(PngSaveName("C:\\out\\my.png.icon", NoLeadBytes), "C:\\out\\my.icon.png");
+  EXPECT_EQ(PngSaveName("C:\\out\\icon.PNG", NoLeadBytes), "C:\\out\\icon.PNG.png");
+  EXPECT_EQ(PngSaveName("D:\\pkg\\game.apk", NoLeadBytes), "D:\\pkg\\game.apk.png");
+  EXPECT_EQ(PngSaveName("C:\\a.png\\b", NoLeadBytes), "C:\\a.png\\b.png") << "folders stay as chosen";
+  EXPECT_EQ(PngSaveName("x.png.png", NoLeadBytes), "x.png");
+}
+
+TEST(PngSaveName, BackslashAsSecondByteOfAChineseCharacterIsNoSeparator) {
+  // "表" is B1 ED in code page 936 — no backslash; "\x95\x5C" (a GBK character
+  // whose second byte is 0x5C) must not split the name.
+  const std::string path = "C:\\dir\\a\x95\x5C" "b.png";
+  EXPECT_EQ(PngSaveName(path, Gbk936LeadByte), "C:\\dir\\a\x95\x5C" "b.png");
+  EXPECT_EQ(PngSaveName("C:\\dir\\\x95\x5C.png", Gbk936LeadByte), "C:\\dir\\\x95\x5C.png");
+}
