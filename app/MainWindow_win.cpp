@@ -6,6 +6,7 @@
 #include "app/HelperTools_win.h"
 #include "app/MainWindowLayout.h"
 #include "output/PictureBox_win.h"
+#include "output/SaveCopy_win.h"
 
 namespace {
 
@@ -24,13 +25,17 @@ void OnFilesDropped(const char* /*path*/) {
   // Files are taken in by the intake code once it exists.
 }
 
-void CreateControls(HWND window) {
+AppContext& AppOf(HWND window) {
+  return *reinterpret_cast<AppContext*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+}
+
+void CreateControls(HWND window, AppContext& app) {
   HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(window, GWLP_HINSTANCE));
   HFONT font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
   for (const ControlLayout& c : kMainWindowControls) {
     HWND control = nullptr;
     if (c.kind == ControlKind::PictureBox) {
-      control = CreatePictureBox(window, c.id, c.left, c.top, c.width, c.height);
+      control = CreatePictureBox(window, c.id, c.left, c.top, c.width, c.height, app.picture);
     } else {
       const std::wstring caption(c.caption);
       control = CreateWindowExW(0, L"BUTTON", caption.c_str(),
@@ -53,6 +58,8 @@ void OnCommand(HWND window, int id, int code) {
   if (code != BN_CLICKED) return;
   switch (id) {
     case kOnTopButtonId: ToggleAlwaysOnTop(window); break;
+    case kCopyButtonId: CopyIconToClipboard(window, AppOf(window).picture); break;
+    case kSaveButtonId: SaveIconAs(window, AppOf(window).picture, AppOf(window).dialog); break;
     case IDCANCEL: PostMessageW(window, WM_CLOSE, 0, 0); break;  // Escape
   }
 }
@@ -67,7 +74,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     }
     case WM_CREATE:
       SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
-      CreateControls(window);
+      CreateControls(window, *app);
       OnMainWindowCreated(window, *app);
       return 0;
     case WM_COMMAND:

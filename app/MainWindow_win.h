@@ -4,12 +4,16 @@
 #include <string>
 
 #include "app/DropTarget_win.h"
+#include "output/FileDialog_win.h"
+#include "output/PictureStore.h"
 
 // The long-lived objects of the program, owned by WinMain and outliving the
 // main window.
 struct AppContext {
   std::string runDirectory;
   DropTarget dropTarget;
+  PictureStore picture;   // the current icon, shown by the picture box
+  FileDialog dialog;      // the one file dialog, shared by import and save
 };
 
 // Creates and shows the main window with its controls. As soon as they exist

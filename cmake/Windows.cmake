@@ -19,8 +19,12 @@ add_library(tessaroo_win STATIC
   app/MainWindow_win.cpp
   app/RunDirectory_win.cpp
   extract/ConsoleRunner_win.cpp
+  extract/PngNormalize_win.cpp
+  output/FileDialog_win.cpp
   output/PictureBox_win.cpp
+  output/SaveCopy_win.cpp
   support/FileIo_win.cpp
+  support/ImageCodec_win.cpp
   support/MessagePump_win.cpp
   support/TextCodec_win.cpp
 )

@@ -12,18 +12,22 @@ set(TESSAROO_TEST_ENV
 # A console program the runner tests start through cmd.exe: prints, sleeps,
 # writes to standard error, and stands in for a helper tool by name.
 add_executable(emit tests/win/tools/Emit.cpp)
+# Reads the clipboard from a second process and prints what it finds.
+add_executable(clipread tests/win/tools/ClipRead.cpp)
 
 add_library(win_test_support STATIC tests/win/TestSupport.cpp)
 target_include_directories(win_test_support PUBLIC ${CMAKE_SOURCE_DIR})
-target_link_libraries(win_test_support PUBLIC tessaroo_win GTest::gtest)
+target_link_libraries(win_test_support PUBLIC tessaroo_win test_images GTest::gtest)
 
 add_executable(win_tests
   tests/win/ConsoleRunner_test.cpp
   tests/win/FileIo_test.cpp
   tests/win/HelperTools_test.cpp
+  tests/win/ImageCodec_test.cpp
+  tests/win/Output_test.cpp
 )
 target_link_libraries(win_tests PRIVATE win_test_support GTest::gtest_main)
-add_dependencies(win_tests emit Tessaroo)
+add_dependencies(win_tests emit clipread Tessaroo)
 
 # Tests that start or end helper-tool processes share one Wine process table.
 add_test(NAME win_tests COMMAND win_tests)

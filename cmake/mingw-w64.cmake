@@ -19,3 +19,5 @@ set(CMAKE_CROSSCOMPILING_EMULATOR wine)
 
 # Libraries cross-built by scripts/thirdparty.sh live outside the mingw sysroot.
 list(APPEND CMAKE_FIND_ROOT_PATH "${CMAKE_CURRENT_LIST_DIR}/../build/deps/win")
+# One executable without DLLs beside it: link zlib statically.
+set(ZLIB_USE_STATIC_LIBS ON)

@@ -1,22 +1,86 @@
 #include "output/PictureBox_win.h"
 
+#include "output/Compose.h"
+#include "output/IcoDecode.h"
+#include "output/ImageFormat.h"
+#include "output/PngDecode.h"
+#include "support/ImageCodec_win.h"
+
 namespace {
 
 constexpr wchar_t kClassName[] = L"TessarooPictureBox";
 
+struct PictureBoxState {
+  PictureStore* store;
+  HBITMAP bitmap = nullptr;  // the picture over the background, at its own size
+  int width = 0, height = 0;
+};
+
+PictureBoxState* StateOf(HWND window) {
+  return reinterpret_cast<PictureBoxState*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+}
+
+void Rebuild(HWND window, PictureBoxState& state) {
+  if (state.bitmap) DeleteObject(state.bitmap);
+  state.bitmap = nullptr;
+  const RgbaImage image = DecodePicture(state.store->picture());
+  if (!image.empty()) {
+    state.bitmap = CreateOpaqueBitmap(image, ResolveBackground(state.store->background()));
+    state.width = image.width;
+    state.height = image.height;
+  }
+  InvalidateRect(window, nullptr, FALSE);
+}
+
+void Paint(HWND window, PictureBoxState& state) {
+  PAINTSTRUCT paint;
+  HDC dc = BeginPaint(window, &paint);
+  RECT client;
+  GetClientRect(window, &client);
+  HBRUSH background = CreateSolidBrush(ResolveBackground(state.store->background()));
+  FillRect(dc, &client, background);
+  DeleteObject(background);
+  if (state.bitmap) {
+    HDC memory = CreateCompatibleDC(dc);
+    HGDIOBJ old = SelectObject(memory, state.bitmap);
+    // Halftone needs more than 16 bits per pixel to look right.
+    SetStretchBltMode(dc, GetDeviceCaps(dc, BITSPIXEL) > 16 ? HALFTONE : COLORONCOLOR);
+    SetBrushOrgEx(dc, 0, 0, nullptr);
+    StretchBlt(dc, 0, 0, client.right, client.bottom, memory, 0, 0, state.width, state.height, SRCCOPY);
+    SelectObject(memory, old);
+    DeleteDC(memory);
+  }
+  EndPaint(window, &paint);
+}
+
 LRESULT CALLBACK PictureBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  PictureBoxState* state = StateOf(window);
   switch (message) {
-    case WM_PAINT: {
-      PAINTSTRUCT paint;
-      HDC dc = BeginPaint(window, &paint);
-      RECT client;
-      GetClientRect(window, &client);
-      FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
-      EndPaint(window, &paint);
-      return 0;
+    case WM_NCCREATE: {
+      auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
+      auto* fresh = new PictureBoxState{static_cast<PictureStore*>(create->lpCreateParams)};
+      SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(fresh));
+      fresh->store->setListener([window] {
+        if (PictureBoxState* s = StateOf(window)) Rebuild(window, *s);
+      });
+      break;
     }
+    case WM_PAINT:
+      if (state) { Paint(window, *state); return 0; }
+      break;
     case WM_ERASEBKGND:
       return 1;  // WM_PAINT covers the whole client area
+    case WM_SYSCOLORCHANGE:
+      if (state) Rebuild(window, *state);
+      break;
+    case WM_NCDESTROY:
+      if (state) {
+        state->store->setListener(nullptr);
+        if (state->bitmap) DeleteObject(state->bitmap);
+        delete state;
+        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+      }
+      break;
   }
   return DefWindowProcW(window, message, wParam, lParam);
 }
@@ -34,10 +98,46 @@ void RegisterPictureBoxClass(HINSTANCE instance) {
 
 }  // namespace
 
-HWND CreatePictureBox(HWND parent, int id, int left, int top, int width, int height) {
+RgbaImage DecodePicture(ByteSpan bytes) {
+  switch (SniffImageFormat(bytes)) {
+    case ImageFormat::Png: return DecodePng(bytes);
+    case ImageFormat::Icon: return DecodeIco(bytes);
+    case ImageFormat::Jpeg:
+    case ImageFormat::Bmp:
+    case ImageFormat::Gif: return DecodeWithCodec(bytes);
+    default: return {};
+  }
+}
+
+COLORREF ResolveBackground(std::uint32_t colour) {
+  return colour == kButtonFaceColour ? GetSysColor(COLOR_BTNFACE) : static_cast<COLORREF>(colour & 0xFFFFFF);
+}
+
+HBITMAP CreateOpaqueBitmap(const RgbaImage& image, COLORREF background) {
+  if (image.empty()) return nullptr;
+  const std::vector<std::uint8_t> bgrx =
+      ComposeOverBackground(image, {GetRValue(background), GetGValue(background), GetBValue(background)});
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = image.width;
+  info.bmiHeader.biHeight = -image.height;  // top-down rows
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  HDC screen = GetDC(nullptr);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, image.width, image.height);
+  if (bitmap && SetDIBits(screen, bitmap, 0, static_cast<UINT>(image.height), bgrx.data(), &info, DIB_RGB_COLORS) == 0) {
+    DeleteObject(bitmap);
+    bitmap = nullptr;
+  }
+  ReleaseDC(nullptr, screen);
+  return bitmap;
+}
+
+HWND CreatePictureBox(HWND parent, int id, int left, int top, int width, int height, PictureStore& store) {
   HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE));
   RegisterPictureBoxClass(instance);
   return CreateWindowExW(0, kClassName, L"", WS_CHILD | WS_VISIBLE | WS_BORDER, left, top, width,
                          height, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                         instance, nullptr);
+                         instance, &store);
 }

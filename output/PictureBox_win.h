@@ -1,7 +1,23 @@
 #pragma once
-// The 184 x 184 picture control of the main window: draws the current icon
-// stretched over its client area on the button-face background.
+// The 184 x 184 picture control of the main window: shows the picture of a
+// PictureStore stretched over its whole client area, on the store's
+// background colour, and repaints whenever the store changes.
 #include <windows.h>
 
-// Registers the control's window class (once) and creates one.
-HWND CreatePictureBox(HWND parent, int id, int left, int top, int width, int height);
+#include "output/PictureStore.h"
+#include "support/RgbaImage.h"
+
+
+HWND CreatePictureBox(HWND parent, int id, int left, int top, int width, int height, PictureStore& store);
+
+// The picture's pixels as the control decodes them: PNG, icon files, JPEG,
+// BMP and GIF; empty for anything else (a WebP file shows only background).
+RgbaImage DecodePicture(ByteSpan bytes);
+
+// The colour a store background value stands for on this system.
+COLORREF ResolveBackground(std::uint32_t colour);
+
+// A screen-compatible bitmap of the image over an opaque background; nullptr
+// on failure. Also what the clipboard receives: a device-dependent bitmap is
+// readable from other processes where a DIB section is not (under Wine).
+HBITMAP CreateOpaqueBitmap(const RgbaImage& image, COLORREF background);

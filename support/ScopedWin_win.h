@@ -46,3 +46,25 @@ class ScopedGdiObject {
  private:
   T obj_;
 };
+
+// A COM interface pointer that releases its reference.
+template <typename T>
+class ComPtr {
+ public:
+  ComPtr() = default;
+  explicit ComPtr(T* p) : p_(p) {}  // takes over a reference
+  ComPtr(const ComPtr&) = delete;
+  ComPtr& operator=(const ComPtr&) = delete;
+  ~ComPtr() { reset(); }
+  T* get() const { return p_; }
+  T* operator->() const { return p_; }
+  T** receive() { reset(); return &p_; }
+  explicit operator bool() const { return p_ != nullptr; }
+  void reset() {
+    if (p_) p_->Release();
+    p_ = nullptr;
+  }
+
+ private:
+  T* p_ = nullptr;
+};

@@ -12,3 +12,6 @@ std::string CodePageFromWide(std::wstring_view text, UINT codePage);
 inline std::wstring WideFromUtf8(std::string_view text) { return WideFromCodePage(text, CP_UTF8); }
 inline std::string Utf8FromWide(std::wstring_view text) { return CodePageFromWide(text, CP_UTF8); }
 inline std::wstring WideFromAnsi(std::string_view text) { return WideFromCodePage(text, CP_ACP); }
+
+// Whether a byte starts a double-byte character in the system code page.
+inline bool SystemLeadByte(unsigned char byte) { return IsDBCSLeadByte(byte) != 0; }

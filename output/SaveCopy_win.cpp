@@ -1,0 +1,59 @@
+#include "output/SaveCopy_win.h"
+
+#include "output/PictureBox_win.h"
+#include "output/SaveName.h"
+#include "support/FileIo_win.h"
+#include "support/TextCodec_win.h"
+
+namespace {
+
+// The platform's own replace question, worded as the save dialog words it.
+bool AskToReplace(HWND owner, const std::string& path) {
+  const std::wstring name = WideFromAnsi(path.substr(path.find_last_of('\\') + 1));
+  const std::wstring text = name + L" 已存在。\n要替换它吗?";
+  return MessageBoxW(owner, text.c_str(), L"确认另存为", MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
+}
+
+}  // namespace
+
+bool SavePictureTo(ByteSpan picture, const std::string& confirmedPath, const ReplaceQuestion& askReplace) {
+  const std::string path = PngSaveName(confirmedPath, SystemLeadByte);
+  // The dialog asked about the name as chosen in it, not about this one.
+  if (path != confirmedPath && GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES &&
+      !askReplace(path)) {
+    return false;
+  }
+  return WriteFileAtomically(path, picture);
+}
+
+void SaveIconAs(HWND owner, const PictureStore& store, FileDialog& dialog) {
+  dialog.setKind(FileDialog::Kind::Save);
+  dialog.setFilter(L"图片文件(*.png)|*.png");
+  if (!dialog.show(owner)) return;
+  SavePictureTo(store.picture(), dialog.fileName(),
+                [owner](const std::string& path) { return AskToReplace(owner, path); });
+}
+
+HWND FocusWindowOfForeground() {
+  HWND foreground = GetForegroundWindow();
+  const DWORD self = GetCurrentThreadId();
+  const DWORD other = foreground ? GetWindowThreadProcessId(foreground, nullptr) : self;
+  if (other == self) return GetFocus();
+  AttachThreadInput(other, self, TRUE);
+  HWND focus = GetFocus();
+  AttachThreadInput(other, self, FALSE);
+  return focus;
+}
+
+void CopyIconToClipboard(HWND owner, const PictureStore& store) {
+  HBITMAP bitmap = CreateOpaqueBitmap(DecodePicture(store.picture()), RGB(255, 255, 255));
+  HWND focus = FocusWindowOfForeground();
+  if (!OpenClipboard(focus ? focus : owner)) {
+    if (bitmap) DeleteObject(bitmap);
+    return;
+  }
+  EmptyClipboard();
+  // Once set, the bitmap belongs to the clipboard.
+  if (bitmap && !SetClipboardData(CF_BITMAP, bitmap)) DeleteObject(bitmap);
+  CloseClipboard();
+}

@@ -1,0 +1,31 @@
+#pragma once
+// The two outputs of the buttons: saving the picture bytes as a .png file and
+// copying the picture to the clipboard as a bitmap.
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+#include "output/FileDialog_win.h"
+#include "output/PictureStore.h"
+
+// Asks whether an existing file may be replaced; true means yes.
+using ReplaceQuestion = std::function<bool(const std::string& path)>;
+
+// Asks for a name in the save dialog, then saves as SavePictureTo does.
+void SaveIconAs(HWND owner, const PictureStore& store, FileDialog& dialog);
+
+// Writes the picture bytes unchanged under the .png name made from the
+// confirmed path. When that name differs from the confirmed one and names an
+// existing file, askReplace decides first. Written completely or not at all;
+// true when written.
+bool SavePictureTo(ByteSpan picture, const std::string& confirmedPath, const ReplaceQuestion& askReplace);
+
+// Puts the picture on the clipboard as an opaque bitmap, white behind
+// transparent pixels. With no picture the clipboard is only emptied. The
+// clipboard's owner is the window holding the focus, or owner when no window
+// does (a clipboard without an owner refuses data).
+void CopyIconToClipboard(HWND owner, const PictureStore& store);
+
+// The window that holds the keyboard focus, even in another thread.
+HWND FocusWindowOfForeground();

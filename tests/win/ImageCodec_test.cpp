@@ -1,0 +1,122 @@
+#include "support/ImageCodec_win.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "extract/PngCheck.h"
+#include "extract/PngNormalize_win.h"
+#include "output/PngDecode.h"
+#include "support/CgbiPng.h"
+#include "support/FileIo_win.h"
+#include "tests/support/TestImages.h"
+#include "tests/win/TestSupport.h"
+
+namespace {
+
+bool StartsWith(const Bytes& bytes, const char* magic) {
+  return bytes.size() >= std::strlen(magic) && std::memcmp(bytes.data(), magic, std::strlen(magic)) == 0;
+}
+
+TEST(ImageCodec, DecodesAndEncodesByFormatIndex) {
+  ImageCodec codec;
+  EXPECT_FALSE(codec.loadFromBytes(Bytes{0x89, 'P', 'N', 'G'})) << "four bytes never decode";
+  EXPECT_FALSE(codec.loadFromBytes(Bytes{1, 2, 3, 4, 5}));
+  EXPECT_TRUE(codec.encodeToBytes(5, 0, true).empty()) << "nothing loaded";
+
+  ASSERT_TRUE(codec.loadFromBytes(EncodePng(SolidImage(8, 8, 255, 0, 0, 255))));
+  const Bytes jpeg = codec.encodeToBytes(2, 90, true);
+  EXPECT_TRUE(StartsWith(jpeg, "\xFF\xD8"));
+  EXPECT_TRUE(StartsWith(codec.encodeToBytes(7, 0, true), "BM"));
+  ASSERT_TRUE(codec.loadFromBytes(jpeg));
+  EXPECT_EQ(CheckPngHeader(codec.encodeToBytes(5, 0, true)), "png");
+}
+
+TEST(ImageCodecEx, PixelsFormatTextAndFailure) {
+  ImageCodecEx codec;
+  EXPECT_FALSE(codec.createFromBytes(Bytes{1, 2, 3, 4, 5, 6}));
+  EXPECT_EQ(codec.width(), 0u);
+  EXPECT_EQ(codec.getPixel(0, 0), 0u);
+  EXPECT_FALSE(codec.setPixel(0, 0, 0xFF00FF00));
+
+  ASSERT_TRUE(codec.createFromBytes(EncodePng(SolidImage(3, 2, 0x10, 0x20, 0x30, 0x80))));
+  EXPECT_EQ(codec.width(), 3u);
+  EXPECT_EQ(codec.height(), 2u);
+  EXPECT_EQ(codec.getPixel(1, 1), 0x80102030u);
+  EXPECT_TRUE(codec.setPixel(1, 1, 0xFF0000FF));
+  EXPECT_EQ(codec.getPixel(1, 1), 0xFF0000FFu);
+  EXPECT_TRUE(codec.encodeByFormat("{b96b3caf-0728-11d3-9d7b-0000f81ef32e}").empty())
+      << "the comparison is exact and the platform writes upper case";
+  const Bytes png = codec.encodeByFormat(kPngFormatGuid);
+  const RgbaImage decoded = DecodePng(png);
+  ASSERT_EQ(decoded.width, 3);
+  EXPECT_EQ(decoded.pixels[(1 * 3 + 1) * 4 + 2], 0xFF);
+}
+
+// What the user gets from a crushed icon: red = stored byte 2, green = stored
+// byte 1, blue = stored byte 0, alpha 255, for every filter and colour type.
+TEST(PngNormalisation, CrushedIconsComeOutInTrueColours) {
+  const RgbaImage image = TestPattern(21, 13);
+  for (int colourType : {2, 6}) {
+    for (int filter = 0; filter <= 4; ++filter) {
+      SCOPED_TRACE("colour type " + std::to_string(colourType) + ", filter " + std::to_string(filter));
+      const Bytes crushed = EncodeCgbi(image, colourType, filter, 50);
+      ASSERT_EQ(CheckPngHeader(crushed), "");
+      const Bytes shown = ExchangeRedBlue(ReencodeImage(crushed, 5, 0));
+      const RgbaImage decoded = DecodePng(shown);
+      ASSERT_EQ(decoded.width, 21);
+      const Bytes stored = CrushedPixelBytes(image, colourType);
+      const int n = colourType == 6 ? 4 : 3;
+      for (std::size_t p = 0; p < std::size_t{21 * 13}; ++p) {
+        ASSERT_EQ(decoded.pixels[p * 4 + 0], stored[p * n + 2]) << p;
+        ASSERT_EQ(decoded.pixels[p * 4 + 1], stored[p * n + 1]) << p;
+        ASSERT_EQ(decoded.pixels[p * 4 + 2], stored[p * n + 0]) << p;
+        ASSERT_EQ(decoded.pixels[p * 4 + 3], 255) << p;
+      }
+    }
+  }
+}
+
+TEST(PngNormalisation, RealCrushedIconMatchesItsStoredPixels) {
+  const Bytes crushed = ReadWholeFile(TestEnvironment("TESSAROO_NPM_DIR") + "\\cgbi-to-png@1.0.7\\test\\cgbi-image.png");
+  ASSERT_TRUE(IsCgbiPng(crushed));
+  const RgbaImage stored = DecodePng(NormalizeCgbiPng(crushed));  // B, G, R, A as stored
+  const RgbaImage shown = DecodePng(ExchangeRedBlue(ReencodeImage(crushed, 5, 0)));
+  ASSERT_EQ(shown.width, 180);
+  ASSERT_EQ(shown.height, 180);
+  for (std::size_t i = 0; i < shown.pixels.size(); i += 4) {
+    ASSERT_EQ(shown.pixels[i], stored.pixels[i + 2]) << i;
+    ASSERT_EQ(shown.pixels[i + 1], stored.pixels[i + 1]) << i;
+    ASSERT_EQ(shown.pixels[i + 2], stored.pixels[i]) << i;
+    ASSERT_EQ(shown.pixels[i + 3], 255) << i;
+  }
+}
+
+TEST(PngNormalisation, OtherFormatsUnderAPngNameKeepTheirColours) {
+  ImageCodec codec;
+  ASSERT_TRUE(codec.loadFromBytes(EncodePng(SolidImage(4, 4, 255, 0, 0, 255))));
+  const Bytes bmp = codec.encodeToBytes(7, 0, true);
+  const Bytes jpeg = codec.encodeToBytes(2, 100, true);
+  // One red pixel, palette {red, black}: GIF89a written by hand.
+  const Bytes gif{'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0, 0x80, 0, 0, 0xFF, 0, 0, 0, 0, 0,
+                  0x2C, 0, 0, 0, 0, 1, 0, 1, 0, 0, 2, 2, 0x44, 0x01, 0, 0x3B};
+  for (const Bytes* other : {&bmp, &jpeg, &gif}) {
+    SCOPED_TRACE(other == &bmp ? "BMP" : other == &jpeg ? "JPEG" : "GIF");
+    const RgbaImage decoded = DecodePng(ReencodeImage(*other, 5, 0));
+    ASSERT_FALSE(decoded.empty());
+    EXPECT_GE(decoded.pixels[0], 240);  // red stays red (JPEG is lossy)
+    EXPECT_LE(decoded.pixels[2], 15);
+  }
+  EXPECT_TRUE(ReencodeImage(Bytes{}, 5, 0).empty());
+  EXPECT_TRUE(ExchangeRedBlue(Bytes{}).empty());
+  EXPECT_TRUE(ReencodeImage(Bytes{'n', 'o', 't', ' ', 'a', 'n', ' ', 'i', 'm', 'a', 'g', 'e'}, 5, 0).empty());
+}
+
+TEST(DecodeWithCodec, RefusesOversizedImages) {
+  ImageCodec codec;
+  RgbaImage big = SolidImage(4097, 1, 1, 2, 3, 255);
+  ASSERT_TRUE(codec.loadFromBytes(EncodePng(big)));
+  EXPECT_TRUE(DecodeWithCodec(codec.encodeToBytes(7, 0, true)).empty());
+}
+
+}  // namespace

@@ -1,0 +1,137 @@
+// The picture control, the clipboard copy and the save rule, on a test window.
+#include <gtest/gtest.h>
+
+#include "extract/ConsoleRunner_win.h"
+#include "output/PictureBox_win.h"
+#include "output/SaveCopy_win.h"
+#include "support/FileIo_win.h"
+#include "support/TextCodec_win.h"
+#include "tests/support/TestImages.h"
+#include "tests/win/TestSupport.h"
+
+namespace {
+
+// 8 x 8: the left half opaque red, the right half fully transparent green.
+RgbaImage HalfTransparent() {
+  RgbaImage image = SolidImage(8, 8, 255, 0, 0, 255);
+  for (int y = 0; y < 8; ++y)
+    for (int x = 4; x < 8; ++x) {
+      std::uint8_t* p = &image.pixels[(y * 8 + x) * 4];
+      p[0] = 0; p[1] = 255; p[3] = 0;
+    }
+  return image;
+}
+
+class PictureWindowTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    host_ = CreateWindowExW(WS_EX_TOPMOST, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 60, 60, 240, 240,
+                            nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    ASSERT_TRUE(host_);
+    box_ = CreatePictureBox(host_, 1, 16, 16, 184, 184, store_);
+    ASSERT_TRUE(box_);
+    SetForegroundWindow(host_);
+    pump();
+  }
+  void TearDown() override { DestroyWindow(host_); }
+  void pump() {
+    UpdateWindow(box_);
+    MSG msg;
+    for (int i = 0; i < 20; ++i) {
+      while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+      Sleep(10);
+    }
+  }
+  COLORREF at(int x, int y) {
+    HDC dc = GetDC(box_);
+    const COLORREF c = GetPixel(dc, x, y);
+    ReleaseDC(box_, dc);
+    return c;
+  }
+
+  PictureStore store_;
+  HWND host_ = nullptr, box_ = nullptr;
+};
+
+TEST_F(PictureWindowTest, StretchesThePictureOverTheBackgroundColour) {
+  store_.setPicture(EncodePng(HalfTransparent()));
+  pump();
+  const COLORREF face = GetSysColor(COLOR_BTNFACE);
+  EXPECT_EQ(at(20, 91), RGB(255, 0, 0)) << "opaque half, stretched to the left edge";
+  EXPECT_EQ(at(160, 91), face) << "transparent half shows the button face";
+
+  const RECT shot = [&] { RECT r; GetWindowRect(box_, &r); return r; }();
+  SaveScreenRectAsPng(shot, WideFromAnsi(TestEnvironment("TESSAROO_ARTIFACTS") + "\\picturebox.png"));
+
+  store_.setBackground(kWhite);
+  pump();
+  EXPECT_EQ(at(160, 91), RGB(255, 255, 255));
+  EXPECT_EQ(at(20, 91), RGB(255, 0, 0));
+
+  const std::uint8_t webp[] = {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'E', 'B', 'P', 'V', 'P', '8', ' '};
+  store_.setPicture(Bytes(std::begin(webp), std::end(webp)));
+  pump();
+  EXPECT_EQ(at(20, 91), RGB(255, 255, 255)) << "an unknown format shows only the background";
+  EXPECT_EQ(store_.picture().size(), sizeof webp) << "the store keeps the bytes as handed over";
+}
+
+TEST_F(PictureWindowTest, ShowsIconFilesAndOtherFormats) {
+  store_.setPicture(EncodeIcoBitmap(HalfTransparent(), 8));
+  pump();
+  EXPECT_EQ(at(20, 91), RGB(255, 0, 0));
+  EXPECT_EQ(at(160, 91), GetSysColor(COLOR_BTNFACE));
+  store_.setPicture(EncodeIcoPng(SolidImage(16, 16, 0, 0, 255, 255)));
+  pump();
+  EXPECT_EQ(at(91, 91), RGB(0, 0, 255));
+}
+
+// The clipboard is read back by a second process, as another program would.
+TEST_F(PictureWindowTest, CopyPutsAnOpaqueBitmapWithWhiteBehindTransparency) {
+  SetCurrentDirectoryA(TestProgramFolder().c_str());
+  store_.setPicture(EncodePng(HalfTransparent()));
+  CopyIconToClipboard(host_, store_);
+  EXPECT_EQ(RunConsoleCommand("clipread 1 1"), "bitmap=1 dib=1 size=8x8 pixel=FF0000\n");
+  EXPECT_EQ(RunConsoleCommand("clipread 6 6"), "bitmap=1 dib=1 size=8x8 pixel=FFFFFF\n");
+
+  store_.setPicture({});
+  CopyIconToClipboard(host_, store_);
+  EXPECT_EQ(RunConsoleCommand("clipread 0 0"), "bitmap=0 dib=0 size=0x0 pixel=FFFFFFFF\n");
+}
+
+TEST(SavePictureTo, AppliesTheNameRuleAndAsksBeforeReplacingAnotherFile) {
+  TempFolder folder;
+  const Bytes picture = EncodePng(TestPattern(5, 5));
+  int asked = 0;
+  auto answer = [&](bool yes) {
+    return [&asked, yes](const std::string&) { ++asked; return yes; };
+  };
+
+  ASSERT_TRUE(SavePictureTo(picture, folder.file("icon"), answer(false)));
+  EXPECT_EQ(ReadWholeFile(folder.file("icon.png")), picture) << "byte for byte, nothing re-encoded";
+  EXPECT_EQ(asked, 0);
+
+  // "icon" again: the final name icon.png exists and was never confirmed.
+  const Bytes other{1, 2, 3};
+  EXPECT_FALSE(SavePictureTo(other, folder.file("icon"), answer(false)));
+  EXPECT_EQ(asked, 1);
+  EXPECT_EQ(ReadWholeFile(folder.file("icon.png")), picture) << "No writes nothing";
+  EXPECT_TRUE(SavePictureTo(other, folder.file("icon"), answer(true)));
+  EXPECT_EQ(ReadWholeFile(folder.file("icon.png")), other);
+
+  // The dialog itself asked about icon.png: no second question.
+  EXPECT_TRUE(SavePictureTo(picture, folder.file("icon.png"), answer(false)));
+  EXPECT_EQ(asked, 2);
+  EXPECT_EQ(ReadWholeFile(folder.file("icon.png")), picture);
+
+  EXPECT_TRUE(SavePictureTo(picture, folder.file("my.png.icon"), answer(false)));
+  EXPECT_TRUE(FileHoldsBytes(folder.file("my.icon.png"), picture));
+
+  // No icon loaded: an empty file.
+  EXPECT_TRUE(SavePictureTo({}, folder.file("empty"), answer(false)));
+  EXPECT_EQ(GetFileAttributesA(folder.file("empty.png").c_str()) != INVALID_FILE_ATTRIBUTES, true);
+  EXPECT_TRUE(ReadWholeFile(folder.file("empty.png")).empty());
+
+  EXPECT_FALSE(SavePictureTo(picture, folder.file("no\\such\\folder\\x"), answer(true)));
+}
+
+}  // namespace
