@@ -16,3 +16,5 @@ wine build/win/startup_bench.exe 1 "$work/Tessaroo.exe" >/dev/null
 wine build/win/startup_bench.exe 15 "$work/Tessaroo.exe" "$work/minimal_window.exe"
 echo "== console tool runner"
 (cd "$work" && wine ../win/runner_bench.exe 10 5)
+echo "== crushed-PNG normalisation"
+wine build/win/codec_bench.exe

@@ -100,10 +100,11 @@ Bytes Inflate(const Bytes& compressed, std::size_t size, int windowBits) {
   return complete ? out : Bytes{};
 }
 
+// Only ever decoded right away: fast compression is enough.
 Bytes Deflate(const Bytes& raw) {
   uLongf size = compressBound(static_cast<uLong>(raw.size()));
   Bytes out(size);
-  if (compress2(out.data(), &size, raw.data(), static_cast<uLong>(raw.size()), Z_DEFAULT_COMPRESSION) != Z_OK) return {};
+  if (compress2(out.data(), &size, raw.data(), static_cast<uLong>(raw.size()), Z_BEST_SPEED) != Z_OK) return {};
   out.resize(size);
   return out;
 }
