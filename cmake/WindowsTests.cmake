@@ -25,6 +25,8 @@ add_executable(win_tests
   tests/win/HelperTools_test.cpp
   tests/win/ImageCodec_test.cpp
   tests/win/Output_test.cpp
+  tests/win/MatcherCodecs_win.cpp
+  tests/shared/PatternMatcher_test.cpp
 )
 target_link_libraries(win_tests PRIVATE win_test_support GTest::gtest_main)
 add_dependencies(win_tests emit clipread Tessaroo)
@@ -32,6 +34,12 @@ add_dependencies(win_tests emit clipread Tessaroo)
 # Tests that start or end helper-tool processes share one Wine process table.
 add_test(NAME win_tests COMMAND win_tests)
 set_tests_properties(win_tests PROPERTIES ENVIRONMENT "${TESSAROO_TEST_ENV}"
+  RESOURCE_LOCK wine_processes TIMEOUT 300)
+
+# The same program again with the Chinese system code page (936), for the
+# tests whose outcome depends on how text converts.
+add_test(NAME win_tests_cp936 COMMAND win_tests --gtest_filter=*PatternMatcher*:Utf8ToGbk*:*Cp936*)
+set_tests_properties(win_tests_cp936 PROPERTIES ENVIRONMENT "${TESSAROO_TEST_ENV};LC_ALL=zh_CN.UTF-8"
   RESOURCE_LOCK wine_processes TIMEOUT 300)
 
 # The real window program, driven from outside under Xvfb.

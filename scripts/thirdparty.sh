@@ -136,6 +136,18 @@ build_libpng_win() {
   mark libpng-win
 }
 
+build_pcre2_win() {
+  stamp pcre2-win && return 0
+  local orig=debian/pool/main/p/pcre2/pcre2_10.42.orig.tar.gz
+  fetch_deb $orig
+  unpack_source pcre2 $orig
+  # 16-bit code units: texts cross into the engine as UTF-16.
+  cross_cmake pcre2 "$deps/src/pcre2" -DBUILD_SHARED_LIBS=OFF -DPCRE2_BUILD_PCRE2_8=OFF \
+    -DPCRE2_BUILD_PCRE2_16=ON -DPCRE2_SUPPORT_JIT=ON -DPCRE2_BUILD_PCRE2GREP=OFF \
+    -DPCRE2_BUILD_TESTS=OFF -DPCRE2_SUPPORT_UNICODE=ON
+  mark pcre2-win
+}
+
 npm_tool aaptjs@1.3.2 bin/win32/aapt.exe pt.exe
 npm_tool 7zip-bin@5.2.0 win/x64/7za.exe za.exe
 npm_tool webp-converter@3.0.1 bin/libwebp_win64/bin/dwebp.exe dwebp.exe
@@ -144,4 +156,5 @@ build_unzip
 build_zlibwapi
 build_gtest_win
 build_libpng_win
+build_pcre2_win
 say "ready in $deps"

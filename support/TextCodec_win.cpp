@@ -1,5 +1,7 @@
 #include "support/TextCodec_win.h"
 
+#include "support/PatternMatcher.h"
+
 #include <climits>
 
 std::wstring WideFromCodePage(std::string_view text, UINT codePage) {
@@ -20,4 +22,22 @@ std::string CodePageFromWide(std::wstring_view text, UINT codePage) {
   std::string out(static_cast<size_t>(m), '\0');
   if (WideCharToMultiByte(codePage, 0, text.data(), inLen, out.data(), m, nullptr, nullptr) != m) return {};
   return out;
+}
+
+namespace {
+
+std::u16string SystemToUtf16(std::string_view narrow) {
+  const std::wstring wide = WideFromCodePage(narrow, CP_ACP);
+  return std::u16string(wide.begin(), wide.end());
+}
+
+std::string SystemFromUtf16(std::u16string_view wide) {
+  return CodePageFromWide(std::wstring(wide.begin(), wide.end()), CP_ACP);
+}
+
+}  // namespace
+
+const NarrowCodec& SystemNarrowCodec() {
+  static const NarrowCodec codec{SystemToUtf16, SystemFromUtf16};
+  return codec;
 }

@@ -15,3 +15,7 @@ inline std::wstring WideFromAnsi(std::string_view text) { return WideFromCodePag
 
 // Whether a byte starts a double-byte character in the system code page.
 inline bool SystemLeadByte(unsigned char byte) { return IsDBCSLeadByte(byte) != 0; }
+
+struct NarrowCodec;
+// Narrow texts in the system code page, for the pattern matcher.
+const NarrowCodec& SystemNarrowCodec();
