@@ -18,7 +18,10 @@ add_library(tessaroo_win STATIC
   app/HelperTools_win.cpp
   app/MainWindow_win.cpp
   app/RunDirectory_win.cpp
+  extract/ApkIcon_win.cpp
   extract/ConsoleRunner_win.cpp
+  extract/Extraction_win.cpp
+  extract/WebpConvert_win.cpp
   extract/PngNormalize_win.cpp
   output/FileDialog_win.cpp
   output/PictureBox_win.cpp

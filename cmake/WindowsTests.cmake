@@ -3,11 +3,13 @@
 string(REPLACE "/" "\\" _tools_dir_win "Z:${TESSAROO_TOOLS_DIR}")
 string(REPLACE "/" "\\" _npm_dir_win "Z:${TESSAROO_NPM_DIR}")
 string(REPLACE "/" "\\" _artifacts_win "Z:${CMAKE_BINARY_DIR}/artifacts")
+string(REPLACE "/" "\\" _fixtures_win "Z:${CMAKE_BINARY_DIR}/fixtures")
 file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/artifacts)
 set(TESSAROO_TEST_ENV
   "TESSAROO_TOOLS_DIR=${_tools_dir_win}"
   "TESSAROO_NPM_DIR=${_npm_dir_win}"
-  "TESSAROO_ARTIFACTS=${_artifacts_win}")
+  "TESSAROO_ARTIFACTS=${_artifacts_win}"
+  "TESSAROO_FIXTURES=${_fixtures_win}")
 
 # A console program the runner tests start through cmd.exe: prints, sleeps,
 # writes to standard error, and stands in for a helper tool by name.
@@ -26,6 +28,8 @@ add_executable(win_tests
   tests/win/ImageCodec_test.cpp
   tests/win/Output_test.cpp
   tests/win/MatcherCodecs_win.cpp
+  tests/win/ApkPipeline_test.cpp
+  tests/win/PipelineHarness.cpp
   tests/shared/PatternMatcher_test.cpp
 )
 target_link_libraries(win_tests PRIVATE win_test_support GTest::gtest_main)
@@ -38,7 +42,7 @@ set_tests_properties(win_tests PROPERTIES ENVIRONMENT "${TESSAROO_TEST_ENV}"
 
 # The same program again with the Chinese system code page (936), for the
 # tests whose outcome depends on how text converts.
-add_test(NAME win_tests_cp936 COMMAND win_tests --gtest_filter=*PatternMatcher*:Utf8ToGbk*:*Cp936*)
+add_test(NAME win_tests_cp936 COMMAND win_tests --gtest_filter=*PatternMatcher*:Utf8ToGbk*:*Cp936*:*Blanks*)
 set_tests_properties(win_tests_cp936 PROPERTIES ENVIRONMENT "${TESSAROO_TEST_ENV};LC_ALL=zh_CN.UTF-8"
   RESOURCE_LOCK wine_processes TIMEOUT 300)
 
@@ -49,3 +53,12 @@ add_dependencies(gui_tests Tessaroo)
 add_test(NAME gui_tests COMMAND gui_tests)
 set_tests_properties(gui_tests PROPERTIES ENVIRONMENT "${TESSAROO_TEST_ENV}"
   RESOURCE_LOCK wine_processes TIMEOUT 300)
+
+# Package fixtures, built with Debian's aapt and cwebp by the tests' own script.
+set(TESSAROO_FIXTURES ${CMAKE_BINARY_DIR}/fixtures)
+add_custom_command(OUTPUT ${TESSAROO_FIXTURES}/apk/stamp
+  COMMAND python3 ${CMAKE_SOURCE_DIR}/tests/fixtures/make_apks.py ${TESSAROO_FIXTURES}/apk
+  DEPENDS ${CMAKE_SOURCE_DIR}/tests/fixtures/make_apks.py
+  COMMENT "Building Android package fixtures")
+add_custom_target(fixtures ALL DEPENDS ${TESSAROO_FIXTURES}/apk/stamp)
+add_dependencies(win_tests fixtures)

@@ -1,0 +1,13 @@
+#pragma once
+#include <string>
+
+#include "extract/Pipeline.h"
+
+// Converts a WebP file into a PNG file with the "dwebp.exe" helper tool. The
+// output defaults to the work file icon.png in the run directory. Any old
+// output file is removed first, so a failed conversion leaves no picture to
+// be mistaken for this one.
+void ConvertWebpToPng(const PipelineContext& context, const std::string& inputPath, std::string outputPath = {});
+
+// The work file: icon.png in the run directory.
+std::string WorkFilePath(const PipelineContext& context);

@@ -1,0 +1,129 @@
+// The Android package pipeline under Wine with the real packaging and unzip
+// tools, on packages built by Debian's aapt (tests/fixtures/make_apks.py).
+#include "extract/ApkIcon_win.h"
+
+#include <gtest/gtest.h>
+
+#include "extract/WebpConvert_win.h"
+#include "output/PngDecode.h"
+#include "support/FileIo_win.h"
+#include "support/TextCodec_win.h"
+#include "tests/win/PipelineHarness.h"
+
+namespace {
+
+class ApkPipelineTest : public RunFolderTest {
+ protected:
+  // Runs the pipeline on a fixture package and checks the picture against
+  // what the fixture script recorded: the packed icon's bytes, or (for WebP
+  // icons) the pixels of the PNG it was made from, or no change at all.
+  void expectFixture(const std::string& name, const std::string& packagePath = {}) {
+    SCOPED_TRACE(name);
+    setSentinel();
+    ExtractApkIcon(context_, packagePath.empty() ? Fixture("apk\\" + name + ".apk") : packagePath);
+    const std::string entry = FixtureLine("apk\\" + name + ".expect");
+    if (entry == "-") {
+      EXPECT_TRUE(pictureIsSentinel()) << "the picture must stay as it was";
+      return;
+    }
+    const Bytes icon = ReadWholeFile(Fixture("apk\\" + name + ".icon"));
+    ASSERT_FALSE(icon.empty());
+    if (entry.ends_with(".webp")) {
+      const RgbaImage shown = DecodePng(store_.picture());
+      ASSERT_FALSE(shown.empty()) << "the converted work file is shown";
+      EXPECT_EQ(shown.pixels, DecodePng(icon).pixels);
+    } else {
+      EXPECT_EQ(store_.picture(), icon) << "the packed file, byte for byte";
+    }
+    const std::string file = entry.substr(entry.find_last_of('/') + 1);
+    EXPECT_EQ(GetFileAttributesA(context_.inRunDirectory(file).c_str()), INVALID_FILE_ATTRIBUTES)
+        << "the extracted file is deleted";
+  }
+};
+
+TEST_F(ApkPipelineTest, TakesTheLastIconLineOfTheBadging) {
+  expectFixture("five-densities");
+  expectFixture("mixed-nodpi");  // the nodpi line comes last and is taken
+  expectFixture("plain-drawable");
+}
+
+TEST_F(ApkPipelineTest, WebpIconsAreConvertedToTheWorkFile) {
+  expectFixture("webp-only");
+  EXPECT_EQ(ReadWholeFile(WorkFilePath(context_)), store_.picture());
+}
+
+TEST_F(ApkPipelineTest, AdaptiveIconFallsBackToTheDensestRasterFile) {
+  expectFixture("adaptive-with-png");
+  expectFixture("adaptive-only");
+}
+
+TEST_F(ApkPipelineTest, PackagesWithoutAnIconLeaveThePictureAlone) {
+  expectFixture("no-icon");
+  expectFixture("no-icon", folder_.file("missing.apk"));
+  ASSERT_TRUE(WriteTestFile(folder_.file("not a zip.apk"), Bytes(5000, 'x')));
+  expectFixture("no-icon", folder_.file("not a zip.apk"));
+  const Bytes whole = ReadWholeFile(Fixture("apk\\five-densities.apk"));
+  ASSERT_TRUE(WriteTestFile(folder_.file("cut.apk"), ByteSpan(whole).first(whole.size() / 2)));
+  expectFixture("no-icon", folder_.file("cut.apk"));
+}
+
+TEST_F(ApkPipelineTest, PathWithBlanks) {
+  TempFolder outside;
+  const std::string dir = outside.file("with blanks");
+  CreateDirectoryA(dir.c_str(), nullptr);
+  const std::string path = dir + "\\my package.apk";
+  ASSERT_TRUE(CopyTestFile(Fixture("apk\\five-densities.apk"), path));
+  expectFixture("five-densities", path);
+  DeleteFileA(path.c_str());
+  RemoveDirectoryA(dir.c_str());
+}
+
+TEST_F(ApkPipelineTest, ChinesePathUnderCp936) {
+  if (GetACP() != 936) GTEST_SKIP() << "needs the Chinese system code page";
+  TempFolder outside;
+  const std::wstring dir = WideFromAnsi(outside.path()) + L"\\\u4E2D\u6587 \u76EE\u5F55";  // "中文 目录"
+  CreateDirectoryW(dir.c_str(), nullptr);
+  const std::wstring path = dir + L"\\\u56FE\u6807.apk";  // "图标.apk"
+  ASSERT_TRUE(CopyFileW(WideFromAnsi(Fixture("apk\\five-densities.apk")).c_str(), path.c_str(), FALSE));
+  expectFixture("five-densities", CodePageFromWide(path, CP_ACP));
+  DeleteFileW(path.c_str());
+  RemoveDirectoryW(dir.c_str());
+}
+
+// Entry names a hostile package could carry: nothing runs, nothing outside
+// the run directory is touched, the picture stays.
+TEST_F(ApkPipelineTest, HostileEntryNamesRunNothing) {
+  expectFixture("crafted-quote");
+  expectFixture("crafted-percent");
+  EXPECT_EQ(GetFileAttributesA(context_.inRunDirectory("pwned.txt").c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(GetFileAttributesA((TestProgramFolder() + "\\pwned.txt").c_str()), INVALID_FILE_ATTRIBUTES);
+
+  // The traversal entry would name this file two folders above the run directory.
+  const std::string entry = FixtureLine("apk\\crafted-traversal.expect");
+  EXPECT_EQ(entry, "-");
+  const std::string victim = folder_.path() + "\\..\\..\\victimzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzz.png";
+  ASSERT_TRUE(WriteTestFile(victim, Bytes{1, 2, 3}));
+  expectFixture("crafted-traversal");
+  EXPECT_EQ(ReadWholeFile(victim), (Bytes{1, 2, 3}));
+  DeleteFileA(victim.c_str());
+}
+
+TEST_F(ApkPipelineTest, HarmlessOddNamesStillWork) {
+  expectFixture("crafted-ampersand");
+  expectFixture("crafted-root");  // an icon at the archive root
+}
+
+TEST_F(ApkPipelineTest, WebpConversionReplacesAndNeverShowsAStalePicture) {
+  // Convert the same WebP twice into a path with blanks, then a file that
+  // is no WebP: the old output must be gone.
+  ExtractApkIcon(context_, Fixture("apk\\webp-only.apk"));
+  const Bytes first = ReadWholeFile(WorkFilePath(context_));
+  ASSERT_FALSE(first.empty());
+  ASSERT_TRUE(WriteTestFile(folder_.file("in put.webp"), ReadWholeFile(Fixture("apk\\webp-only.apk"))));
+  const std::string out = folder_.file("out put.png");
+  ASSERT_TRUE(WriteTestFile(out, Bytes{9, 9, 9}));
+  ConvertWebpToPng(context_, folder_.file("in put.webp"), out);
+  EXPECT_EQ(GetFileAttributesA(out.c_str()), INVALID_FILE_ATTRIBUTES) << "a failed conversion leaves no file";
+}
+
+}  // namespace

@@ -1,0 +1,33 @@
+#include "tests/win/PipelineHarness.h"
+
+#include "app/HelperTools_win.h"
+#include "support/FileIo_win.h"
+
+namespace {
+const Bytes kSentinel{'s', 'e', 'n', 't', 'i', 'n', 'e', 'l'};
+}
+
+void RunFolderTest::SetUp() {
+  HMODULE program = LoadLibraryExA((TestProgramFolder() + "\\Tessaroo.exe").c_str(), nullptr,
+                                   LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+  ASSERT_TRUE(program);
+  DeployHelperTools(program, folder_.path());
+  FreeLibrary(program);
+  // Pipelines must not depend on where the caller stands.
+  SetCurrentDirectoryA(TestProgramFolder().c_str());
+}
+
+void RunFolderTest::TearDown() { SetCurrentDirectoryA(TestProgramFolder().c_str()); }
+
+std::string RunFolderTest::Fixture(const std::string& relative) {
+  return TestEnvironment("TESSAROO_FIXTURES") + "\\" + relative;
+}
+
+std::string RunFolderTest::FixtureLine(const std::string& relative) {
+  const Bytes bytes = ReadWholeFile(Fixture(relative));
+  std::string line(bytes.begin(), bytes.end());
+  return line.substr(0, line.find_first_of("\r\n"));
+}
+
+void RunFolderTest::setSentinel() { store_.setPicture(kSentinel); }
+bool RunFolderTest::pictureIsSentinel() const { return store_.picture() == kSentinel; }

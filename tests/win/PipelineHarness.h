@@ -1,0 +1,30 @@
+#pragma once
+// A run directory for pipeline tests: a fresh folder holding the helper tools
+// exactly as the real program writes them, a picture store, and a context
+// naming both.
+#include <string>
+
+#include "extract/Pipeline.h"
+#include "output/PictureStore.h"
+#include <gtest/gtest.h>
+
+#include "tests/win/TestSupport.h"
+
+class RunFolderTest : public testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  // A fixture file of build/win/fixtures.
+  static std::string Fixture(const std::string& relative);
+  // A text fixture's first line.
+  static std::string FixtureLine(const std::string& relative);
+
+  // Marks the picture so a test can tell it stayed unchanged.
+  void setSentinel();
+  bool pictureIsSentinel() const;
+
+  TempFolder folder_;
+  PictureStore store_;
+  PipelineContext context_{folder_.path(), store_};
+};
