@@ -9,7 +9,7 @@ source scripts/wine-session.sh
 trap wine_session_stop EXIT
 wine_session_start "" private
 work=build/bench; rm -rf "$work"; mkdir -p "$work"
-cp build/win/Tessaroo.exe build/win/minimal_window.exe build/win/emit.exe "$work"/
+cp build/win/Tessaroo.exe build/win/minimal_window.exe build/win/emit.exe build/win/apk_bench.exe "$work"/
 # The first start writes the helper tools; measure the usual, later starts.
 echo "== start-up (Tessaroo vs a minimal Win32 window built the same way)"
 wine build/win/startup_bench.exe 1 "$work/Tessaroo.exe" >/dev/null
@@ -18,3 +18,8 @@ echo "== console tool runner"
 (cd "$work" && wine ../win/runner_bench.exe 10 5)
 echo "== crushed-PNG normalisation"
 wine build/win/codec_bench.exe
+echo "== Android package pipeline (tools written by the first start above)"
+cp build/win/fixtures/apk/five-densities.apk "$work"/
+(cd "$work" && wine apk_bench.exe five-densities.apk res/mipmap-xxxhdpi-v4/ic_launcher.png 11)
+echo "== pattern matcher (native)"
+build/native/matcher_bench

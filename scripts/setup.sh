@@ -15,7 +15,7 @@ packages=(
   wine wine64 wine32:i386
   xvfb xdotool x11-utils x11-apps netpbm
   fonts-wqy-microhei fonts-wine locales
-  dpkg-dev nodejs npm
+  dpkg-dev nodejs npm python3
   android-framework-res aapt webp icoutils liblnk-utils
 )
 
