@@ -21,6 +21,7 @@ add_library(tessaroo_win STATIC
   extract/ApkIcon_win.cpp
   extract/ConsoleRunner_win.cpp
   extract/Extraction_win.cpp
+  extract/IpaIcon_win.cpp
   extract/WebpConvert_win.cpp
   extract/PngNormalize_win.cpp
   output/FileDialog_win.cpp
@@ -56,3 +57,5 @@ add_executable(codec_bench bench/CodecBench.cpp)
 target_link_libraries(codec_bench PRIVATE tessaroo_win test_images psapi)
 add_executable(apk_bench bench/ApkBench.cpp)
 target_link_libraries(apk_bench PRIVATE tessaroo_win)
+add_executable(ipa_bench bench/IpaBench.cpp)
+target_link_libraries(ipa_bench PRIVATE tessaroo_win)

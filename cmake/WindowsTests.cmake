@@ -29,6 +29,7 @@ add_executable(win_tests
   tests/win/Output_test.cpp
   tests/win/MatcherCodecs_win.cpp
   tests/win/ApkPipeline_test.cpp
+  tests/win/IpaPipeline_test.cpp
   tests/win/PipelineHarness.cpp
   tests/shared/PatternMatcher_test.cpp
 )
@@ -60,5 +61,10 @@ add_custom_command(OUTPUT ${TESSAROO_FIXTURES}/apk/stamp
   COMMAND python3 ${CMAKE_SOURCE_DIR}/tests/fixtures/make_apks.py ${TESSAROO_FIXTURES}/apk
   DEPENDS ${CMAKE_SOURCE_DIR}/tests/fixtures/make_apks.py
   COMMENT "Building Android package fixtures")
-add_custom_target(fixtures ALL DEPENDS ${TESSAROO_FIXTURES}/apk/stamp)
+add_custom_command(OUTPUT ${TESSAROO_FIXTURES}/ipa/stamp
+  COMMAND python3 ${CMAKE_SOURCE_DIR}/tests/fixtures/make_ipas.py ${TESSAROO_FIXTURES}/ipa
+          ${TESSAROO_NPM_DIR}/cgbi-to-png@1.0.7/test/cgbi-image.png
+  DEPENDS ${CMAKE_SOURCE_DIR}/tests/fixtures/make_ipas.py
+  COMMENT "Building iOS package fixtures")
+add_custom_target(fixtures ALL DEPENDS ${TESSAROO_FIXTURES}/apk/stamp ${TESSAROO_FIXTURES}/ipa/stamp)
 add_dependencies(win_tests fixtures)
