@@ -1,0 +1,13 @@
+#pragma once
+// The target of a Windows shortcut (.lnk) to a local file, read from the
+// shell-link layout: the LinkInfo block after the header and the ID list,
+// and its local base path.
+#include <string>
+
+#include "support/Bytes.h"
+
+// The local base path, up to its first zero byte or the end of the bytes;
+// empty when the offsets lead outside the file. The link flags are not
+// consulted: a shortcut without an ID list or LinkInfo gives a wrong or
+// empty path.
+std::string ReadShortcutTarget(ByteSpan bytes);

@@ -1,0 +1,27 @@
+#pragma once
+// Turning an executable's icon resources into a one-image icon file: the
+// first icon group decides, and within it the entry chosen by the rule below.
+#include <cstdint>
+#include <vector>
+
+#include "extract/PeResources.h"
+#include "support/Bytes.h"
+
+struct IconEntryChoice {
+  int entry = -1;          // 0-based index in the group; -1 when the group has no entry
+  std::uint16_t iconId = 0;
+};
+
+// Walks the group's entries in order; an entry becomes the choice when its
+// bits per pixel, width byte and height byte are each at least those of the
+// current choice (starting from 0), so a later tie wins. Widths and heights
+// count as stored: 256 is stored as 0 and compares as 0.
+IconEntryChoice ChooseIconEntry(ByteSpan group);
+
+// The icon file for that choice: the group's first four bytes, count 1, the
+// entry's first eight bytes, the image's real length, offset 22, the image.
+Bytes AssembleIconFile(ByteSpan group, const IconEntryChoice& choice, ByteSpan image);
+
+// The whole rule over an executable's bytes: empty bytes when it has no icon
+// group; the 6-byte header alone when the chosen image is missing.
+Bytes ExtractIconFromPe(ByteSpan file);

@@ -1,0 +1,105 @@
+#include <gtest/gtest.h>
+
+#include "extract/IconGroup.h"
+#include "extract/PeResources.h"
+#include "support/ByteReader.h"
+#include "tests/support/PeBuilder.h"
+#include "tests/support/TestImages.h"
+
+namespace {
+
+Bytes Image(std::uint8_t tag, std::size_t size = 40) { return Bytes(size, tag); }
+
+// The icon identifier the rule picks for a group of these entries.
+std::uint16_t Chosen(const std::vector<TestGroupEntry>& entries) {
+  return ChooseIconEntry(BuildIconGroup(entries)).iconId;
+}
+
+TEST(ChooseIconEntry, WalksTheEntriesWithTheAtLeastInAllThreeRule) {
+  // 256 (stored 0) first, then 48, 32, 16 at 32 bits: the 48 x 48 image.
+  EXPECT_EQ(Chosen({{0, 0, 32, 1}, {48, 48, 32, 2}, {32, 32, 32, 3}, {16, 16, 32, 4}}), 2);
+  // 16, 32, 48 at 8 bits, then 16, 32, 48 at 32 bits: 48 x 48 at 32 bits.
+  EXPECT_EQ(Chosen({{16, 16, 8, 1}, {32, 32, 8, 2}, {48, 48, 8, 3}, {16, 16, 32, 4}, {32, 32, 32, 5}, {48, 48, 32, 6}}), 6);
+  // 48 x 48 at 8 bits, then 32 x 32 at 32 bits: the first stays.
+  EXPECT_EQ(Chosen({{48, 48, 8, 1}, {32, 32, 32, 2}}), 1);
+  EXPECT_EQ(Chosen({{0, 0, 32, 7}}), 7) << "a lone 256 x 256 image";
+  EXPECT_EQ(Chosen({{32, 32, 32, 1}, {32, 32, 32, 2}}), 2) << "a later tie wins";
+  EXPECT_EQ(Chosen({{32, 32, 32, 40000}}), 40000);
+  EXPECT_EQ(ChooseIconEntry(BuildIconGroup({})).entry, -1);
+}
+
+TEST(ExtractIconFromPe, BuildsOneImageIconFileFromTheFirstGroup) {
+  const Bytes png = EncodePng(TestPattern(48, 48));
+  const Bytes pe = BuildPe({
+      {14, 0, u"MAINICON", BuildIconGroup({{32, 32, 32, 1}, {48, 48, 32, 2, 999}})},
+      {14, 5, u"", BuildIconGroup({{64, 64, 32, 3}})},  // a later group: ignored
+      {3, 1, u"", Image(0x11)},
+      {3, 2, u"", png},
+      {3, 3, u"", Image(0x33)},
+  });
+  const Bytes ico = ExtractIconFromPe(pe);
+  ASSERT_EQ(ico.size(), 22 + png.size());
+  ByteReader r(ico);
+  EXPECT_EQ(r.u16le(), 0);
+  EXPECT_EQ(r.u16le(), 1);
+  EXPECT_EQ(r.u16le(), 1);
+  EXPECT_EQ(r.u8(), 48);
+  EXPECT_EQ(r.u8(), 48);
+  r.skip(4);
+  EXPECT_EQ(r.u16le(), 32);
+  EXPECT_EQ(r.u32le(), png.size()) << "the real length, not what the group states";
+  EXPECT_EQ(r.u32le(), 22u);
+  EXPECT_TRUE(std::equal(png.begin(), png.end(), ico.begin() + 22)) << "the PNG stream unchanged";
+}
+
+TEST(ExtractIconFromPe, Pe32AndLargeIdentifiers) {
+  const Bytes pe = BuildPe({{14, 1, u"", BuildIconGroup({{16, 16, 8, 0x8001}})}, {3, 0x8001, u"", Image(0x77, 10)}}, false);
+  const Bytes ico = ExtractIconFromPe(pe);
+  ASSERT_EQ(ico.size(), 32u);
+  EXPECT_EQ(ico[22], 0x77);
+}
+
+TEST(ExtractIconFromPe, MissingPartsGiveEmptyBytesOrTheBareHeader) {
+  EXPECT_TRUE(ExtractIconFromPe(BuildPe({{3, 1, u"", Image(1)}})).empty()) << "no group";
+  EXPECT_TRUE(ExtractIconFromPe(Bytes{}).empty());
+  EXPECT_TRUE(ExtractIconFromPe(EncodePng(TestPattern(4, 4))).empty()) << "not an executable";
+  const Bytes noImage = ExtractIconFromPe(BuildPe({{14, 1, u"", BuildIconGroup({{32, 32, 32, 9}})}, {3, 1, u"", Image(1)}}));
+  EXPECT_EQ(noImage, (Bytes{0, 0, 1, 0, 1, 0}));
+  const Bytes empty = ExtractIconFromPe(BuildPe({{14, 1, u"", BuildIconGroup({})}, {3, 1, u"", Image(1)}}));
+  EXPECT_EQ(empty, (Bytes{0, 0, 1, 0, 1, 0}));
+}
+
+TEST(ListPeResources, StoredOrderNamedFirstThenIdentifiers) {
+  const Bytes pe = BuildPe({{3, 9, u"", Image(9)}, {3, 2, u"", Image(2)}, {3, 0, u"B", Image(0xB)}, {3, 0, u"A", Image(0xA)}});
+  const auto icons = ListPeResources(pe, 3);
+  ASSERT_EQ(icons.size(), 4u);
+  EXPECT_TRUE(icons[0].named && icons[0].data[0] == 0xA);
+  EXPECT_TRUE(icons[1].named && icons[1].data[0] == 0xB);
+  EXPECT_EQ(icons[2].id, 2u);
+  EXPECT_EQ(icons[3].id, 9u);
+  EXPECT_TRUE(ListPeResources(pe, 14).empty());
+}
+
+// Every truncation and a sweep of single-byte damage: never an over-read
+// (run under the sanitizers), and whatever comes out stays inside the file.
+TEST(ListPeResources, TruncatedAndDamagedFilesFailCleanly) {
+  const Bytes pe = BuildPe({{14, 1, u"", BuildIconGroup({{32, 32, 32, 1}})}, {3, 1, u"", Image(5, 300)}});
+  for (std::size_t n = 0; n < pe.size(); n += 7) {
+    const Bytes cut(pe.begin(), pe.begin() + static_cast<std::ptrdiff_t>(n));
+    const Bytes ico = ExtractIconFromPe(cut);
+    EXPECT_TRUE(ico.empty() || ico.size() == 6 || ico.size() == 322) << n;
+  }
+  for (std::size_t at = 0; at < pe.size(); ++at) {
+    for (std::uint8_t value : {std::uint8_t{0x00}, std::uint8_t{0xFF}, std::uint8_t{0x80}}) {
+      Bytes damaged = pe;
+      damaged[at] = value;
+      for (const PeResource& r : ListPeResources(damaged, 3)) {
+        ASSERT_GE(r.data.data(), damaged.data());
+        ASSERT_LE(r.data.data() + r.data.size(), damaged.data() + damaged.size());
+      }
+      ExtractIconFromPe(damaged);
+    }
+  }
+}
+
+}  // namespace

@@ -1,0 +1,79 @@
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstring>
+
+#include "app/FileRoute.h"
+#include "app/Shortcut.h"
+
+namespace {
+
+TEST(RouteByPath, FirstExtensionTextAnywhereCaseSensitive) {
+  EXPECT_EQ(RouteByPath("C:\\pkg\\game.apk", NoLeadBytes), FileRoute::AndroidPackage);
+  EXPECT_EQ(RouteByPath("C:\\pkg\\GAME.APK", NoLeadBytes), FileRoute::None);
+  EXPECT_EQ(RouteByPath("C:\\a.apk.exe", NoLeadBytes), FileRoute::AndroidPackage);
+  EXPECT_EQ(RouteByPath("C:\\my.apks\\tool.exe", NoLeadBytes), FileRoute::AndroidPackage);
+  EXPECT_EQ(RouteByPath("C:\\icon.webp", NoLeadBytes), FileRoute::WebpImage);
+  EXPECT_EQ(RouteByPath("C:\\Tools\\app.exe", NoLeadBytes), FileRoute::Executable);
+  EXPECT_EQ(RouteByPath("D:\\x.ipa", NoLeadBytes), FileRoute::IosPackage);
+  EXPECT_EQ(RouteByPath("D:\\x.IPA", NoLeadBytes), FileRoute::None);
+  EXPECT_EQ(RouteByPath("C:\\Users\\me\\Desktop\\App.lnk", NoLeadBytes), FileRoute::Shortcut);
+  EXPECT_EQ(RouteByPath("C:\\readme.txt", NoLeadBytes), FileRoute::None);
+}
+
+TEST(RouteByPath, StepsOverDoubleByteCharactersOfTheSystemCodePage) {
+  // On code page 1252 "é" (0xE9) is one character: C:\Café.apk is a package.
+  EXPECT_EQ(RouteByPath("C:\\Caf\xE9.apk", NoLeadBytes), FileRoute::AndroidPackage);
+  // On code page 936 a lead byte takes the next byte with it, so ".apk" is
+  // never found starting on a second byte.
+  EXPECT_EQ(RouteByPath("C:\\\xB0.apk\\x.exe", Gbk936LeadByte), FileRoute::Executable);
+}
+
+// A shortcut laid out by hand: header, ID list of n bytes, LinkInfo whose
+// LocalBasePathOffset points at the path.
+Bytes Shortcut(std::int16_t idListSize, std::int32_t basePathOffset, const std::string& path) {
+  Bytes b(76, 0);
+  b[0] = 0x4C;
+  b.push_back(static_cast<std::uint8_t>(idListSize));
+  b.push_back(static_cast<std::uint8_t>(static_cast<std::uint16_t>(idListSize) >> 8));
+  b.resize(78 + (idListSize > 0 ? idListSize : 0), 0xEE);
+  const std::size_t linkInfo = b.size();
+  b.resize(linkInfo + 28, 0);
+  for (int i = 0; i < 4; ++i) b[linkInfo + 16 + i] = static_cast<std::uint8_t>(basePathOffset >> (8 * i));
+  b.resize(linkInfo + static_cast<std::size_t>(basePathOffset), 0);
+  b.insert(b.end(), path.begin(), path.end());
+  b.push_back(0);
+  b.insert(b.end(), {'t', 'a', 'i', 'l'});
+  return b;
+}
+
+TEST(ReadShortcutTarget, FollowsTheLinkInfoToTheLocalBasePath) {
+  EXPECT_EQ(ReadShortcutTarget(Shortcut(20, 28, "C:\\Tools\\app.exe")), "C:\\Tools\\app.exe");
+  EXPECT_EQ(ReadShortcutTarget(Shortcut(0, 28, "C:\\x.exe")), "C:\\x.exe");
+  Bytes noZero = Shortcut(4, 28, "C:\\cut");
+  noZero.resize(noZero.size() - 5);
+  EXPECT_EQ(ReadShortcutTarget(noZero), "C:\\cut") << "runs to the end of the bytes";
+}
+
+TEST(ReadShortcutTarget, OffsetsOutsideTheFileGiveEmptyText) {
+  EXPECT_EQ(ReadShortcutTarget(Bytes{}), "");
+  // LocalBasePathOffset (at 78 + 20 + 16) pointing beyond the end, or before the start.
+  for (std::int32_t offset : {100000, -2000, INT32_MAX, INT32_MIN}) {
+    Bytes lying = Shortcut(20, 28, "C:\\x.exe");
+    for (int i = 0; i < 4; ++i) lying[78 + 20 + 16 + i] = static_cast<std::uint8_t>(static_cast<std::uint32_t>(offset) >> (8 * i));
+    EXPECT_EQ(ReadShortcutTarget(lying), "") << offset;
+  }
+  Bytes hugeList = Shortcut(20, 28, "C:\\x.exe");
+  hugeList[76] = 0xFF;
+  hugeList[77] = 0x7F;
+  EXPECT_EQ(ReadShortcutTarget(hugeList), "");
+  Bytes negativeList = hugeList;
+  negativeList[77] = 0x80;  // -32513
+  EXPECT_EQ(ReadShortcutTarget(negativeList), "");
+  for (std::size_t n = 0; n < 140; ++n) {
+    const Bytes whole = Shortcut(20, 28, "C:\\x.exe");
+    ReadShortcutTarget(ByteSpan(whole).first(std::min(n, whole.size())));  // never reads past the end
+  }
+}
+
+}  // namespace
