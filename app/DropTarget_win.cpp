@@ -4,6 +4,7 @@
 #include <shellapi.h>
 
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -27,7 +28,7 @@ void OpenMessageFilterForDrops() {
 void DropTarget::enable(HWND window, Callback callback) {
   disable();
   window_ = window;
-  callback_ = callback;
+  callback_ = std::move(callback);
   DragAcceptFiles(window, TRUE);
   SetWindowSubclass(window, SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
   if (!IsWindowsXp()) OpenMessageFilterForDrops();
@@ -66,7 +67,8 @@ void DropTarget::onDropFiles(HDROP drop) {
     std::string name(length + 1, '\0');
     DragQueryFileA(drop, i, name.data(), length + 1);
     name.resize(length);
-    if (callback_) callback_(name.c_str());
+    // A copy: a nested run started from the callback may drop more files.
+    if (callback_) callback_(std::string(name));
   }
   DragFinish(drop);
 }

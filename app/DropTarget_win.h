@@ -6,9 +6,12 @@
 
 #include <shellapi.h>
 
+#include <functional>
+#include <string>
+
 class DropTarget {
  public:
-  using Callback = void (*)(const char* path);
+  using Callback = std::function<void(const std::string& path)>;
 
   DropTarget() = default;
   // A copy would restore the window procedure a second time.

@@ -4,6 +4,7 @@
 
 #include "app/DropTarget_win.h"
 #include "app/HelperTools_win.h"
+#include "app/Intake_win.h"
 #include "app/MainWindowLayout.h"
 #include "output/PictureBox_win.h"
 #include "output/SaveCopy_win.h"
@@ -19,10 +20,6 @@ std::wstring WindowText(HWND window) {
   std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
   text.resize(static_cast<size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
   return text;
-}
-
-void OnFilesDropped(const char* /*path*/) {
-  // Files are taken in by the intake code once it exists.
 }
 
 AppContext& AppOf(HWND window) {
@@ -51,13 +48,14 @@ void CreateControls(HWND window, AppContext& app) {
 void OnMainWindowCreated(HWND window, AppContext& app) {
   DeployHelperTools(GetModuleHandleW(nullptr), app.runDirectory);
   ToggleAlwaysOnTop(window);
-  app.dropTarget.enable(window, OnFilesDropped);
+  app.dropTarget.enable(window, [&app](const std::string& path) { DispatchFile(app.pipeline(), path); });
 }
 
 void OnCommand(HWND window, int id, int code) {
   if (code != BN_CLICKED) return;
   switch (id) {
     case kOnTopButtonId: ToggleAlwaysOnTop(window); break;
+    case kImportButtonId: OnImportClicked(window, AppOf(window).dialog, AppOf(window).pipeline()); break;
     case kCopyButtonId: CopyIconToClipboard(window, AppOf(window).picture); break;
     case kSaveButtonId: SaveIconAs(window, AppOf(window).picture, AppOf(window).dialog); break;
     case IDCANCEL: PostMessageW(window, WM_CLOSE, 0, 0); break;  // Escape

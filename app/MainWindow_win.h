@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/DropTarget_win.h"
+#include "extract/Pipeline.h"
 #include "output/FileDialog_win.h"
 #include "output/PictureStore.h"
 
@@ -14,6 +15,8 @@ struct AppContext {
   DropTarget dropTarget;
   PictureStore picture;   // the current icon, shown by the picture box
   FileDialog dialog;      // the one file dialog, shared by import and save
+
+  PipelineContext pipeline() { return {runDirectory, picture}; }
 };
 
 // Creates and shows the main window with its controls. As soon as they exist

@@ -16,10 +16,12 @@ set(TESSAROO_SYSTEM_LIBS comctl32 shell32 ole32 oleaut32 uuid comdlg32 gdiplus g
 add_library(tessaroo_win STATIC
   app/DropTarget_win.cpp
   app/HelperTools_win.cpp
+  app/Intake_win.cpp
   app/MainWindow_win.cpp
   app/RunDirectory_win.cpp
   extract/ApkIcon_win.cpp
   extract/ConsoleRunner_win.cpp
+  extract/ExeIcon_win.cpp
   extract/Extraction_win.cpp
   extract/IpaIcon_win.cpp
   extract/WebpConvert_win.cpp
@@ -45,6 +47,11 @@ set_source_files_properties(${CMAKE_BINARY_DIR}/Tessaroo.rc PROPERTIES
 add_executable(Tessaroo WIN32 app/WinMain_win.cpp ${CMAKE_BINARY_DIR}/Tessaroo.rc)
 target_include_directories(Tessaroo PRIVATE ${CMAKE_SOURCE_DIR})
 target_link_libraries(Tessaroo PRIVATE tessaroo_win)
+
+# The same pipelines behind a command line, for scripts and tests.
+add_executable(tessaroo-cli app/CliMain_win.cpp ${CMAKE_BINARY_DIR}/Tessaroo.rc)
+target_include_directories(tessaroo-cli PRIVATE ${CMAKE_SOURCE_DIR})
+target_link_libraries(tessaroo-cli PRIVATE tessaroo_win)
 
 include(cmake/WindowsTests.cmake)
 

@@ -30,11 +30,12 @@ add_executable(win_tests
   tests/win/MatcherCodecs_win.cpp
   tests/win/ApkPipeline_test.cpp
   tests/win/IpaPipeline_test.cpp
+  tests/win/Intake_test.cpp
   tests/win/PipelineHarness.cpp
   tests/shared/PatternMatcher_test.cpp
 )
 target_link_libraries(win_tests PRIVATE win_test_support GTest::gtest_main)
-add_dependencies(win_tests emit clipread Tessaroo)
+add_dependencies(win_tests emit clipread Tessaroo tessaroo-cli)
 
 # Tests that start or end helper-tool processes share one Wine process table.
 add_test(NAME win_tests COMMAND win_tests)
@@ -66,5 +67,15 @@ add_custom_command(OUTPUT ${TESSAROO_FIXTURES}/ipa/stamp
           ${TESSAROO_NPM_DIR}/cgbi-to-png@1.0.7/test/cgbi-image.png
   DEPENDS ${CMAKE_SOURCE_DIR}/tests/fixtures/make_ipas.py
   COMMENT "Building iOS package fixtures")
-add_custom_target(fixtures ALL DEPENDS ${TESSAROO_FIXTURES}/apk/stamp ${TESSAROO_FIXTURES}/ipa/stamp)
+add_custom_command(OUTPUT ${TESSAROO_FIXTURES}/exe/stamp
+  COMMAND python3 ${CMAKE_SOURCE_DIR}/tests/fixtures/make_exes.py ${TESSAROO_FIXTURES}/exe
+  DEPENDS ${CMAKE_SOURCE_DIR}/tests/fixtures/make_exes.py
+  COMMENT "Building executable fixtures with windres")
+add_custom_target(fixtures ALL DEPENDS ${TESSAROO_FIXTURES}/apk/stamp ${TESSAROO_FIXTURES}/ipa/stamp
+  ${TESSAROO_FIXTURES}/exe/stamp)
+
+# The executable route against icoutils' own reading of Wine's programs.
+add_test(NAME exe_crosscheck COMMAND python3 ${CMAKE_SOURCE_DIR}/tests/fixtures/crosscheck_exes.py
+  ${CMAKE_BINARY_DIR}/tessaroo-cli.exe)
+set_tests_properties(exe_crosscheck PROPERTIES RESOURCE_LOCK wine_processes TIMEOUT 300)
 add_dependencies(win_tests fixtures)

@@ -1,5 +1,7 @@
 #include "extract/PeResources.h"
 
+#include <algorithm>
+
 #include "support/ByteReader.h"
 
 namespace {
@@ -71,6 +73,22 @@ bool FileOffset(const Layout& layout, ByteSpan file, std::uint32_t rva, std::uin
   return false;
 }
 
+// The resource data as one view from the directory's start to the end of
+// the raw data of the section holding it: directory offsets are relative to
+// that start. Empty when the directory lies outside every section.
+ByteSpan ResourceSection(const Layout& layout, ByteSpan file) {
+  for (const Section& s : layout.sections) {
+    if (layout.resourceRva < s.virtualAddress) continue;
+    const std::uint64_t into = std::uint64_t{layout.resourceRva} - s.virtualAddress;
+    if (into >= s.rawSize) continue;
+    const std::uint64_t start = std::uint64_t{s.rawOffset} + into;
+    const std::uint64_t end = std::min<std::uint64_t>(file.size(), std::uint64_t{s.rawOffset} + s.rawSize);
+    if (start >= end) return {};
+    return file.subspan(static_cast<std::size_t>(start), static_cast<std::size_t>(end - start));
+  }
+  return {};
+}
+
 struct DirectoryEntry {
   std::uint32_t name, target;
 };
@@ -93,16 +111,8 @@ std::vector<PeResource> ListPeResources(ByteSpan file, std::uint16_t type) {
   std::vector<PeResource> found;
   Layout layout;
   if (!ReadLayout(file, layout)) return found;
-  // The resource section as one view: directory offsets are relative to its start.
-  std::size_t base = 0;
-  if (!FileOffset(layout, file, layout.resourceRva, 16, base)) return found;
-  std::size_t sectionEnd = base;
-  for (const Section& s : layout.sections) {
-    if (layout.resourceRva >= s.virtualAddress && layout.resourceRva - s.virtualAddress < s.rawSize) {
-      sectionEnd = std::min<std::size_t>(file.size(), std::size_t{s.rawOffset} + s.rawSize);
-    }
-  }
-  const ByteSpan section = file.subspan(base, sectionEnd - base);
+  const ByteSpan section = ResourceSection(layout, file);
+  if (section.size() < 16) return found;
 
   for (const DirectoryEntry& typeEntry : ReadDirectory(section, 0)) {
     if ((typeEntry.name & kHighBit) || typeEntry.name != type || !(typeEntry.target & kHighBit)) continue;

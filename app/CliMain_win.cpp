@@ -1,0 +1,48 @@
+// tessaroo-cli INPUT OUTPUT: takes INPUT in as a drop onto the window would,
+// and writes the resulting picture's bytes to OUTPUT. For scripts and tests.
+// Exit codes: 0 a picture was written; 1 no picture (OUTPUT untouched);
+// 2 wrong usage; 3 OUTPUT could not be written.
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+
+#include "app/HelperTools_win.h"
+#include "app/Intake_win.h"
+#include "app/RunDirectory_win.h"
+#include "output/ImageFormat.h"
+#include "output/PictureStore.h"
+#include "support/FileIo_win.h"
+
+namespace {
+
+// Pipelines change the current directory, so both paths are made full first.
+std::string FullPath(const char* path) {
+  char full[MAX_PATH * 4];
+  const DWORD n = GetFullPathNameA(path, sizeof full, full, nullptr);
+  return n == 0 || n >= sizeof full ? std::string() : std::string(full, n);
+}
+
+// An icon file that is only its 6-byte header holds no image.
+bool HoldsImage(const Bytes& picture) {
+  return !picture.empty() && !(picture.size() <= 6 && SniffImageFormat(picture) == ImageFormat::Icon);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::string input = argc == 3 ? FullPath(argv[1]) : "";
+  const std::string output = argc == 3 ? FullPath(argv[2]) : "";
+  if (input.empty() || output.empty()) {
+    std::fputs("usage: tessaroo-cli INPUT OUTPUT\n", stderr);
+    return 2;
+  }
+  const std::string runDirectory = RunDirectory();
+  DeployHelperTools(GetModuleHandleW(nullptr), runDirectory);
+  SetCurrentDirectoryA(runDirectory.c_str());
+
+  PictureStore picture;
+  DispatchFile({runDirectory, picture}, input);
+  if (!HoldsImage(picture.picture())) return 1;
+  return WriteFileAtomically(output, picture.picture()) ? 0 : 3;
+}

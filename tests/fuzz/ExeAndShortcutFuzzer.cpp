@@ -1,0 +1,23 @@
+// Fuzz target for the readers of untrusted executables and shortcuts. Built
+// with libFuzzer by the "fuzz" preset (scripts/fuzz.sh); the same function is
+// replayed over tests/fuzz/corpus by an ordinary test.
+#include <cstddef>
+#include <cstdint>
+
+#include "app/Shortcut.h"
+#include "extract/IconGroup.h"
+#include "extract/PeResources.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const ByteSpan bytes(data, size);
+  const Bytes icon = ExtractIconFromPe(bytes);
+  // The icon file is either nothing, the bare header, or header + an image
+  // that lies inside the input.
+  if (!icon.empty() && icon.size() != 6 && (icon.size() < 22 || icon.size() - 22 > size)) __builtin_trap();
+  for (const PeResource& r : ListPeResources(bytes, kIconResourceType)) {
+    if (r.data.data() < data || r.data.data() + r.data.size() > data + size) __builtin_trap();
+  }
+  const std::string target = ReadShortcutTarget(bytes);
+  if (target.size() > size) __builtin_trap();
+  return 0;
+}

@@ -1,0 +1,165 @@
+// Executables, shortcuts, dispatch and drops, and the command-line front end.
+#include <windows.h>
+
+#include <objbase.h>
+#include <shlobj.h>
+#include <shobjidl.h>
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "app/DropTarget_win.h"
+#include "app/Intake_win.h"
+#include "app/Shortcut.h"
+#include "extract/ConsoleRunner_win.h"
+#include "extract/ExeIcon_win.h"
+#include "output/PngDecode.h"
+#include "support/FileIo_win.h"
+#include "tests/support/TestImages.h"
+#include "tests/win/PipelineHarness.h"
+
+namespace {
+
+const char* kExeCases[] = {"order-256-first", "eight-then-32", "big8-then-small32", "only-256-png", "identical-twice",
+                           "several-groups", "large-ids", "missing-image", "no-icons", "stated-size-wrong",
+                           "pe32-order"};
+
+// What make_exes.py recorded: the exact icon file, or "empty" / "header".
+Bytes Expected(const std::string& name) {
+  const Bytes ico = ReadWholeFile(TestEnvironment("TESSAROO_FIXTURES") + "\\exe\\" + name + ".expect.ico");
+  if (!ico.empty()) return ico;
+  const Bytes word = ReadWholeFile(TestEnvironment("TESSAROO_FIXTURES") + "\\exe\\" + name + ".expect");
+  if (std::string(word.begin(), word.end()).rfind("header", 0) == 0) return {0, 0, 1, 0, 1, 0};
+  return {};
+}
+
+std::string ExeFixture(const std::string& name) { return TestEnvironment("TESSAROO_FIXTURES") + "\\exe\\" + name + ".exe"; }
+
+TEST(ExtractExeIcon, FollowsTheChoiceRuleOnRealExecutables) {
+  for (const char* name : kExeCases) {
+    EXPECT_EQ(ExtractExeIcon(ExeFixture(name)), Expected(name)) << name;
+  }
+  EXPECT_TRUE(ExtractExeIcon("").empty());
+  EXPECT_TRUE(ExtractExeIcon("C:\\no\\such.exe").empty());
+}
+
+// A .lnk written by the shell's own IShellLink.
+bool CreateShellShortcut(const std::string& target, const std::string& lnk) {
+  CoInitialize(nullptr);
+  IShellLinkA* link = nullptr;
+  bool saved = false;
+  if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                 reinterpret_cast<void**>(&link)))) {
+    link->SetPath(target.c_str());
+    IPersistFile* file = nullptr;
+    if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
+      wchar_t wide[MAX_PATH];
+      MultiByteToWideChar(CP_ACP, 0, lnk.c_str(), -1, wide, MAX_PATH);
+      saved = SUCCEEDED(file->Save(wide, TRUE));
+      file->Release();
+    }
+    link->Release();
+  }
+  CoUninitialize();
+  return saved;
+}
+
+class IntakeTest : public RunFolderTest {};
+
+TEST_F(IntakeTest, ShortcutShowsItsTargetsIcon) {
+  const std::string target = folder_.file("tool.exe");
+  ASSERT_TRUE(CopyTestFile(ExeFixture("order-256-first"), target));
+  const std::string lnk = folder_.file("Tool.lnk");
+  ASSERT_TRUE(CreateShellShortcut(target, lnk));
+  EXPECT_EQ(ReadShortcutTarget(ReadWholeFile(lnk)), target);
+  DispatchFile(context_, lnk);
+  EXPECT_EQ(store_.picture(), ExtractExeIcon(target));
+  EXPECT_FALSE(store_.picture().empty());
+
+  // A shortcut to a document goes to the executable route all the same.
+  const std::string doc = folder_.file("notes.txt");
+  ASSERT_TRUE(WriteTestFile(doc, Bytes{'h', 'i'}));
+  ASSERT_TRUE(CreateShellShortcut(doc, folder_.file("Notes.lnk")));
+  DispatchFile(context_, folder_.file("Notes.lnk"));
+  EXPECT_TRUE(store_.picture().empty());
+}
+
+TEST_F(IntakeTest, DispatchRoutesByTheExtensionText) {
+  DispatchFile(context_, ExeFixture("eight-then-32"));
+  EXPECT_EQ(store_.picture(), Expected("eight-then-32"));
+
+  setSentinel();
+  DispatchFile(context_, folder_.file("readme.txt"));
+  DispatchFile(context_, folder_.file("GAME.APK"));
+  EXPECT_TRUE(pictureIsSentinel()) << "unknown types are ignored";
+
+  // A .webp file goes through the converter and the work file is shown.
+  const std::string webp = folder_.file("icon.webp");
+  ASSERT_TRUE(CopyTestFile(TestEnvironment("TESSAROO_FIXTURES") + "\\apk\\webp-only.apk", folder_.file("w.apk")));
+  DispatchFile(context_, folder_.file("w.apk"));
+  ASSERT_TRUE(WriteTestFile(webp, ReadWholeFile(folder_.file("w.apk"))));  // not a WebP: conversion fails
+  DispatchFile(context_, webp);
+  EXPECT_TRUE(store_.picture().empty()) << "a failed conversion shows no earlier picture";
+}
+
+// A WM_DROPFILES holding three files, built in the process that owns the
+// window: every file is passed on, in the shell's order.
+TEST(DropTarget, PassesEveryDroppedFileInOrder) {
+  HWND window = CreateWindowW(L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+  ASSERT_TRUE(window);
+  std::vector<std::string> received;
+  DropTarget target;
+  target.enable(window, [&](const std::string& path) { received.push_back(path); });
+
+  const char names[] = "C:\\a\\one.apk\0D:\\two.ipa\0E:\\three four.exe\0";
+  HGLOBAL drop = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + sizeof names + 1);
+  auto* files = static_cast<DROPFILES*>(GlobalLock(drop));
+  files->pFiles = sizeof(DROPFILES);
+  files->fWide = FALSE;
+  memcpy(reinterpret_cast<char*>(files) + sizeof(DROPFILES), names, sizeof names);
+  GlobalUnlock(drop);
+  EXPECT_EQ(SendMessageW(window, WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0), 0);
+  EXPECT_EQ(received, (std::vector<std::string>{"C:\\a\\one.apk", "D:\\two.ipa", "E:\\three four.exe"}));
+
+  target.disable();
+  received.clear();
+  DestroyWindow(window);
+}
+
+// The console front end, end to end: exit codes and output.
+class CliTest : public RunFolderTest {
+ protected:
+  int run(const std::string& arguments) {
+    const std::string cli = folder_.file("tessaroo-cli.exe");
+    if (GetFileAttributesA(cli.c_str()) == INVALID_FILE_ATTRIBUTES) CopyTestFile(TestProgramFolder() + "\\tessaroo-cli.exe", cli);
+    HANDLE process = StartProgram("\"" + cli + "\" " + arguments, TestProgramFolder());
+    if (!process) return -1;
+    WaitForSingleObject(process, 120000);
+    DWORD code = 0;
+    GetExitCodeProcess(process, &code);
+    CloseHandle(process);
+    return static_cast<int>(code);
+  }
+};
+
+TEST_F(CliTest, EachKindOfInputEndToEnd) {
+  const std::string fixtures = TestEnvironment("TESSAROO_FIXTURES");
+  const std::string out = folder_.file("out.png");
+  EXPECT_EQ(run("\"" + fixtures + "\\apk\\five-densities.apk\" \"" + out + "\""), 0);
+  EXPECT_EQ(ReadWholeFile(out), ReadWholeFile(fixtures + "\\apk\\five-densities.icon"));
+  EXPECT_EQ(run("\"" + fixtures + "\\ipa\\single.ipa\" \"" + out + "\""), 0);
+  EXPECT_EQ(ReadWholeFile(out), ReadWholeFile(fixtures + "\\ipa\\single.icon"));
+  EXPECT_EQ(run("\"" + ExeFixture("large-ids") + "\" \"" + out + "\""), 0);
+  EXPECT_EQ(ReadWholeFile(out), Expected("large-ids"));
+
+  const std::string none = folder_.file("none.png");
+  EXPECT_EQ(run("\"" + fixtures + "\\apk\\no-icon.apk\" \"" + none + "\""), 1);
+  EXPECT_EQ(run("\"" + ExeFixture("missing-image") + "\" \"" + none + "\""), 1) << "a bare header is no image";
+  EXPECT_EQ(GetFileAttributesA(none.c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(run(""), 2);
+  EXPECT_EQ(run("only-one-argument"), 2);
+  EXPECT_EQ(run("\"" + ExeFixture("large-ids") + "\" \"" + folder_.file("no\\such\\dir\\x.ico") + "\""), 3);
+}
+
+}  // namespace
