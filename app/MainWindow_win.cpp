@@ -32,7 +32,9 @@ void CreateControls(HWND window, AppContext& app) {
   for (const ControlLayout& c : kMainWindowControls) {
     HWND control = nullptr;
     if (c.kind == ControlKind::PictureBox) {
-      control = CreatePictureBox(window, c.id, c.left, c.top, c.width, c.height, app.picture);
+      control = CreatePictureBox(window, c.id, c.left, c.top, c.width, c.height, app.picture, [&app] {
+        if (app.dragSource) StartIconDrag(app.pipeline(), *app.dragSource.get());
+      });
     } else {
       const std::wstring caption(c.caption);
       control = CreateWindowExW(0, L"BUTTON", caption.c_str(),

@@ -5,6 +5,7 @@
 
 #include "app/DropTarget_win.h"
 #include "extract/Pipeline.h"
+#include "output/DragOut_win.h"
 #include "output/FileDialog_win.h"
 #include "output/PictureStore.h"
 
@@ -13,6 +14,7 @@
 struct AppContext {
   std::string runDirectory;
   DropTarget dropTarget;
+  ComPtr<IconDragSource> dragSource;  // the program's reference, for its whole life
   PictureStore picture;   // the current icon, shown by the picture box
   FileDialog dialog;      // the one file dialog, shared by import and save
 

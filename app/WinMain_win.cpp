@@ -20,6 +20,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   // The helper tools are started by bare name, so the run directory must be
   // the current directory whenever one runs.
   SetCurrentDirectoryA(app.runDirectory.c_str());
+  app.dragSource.reset(IconDragSource::Create());
 
   HWND window = CreateMainWindow(instance, app);
   int exitCode = 1;
@@ -28,6 +29,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     exitCode = RunMessageLoop();
     SetNavigationWindow(nullptr);
   }
+  app.dragSource.reset();
   app.dropTarget.disable();
   if (SUCCEEDED(ole)) OleUninitialize();
   return exitCode;

@@ -24,5 +24,9 @@ cp build/win/fixtures/apk/five-densities.apk "$work"/
 echo "== iOS package pipeline, 50,000 entries"
 python3 bench/make_big_ipa.py "$work/big.ipa"
 (cd "$work" && wine ipa_bench.exe big.ipa 'Payload\Foo.app\AppIcon40000.png' 5)
+echo "== executable icon from a large executable (400 images, 100 groups)"
+python3 bench/make_big_exe.py "$work/big.exe"
+wine build/win/exe_bench.exe ours "$work/big.exe" 9
+wine build/win/exe_bench.exe platform "$work/big.exe" 9
 echo "== pattern matcher (native)"
 build/native/matcher_bench

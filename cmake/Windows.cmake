@@ -11,7 +11,7 @@ if(NOT EXISTS "${TESSAROO_TOOLS_DIR}/pt.exe")
   message(FATAL_ERROR "Helper tools not found in '${TESSAROO_TOOLS_DIR}': run scripts/thirdparty.sh")
 endif()
 
-set(TESSAROO_SYSTEM_LIBS comctl32 shell32 ole32 oleaut32 uuid comdlg32 gdiplus gdi32 user32 advapi32 shlwapi)
+set(TESSAROO_SYSTEM_LIBS urlmon comctl32 shell32 ole32 oleaut32 uuid comdlg32 gdiplus gdi32 user32 advapi32 shlwapi)
 
 add_library(tessaroo_win STATIC
   app/DropTarget_win.cpp
@@ -26,6 +26,7 @@ add_library(tessaroo_win STATIC
   extract/IpaIcon_win.cpp
   extract/WebpConvert_win.cpp
   extract/PngNormalize_win.cpp
+  output/DragOut_win.cpp
   output/FileDialog_win.cpp
   output/PictureBox_win.cpp
   output/SaveCopy_win.cpp
@@ -66,3 +67,5 @@ add_executable(apk_bench bench/ApkBench.cpp)
 target_link_libraries(apk_bench PRIVATE tessaroo_win)
 add_executable(ipa_bench bench/IpaBench.cpp)
 target_link_libraries(ipa_bench PRIVATE tessaroo_win)
+add_executable(exe_bench bench/ExeBench.cpp)
+target_link_libraries(exe_bench PRIVATE tessaroo_win psapi)

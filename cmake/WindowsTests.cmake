@@ -31,6 +31,7 @@ add_executable(win_tests
   tests/win/ApkPipeline_test.cpp
   tests/win/IpaPipeline_test.cpp
   tests/win/Intake_test.cpp
+  tests/win/DragOut_test.cpp
   tests/win/PipelineHarness.cpp
   tests/shared/PatternMatcher_test.cpp
 )

@@ -12,6 +12,7 @@ constexpr wchar_t kClassName[] = L"TessarooPictureBox";
 
 struct PictureBoxState {
   PictureStore* store;
+  std::function<void()> onPress;
   HBITMAP bitmap = nullptr;  // the picture over the background, at its own size
   int width = 0, height = 0;
 };
@@ -58,7 +59,7 @@ LRESULT CALLBACK PictureBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM
   switch (message) {
     case WM_NCCREATE: {
       auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-      auto* fresh = new PictureBoxState{static_cast<PictureStore*>(create->lpCreateParams)};
+      auto* fresh = static_cast<PictureBoxState*>(create->lpCreateParams);
       SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(fresh));
       fresh->store->setListener([window] {
         if (PictureBoxState* s = StateOf(window)) Rebuild(window, *s);
@@ -70,6 +71,9 @@ LRESULT CALLBACK PictureBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM
       break;
     case WM_ERASEBKGND:
       return 1;  // WM_PAINT covers the whole client area
+    case WM_LBUTTONDOWN:
+      if (state && state->onPress) state->onPress();
+      return 0;
     case WM_SYSCOLORCHANGE:
       if (state) Rebuild(window, *state);
       break;
@@ -134,10 +138,14 @@ HBITMAP CreateOpaqueBitmap(const RgbaImage& image, COLORREF background) {
   return bitmap;
 }
 
-HWND CreatePictureBox(HWND parent, int id, int left, int top, int width, int height, PictureStore& store) {
+HWND CreatePictureBox(HWND parent, int id, int left, int top, int width, int height, PictureStore& store,
+                      std::function<void()> onPress) {
   HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE));
   RegisterPictureBoxClass(instance);
-  return CreateWindowExW(0, kClassName, L"", WS_CHILD | WS_VISIBLE | WS_BORDER, left, top, width,
-                         height, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                         instance, &store);
+  // The control owns its state from WM_NCCREATE on and deletes it in
+  // WM_NCDESTROY (a control that fails before WM_NCCREATE leaks it once).
+  auto* state = new PictureBoxState{&store, std::move(onPress)};
+  HWND box = CreateWindowExW(0, kClassName, L"", WS_CHILD | WS_VISIBLE | WS_BORDER, left, top, width, height, parent,
+                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, state);
+  return box;
 }

@@ -4,11 +4,15 @@
 // background colour, and repaints whenever the store changes.
 #include <windows.h>
 
+#include <functional>
+
 #include "output/PictureStore.h"
 #include "support/RgbaImage.h"
 
 
-HWND CreatePictureBox(HWND parent, int id, int left, int top, int width, int height, PictureStore& store);
+// onPress runs when the left mouse button goes down on the control.
+HWND CreatePictureBox(HWND parent, int id, int left, int top, int width, int height, PictureStore& store,
+                      std::function<void()> onPress = {});
 
 // The picture's pixels as the control decodes them: PNG, icon files, JPEG,
 // BMP and GIF; empty for anything else (a WebP file shows only background).

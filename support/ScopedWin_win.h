@@ -60,9 +60,10 @@ class ComPtr {
   T* operator->() const { return p_; }
   T** receive() { reset(); return &p_; }
   explicit operator bool() const { return p_ != nullptr; }
-  void reset() {
+  // Releases the held reference and takes over p's.
+  void reset(T* p = nullptr) {
     if (p_) p_->Release();
-    p_ = nullptr;
+    p_ = p;
   }
 
  private:

@@ -191,4 +191,82 @@ TEST_F(MainWindowTest, WritesTheToolsAndRepairsOnlyADamagedOne) {
   FreeLibrary(carrier);
 }
 
+// The modal file dialog the program opened, found from outside.
+HWND WaitForDialog(HANDLE process) {
+  const DWORD pid = GetProcessId(process);
+  for (int i = 0; i < 200; ++i) {
+    HWND window = nullptr;
+    while ((window = FindWindowExW(nullptr, window, L"#32770", nullptr)) != nullptr) {
+      DWORD owner = 0;
+      GetWindowThreadProcessId(window, &owner);
+      if (owner == pid && IsWindowVisible(window)) return window;
+    }
+    Sleep(50);
+  }
+  return nullptr;
+}
+
+// The file-name edit box of a common file dialog: its only visible Edit
+// control (the folder and type boxes are drop-down lists).
+HWND FileNameBox(HWND dialog) {
+  HWND found = nullptr;
+  EnumChildWindows(dialog, [](HWND child, LPARAM param) -> BOOL {
+    wchar_t cls[32] = {};
+    GetClassNameW(child, cls, 32);
+    if (lstrcmpiW(cls, L"Edit") != 0 || !IsWindowVisible(child)) return TRUE;
+    *reinterpret_cast<HWND*>(param) = child;
+    return FALSE;
+  }, reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
+TEST_F(MainWindowTest, ImportShowsTheIconAndTheSaveDialogProposesThePath) {
+  HWND window = start();
+  ASSERT_TRUE(window);
+  const std::string exe = runFolder_.file("sample tool.exe");
+  ASSERT_TRUE(CopyTestFile(TestEnvironment("TESSAROO_FIXTURES") + "\\exe\\order-256-first.exe", exe));
+
+  PostMessageW(GetDlgItem(window, kImportButtonId), BM_CLICK, 0, 0);
+  HWND dialog = WaitForDialog(process_);
+  ASSERT_TRUE(dialog) << "the open dialog";
+  HWND name = FileNameBox(dialog);
+  ASSERT_TRUE(name);
+  SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(WideFromAnsi(exe).c_str()));
+  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
+  for (int i = 0; i < 100 && IsWindow(dialog); ++i) Sleep(50);
+  ASSERT_FALSE(IsWindow(dialog)) << "the dialog closed on a file that exists";
+  Sleep(800);
+
+  // The 48 x 48 green image fills the picture box.
+  RECT box;
+  GetWindowRect(GetDlgItem(window, kPictureBoxId), &box);
+  HDC screen = GetDC(nullptr);
+  const COLORREF centre = GetPixel(screen, (box.left + box.right) / 2, (box.top + box.bottom) / 2);
+  ReleaseDC(nullptr, screen);
+  EXPECT_EQ(centre, RGB(30, 180, 60));
+  RECT outer;
+  GetWindowRect(window, &outer);
+  SaveScreenRectAsPng(outer, WideFromAnsi(TestEnvironment("TESSAROO_ARTIFACTS") + "\\mainwindow-icon.png"));
+
+  // One dialog object: the save dialog proposes the imported file.
+  PostMessageW(GetDlgItem(window, kSaveButtonId), BM_CLICK, 0, 0);
+  dialog = WaitForDialog(process_);
+  ASSERT_TRUE(dialog) << "the save dialog";
+  wchar_t proposed[MAX_PATH] = {};
+  SendMessageW(FileNameBox(dialog), WM_GETTEXT, MAX_PATH, reinterpret_cast<LPARAM>(proposed));
+  EXPECT_NE(std::wstring(proposed).find(L"sample tool.exe"), std::wstring::npos) << Utf8FromWide(proposed);
+  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+  for (int i = 0; i < 100 && IsWindow(dialog); ++i) Sleep(50);
+
+  // A real program's icon, for the eye: Wine's own notepad.
+  PostMessageW(GetDlgItem(window, kImportButtonId), BM_CLICK, 0, 0);
+  dialog = WaitForDialog(process_);
+  ASSERT_TRUE(dialog);
+  SendMessageW(FileNameBox(dialog), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"C:\\windows\\system32\\notepad.exe"));
+  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
+  for (int i = 0; i < 100 && IsWindow(dialog); ++i) Sleep(50);
+  Sleep(800);
+  SaveScreenRectAsPng(outer, WideFromAnsi(TestEnvironment("TESSAROO_ARTIFACTS") + "\\mainwindow-notepad.png"));
+}
+
 }  // namespace

@@ -1,0 +1,204 @@
+#include "output/DragOut_win.h"
+
+#include <shlwapi.h>
+#include <urlmon.h>
+
+#include <new>
+#include <vector>
+
+#include "extract/ConsoleRunner_win.h"
+#include "output/DropFiles.h"
+#include "output/PictureStore.h"
+#include "support/FileIo_win.h"
+#include "support/MessagePump_win.h"
+
+namespace {
+
+// The process-wide list of formats every data object serves. Only the GUI
+// thread touches it; it owns the media and is emptied when a data object dies.
+struct FormatEntry {
+  FORMATETC format;
+  STGMEDIUM medium;
+};
+std::vector<FormatEntry> gFormats;
+
+// tymed compared for equality (not as a set), cfFormat as a 16-bit number;
+// ptd and lindex are not compared.
+FormatEntry* FindFormat(const FORMATETC& wanted) {
+  for (FormatEntry& entry : gFormats) {
+    if (entry.format.tymed == wanted.tymed && entry.format.dwAspect == wanted.dwAspect &&
+        static_cast<WORD>(entry.format.cfFormat) == static_cast<WORD>(wanted.cfFormat)) {
+      return &entry;
+    }
+  }
+  return nullptr;
+}
+
+void ClearFormats() {
+  for (FormatEntry& entry : gFormats) ReleaseStgMedium(&entry.medium);
+  gFormats.clear();
+}
+
+FORMATETC HGlobalFormat(CLIPFORMAT format) { return {format, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL}; }
+
+HGLOBAL GlobalCopy(ByteSpan bytes, UINT flags) {
+  HGLOBAL memory = GlobalAlloc(flags, bytes.size());
+  void* at = memory ? GlobalLock(memory) : nullptr;
+  if (!at) {
+    if (memory) GlobalFree(memory);
+    return nullptr;
+  }
+  memcpy(at, bytes.data(), bytes.size());
+  GlobalUnlock(memory);
+  return memory;
+}
+
+class IconDataObject : public IDataObject {
+ public:
+  static HRESULT Create(IDataObject** object) {
+    *object = nullptr;
+    auto* created = new (std::nothrow) IconDataObject();
+    if (!created) return E_OUTOFMEMORY;
+    *object = created;  // born holding the caller's one reference
+    return S_OK;
+  }
+
+  IFACEMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
+    static const QITAB kInterfaces[] = {QITABENT(IconDataObject, IDataObject), {}};
+    return QISearch(this, kInterfaces, riid, ppv);
+  }
+  IFACEMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&references_)); }
+  IFACEMETHODIMP_(ULONG) Release() override {
+    const LONG left = InterlockedDecrement(&references_);
+    if (left == 0) delete this;
+    return static_cast<ULONG>(left);
+  }
+
+  IFACEMETHODIMP GetData(FORMATETC* format, STGMEDIUM* medium) override {
+    if (!format || !medium) return E_INVALIDARG;
+    FormatEntry* entry = FindFormat(*format);
+    if (!entry) return E_NOTIMPL;
+    return CopyStgMedium(&entry->medium, medium);  // the caller owns the copy
+  }
+  IFACEMETHODIMP GetDataHere(FORMATETC*, STGMEDIUM*) override { return DV_E_FORMATETC; }
+  IFACEMETHODIMP QueryGetData(FORMATETC* format) override {
+    if (!format) return E_INVALIDARG;
+    return FindFormat(*format) ? S_OK : E_NOTIMPL;
+  }
+  IFACEMETHODIMP GetCanonicalFormatEtc(FORMATETC*, FORMATETC*) override { return E_NOTIMPL; }
+  IFACEMETHODIMP SetData(FORMATETC* format, STGMEDIUM* medium, BOOL release) override {
+    if (!format || !medium) return E_INVALIDARG;
+    STGMEDIUM stored{};
+    if (release) {
+      stored = *medium;  // taken over
+    } else {
+      const HRESULT hr = CopyStgMedium(medium, &stored);
+      if (FAILED(hr)) return hr;
+    }
+    FORMATETC kept = *format;
+    kept.ptd = nullptr;  // the caller's device description is not ours to keep
+    if (FormatEntry* entry = FindFormat(kept)) {
+      ReleaseStgMedium(&entry->medium);
+      *entry = {kept, stored};
+    } else {
+      gFormats.push_back({kept, stored});
+    }
+    return S_OK;
+  }
+  IFACEMETHODIMP EnumFormatEtc(DWORD, IEnumFORMATETC** formats) override {
+    const FORMATETC offered[] = {HGlobalFormat(CF_HDROP), HGlobalFormat(CF_TEXT), HGlobalFormat(CF_UNICODETEXT)};
+    return SHCreateStdEnumFmtEtc(3, offered, formats);
+  }
+  IFACEMETHODIMP DAdvise(FORMATETC*, DWORD, IAdviseSink*, DWORD*) override { return OLE_E_ADVISENOTSUPPORTED; }
+  IFACEMETHODIMP DUnadvise(DWORD) override { return OLE_E_ADVISENOTSUPPORTED; }
+  IFACEMETHODIMP EnumDAdvise(IEnumSTATDATA**) override { return OLE_E_ADVISENOTSUPPORTED; }
+
+ private:
+  IconDataObject() = default;
+  ~IconDataObject() { ClearFormats(); }
+
+  LONG references_ = 1;
+};
+
+}  // namespace
+
+HRESULT CreateIconDataObject(IDataObject** object) { return IconDataObject::Create(object); }
+
+std::size_t DragFormatCount() { return gFormats.size(); }
+
+bool AddDragFormat(UINT format, ByteSpan payload) {
+  HGLOBAL memory = nullptr;
+  if (format == CF_HDROP) {
+    memory = GlobalCopy(payload, GMEM_MOVEABLE | GMEM_ZEROINIT);
+  } else if (format == CF_TEXT || format == CF_UNICODETEXT) {
+    Bytes text(payload.begin(), payload.end());
+    text.insert(text.end(), {0, 0});
+    memory = GlobalCopy(text, GMEM_MOVEABLE | GMEM_DDESHARE);
+  }
+  if (!memory) return false;
+  STGMEDIUM medium{};
+  medium.tymed = TYMED_HGLOBAL;
+  medium.hGlobal = memory;
+  gFormats.push_back({HGlobalFormat(static_cast<CLIPFORMAT>(format)), medium});
+  return true;
+}
+
+IconDragSource* IconDragSource::Create() { return new (std::nothrow) IconDragSource(); }
+
+IconDragSource::IconDragSource() {
+  comInitialised_ = SUCCEEDED(CoInitialize(nullptr));
+  CoCreateInstance(CLSID_DragDropHelper, nullptr, CLSCTX_INPROC_SERVER, IID_IDragSourceHelper,
+                   reinterpret_cast<void**>(helper_.receive()));
+}
+
+IconDragSource::~IconDragSource() {
+  helper_.reset();
+  ClearFormats();
+  if (comInitialised_) CoUninitialize();
+}
+
+IFACEMETHODIMP IconDragSource::QueryInterface(REFIID riid, void** ppv) {
+  static const QITAB kInterfaces[] = {QITABENT(IconDragSource, IDropSource), {}};
+  return QISearch(this, kInterfaces, riid, ppv);
+}
+
+IFACEMETHODIMP_(ULONG) IconDragSource::AddRef() { return static_cast<ULONG>(InterlockedIncrement(&references_)); }
+
+IFACEMETHODIMP_(ULONG) IconDragSource::Release() {
+  const LONG left = InterlockedDecrement(&references_);
+  if (left == 0) delete this;
+  return static_cast<ULONG>(left);
+}
+
+IFACEMETHODIMP IconDragSource::QueryContinueDrag(BOOL escapePressed, DWORD keyState) {
+  if (escapePressed) return DRAGDROP_S_CANCEL;
+  return (keyState & MK_LBUTTON) ? S_OK : DRAGDROP_S_DROP;
+}
+
+IFACEMETHODIMP IconDragSource::GiveFeedback(DWORD) { return DRAGDROP_S_USEDEFAULTCURSORS; }
+
+bool IconDragSource::dragOut(UINT format, ByteSpan payload) {
+  if (format != CF_TEXT && format != CF_UNICODETEXT && format != CF_HDROP) return false;
+  const Bytes block = format == CF_HDROP ? BuildDropFiles({reinterpret_cast<const char*>(payload.data()), payload.size()})
+                                         : Bytes(payload.begin(), payload.end());
+  if (!AddDragFormat(format, block)) return false;
+  IDataObject* data = nullptr;
+  if (FAILED(CreateIconDataObject(&data))) return false;
+  DWORD effect = DROPEFFECT_NONE;
+  const HRESULT hr = DoDragDrop(data, this, DROPEFFECT_COPY, &effect);
+  data->Release();  // the program keeps no reference of its own
+  return hr == DRAGDROP_S_DROP;
+}
+
+void StartIconDrag(const PipelineContext& context, IconDragSource& source) {
+  if (!context.picture.hasPicture()) return;
+  PauseWithMessages(200);
+  DispatchPendingMessages();
+  // The picture as it is now: the pause may have let a pipeline change it.
+  const Bytes& picture = context.picture.picture();
+  if (picture.empty()) return;
+  const std::string path = context.runDirectory + "/icon.png";
+  // A drop target must never be offered an old or half-written file.
+  if (!WriteFileAtomically(path, picture)) return;
+  source.dragOut(CF_HDROP, ByteSpan(reinterpret_cast<const std::uint8_t*>(path.data()), path.size()));
+}

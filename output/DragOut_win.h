@@ -1,0 +1,53 @@
+#pragma once
+// Dragging the icon out of the picture box as a file: the picture bytes are
+// written to the work file icon.png in the run directory, and that file is
+// offered to drop targets as CF_HDROP, for copying.
+#include <windows.h>
+
+#include <ole2.h>
+#include <shlobj.h>
+
+#include <string>
+
+#include "extract/Pipeline.h"
+#include "support/Bytes.h"
+#include "support/ScopedWin_win.h"
+
+// The program's one drop source (IDropSource). Born holding one reference,
+// which the program keeps for its whole life; DoDragDrop takes its own.
+class IconDragSource : public IDropSource {
+ public:
+  static IconDragSource* Create();
+
+  // IUnknown
+  IFACEMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
+  IFACEMETHODIMP_(ULONG) AddRef() override;
+  IFACEMETHODIMP_(ULONG) Release() override;
+  // IDropSource
+  IFACEMETHODIMP QueryContinueDrag(BOOL escapePressed, DWORD keyState) override;
+  IFACEMETHODIMP GiveFeedback(DWORD effect) override;
+
+  // Offers a payload in one format (CF_TEXT, CF_UNICODETEXT or CF_HDROP) and
+  // runs the drag, for copying only. True when DoDragDrop returned S_OK.
+  bool dragOut(UINT format, ByteSpan payload);
+
+ private:
+  IconDragSource();
+  ~IconDragSource();
+
+  LONG references_ = 1;
+  ComPtr<IDragSourceHelper> helper_;  // for drags with an image; the picture box passes none
+  bool comInitialised_ = false;
+};
+
+// The picture box's press handler: nothing for an empty picture; otherwise,
+// after a 200 ms pause that keeps the window answering, the work file is
+// written completely and offered. A work file that cannot be written starts
+// no drag.
+void StartIconDrag(const PipelineContext& context, IconDragSource& source);
+
+// For tests: the data object a drag offers (holding one reference for the
+// caller), the entries of the process-wide format list, and adding one.
+HRESULT CreateIconDataObject(IDataObject** object);
+std::size_t DragFormatCount();
+bool AddDragFormat(UINT format, ByteSpan payload);

@@ -1,0 +1,138 @@
+// The drag-out COM objects called directly, as OLE and a drop target would.
+#include "output/DragOut_win.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+#include "output/PictureStore.h"
+#include "tests/win/PipelineHarness.h"
+
+namespace {
+
+// An IUnknown that counts how often it is released: a medium handed over
+// with it as pUnkForRelease is "freed" by that Release.
+class CountingUnknown : public IUnknown {
+ public:
+  IFACEMETHODIMP QueryInterface(REFIID, void** ppv) override { *ppv = nullptr; return E_NOINTERFACE; }
+  IFACEMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(++references); }
+  IFACEMETHODIMP_(ULONG) Release() override { ++releases; return static_cast<ULONG>(--references); }
+  int references = 1, releases = 0;
+};
+
+FORMATETC Format(CLIPFORMAT cf, DWORD tymed = TYMED_HGLOBAL) { return {cf, nullptr, DVASPECT_CONTENT, -1, tymed}; }
+
+std::string HGlobalText(HGLOBAL memory, std::size_t skip = 0) {
+  const char* at = static_cast<const char*>(GlobalLock(memory));
+  std::string text(at + skip);
+  GlobalUnlock(memory);
+  return text;
+}
+
+TEST(IconDataObject, ServesItsFormatsByTheMatchingRule) {
+  ASSERT_TRUE(AddDragFormat(CF_HDROP, Bytes{'C', ':', '/', 'x'}));  // a DROPFILES block, as given
+  IDataObject* data = nullptr;
+  ASSERT_EQ(CreateIconDataObject(&data), S_OK);
+
+  FORMATETC hdrop = Format(CF_HDROP);
+  EXPECT_EQ(data->QueryGetData(&hdrop), S_OK);
+  hdrop.lindex = 7;
+  hdrop.ptd = nullptr;
+  EXPECT_EQ(data->QueryGetData(&hdrop), S_OK) << "lindex is not compared";
+  FORMATETC combined = Format(CF_HDROP, TYMED_HGLOBAL | TYMED_ISTREAM);
+  STGMEDIUM medium{};
+  EXPECT_EQ(data->GetData(&combined, &medium), E_NOTIMPL) << "tymed is compared for equality";
+  FORMATETC text = Format(CF_TEXT), wide = Format(CF_UNICODETEXT);
+  EXPECT_EQ(data->GetData(&text, &medium), E_NOTIMPL);
+  EXPECT_EQ(data->GetData(&wide, &medium), E_NOTIMPL);
+  EXPECT_EQ(data->GetData(nullptr, &medium), E_INVALIDARG);
+  EXPECT_EQ(data->QueryGetData(nullptr), E_INVALIDARG);
+  EXPECT_EQ(data->GetDataHere(&hdrop, &medium), DV_E_FORMATETC);
+  EXPECT_EQ(data->GetCanonicalFormatEtc(&hdrop, &combined), E_NOTIMPL);
+  EXPECT_EQ(data->DAdvise(&hdrop, 0, nullptr, nullptr), OLE_E_ADVISENOTSUPPORTED);
+  EXPECT_EQ(data->DUnadvise(1), OLE_E_ADVISENOTSUPPORTED);
+  EXPECT_EQ(data->EnumDAdvise(nullptr), OLE_E_ADVISENOTSUPPORTED);
+
+  FORMATETC asked = Format(CF_HDROP);
+  ASSERT_EQ(data->GetData(&asked, &medium), S_OK);
+  EXPECT_EQ(HGlobalText(medium.hGlobal), "C:/x") << "a copy of the stored block";
+  ReleaseStgMedium(&medium);
+
+  IEnumFORMATETC* formats = nullptr;
+  ASSERT_EQ(data->EnumFormatEtc(DATADIR_GET, &formats), S_OK);
+  FORMATETC listed[4];
+  ULONG count = 0;
+  formats->Next(4, listed, &count);
+  formats->Release();
+  ASSERT_EQ(count, 3u);
+  EXPECT_EQ(listed[0].cfFormat, CF_HDROP);
+  EXPECT_EQ(listed[1].cfFormat, CF_TEXT);
+  EXPECT_EQ(listed[2].cfFormat, CF_UNICODETEXT);
+
+  EXPECT_EQ(data->Release(), 0u);
+  EXPECT_EQ(DragFormatCount(), 0u) << "the list is emptied when the data object dies";
+}
+
+TEST(IconDataObject, SetDataIsAnsweredUntilTheObjectDiesThenReleased) {
+  IDataObject* data = nullptr;
+  ASSERT_EQ(CreateIconDataObject(&data), S_OK);
+  CountingUnknown owner;
+  const char text[] = "dropped";
+  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, sizeof text);
+  memcpy(GlobalLock(memory), text, sizeof text);
+  GlobalUnlock(memory);
+  STGMEDIUM given{};
+  given.tymed = TYMED_HGLOBAL;
+  given.hGlobal = memory;
+  given.pUnkForRelease = &owner;
+  FORMATETC format = Format(CF_TEXT);
+  ASSERT_EQ(data->SetData(&format, &given, TRUE), S_OK);  // taken over
+  STGMEDIUM back{};
+  ASSERT_EQ(data->GetData(&format, &back), S_OK);
+  EXPECT_EQ(HGlobalText(back.hGlobal), "dropped");
+  ReleaseStgMedium(&back);
+
+  // A second SetData for the same format replaces the first, releasing it.
+  STGMEDIUM second{};
+  second.tymed = TYMED_HGLOBAL;
+  second.hGlobal = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, 4);
+  ASSERT_EQ(data->SetData(&format, &second, FALSE), S_OK);  // copied; ours to free
+  ReleaseStgMedium(&second);
+  EXPECT_GE(owner.releases, 1) << "the replaced medium was released";
+  EXPECT_EQ(DragFormatCount(), 1u);
+
+  EXPECT_EQ(data->Release(), 0u);
+  EXPECT_EQ(DragFormatCount(), 0u);
+  EXPECT_EQ(owner.references, 0) << "every reference handed over came back";
+}
+
+TEST(IconDragSource, AnswersForEscapeButtonAndFeedback) {
+  IconDragSource* source = IconDragSource::Create();
+  ASSERT_TRUE(source);
+  EXPECT_EQ(source->QueryContinueDrag(TRUE, MK_LBUTTON), DRAGDROP_S_CANCEL);
+  EXPECT_EQ(source->QueryContinueDrag(FALSE, MK_LBUTTON | MK_SHIFT), S_OK);
+  EXPECT_EQ(source->QueryContinueDrag(FALSE, MK_RBUTTON | MK_CONTROL), DRAGDROP_S_DROP);
+  EXPECT_EQ(source->GiveFeedback(DROPEFFECT_COPY), DRAGDROP_S_USEDEFAULTCURSORS);
+  IUnknown* unknown = nullptr;
+  ASSERT_EQ(source->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&unknown)), S_OK);
+  void* other = reinterpret_cast<void*>(1);
+  EXPECT_EQ(source->QueryInterface(IID_IDataObject, &other), E_NOINTERFACE);
+  EXPECT_EQ(other, nullptr);
+  EXPECT_FALSE(source->dragOut(CF_BITMAP, Bytes{1})) << "only text and file lists";
+  EXPECT_EQ(unknown->Release(), 1u);
+  EXPECT_EQ(source->Release(), 0u);
+}
+
+class StartIconDragTest : public RunFolderTest {};
+
+TEST_F(StartIconDragTest, EmptyPictureWritesNothingAndStartsNoDrag) {
+  IconDragSource* source = IconDragSource::Create();
+  ASSERT_TRUE(source);
+  StartIconDrag(context_, *source);
+  EXPECT_EQ(GetFileAttributesA(context_.inRunDirectory("icon.png").c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(DragFormatCount(), 0u);
+  source->Release();
+}
+
+}  // namespace
