@@ -269,4 +269,91 @@ TEST_F(MainWindowTest, ImportShowsTheIconAndTheSaveDialogProposesThePath) {
   SaveScreenRectAsPng(outer, WideFromAnsi(TestEnvironment("TESSAROO_ARTIFACTS") + "\\mainwindow-notepad.png"));
 }
 
+// Real input, as the user's hand would give it.
+void MouseTo(int x, int y) {
+  SetCursorPos(x, y);
+  INPUT input{};
+  input.type = INPUT_MOUSE;
+  input.mi.dx = x * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1);
+  input.mi.dy = y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1);
+  input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  SendInput(1, &input, sizeof input);
+}
+void MouseButton(bool down) {
+  INPUT input{};
+  input.type = INPUT_MOUSE;
+  input.mi.dwFlags = down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
+  SendInput(1, &input, sizeof input);
+}
+
+// Loads a picture into the running program through its import dialog.
+void ImportThroughTheDialog(HANDLE process, HWND window, const std::string& path) {
+  PostMessageW(GetDlgItem(window, kImportButtonId), BM_CLICK, 0, 0);
+  HWND dialog = WaitForDialog(process);
+  ASSERT_TRUE(dialog);
+  SendMessageW(FileNameBox(dialog), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(WideFromAnsi(path).c_str()));
+  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
+  for (int i = 0; i < 100 && IsWindow(dialog); ++i) Sleep(50);
+  Sleep(500);
+}
+
+// Presses on the picture box and moves, in steps, to (x, y); then either
+// releases the button there or presses Escape first.
+void DragFromPictureBox(HWND window, int x, int y, bool escape) {
+  RECT box;
+  GetWindowRect(GetDlgItem(window, kPictureBoxId), &box);
+  const int fromX = (box.left + box.right) / 2, fromY = (box.top + box.bottom) / 2;
+  MouseTo(fromX, fromY);
+  Sleep(200);
+  MouseButton(true);
+  Sleep(400);  // the program pauses 200 ms before the drag starts
+  for (int step = 1; step <= 10; ++step) {
+    MouseTo(fromX + (x - fromX) * step / 10, fromY + (y - fromY) * step / 10);
+    Sleep(60);
+  }
+  if (escape) {
+    INPUT key[2] = {};
+    key[0].type = key[1].type = INPUT_KEYBOARD;
+    key[0].ki.wVk = key[1].ki.wVk = VK_ESCAPE;
+    key[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, key, sizeof key[0]);
+    Sleep(300);
+  }
+  MouseButton(false);
+}
+
+// A real drag under Xvfb: pressing on the picture box and releasing over
+// another program's drop target hands it CF_HDROP naming the run directory's
+// icon.png, which holds the picture's exact bytes. Escape cancels.
+TEST_F(MainWindowTest, DraggingThePictureOutDropsTheWorkFile) {
+  HWND window = start();
+  ASSERT_TRUE(window);
+  const std::string fixture = TestEnvironment("TESSAROO_FIXTURES") + "\\exe\\order-256-first";
+  ImportThroughTheDialog(process_, window, fixture + ".exe");
+
+  TempFolder catcherFolder;
+  const std::string caught = catcherFolder.file("caught.png");
+  HANDLE catcher = StartProgram("\"" + TestProgramFolder() + "\\dropcatcher.exe\" 40 40 \"" + caught + "\"", "");
+  ASSERT_TRUE(catcher);
+  for (int i = 0; i < 100 && !FindWindowW(L"DropCatcher", nullptr); ++i) Sleep(50);
+  Sleep(500);
+
+  // Escape first: the keys go to the dragging window when it has the focus.
+  SetForegroundWindow(window);
+  DragFromPictureBox(window, 140, 140, true);
+  Sleep(1000);
+  EXPECT_EQ(GetFileAttributesA((caught + ".name").c_str()), INVALID_FILE_ATTRIBUTES) << "Escape cancels the drag";
+
+  DragFromPictureBox(window, 140, 140, false);
+  for (int i = 0; i < 100 && GetFileAttributesA((caught + ".name").c_str()) == INVALID_FILE_ATTRIBUTES; ++i) Sleep(50);
+  const Bytes name = ReadWholeFile(caught + ".name");
+  EXPECT_EQ(std::string(name.begin(), name.end()), runFolder_.path() + "/icon.png");
+  const Bytes picture = ReadWholeFile(fixture + ".expect.ico");
+  EXPECT_EQ(ReadWholeFile(runFolder_.file("icon.png")), picture) << "the work file holds the picture";
+  EXPECT_EQ(ReadWholeFile(caught), picture) << "the drop target copied the picture's exact bytes";
+  TerminateProcess(catcher, 0);
+  WaitForSingleObject(catcher, 5000);
+  CloseHandle(catcher);
+}
+
 }  // namespace
