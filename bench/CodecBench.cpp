@@ -5,6 +5,8 @@
 
 #include <psapi.h>
 
+#include "bench/BenchTiming.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <vector>
@@ -13,33 +15,17 @@
 #include "support/CgbiPng.h"
 #include "tests/support/TestImages.h"
 
-namespace {
-
-double Now() {
-  LARGE_INTEGER f, t;
-  QueryPerformanceFrequency(&f);
-  QueryPerformanceCounter(&t);
-  return 1000.0 * static_cast<double>(t.QuadPart) / static_cast<double>(f.QuadPart);
-}
-
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
-}
-
-}  // namespace
-
 int main() {
   const Bytes crushed = EncodeCgbi(TestPattern(1024, 1024), 6, 4);
   std::vector<double> rewrite, reencode, exchange;
   for (int i = 0; i < 7; ++i) {
-    double t0 = Now();
+    double t0 = NowMs();
     const Bytes normal = NormalizeCgbiPng(crushed);
-    double t1 = Now();
+    double t1 = NowMs();
     const Bytes png = ReencodeImage(crushed, 5, 0);
-    double t2 = Now();
+    double t2 = NowMs();
     const Bytes shown = ExchangeRedBlue(png);
-    double t3 = Now();
+    double t3 = NowMs();
     if (normal.empty() || png.empty() || shown.empty()) return 1;
     rewrite.push_back(t1 - t0);
     reencode.push_back(t2 - t1 - (t1 - t0));  // ReencodeImage rewrites the crushed data itself

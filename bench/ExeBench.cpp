@@ -7,6 +7,8 @@
 
 #include <psapi.h>
 
+#include "bench/BenchTiming.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <string>
@@ -16,13 +18,6 @@
 #include "extract/IconGroup.h"
 
 namespace {
-
-double Now() {
-  LARGE_INTEGER f, t;
-  QueryPerformanceFrequency(&f);
-  QueryPerformanceCounter(&t);
-  return 1000.0 * static_cast<double>(t.QuadPart) / static_cast<double>(f.QuadPart);
-}
 
 struct Collected {
   std::vector<Bytes> groups, icons;
@@ -73,9 +68,9 @@ int main(int argc, char** argv) {
   std::vector<double> times;
   std::size_t size = 0;
   for (int i = 0; i < rounds; ++i) {
-    const double t0 = Now();
+    const double t0 = NowMs();
     const Bytes icon = mode == "ours" ? ExtractExeIcon(path) : PlatformRoute(path);
-    times.push_back(Now() - t0);
+    times.push_back(NowMs() - t0);
     size = icon.size();
   }
   std::sort(times.begin(), times.end());

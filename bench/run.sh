@@ -9,7 +9,7 @@ source scripts/wine-session.sh
 trap wine_session_stop EXIT
 wine_session_start "" private
 work=build/bench; rm -rf "$work"; mkdir -p "$work"
-cp build/win/Tessaroo.exe build/win/minimal_window.exe build/win/emit.exe build/win/apk_bench.exe build/win/ipa_bench.exe "$work"/
+cp build/win/Tessaroo.exe build/win/minimal_window.exe build/win/emit.exe build/win/pipeline_bench.exe "$work"/
 # The first start writes the helper tools; measure the usual, later starts.
 echo "== start-up (Tessaroo vs a minimal Win32 window built the same way)"
 wine build/win/startup_bench.exe 1 "$work/Tessaroo.exe" >/dev/null
@@ -20,10 +20,10 @@ echo "== crushed-PNG normalisation"
 wine build/win/codec_bench.exe
 echo "== Android package pipeline (tools written by the first start above)"
 cp build/win/fixtures/apk/five-densities.apk "$work"/
-(cd "$work" && wine apk_bench.exe five-densities.apk res/mipmap-xxxhdpi-v4/ic_launcher.png 11)
+(cd "$work" && wine pipeline_bench.exe apk five-densities.apk res/mipmap-xxxhdpi-v4/ic_launcher.png 11)
 echo "== iOS package pipeline, 50,000 entries"
 python3 bench/make_big_ipa.py "$work/big.ipa"
-(cd "$work" && wine ipa_bench.exe big.ipa 'Payload\Foo.app\AppIcon40000.png' 5)
+(cd "$work" && wine pipeline_bench.exe ipa big.ipa 'Payload\Foo.app\AppIcon40000.png' 5)
 echo "== executable icon from a large executable (400 images, 100 groups)"
 python3 bench/make_big_exe.py "$work/big.exe"
 wine build/win/exe_bench.exe ours "$work/big.exe" 9

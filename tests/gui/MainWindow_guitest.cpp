@@ -21,19 +21,7 @@ std::wstring TextOf(HWND window) {
   return text;
 }
 
-HWND WaitForMainWindow(HANDLE process) {
-  const DWORD pid = GetProcessId(process);
-  for (int i = 0; i < 600; ++i) {
-    HWND window = nullptr;
-    while ((window = FindWindowExW(nullptr, window, L"TessarooMainWindow", nullptr)) != nullptr) {
-      DWORD owner = 0;
-      GetWindowThreadProcessId(window, &owner);
-      if (owner == pid && IsWindowVisible(window)) return window;
-    }
-    if (WaitForSingleObject(process, 50) == WAIT_OBJECT_0) return nullptr;
-  }
-  return nullptr;
-}
+HWND WaitForMainWindow(HANDLE process) { return WaitForWindowOf(process, L"TessarooMainWindow"); }
 
 // The current directory of another process, read from its process parameters.
 std::wstring CurrentDirectoryOf(HANDLE process) {
@@ -192,19 +180,7 @@ TEST_F(MainWindowTest, WritesTheToolsAndRepairsOnlyADamagedOne) {
 }
 
 // The modal file dialog the program opened, found from outside.
-HWND WaitForDialog(HANDLE process) {
-  const DWORD pid = GetProcessId(process);
-  for (int i = 0; i < 200; ++i) {
-    HWND window = nullptr;
-    while ((window = FindWindowExW(nullptr, window, L"#32770", nullptr)) != nullptr) {
-      DWORD owner = 0;
-      GetWindowThreadProcessId(window, &owner);
-      if (owner == pid && IsWindowVisible(window)) return window;
-    }
-    Sleep(50);
-  }
-  return nullptr;
-}
+HWND WaitForDialog(HANDLE process) { return WaitForWindowOf(process, L"#32770", 10000); }
 
 // The file-name edit box of a common file dialog: its only visible Edit
 // control (the folder and type boxes are drop-down lists).

@@ -44,46 +44,22 @@ TEST_F(ConsoleRunnerTest, LargeOutputArrivesWhole) {
 }
 
 TEST_F(ConsoleRunnerTest, KeepsTheWindowAnsweringWhileTheToolRuns) {
-  static int seen = 0;
-  seen = 0;
-  WNDCLASSW cls{};
-  cls.lpfnWndProc = [](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
-    if (m == WM_APP) ++seen;
-    return DefWindowProcW(w, m, wp, lp);
-  };
-  cls.hInstance = GetModuleHandleW(nullptr);
-  cls.lpszClassName = L"RunnerTestWindow";
-  RegisterClassW(&cls);
-  HWND window = CreateWindowW(L"RunnerTestWindow", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                              cls.hInstance, nullptr);
-  ASSERT_TRUE(window);
-  PostMessageW(window, WM_APP, 0, 0);
+  MessageCounter counter(WM_APP);
+  ASSERT_TRUE(counter.window());
+  PostMessageW(counter.window(), WM_APP, 0, 0);
   RunConsoleCommand("emit sleep 300");
-  EXPECT_EQ(seen, 1);
-  DestroyWindow(window);
+  EXPECT_EQ(counter.count(), 1);
 }
 
 TEST(PauseWithMessages, DispatchesPostedMessagesAndWaitsForTheTimer) {
-  static int seen = 0;
-  seen = 0;
-  WNDCLASSW cls{};
-  cls.lpfnWndProc = [](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
-    if (m == WM_APP + 1) ++seen;
-    return DefWindowProcW(w, m, wp, lp);
-  };
-  cls.hInstance = GetModuleHandleW(nullptr);
-  cls.lpszClassName = L"PauseTestWindow";
-  RegisterClassW(&cls);
-  HWND window = CreateWindowW(L"PauseTestWindow", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                              cls.hInstance, nullptr);
-  ASSERT_TRUE(window);
-  PostMessageW(window, WM_APP + 1, 0, 0);
+  MessageCounter counter(WM_APP + 1);
+  ASSERT_TRUE(counter.window());
+  PostMessageW(counter.window(), WM_APP + 1, 0, 0);
   const ULONGLONG start = GetTickCount64();
   PauseWithMessages(200);
   const ULONGLONG elapsed = GetTickCount64() - start;
-  EXPECT_EQ(seen, 1);
+  EXPECT_EQ(counter.count(), 1);
   EXPECT_GE(elapsed, 150u);
-  DestroyWindow(window);
 }
 
 // Two running copies of a tool: one kill ends exactly one of them, and the

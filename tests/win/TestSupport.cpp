@@ -89,6 +89,38 @@ HANDLE StartProgram(const std::string& commandLine, const std::string& folder) {
   return info.hProcess;
 }
 
+MessageCounter::MessageCounter(UINT message) : message_(message) {
+  WNDCLASSW cls{};
+  cls.lpfnWndProc = Proc;
+  cls.hInstance = GetModuleHandleW(nullptr);
+  cls.lpszClassName = L"TessarooTestMessageCounter";
+  RegisterClassW(&cls);  // a second registration fails harmlessly
+  window_ = CreateWindowW(cls.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, cls.hInstance, nullptr);
+  SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+}
+
+MessageCounter::~MessageCounter() { DestroyWindow(window_); }
+
+LRESULT CALLBACK MessageCounter::Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto* self = reinterpret_cast<MessageCounter*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (self && message == self->message_) ++self->count_;
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+HWND WaitForWindowOf(HANDLE process, const wchar_t* className, DWORD milliseconds) {
+  const DWORD pid = GetProcessId(process);
+  for (DWORD waited = 0; waited < milliseconds; waited += 50) {
+    HWND window = nullptr;
+    while ((window = FindWindowExW(nullptr, window, className, nullptr)) != nullptr) {
+      DWORD owner = 0;
+      GetWindowThreadProcessId(window, &owner);
+      if (owner == pid && IsWindowVisible(window)) return window;
+    }
+    if (WaitForSingleObject(process, 50) == WAIT_OBJECT_0) return nullptr;
+  }
+  return nullptr;
+}
+
 bool SaveScreenRectAsPng(const RECT& rect, const std::wstring& path) {
   const int width = rect.right - rect.left, height = rect.bottom - rect.top;
   HDC screen = GetDC(nullptr);
