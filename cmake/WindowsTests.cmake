@@ -19,6 +19,10 @@ add_executable(clipread tests/win/tools/ClipRead.cpp)
 # A second program accepting OLE drops, for the real drag-out test.
 add_executable(dropcatcher WIN32 tests/win/tools/DropCatcher.cpp)
 target_link_libraries(dropcatcher PRIVATE ole32 shell32 uuid)
+# A second program that drags a file onto the real window.
+add_executable(dragsender WIN32 tests/win/tools/DragSender.cpp)
+target_include_directories(dragsender PRIVATE ${CMAKE_SOURCE_DIR})
+target_link_libraries(dragsender PRIVATE tessaroo_win)
 
 add_library(win_test_support STATIC tests/win/TestSupport.cpp)
 target_include_directories(win_test_support PUBLIC ${CMAKE_SOURCE_DIR})
@@ -55,7 +59,7 @@ set_tests_properties(win_tests_cp936 PROPERTIES ENVIRONMENT "${TESSAROO_TEST_ENV
 # The real window program, driven from outside under Xvfb.
 add_executable(gui_tests tests/gui/MainWindow_guitest.cpp)
 target_link_libraries(gui_tests PRIVATE win_test_support GTest::gtest_main)
-add_dependencies(gui_tests Tessaroo dropcatcher fixtures)
+add_dependencies(gui_tests Tessaroo dropcatcher dragsender fixtures)
 add_test(NAME gui_tests COMMAND gui_tests)
 set_tests_properties(gui_tests PROPERTIES ENVIRONMENT "${TESSAROO_TEST_ENV}"
   RESOURCE_LOCK wine_processes TIMEOUT 300)

@@ -332,4 +332,41 @@ TEST_F(MainWindowTest, DraggingThePictureOutDropsTheWorkFile) {
   CloseHandle(catcher);
 }
 
+// A file dragged from another program with OLE drag and drop onto the window
+// arrives as WM_DROPFILES and is taken in like an import. Windows' OLE turns
+// such a drag into WM_DROPFILES for a window that accepts files; Wine 8 does
+// not (measured: the same drag reaches a registered OLE drop target, but
+// never a DragAcceptFiles window), so this runs on Windows only.
+TEST_F(MainWindowTest, FileDraggedFromAnotherProgramIsTakenIn) {
+  if (RunningUnderWine()) GTEST_SKIP() << "Wine delivers OLE drags to registered drop targets only";
+  HWND window = start();
+  ASSERT_TRUE(window);
+  const std::string exe = TestEnvironment("TESSAROO_FIXTURES") + "\\exe\\order-256-first.exe";
+  HANDLE sender = StartProgram("\"" + TestProgramFolder() + "\\dragsender.exe\" 40 40 \"" + exe + "\"", "");
+  ASSERT_TRUE(sender);
+  for (int i = 0; i < 100 && !FindWindowW(L"DragSender", nullptr); ++i) Sleep(50);
+  Sleep(500);
+
+  RECT box;
+  GetWindowRect(GetDlgItem(window, kPictureBoxId), &box);
+  MouseTo(140, 140);
+  Sleep(200);
+  MouseButton(true);
+  Sleep(300);
+  for (int step = 1; step <= 10; ++step) {
+    MouseTo(140 + ((box.left + box.right) / 2 - 140) * step / 10, 140 + ((box.top + box.bottom) / 2 - 140) * step / 10);
+    Sleep(60);
+  }
+  MouseButton(false);
+  Sleep(1500);
+
+  HDC screen = GetDC(nullptr);
+  const COLORREF centre = GetPixel(screen, (box.left + box.right) / 2, (box.top + box.bottom) / 2);
+  ReleaseDC(nullptr, screen);
+  EXPECT_EQ(centre, RGB(30, 180, 60)) << "the dropped executable's 48 x 48 green icon";
+  TerminateProcess(sender, 0);
+  WaitForSingleObject(sender, 5000);
+  CloseHandle(sender);
+}
+
 }  // namespace
