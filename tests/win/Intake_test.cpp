@@ -103,6 +103,42 @@ TEST_F(IntakeTest, DispatchRoutesByTheExtensionText) {
   EXPECT_TRUE(store_.picture().empty()) << "a failed conversion shows no earlier picture";
 }
 
+// A drop that arrives while a pipeline waits on its tool starts a nested run
+// from inside the runner's message pump; its first step ends the tool the
+// outer run waits on, so the outer run ends quietly and the nested run's
+// picture stays.
+const PipelineContext* gNestedContext = nullptr;
+std::string gNestedPackage;
+bool gNestedRan = false;
+
+// Polls with posted messages, which the runner's pump dispatches at once,
+// until the outer run's packaging tool exists; then drops the second package.
+LRESULT CALLBACK DropWhenToolRuns(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message != WM_APP || gNestedRan) return DefWindowProcW(window, message, wParam, lParam);
+  if (FindProcessIdByName("pt.exe", false) == 0) {
+    Sleep(1);
+    PostMessageW(window, WM_APP, 0, 0);
+    return 0;
+  }
+  gNestedRan = true;
+  DispatchFile(*gNestedContext, gNestedPackage);
+  return 0;
+}
+
+TEST_F(IntakeTest, DropDuringARunEndsTheOuterToolAndTheNestedRunWins) {
+  gNestedContext = &context_;
+  gNestedPackage = TestEnvironment("TESSAROO_FIXTURES") + "\\apk\\plain-drawable.apk";
+  gNestedRan = false;
+  HWND poller = CreateWindowW(L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, GetModuleHandleW(nullptr), nullptr);
+  ASSERT_TRUE(poller);
+  SetWindowLongPtrW(poller, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(DropWhenToolRuns));
+  PostMessageW(poller, WM_APP, 0, 0);
+  DispatchFile(context_, TestEnvironment("TESSAROO_FIXTURES") + "\\apk\\five-densities.apk");
+  DestroyWindow(poller);
+  ASSERT_TRUE(gNestedRan) << "the nested drop ran while the packaging tool was running";
+  EXPECT_EQ(store_.picture(), ReadWholeFile(TestEnvironment("TESSAROO_FIXTURES") + "\\apk\\plain-drawable.icon"));
+}
+
 // A WM_DROPFILES holding three files, built in the process that owns the
 // window: every file is passed on, in the shell's order.
 TEST(DropTarget, PassesEveryDroppedFileInOrder) {
