@@ -7,6 +7,9 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 seconds=${1:-300}
 bash scripts/setup.sh
+if ! command -v clang++ >/dev/null || ! ls /usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a >/dev/null 2>&1; then
+  if [ "$(id -u)" -eq 0 ]; then apt-get install -y -qq clang >/dev/null; else sudo apt-get install -y -qq clang >/dev/null; fi
+fi
 [ -f build/fuzz/CMakeCache.txt ] || cmake --preset fuzz >/dev/null
 cmake --build build/fuzz --target exe_shortcut_fuzzer
 work=build/fuzz/corpus-work; mkdir -p "$work"
