@@ -39,22 +39,8 @@ if [ ${#missing[@]} -gt 0 ]; then
   if ! dpkg --print-foreign-architectures | grep -qx i386; then
     need_root dpkg --add-architecture i386
   fi
-  # Source packages are cross-built for Windows (unzip, zlib, libpng, pcre2).
-  src=/etc/apt/sources.list.d/debian.sources
-  if [ -f "$src" ] && ! grep -q '^Types:.*deb-src' "$src"; then
-    need_root sed -i 's/^Types: deb$/Types: deb deb-src/' "$src"
-  elif [ -f /etc/apt/sources.list ] && ! grep -q '^deb-src' /etc/apt/sources.list; then
-    need_root sh -c "sed -n 's/^deb /deb-src /p' /etc/apt/sources.list >> /etc/apt/sources.list"
-  fi
   need_root apt-get update -qq
   need_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
-fi
-
-# deb-src lines may be missing even when every package is present.
-if ! apt-cache showsrc zlib >/dev/null 2>&1 || [ -z "$(apt-cache showsrc zlib 2>/dev/null)" ]; then
-  src=/etc/apt/sources.list.d/debian.sources
-  if [ -f "$src" ]; then need_root sed -i 's/^Types: deb$/Types: deb deb-src/' "$src"; fi
-  need_root apt-get update -qq
 fi
 
 if ! locale -a 2>/dev/null | grep -qi '^zh_CN.utf8$'; then
