@@ -44,6 +44,12 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 
 if ! locale -a 2>/dev/null | grep -qi '^zh_CN.utf8$'; then
-  need_root sh -c "sed -i 's/^# *zh_CN.UTF-8 UTF-8/zh_CN.UTF-8 UTF-8/' /etc/locale.gen && locale-gen >/dev/null"
+  # Code page 936 under Wine comes from the Chinese UTF-8 locale.
+  if grep -q 'zh_CN.UTF-8 UTF-8' /etc/locale.gen 2>/dev/null; then
+    need_root sed -i 's/^# *zh_CN.UTF-8 UTF-8/zh_CN.UTF-8 UTF-8/' /etc/locale.gen
+  else
+    need_root sh -c "echo 'zh_CN.UTF-8 UTF-8' >> /etc/locale.gen"
+  fi
+  need_root locale-gen >/dev/null
 fi
 echo "setup: system packages ready"
