@@ -92,6 +92,9 @@ TEST_F(IpaPipelineTest, HostileEntryNamesRunNothing) {
   EXPECT_EQ(GetFileAttributesA(context_.inRunDirectory("pwned.txt").c_str()), INVALID_FILE_ATTRIBUTES);
   expectFixture("crafted-ampersand");
   expectFixture("root-icon");
+  expectFixture("crafted-dotdot");
+  EXPECT_EQ(GetFileAttributesA((folder_.path() + "\\..\\AppIcon60x60.png").c_str()), INVALID_FILE_ATTRIBUTES)
+      << "nothing is written above the run directory";
 }
 
 TEST_F(IpaPipelineTest, StaleFileOfTheSameNameNeverStopsTheExtraction) {
