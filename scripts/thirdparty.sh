@@ -27,19 +27,19 @@ check_sha() { # file sha256
 
 # npm <package@version>: npm pack, verify, unpack into build/deps/npm/<package@version>
 fetch_npm() {
-  local spec=$1 sha; sha=$(awk -v s="$spec" '$1=="npm" && $2==s {print $3}' "$lock")
-  [ -n "$sha" ] || { echo "thirdparty: $spec not in lock" >&2; return 1; }
-  local dir=$deps/npm/$spec
-  stamp "npm-$spec" && return 0
-  say "npm pack $spec"
+  local package=$1 sha; sha=$(awk -v s="$package" '$1=="npm" && $2==s {print $3}' "$lock")
+  [ -n "$sha" ] || { echo "thirdparty: $package not in lock" >&2; return 1; }
+  local dir=$deps/npm/$package
+  stamp "npm-$package" && return 0
+  say "npm pack $package"
   local tmp; tmp=$(mktemp -d)
-  (cd "$tmp" && npm pack "$spec" --silent >/dev/null)
+  (cd "$tmp" && npm pack "$package" --silent >/dev/null)
   local tgz; tgz=$(ls "$tmp"/*.tgz)
   check_sha "$tgz" "$sha"
   rm -rf "$dir"; mkdir -p "$dir"
   tar xzf "$tgz" -C "$dir" --strip-components=1
   rm -rf "$tmp"
-  mark "npm-$spec"
+  mark "npm-$package"
 }
 
 # deb <pool path>: download from the Debian mirror, verify
