@@ -22,10 +22,6 @@ std::wstring WindowText(HWND window) {
   return text;
 }
 
-AppContext& AppOf(HWND window) {
-  return *reinterpret_cast<AppContext*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-}
-
 void CreateControls(HWND window, AppContext& app) {
   HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(window, GWLP_HINSTANCE));
   HFONT font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
@@ -53,13 +49,13 @@ void OnMainWindowCreated(HWND window, AppContext& app) {
   app.dropTarget.enable(window, [&app](const std::string& path) { DispatchFile(app.pipeline(), path); });
 }
 
-void OnCommand(HWND window, int id, int code) {
+void OnCommand(HWND window, AppContext& app, int id, int code) {
   if (code != BN_CLICKED) return;
   switch (id) {
     case kOnTopButtonId: ToggleAlwaysOnTop(window); break;
-    case kImportButtonId: OnImportClicked(window, AppOf(window).dialog, AppOf(window).pipeline()); break;
-    case kCopyButtonId: CopyIconToClipboard(window, AppOf(window).picture); break;
-    case kSaveButtonId: SaveIconAs(window, AppOf(window).picture, AppOf(window).dialog); break;
+    case kImportButtonId: OnImportClicked(window, app.dialog, app.pipeline()); break;
+    case kCopyButtonId: CopyIconToClipboard(window, app.picture); break;
+    case kSaveButtonId: SaveIconAs(window, app.picture, app.dialog); break;
     case IDCANCEL: PostMessageW(window, WM_CLOSE, 0, 0); break;  // Escape
   }
 }
@@ -78,7 +74,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       OnMainWindowCreated(window, *app);
       return 0;
     case WM_COMMAND:
-      OnCommand(window, LOWORD(wParam), HIWORD(wParam));
+      if (app) OnCommand(window, *app, LOWORD(wParam), HIWORD(wParam));
       return 0;
     case WM_DESTROY:
       PostQuitMessage(0);
