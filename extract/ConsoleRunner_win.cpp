@@ -31,11 +31,13 @@ std::string InterpreterPrefix() {
   return isNt ? "cmd.exe /c " : "command.com /c ";
 }
 
-// Reads whatever the pipe holds right now. False when it held nothing; stops
-// on a broken pipe (every writer gone) as well.
+// Reads whatever the pipe holds right now, up to a few megabytes so that a
+// tool printing without pause still leaves the window time to answer. False
+// when it held nothing; stops on a broken pipe (every writer gone) as well.
 bool ReadAvailable(HANDLE pipe, std::string& output, std::vector<char>& buffer) {
+  constexpr std::size_t kMaxReadPerPoll = 4u << 20;
   bool readAny = false;
-  for (;;) {
+  for (std::size_t readNow = 0; readNow < kMaxReadPerPoll;) {
     DWORD available = 0;
     if (!PeekNamedPipe(pipe, nullptr, 0, nullptr, &available, nullptr) || available == 0) {
       return readAny;
@@ -45,7 +47,9 @@ bool ReadAvailable(HANDLE pipe, std::string& output, std::vector<char>& buffer) 
     if (!ReadFile(pipe, buffer.data(), available, &got, nullptr) || got == 0) return readAny;
     AppendCapturedChunk(output, {buffer.data(), got});
     readAny = true;
+    readNow += got;
   }
+  return readAny;
 }
 
 bool HasExited(HANDLE process) { return WaitForSingleObject(process, 0) != WAIT_TIMEOUT; }
@@ -79,13 +83,18 @@ std::string RunConsoleCommand(const std::string& command) {
 
   std::string output;
   std::vector<char> buffer;
-  for (;;) {
-    if (!ReadAvailable(readEnd.get(), output, buffer) && HasExited(process.get())) break;
+  for (bool exited = false;;) {
+    const bool read = ReadAvailable(readEnd.get(), output, buffer);
+    if (!read) {
+      // The pipe was empty. After the exit has been seen, one more empty
+      // pass means everything the tool wrote has been read.
+      if (exited) break;
+      exited = HasExited(process.get());
+      if (exited) continue;
+    }
     if (GetInputState()) DispatchPendingMessages();
-    PauseWithMessages(1);
+    if (!read) PauseWithMessages(1);
   }
-  // What the tool wrote between the last read and its exit is still in the pipe.
-  ReadAvailable(readEnd.get(), output, buffer);
   return output;
 }
 
