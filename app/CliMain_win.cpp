@@ -10,7 +10,7 @@
 #include "app/HelperTools_win.h"
 #include "app/Intake_win.h"
 #include "app/RunDirectory_win.h"
-#include "output/ImageFormat.h"
+#include "support/ImageFormat.h"
 #include "output/PictureStore.h"
 #include "support/FileIo_win.h"
 

@@ -2,7 +2,7 @@
 
 #include "output/Compose.h"
 #include "output/IcoDecode.h"
-#include "output/ImageFormat.h"
+#include "support/ImageFormat.h"
 #include "output/PngDecode.h"
 #include "support/ImageCodec_win.h"
 

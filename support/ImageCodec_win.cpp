@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "support/CgbiPng.h"
+#include "support/ImageFormat.h"
 
 using namespace Gdiplus;
 using namespace Gdiplus::DllExports;
@@ -35,10 +36,14 @@ std::string GuidText(const GUID& guid) {
   return text;
 }
 
-// Crushed PNG data becomes a standard PNG; anything else passes unchanged.
+// What GDI+ is given: crushed PNG data rewritten as a standard PNG, and only
+// formats whose declared size can be checked first and is within the limit
+// (GDI+ allocates for the whole image when it decodes). Empty otherwise.
 Bytes DecodableBytes(ByteSpan bytes) {
-  if (IsCgbiPng(bytes)) return NormalizeCgbiPng(bytes);
-  return Bytes(bytes.begin(), bytes.end());
+  Bytes decodable = IsCgbiPng(bytes) ? NormalizeCgbiPng(bytes) : Bytes(bytes.begin(), bytes.end());
+  const ImageSize size = ProbeImageSize(decodable);
+  if (!ImageSizeAllowed(size.width, size.height)) return {};
+  return decodable;
 }
 
 Bytes Save(GpImage* image, const CLSID& encoder, const EncoderParameters* parameters) {
@@ -104,7 +109,8 @@ bool ImageCodec::loadFromBytes(ByteSpan bytes) {
   dispose();
   if (bytes.size() <= 4) return false;
   StartCodec();
-  if (!input_.assign(DecodableBytes(bytes))) return false;
+  const Bytes decodable = DecodableBytes(bytes);
+  if (decodable.empty() || !input_.assign(decodable)) return false;
   if (GdipCreateBitmapFromStream(input_.stream(), &image_) != Ok) image_ = nullptr;
   return image_ != nullptr;
 }
@@ -135,7 +141,8 @@ void ImageCodec::dispose() {
 bool ImageCodecEx::createFromBytes(ByteSpan bytes, bool colourManagement) {
   dispose();
   StartCodec();
-  if (!input_.assign(DecodableBytes(bytes))) return false;
+  const Bytes decodable = DecodableBytes(bytes);
+  if (decodable.empty() || !input_.assign(decodable)) return false;
   const GpStatus status = colourManagement ? GdipCreateBitmapFromStreamICM(input_.stream(), &bitmap_)
                                            : GdipCreateBitmapFromStream(input_.stream(), &bitmap_);
   if (status != Ok) bitmap_ = nullptr;

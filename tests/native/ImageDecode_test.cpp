@@ -2,7 +2,7 @@
 
 #include "output/Compose.h"
 #include "output/IcoDecode.h"
-#include "output/ImageFormat.h"
+#include "support/ImageFormat.h"
 #include "output/PngDecode.h"
 #include "tests/support/TestImages.h"
 
@@ -77,6 +77,28 @@ TEST(SniffImageFormat, RecognisesTheLeadingBytes) {
   EXPECT_EQ(SniffImageFormat(Bytes{'G', 'I', 'F', '8', '9', 'a'}), ImageFormat::Gif);
   EXPECT_EQ(SniffImageFormat(Bytes{'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'E', 'B', 'P'}), ImageFormat::Unknown);
   EXPECT_EQ(SniffImageFormat(Bytes{}), ImageFormat::Unknown);
+}
+
+TEST(ProbeImageSize, ReadsTheDeclaredSizeWithoutDecoding) {
+  const ImageSize png = ProbeImageSize(EncodePng(TestPattern(37, 5)));
+  EXPECT_EQ(png.width, 37u);
+  EXPECT_EQ(png.height, 5u);
+  // JPEG: SOI, an APP0 segment, then the frame header SOF0 (height 16, width 4100).
+  const Bytes jpeg{0xFF, 0xD8, 0xFF, 0xE0, 0x00, 0x04, 0x4A, 0x46, 0xFF, 0xC0, 0x00, 0x11, 0x08,
+                   0x00, 0x10, 0x10, 0x04, 0x03};
+  EXPECT_EQ(ProbeImageSize(jpeg).width, 4100u);
+  EXPECT_EQ(ProbeImageSize(jpeg).height, 16u);
+  EXPECT_EQ(ProbeImageSize(ByteSpan(jpeg).first(12)).width, 0u) << "cut before the frame header";
+  Bytes bmp{'B', 'M'};
+  bmp.resize(26, 0);
+  bmp[18] = 200;                                  // width 200
+  bmp[22] = 0x9C; bmp[23] = bmp[24] = bmp[25] = 0xFF;  // height -100: rows top-down
+  EXPECT_EQ(ProbeImageSize(bmp).width, 200u);
+  EXPECT_EQ(ProbeImageSize(bmp).height, 100u);
+  const Bytes gif{'G', 'I', 'F', '8', '9', 'a', 0x34, 0x12, 0x02, 0x00};
+  EXPECT_EQ(ProbeImageSize(gif).width, 0x1234u);
+  EXPECT_EQ(ProbeImageSize(gif).height, 2u);
+  EXPECT_EQ(ProbeImageSize(Bytes{'I', 'I', '*', 0}).width, 0u) << "other formats are not probed";
 }
 
 TEST(BlendChannel, TruncatesTheExactBlendAndKeepsOpaquePixels) {

@@ -112,11 +112,22 @@ TEST(PngNormalisation, OtherFormatsUnderAPngNameKeepTheirColours) {
   EXPECT_TRUE(ReencodeImage(Bytes{'n', 'o', 't', ' ', 'a', 'n', ' ', 'i', 'm', 'a', 'g', 'e'}, 5, 0).empty());
 }
 
-TEST(DecodeWithCodec, RefusesOversizedImages) {
+// The size a header declares is checked before GDI+ sees the data: GDI+
+// allocates for the whole image when it decodes.
+TEST(DecodeWithCodec, RefusesOversizedImagesBeforeDecoding) {
   ImageCodec codec;
-  RgbaImage big = SolidImage(4097, 1, 1, 2, 3, 255);
-  ASSERT_TRUE(codec.loadFromBytes(EncodePng(big)));
-  EXPECT_TRUE(DecodeWithCodec(codec.encodeToBytes(7, 0, true)).empty());
+  EXPECT_FALSE(codec.loadFromBytes(EncodePng(SolidImage(4097, 1, 1, 2, 3, 255))));
+  ASSERT_TRUE(codec.loadFromBytes(EncodePng(SolidImage(4, 4, 1, 2, 3, 255))));
+  Bytes bmp = codec.encodeToBytes(7, 0, true);
+  ASSERT_GE(bmp.size(), 26u);
+  EXPECT_FALSE(DecodeWithCodec(bmp).empty());
+  bmp[18] = 0x60; bmp[19] = 0xEA;  // width 60000, with 16 pixels of data behind it
+  bmp[22] = 0x60; bmp[23] = 0xEA;
+  EXPECT_TRUE(DecodeWithCodec(bmp).empty());
+  ImageCodecEx ex;
+  EXPECT_FALSE(ex.createFromBytes(bmp));
+  const Bytes tiffHeader{'I', 'I', '*', 0, 8, 0, 0, 0, 0, 0};
+  EXPECT_FALSE(ex.createFromBytes(tiffHeader)) << "formats whose size is not checked are not decoded";
 }
 
 }  // namespace

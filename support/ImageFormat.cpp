@@ -1,0 +1,81 @@
+#include "support/ImageFormat.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "support/ByteReader.h"
+
+namespace {
+
+bool StartsWith(ByteSpan bytes, const char* magic, std::size_t n) {
+  return bytes.size() >= n && std::memcmp(bytes.data(), magic, n) == 0;
+}
+
+}  // namespace
+
+ImageFormat SniffImageFormat(ByteSpan b) {
+  if (StartsWith(b, "\x89PNG", 4)) return ImageFormat::Png;
+  if (StartsWith(b, "\xFF\xD8", 2)) return ImageFormat::Jpeg;
+  if (StartsWith(b, "BM", 2)) return ImageFormat::Bmp;
+  // An icon or cursor file: reserved word 0, then type 1 or 2.
+  if (b.size() >= 4 && b[0] == 0 && b[1] == 0 && (b[2] == 1 || b[2] == 2) && b[3] == 0) {
+    return ImageFormat::Icon;
+  }
+  if (StartsWith(b, "GIF87a", 6) || StartsWith(b, "GIF89a", 6)) return ImageFormat::Gif;
+  // PCX: manufacturer 0x0A, version 0..5, encoding 1.
+  if (b.size() >= 128 && b[0] == 0x0A && b[1] <= 5 && b[2] == 1) return ImageFormat::Pcx;
+  return ImageFormat::Unknown;
+}
+
+namespace {
+
+std::uint16_t U16Be(ByteReader& r) { return static_cast<std::uint16_t>((r.u8() << 8) | r.u8()); }
+
+// The frame header (SOFn) of a JPEG: markers are walked segment by segment.
+ImageSize ProbeJpeg(ByteSpan bytes) {
+  ByteReader r(bytes, 2);
+  while (r.ok()) {
+    if (r.u8() != 0xFF) return {};
+    std::uint8_t marker = r.u8();
+    while (marker == 0xFF && r.ok()) marker = r.u8();  // fill bytes
+    if (marker == 0xD8 || (marker >= 0xD0 && marker <= 0xD7) || marker == 0x01) continue;
+    const std::uint16_t length = U16Be(r);
+    const bool frame = marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
+    if (frame) {
+      r.skip(1);  // precision
+      const std::uint16_t height = U16Be(r), width = U16Be(r);
+      return r.ok() ? ImageSize{width, height} : ImageSize{};
+    }
+    if (length < 2) return {};
+    r.skip(length - 2u);
+  }
+  return {};
+}
+
+}  // namespace
+
+ImageSize ProbeImageSize(ByteSpan bytes) {
+  switch (SniffImageFormat(bytes)) {
+    case ImageFormat::Png: {
+      ByteReader r(bytes, 16);  // IHDR data, right after the signature and chunk head
+      const std::uint32_t width = r.u32be(), height = r.u32be();
+      return r.ok() ? ImageSize{width, height} : ImageSize{};
+    }
+    case ImageFormat::Jpeg:
+      return ProbeJpeg(bytes);
+    case ImageFormat::Bmp: {
+      ByteReader r(bytes, 18);
+      const std::int32_t width = r.i32le(), height = r.i32le();
+      if (!r.ok()) return {};
+      return {static_cast<std::uint32_t>(std::abs(static_cast<long long>(width))),
+              static_cast<std::uint32_t>(std::abs(static_cast<long long>(height)))};
+    }
+    case ImageFormat::Gif: {
+      ByteReader r(bytes, 6);
+      const std::uint16_t width = r.u16le(), height = r.u16le();
+      return r.ok() ? ImageSize{width, height} : ImageSize{};
+    }
+    default:
+      return {};
+  }
+}
