@@ -1,6 +1,5 @@
 #pragma once
 // Resource identifiers, shared by the resource script and the code.
-#define IDI_APP 1
 #define IDR_TOOL_PT 201
 #define IDR_TOOL_UZ 202
 #define IDR_TOOL_ZA 203
