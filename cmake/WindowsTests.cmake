@@ -18,6 +18,7 @@ add_executable(emit tests/win/tools/Emit.cpp)
 add_executable(clipread tests/win/tools/ClipRead.cpp)
 # A second program accepting OLE drops, for the real drag-out test.
 add_executable(dropcatcher WIN32 tests/win/tools/DropCatcher.cpp)
+target_include_directories(dropcatcher PRIVATE ${CMAKE_SOURCE_DIR})
 target_link_libraries(dropcatcher PRIVATE ole32 shell32 uuid)
 # A second program that drags a file onto the real window.
 add_executable(dragsender WIN32 tests/win/tools/DragSender.cpp)

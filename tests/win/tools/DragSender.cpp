@@ -7,6 +7,7 @@
 #include <string>
 
 #include "output/DragOut_win.h"
+#include "tests/win/tools/ToolWindow.h"
 
 namespace {
 std::string gFile;
@@ -18,23 +19,15 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   gFile = __argv[3];
   OleInitialize(nullptr);
   gSource = IconDragSource::Create();
-  WNDCLASSW cls{};
-  cls.lpfnWndProc = [](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
+  auto proc = [](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
     if (m == WM_LBUTTONDOWN && gSource) {
       gSource->dragOut(CF_HDROP, ByteSpan(reinterpret_cast<const std::uint8_t*>(gFile.data()), gFile.size()));
       return 0;
     }
-    if (m == WM_DESTROY) PostQuitMessage(0);
-    return DefWindowProcW(w, m, wp, lp);
+    return ToolWindowDefault(w, m, wp, lp);
   };
-  cls.hInstance = instance;
-  cls.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-  cls.lpszClassName = L"DragSender";
-  RegisterClassW(&cls);
-  CreateWindowW(L"DragSender", L"Drag sender", WS_POPUP | WS_VISIBLE | WS_BORDER, std::atoi(__argv[1]),
-                std::atoi(__argv[2]), 200, 200, nullptr, nullptr, instance, nullptr);
-  MSG msg;
-  while (GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchMessageW(&msg);
+  CreateToolWindow(instance, L"DragSender", proc, std::atoi(__argv[1]), std::atoi(__argv[2]));
+  RunToolMessageLoop();
   gSource->Release();
   OleUninitialize();
   return 0;

@@ -10,6 +10,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "tests/win/tools/ToolWindow.h"
+
 namespace {
 
 std::string gOut;
@@ -53,21 +55,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   if (__argc < 4) return 2;
   gOut = __argv[3];
   OleInitialize(nullptr);
-  WNDCLASSW cls{};
-  cls.lpfnWndProc = [](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
-    if (m == WM_DESTROY) PostQuitMessage(0);
-    return DefWindowProcW(w, m, wp, lp);
-  };
-  cls.hInstance = instance;
-  cls.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-  cls.lpszClassName = L"DropCatcher";
-  RegisterClassW(&cls);
-  HWND window = CreateWindowW(L"DropCatcher", L"Drop catcher", WS_POPUP | WS_VISIBLE | WS_BORDER, std::atoi(__argv[1]),
-                              std::atoi(__argv[2]), 200, 200, nullptr, nullptr, instance, nullptr);
+  HWND window = CreateToolWindow(instance, L"DropCatcher", ToolWindowDefault, std::atoi(__argv[1]), std::atoi(__argv[2]));
   static Catcher catcher;
   RegisterDragDrop(window, &catcher);
-  MSG msg;
-  while (GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchMessageW(&msg);
+  RunToolMessageLoop();
   RevokeDragDrop(window);
   OleUninitialize();
   return 0;
