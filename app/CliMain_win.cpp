@@ -10,7 +10,6 @@
 #include "app/HelperTools_win.h"
 #include "app/Intake_win.h"
 #include "app/RunDirectory_win.h"
-#include "support/ImageFormat.h"
 #include "output/PictureStore.h"
 #include "support/FileIo_win.h"
 
@@ -21,11 +20,6 @@ std::string FullPath(const char* path) {
   char full[MAX_PATH * 4];
   const DWORD n = GetFullPathNameA(path, sizeof full, full, nullptr);
   return n == 0 || n >= sizeof full ? std::string() : std::string(full, n);
-}
-
-// An icon file that is only its 6-byte header holds no image.
-bool HoldsImage(const Bytes& picture) {
-  return !picture.empty() && !(picture.size() <= 6 && SniffImageFormat(picture) == ImageFormat::Icon);
 }
 
 }  // namespace
@@ -42,7 +36,7 @@ int main(int argc, char** argv) {
   SetCurrentDirectoryA(runDirectory.c_str());
 
   PictureStore picture;
-  DispatchFile({runDirectory, picture}, input);
-  if (!HoldsImage(picture.picture())) return 1;
+  DispatchFile({runDirectory, {}}, picture, input);
+  if (!picture.hasPicture()) return 1;
   return WriteFileAtomically(output, picture.picture()) ? 0 : 3;
 }

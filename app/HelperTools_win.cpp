@@ -1,6 +1,6 @@
 #include "app/HelperTools_win.h"
 
-#include "app/HelperTools.h"
+#include "extract/HelperTools.h"
 #include "support/FileIo_win.h"
 
 namespace {

@@ -1,41 +1,28 @@
 #include "app/Intake_win.h"
 
-#include "app/FileRoute.h"
-#include "app/Shortcut.h"
-#include "extract/ApkIcon_win.h"
-#include "extract/ExeIcon_win.h"
-#include "extract/IpaIcon_win.h"
-#include "extract/WebpConvert_win.h"
+#include "app/Routes_win.h"
 #include "output/FileDialog_win.h"
 #include "output/PictureStore.h"
-#include "support/FileIo_win.h"
 #include "support/TextCodec_win.h"
 
-void DispatchFile(const PipelineContext& context, const std::string& path) {
-  switch (RouteByPath(path, SystemLeadByte)) {
-    case FileRoute::AndroidPackage:
-      ExtractApkIcon(context, path);
-      break;
-    case FileRoute::WebpImage:
-      ConvertWebpToPng(context, path);
-      context.picture.setPicture(ReadWholeFile(WorkFilePath(context)));
-      break;
-    case FileRoute::Executable:
-      context.picture.setPicture(ExtractExeIcon(path));
-      break;
-    case FileRoute::IosPackage:
-      ExtractIpaIcon(context, path);
-      break;
-    case FileRoute::Shortcut:
-      context.picture.setPicture(ExtractExeIcon(ReadShortcutTarget(ReadWholeFile(path))));
-      break;
-    case FileRoute::None:
-      break;
-  }
+void DispatchFile(const PipelineContext& context, PictureStore& picture, const std::string& path) {
+  const InputRoute* route = RouteByPath(path, InputRoutes(), SystemLeadByte);
+  if (!route) return;
+  const std::uint64_t before = picture.pictureChanges();
+  Bytes icon = route->pipeline(context, path);
+  // The tools run while messages are dispatched, so a drop can start a nested
+  // run inside this one; what that run showed stays.
+  if (picture.pictureChanges() != before) return;
+  picture.setPicture(std::move(icon));
 }
 
-void OnImportClicked(HWND owner, FileDialog& dialog, const PipelineContext& context) {
+std::wstring ImportDialogFilter() {
+  const std::wstring patterns = WideFromUtf8(ImportPatterns(InputRoutes()));
+  return L"应用程序(" + patterns + L")|" + patterns;
+}
+
+void OnImportClicked(HWND owner, FileDialog& dialog, const PipelineContext& context, PictureStore& picture) {
   dialog.setKind(FileDialog::Kind::Open);
-  dialog.setFilter(L"应用程序(*.apk;*.ipa;*.exe)|*.apk;*.ipa;*.exe");
-  if (dialog.show(owner)) DispatchFile(context, dialog.fileName());
+  dialog.setFilter(ImportDialogFilter());
+  if (dialog.show(owner)) DispatchFile(context, picture, dialog.fileName());
 }

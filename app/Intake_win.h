@@ -1,6 +1,7 @@
 #pragma once
 // Taking files in: the import dialog and dropped files both end in
-// DispatchFile, which picks the pipeline by the path's extension text.
+// DispatchFile, which picks the pipeline from the route table and is the one
+// place that sets the picture.
 #include <windows.h>
 
 #include <string>
@@ -8,10 +9,16 @@
 #include "extract/Pipeline.h"
 
 class FileDialog;
+class PictureStore;
 
-// Runs the pipeline for the file's type, or nothing for an unknown type. The
-// pipeline decides what the picture shows.
-void DispatchFile(const PipelineContext& context, const std::string& path);
+// Runs the pipeline for the file's kind and shows what it gives: its icon,
+// or no picture when it gives none. A file of no known kind changes nothing,
+// and neither does a run during which a nested run (a drop while this one
+// waited on a tool) has set the picture.
+void DispatchFile(const PipelineContext& context, PictureStore& picture, const std::string& path);
 
 // The "导入文件" command: the open dialog, then DispatchFile on the choice.
-void OnImportClicked(HWND owner, FileDialog& dialog, const PipelineContext& context);
+void OnImportClicked(HWND owner, FileDialog& dialog, const PipelineContext& context, PictureStore& picture);
+
+// The open dialog's filter, made from the route table.
+std::wstring ImportDialogFilter();

@@ -29,7 +29,7 @@ void CreateControls(HWND window, AppContext& app) {
     HWND control = nullptr;
     if (c.kind == ControlKind::PictureBox) {
       control = CreatePictureBox(window, c.id, c.left, c.top, c.width, c.height, app.picture, [&app] {
-        if (app.dragSource) StartIconDrag(app.pipeline(), *app.dragSource.get());
+        if (app.dragSource) StartIconDrag(app.runDirectory, app.picture, *app.dragSource.get());
       });
     } else {
       const std::wstring caption(c.caption);
@@ -46,14 +46,14 @@ void CreateControls(HWND window, AppContext& app) {
 void OnMainWindowCreated(HWND window, AppContext& app) {
   DeployHelperTools(GetModuleHandleW(nullptr), app.runDirectory);
   ToggleAlwaysOnTop(window);
-  app.dropTarget.enable(window, [&app](const std::string& path) { DispatchFile(app.pipeline(), path); });
+  app.dropTarget.enable(window, [&app](const std::string& path) { DispatchFile(app.pipeline(), app.picture, path); });
 }
 
 void OnCommand(HWND window, AppContext& app, int id, int code) {
   if (code != BN_CLICKED) return;
   switch (id) {
     case kOnTopButtonId: ToggleAlwaysOnTop(window); break;
-    case kImportButtonId: OnImportClicked(window, app.dialog, app.pipeline()); break;
+    case kImportButtonId: OnImportClicked(window, app.dialog, app.pipeline(), app.picture); break;
     case kCopyButtonId: CopyIconToClipboard(window, app.picture); break;
     case kSaveButtonId: SaveIconAs(window, app.picture, app.dialog); break;
     case IDCANCEL: PostMessageW(window, WM_CLOSE, 0, 0); break;  // Escape

@@ -18,7 +18,9 @@ struct AppContext {
   PictureStore picture;   // the current icon, shown by the picture box
   FileDialog dialog;      // the one file dialog, shared by import and save
 
-  PipelineContext pipeline() { return {runDirectory, picture}; }
+  PipelineContext pipeline() {
+    return {runDirectory, [this](std::uint32_t colour) { picture.setBackground(colour); }};
+  }
 };
 
 // Creates and shows the main window with its controls. As soon as they exist

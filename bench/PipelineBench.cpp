@@ -11,7 +11,6 @@
 #include "extract/ApkIcon_win.h"
 #include "extract/ConsoleRunner_win.h"
 #include "extract/IpaIcon_win.h"
-#include "output/PictureStore.h"
 
 int main(int argc, char** argv) {
   if (argc < 5) return 2;
@@ -21,12 +20,11 @@ int main(int argc, char** argv) {
   const std::string quoted = "\"" + package + "\"";
   const bool apk = kind == "apk";
   const int rounds = std::atoi(argv[4]);
-  PictureStore store;
-  const PipelineContext context{folder, store};
+  const PipelineContext context{folder, {}};
   std::vector<double> pipeline, bare;
   for (int i = 0; i < rounds; ++i) {
     const double t0 = NowMs();
-    if (apk) ExtractApkIcon(context, package); else ExtractIpaIcon(context, package);
+    const Bytes icon = apk ? ExtractApkIcon(context, package) : ExtractIpaIcon(context, package);
     const double t1 = NowMs();
     if (apk) {
       RunConsoleCommand("pt dump badging " + quoted);
@@ -37,7 +35,7 @@ int main(int argc, char** argv) {
     }
     const double t2 = NowMs();
     DeleteFileA(entry.substr(entry.find_last_of("/\\") + 1).c_str());
-    if (store.picture().empty()) return 1;
+    if (icon.empty()) return 1;
     pipeline.push_back(t1 - t0);
     bare.push_back(t2 - t1);
   }

@@ -18,12 +18,14 @@ add_library(tessaroo_win STATIC
   app/HelperTools_win.cpp
   app/Intake_win.cpp
   app/MainWindow_win.cpp
+  app/Routes_win.cpp
   app/RunDirectory_win.cpp
   extract/ApkIcon_win.cpp
   extract/ConsoleRunner_win.cpp
   extract/ExeIcon_win.cpp
   extract/Extraction_win.cpp
   extract/IpaIcon_win.cpp
+  extract/ShortcutIcon_win.cpp
   extract/WebpConvert_win.cpp
   extract/PngNormalize_win.cpp
   output/DragOut_win.cpp

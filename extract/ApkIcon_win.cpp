@@ -5,8 +5,8 @@
 #include "extract/ApkIconChoice.h"
 #include "extract/ConsoleRunner_win.h"
 #include "extract/Extraction_win.h"
+#include "extract/HelperTools.h"
 #include "extract/WebpConvert_win.h"
-#include "output/PictureStore.h"
 #include "support/FileIo_win.h"
 #include "support/PatternMatcher.h"
 #include "support/TextCodec_win.h"
@@ -35,25 +35,26 @@ std::string ChooseIconEntry(PatternMatcher& matcher, const std::string& badging,
 
 }  // namespace
 
-void ExtractApkIcon(const PipelineContext& context, const std::string& packagePath) {
+Bytes ExtractApkIcon(const PipelineContext& context, const std::string& packagePath) {
   PatternMatcher matcher(SystemNarrowCodec());
   const std::string quotedPackage = "\"" + packagePath + "\"";
   SetCurrentDirectoryA(context.runDirectory.c_str());
-  KillProcessByName("pt.exe");
-  KillProcessByName("uz.exe");
+  KillProcessByName(kPackagingTool);
+  KillProcessByName(kUnzipTool);
 
   const std::string badging = Utf8ToGbk(RunConsoleCommand("pt dump badging " + quotedPackage));
   const std::string iconPath = ChooseIconEntry(matcher, badging, quotedPackage);
-  if (iconPath.empty()) return;
+  if (iconPath.empty()) return {};
   // The entry name comes from inside the package: it must be safe on the
   // command line and as a local file name, or it counts as no icon.
   const std::string extracted = ExtractionTarget(context, iconPath, "/");
-  if (extracted.empty()) return;
+  if (extracted.empty()) return {};
 
-  context.picture.setPicture(RunExtraction("uz  -j " + quotedPackage + " \"" + iconPath + "\"", extracted));
+  Bytes icon = RunExtraction("uz  -j " + quotedPackage + " \"" + iconPath + "\"", extracted);
   if (iconPath.find("webp") != std::string::npos) {
     ConvertWebpToPng(context, extracted);
-    context.picture.setPicture(ReadWholeFile(WorkFilePath(context)));
+    icon = ReadWholeFile(WorkFilePath(context));
   }
   DeleteFileA(extracted.c_str());
+  return icon;
 }

@@ -17,9 +17,6 @@ namespace {
 // The default pipe buffer (about 4 KB) makes a tool that prints megabytes
 // wait on every timer tick of the poll loop; a large buffer lets it run on.
 constexpr DWORD kPipeBufferBytes = 1u << 20;
-constexpr UINT kGbkCodePage = 936;
-// Keys, mouse, posted and sent messages, timers, paint and hot keys.
-constexpr DWORD kPauseWakeMask = 0xFF;
 
 std::string InterpreterPrefix() {
   OSVERSIONINFOA version{};
@@ -121,28 +118,4 @@ bool TerminateProcessById(std::uint32_t processId) {
 
 void KillProcessByName(const std::string& name) {
   TerminateProcessById(FindProcessIdByName(name, false));
-}
-
-void PauseWithMessages(int milliseconds) {
-  UniqueHandle timer(CreateWaitableTimerA(nullptr, FALSE, nullptr));
-  LARGE_INTEGER due;
-  due.QuadPart = -10000LL * milliseconds;
-  if (!timer || !SetWaitableTimer(timer.get(), &due, 0, nullptr, nullptr, FALSE)) {
-    // No timer: wait on the message queue's own time-out instead.
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(milliseconds), kPauseWakeMask);
-    DispatchPendingMessages();
-    return;
-  }
-  HANDLE handle = timer.get();
-  for (;;) {
-    const DWORD woke = MsgWaitForMultipleObjects(1, &handle, FALSE, INFINITE, kPauseWakeMask);
-    if (woke != WAIT_OBJECT_0 + 1) break;  // the timer fired, or the wait failed
-    DispatchPendingMessages();
-  }
-}
-
-std::string Utf8ToGbk(std::string_view utf8) {
-  std::string gbk = CodePageFromWide(WideFromUtf8(utf8), kGbkCodePage);
-  gbk.resize(std::strlen(gbk.c_str()));
-  return gbk;
 }

@@ -21,10 +21,3 @@ std::uint32_t FindProcessIdByName(const std::string& name, bool caseSensitive);
 
 // True when the process was ended.
 bool TerminateProcessById(std::uint32_t processId);
-
-// Waits about this many milliseconds while dispatching window messages.
-void PauseWithMessages(int milliseconds);
-
-// Text in code page 936 (GBK) converted from UTF-8 bytes, up to its first
-// zero; characters outside the code page become its default character.
-std::string Utf8ToGbk(std::string_view utf8);

@@ -38,3 +38,7 @@ Bytes ExtractExeIcon(const std::string& executablePath) {
   const FileView file(executablePath);
   return ExtractIconFromPe(file.bytes());
 }
+
+Bytes ExtractExeIcon(const PipelineContext&, const std::string& executablePath) {
+  return ExtractExeIcon(executablePath);
+}

@@ -63,9 +63,9 @@ Bytes ExtractIconFromPe(ByteSpan file) {
   if (firstGroup == groups.end()) return {};
   const ByteSpan group = firstGroup->data;
   const IconEntryChoice choice = ChooseIconEntry(group);
-  if (choice.entry < 0) return IconHeader(group);
+  if (choice.entry < 0) return {};
   for (const PeResource& icon : ListPeResources(file, kIconResourceType)) {
     if (!icon.named && !icon.data.empty() && icon.id == choice.iconId) return AssembleIconFile(group, choice, icon.data);
   }
-  return IconHeader(group);
+  return {};
 }

@@ -23,5 +23,6 @@ IconEntryChoice ChooseIconEntry(ByteSpan group);
 Bytes AssembleIconFile(ByteSpan group, const IconEntryChoice& choice, ByteSpan image);
 
 // The whole rule over an executable's bytes: empty bytes when it has no icon
-// group; the 6-byte header alone when the chosen image is missing.
+// group, or when the chosen image is missing (an icon file without an image
+// would show nothing).
 Bytes ExtractIconFromPe(ByteSpan file);

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "extract/ConsoleRunner_win.h"
+#include "extract/HelperTools.h"
 #include "extract/Extraction_win.h"
 #include "extract/IpaIconChoice.h"
 #include "extract/PngCheck.h"
@@ -25,24 +26,25 @@ Bytes StandardPng(Bytes bytes) {
 
 }  // namespace
 
-void ExtractIpaIcon(const PipelineContext& context, const std::string& packagePath) {
-  context.picture.setBackground(kWhite);
-  KillProcessByName("za.exe");
+Bytes ExtractIpaIcon(const PipelineContext& context, const std::string& packagePath) {
+  context.showBackground(kWhite);
+  KillProcessByName(kArchiveTool);
   const std::string quotedPackage = "\"" + packagePath + "\"";
   SetCurrentDirectoryA(context.runDirectory.c_str());
 
   // UTF-8 names, whatever the console's code page; converted as the badging is.
   const std::string listing = Utf8ToGbk(RunConsoleCommand("za l -sccUTF-8 " + quotedPackage));
   const std::string best = ChooseIpaIcon(listing, SystemNarrowCodec());
-  if (best.empty()) return;
+  if (best.empty()) return {};
   const std::string entry = best + ".png";
   // The entry name comes from inside the package: it must be safe on the
   // command line and as a local file name, or it counts as no icon.
   const std::string extracted = ExtractionTarget(context, entry, "\\");
-  if (extracted.empty()) return;
+  if (extracted.empty()) return {};
 
   Bytes bytes = RunExtraction("za e -sccUTF-8 " + quotedPackage + " \"" + entry + "\"", extracted);
-  context.picture.setBackground(kButtonFaceColour);
-  context.picture.setPicture(StandardPng(std::move(bytes)));
+  context.showBackground(kButtonFaceColour);
+  Bytes icon = StandardPng(std::move(bytes));
   DeleteFileA(extracted.c_str());
+  return icon;
 }

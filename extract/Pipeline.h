@@ -1,14 +1,21 @@
 #pragma once
-// What every icon pipeline works with: the run directory, where the helper
-// tools are and where entries are extracted, and the picture store that
-// receives the icon.
+// What every icon pipeline works with, and the one shape they all have: the
+// context and the input's path in, the icon's image-file bytes out (empty
+// bytes: no icon). Pipelines never set the picture; the dispatcher does.
+#include <cstdint>
+#include <functional>
 #include <string>
 
-class PictureStore;
+#include "support/Bytes.h"
 
 struct PipelineContext {
-  std::string runDirectory;  // no trailing separator
-  PictureStore& picture;
+  std::string runDirectory;  // where the helper tools are; no trailing separator
+  // Shows a colour behind the picture while a run is under way (the iOS route
+  // shows white while it reads a package); may be empty.
+  std::function<void(std::uint32_t colour)> setBackground;
 
   std::string inRunDirectory(const std::string& fileName) const { return runDirectory + "\\" + fileName; }
+  void showBackground(std::uint32_t colour) const { if (setBackground) setBackground(colour); }
 };
+
+using IconPipeline = Bytes (*)(const PipelineContext& context, const std::string& path);

@@ -3,11 +3,13 @@
 #include <windows.h>
 
 #include "extract/ConsoleRunner_win.h"
+#include "extract/HelperTools.h"
+#include "support/FileIo_win.h"
 
 std::string WorkFilePath(const PipelineContext& context) { return context.inRunDirectory("icon.png"); }
 
 void ConvertWebpToPng(const PipelineContext& context, const std::string& inputPath, std::string outputPath) {
-  KillProcessByName("dwebp.exe");
+  KillProcessByName(kWebpDecoder);
   if (outputPath.empty()) outputPath = WorkFilePath(context);
   SetFileAttributesA(outputPath.c_str(), FILE_ATTRIBUTE_NORMAL);
   DeleteFileA(outputPath.c_str());
@@ -15,4 +17,9 @@ void ConvertWebpToPng(const PipelineContext& context, const std::string& inputPa
   // the caller left current.
   SetCurrentDirectoryA(context.runDirectory.c_str());
   RunConsoleCommand("dwebp.exe \"" + inputPath + "\" -o \"" + outputPath + "\"");
+}
+
+Bytes ExtractWebpIcon(const PipelineContext& context, const std::string& webpPath) {
+  ConvertWebpToPng(context, webpPath);
+  return ReadWholeFile(WorkFilePath(context));
 }

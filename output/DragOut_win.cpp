@@ -6,7 +6,6 @@
 #include <new>
 #include <vector>
 
-#include "extract/ConsoleRunner_win.h"
 #include "output/DropFiles.h"
 #include "output/PictureStore.h"
 #include "support/FileIo_win.h"
@@ -190,14 +189,14 @@ bool IconDragSource::dragOut(UINT format, ByteSpan payload) {
   return hr == DRAGDROP_S_DROP;
 }
 
-void StartIconDrag(const PipelineContext& context, IconDragSource& source) {
-  if (!context.picture.hasPicture()) return;
+void StartIconDrag(const std::string& runDirectory, const PictureStore& store, IconDragSource& source) {
+  if (!store.hasPicture()) return;
   PauseWithMessages(200);
   DispatchPendingMessages();
   // The picture as it is now: the pause may have let a pipeline change it.
-  const Bytes& picture = context.picture.picture();
+  const Bytes& picture = store.picture();
   if (picture.empty()) return;
-  const std::string path = context.runDirectory + "/icon.png";
+  const std::string path = runDirectory + "/icon.png";
   // A drop target must never be offered an old or half-written file.
   if (!WriteFileAtomically(path, picture)) return;
   source.dragOut(CF_HDROP, ByteSpan(reinterpret_cast<const std::uint8_t*>(path.data()), path.size()));

@@ -9,9 +9,10 @@
 
 #include <string>
 
-#include "extract/Pipeline.h"
 #include "support/Bytes.h"
 #include "support/ScopedWin_win.h"
+
+class PictureStore;
 
 // The program's one drop source (IDropSource). Born holding one reference,
 // which the program keeps for its whole life; DoDragDrop takes its own.
@@ -44,7 +45,7 @@ class IconDragSource : public IDropSource {
 // after a 200 ms pause that keeps the window answering, the work file is
 // written completely and offered. A work file that cannot be written starts
 // no drag.
-void StartIconDrag(const PipelineContext& context, IconDragSource& source);
+void StartIconDrag(const std::string& runDirectory, const PictureStore& picture, IconDragSource& source);
 
 // For tests: the data object a drag offers (holding one reference for the
 // caller), the entries of the process-wide format list, and adding one.

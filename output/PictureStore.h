@@ -21,10 +21,14 @@ class PictureStore {
   // Empty bytes clear the picture.
   void setPicture(Bytes bytes) {
     picture_ = std::move(bytes);
+    ++pictureChanges_;
     notify();
   }
   const Bytes& picture() const { return picture_; }
   bool hasPicture() const { return !picture_.empty(); }
+  // How many times the picture has been set; tells a caller whether anything
+  // set it while it waited.
+  std::uint64_t pictureChanges() const { return pictureChanges_; }
 
   // A COLORREF (0x00BBGGRR) or kButtonFaceColour.
   void setBackground(std::uint32_t colour) {
@@ -40,6 +44,7 @@ class PictureStore {
   void notify() { if (listener_) listener_(); }
 
   Bytes picture_;
+  std::uint64_t pictureChanges_ = 0;
   std::uint32_t background_ = kButtonFaceColour;
   Listener listener_;
 };

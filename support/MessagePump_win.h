@@ -14,3 +14,6 @@ void DispatchPendingMessages();
 
 // Runs until WM_QUIT; returns its exit code.
 int RunMessageLoop();
+
+// Waits about this many milliseconds while dispatching window messages.
+void PauseWithMessages(int milliseconds);

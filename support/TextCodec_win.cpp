@@ -3,6 +3,7 @@
 #include "support/PatternMatcher.h"
 
 #include <climits>
+#include <cstring>
 
 std::wstring WideFromCodePage(std::string_view text, UINT codePage) {
   if (text.empty() || text.size() > INT_MAX) return {};
@@ -40,4 +41,10 @@ std::string SystemFromUtf16(std::u16string_view wide) {
 const NarrowCodec& SystemNarrowCodec() {
   static const NarrowCodec codec{SystemToUtf16, SystemFromUtf16};
   return codec;
+}
+
+std::string Utf8ToGbk(std::string_view utf8) {
+  std::string gbk = CodePageFromWide(WideFromUtf8(utf8), 936);
+  gbk.resize(std::strlen(gbk.c_str()));
+  return gbk;
 }

@@ -19,3 +19,8 @@ inline bool SystemLeadByte(unsigned char byte) { return IsDBCSLeadByte(byte) != 
 struct NarrowCodec;
 // Narrow texts in the system code page, for the pattern matcher.
 const NarrowCodec& SystemNarrowCodec();
+
+// Text in code page 936 (GBK) converted from UTF-8 bytes, up to its first
+// zero; characters outside the code page become its default character. The
+// helper tools print UTF-8; the pipelines parse their text in this form.
+std::string Utf8ToGbk(std::string_view utf8);

@@ -4,16 +4,16 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "app/Shortcut.h"
+#include "extract/Shortcut.h"
 #include "extract/IconGroup.h"
 #include "extract/PeResources.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const ByteSpan bytes(data, size);
   const Bytes icon = ExtractIconFromPe(bytes);
-  // The icon file is either nothing, the bare header, or header + an image
-  // that lies inside the input.
-  if (!icon.empty() && icon.size() != 6 && (icon.size() < 22 || icon.size() - 22 > size)) __builtin_trap();
+  // The icon file is either nothing or header + an image that lies inside
+  // the input.
+  if (!icon.empty() && (icon.size() < 22 || icon.size() - 22 > size)) __builtin_trap();
   for (const PeResource& r : ListPeResources(bytes, kIconResourceType)) {
     if (r.data.data() < data || r.data.data() + r.data.size() > data + size) __builtin_trap();
   }

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "app/HelperTools.h"
+#include "extract/HelperTools.h"
 #include "app/HelperTools_win.h"
 #include "app/MainWindowLayout.h"
 #include "support/FileIo_win.h"

@@ -3,30 +3,57 @@
 #include <climits>
 #include <cstring>
 
-#include "app/FileRoute.h"
-#include "app/Shortcut.h"
+#include "extract/FileRoute.h"
+#include "extract/Shortcut.h"
 
 namespace {
 
-TEST(RouteByPath, FirstExtensionTextAnywhereCaseSensitive) {
-  EXPECT_EQ(RouteByPath("C:\\pkg\\game.apk", NoLeadBytes), FileRoute::AndroidPackage);
-  EXPECT_EQ(RouteByPath("C:\\pkg\\GAME.APK", NoLeadBytes), FileRoute::None);
-  EXPECT_EQ(RouteByPath("C:\\a.apk.exe", NoLeadBytes), FileRoute::AndroidPackage);
-  EXPECT_EQ(RouteByPath("C:\\my.apks\\tool.exe", NoLeadBytes), FileRoute::AndroidPackage);
-  EXPECT_EQ(RouteByPath("C:\\icon.webp", NoLeadBytes), FileRoute::WebpImage);
-  EXPECT_EQ(RouteByPath("C:\\Tools\\app.exe", NoLeadBytes), FileRoute::Executable);
-  EXPECT_EQ(RouteByPath("D:\\x.ipa", NoLeadBytes), FileRoute::IosPackage);
-  EXPECT_EQ(RouteByPath("D:\\x.IPA", NoLeadBytes), FileRoute::None);
-  EXPECT_EQ(RouteByPath("C:\\Users\\me\\Desktop\\App.lnk", NoLeadBytes), FileRoute::Shortcut);
-  EXPECT_EQ(RouteByPath("C:\\readme.txt", NoLeadBytes), FileRoute::None);
+// The program's kinds in the program's order; the pipelines are not needed
+// to tell which row a path reaches.
+constexpr InputRoute kRoutes[] = {
+    {".apk", nullptr, true}, {".webp", nullptr, false}, {".exe", nullptr, true},
+    {".ipa", nullptr, true}, {".lnk", nullptr, false},
+};
+
+std::string RoutedTo(std::string_view path, LeadBytePredicate isLead = NoLeadBytes) {
+  const InputRoute* route = RouteByPath(path, kRoutes, isLead);
+  return route ? std::string(route->extension) : "none";
+}
+
+TEST(RouteByPath, TheFileNamesOwnExtensionDecidesWhateverItsCase) {
+  const struct { const char* path; const char* route; } cases[] = {
+      {"C:\\pkg\\game.apk", ".apk"},
+      {"C:\\pkg\\GAME.APK", ".apk"},
+      {"C:\\Setup\\SETUP.EXE", ".exe"},
+      {"D:\\x.Ipa", ".ipa"},
+      {"C:\\icon.WebP", ".webp"},
+      {"C:\\Users\\me\\Desktop\\App.lnk", ".lnk"},
+      {"C:\\a.apk.exe", ".exe"},                     // a double extension: the last one
+      {"C:\\my.apk.files\\notepad.exe", ".exe"},   // a kind's suffix in a folder name
+      {"C:\\my.apks\\tool.exe", ".exe"},
+      {"C:/fwd.ipa/app.lnk", ".lnk"},
+      {"C:\\dl\\game.apk.part", ".apk"},           // no known extension: today's rule
+      {"C:\\x.exe.bak", ".exe"},
+      {"C:\\x.APK.part", "none"},                    // ... which counts letter case
+      {"C:\\readme.txt", "none"},
+      {"C:\\noextension", "none"},
+      {"C:\\pkg.apk\\noextension", ".apk"},
+      {"", "none"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(RoutedTo(c.path), c.route) << c.path;
 }
 
 TEST(RouteByPath, StepsOverDoubleByteCharactersOfTheSystemCodePage) {
   // On code page 1252 "é" (0xE9) is one character: C:\Café.apk is a package.
-  EXPECT_EQ(RouteByPath("C:\\Caf\xE9.apk", NoLeadBytes), FileRoute::AndroidPackage);
+  EXPECT_EQ(RoutedTo("C:\\Caf\xE9.apk"), ".apk");
   // On code page 936 a lead byte takes the next byte with it, so ".apk" is
   // never found starting on a second byte.
-  EXPECT_EQ(RouteByPath("C:\\\xB0.apk\\x.exe", Gbk936LeadByte), FileRoute::Executable);
+  EXPECT_EQ(RoutedTo("C:\\\xB0.apk\\x.exe.part", Gbk936LeadByte), ".exe");
+}
+
+TEST(ImportPatterns, ListsTheRoutesMarkedForTheDialogInTableOrder) {
+  EXPECT_EQ(ImportPatterns(kRoutes), "*.apk;*.exe;*.ipa");
+  EXPECT_EQ(ImportPatterns({}), "");
 }
 
 // A shortcut laid out by hand: header, ID list of n bytes, LinkInfo whose

@@ -14,16 +14,15 @@ namespace {
 
 class ApkPipelineTest : public RunFolderTest {
  protected:
-  // Runs the pipeline on a fixture package and checks the picture against
+  // Runs the pipeline on a fixture package and checks its result against
   // what the fixture script recorded: the packed icon's bytes, or (for WebP
-  // icons) the pixels of the PNG it was made from, or no change at all.
+  // icons) the pixels of the PNG it was made from, or nothing.
   void expectFixture(const std::string& name, const std::string& packagePath = {}) {
     SCOPED_TRACE(name);
-    setSentinel();
-    ExtractApkIcon(context_, packagePath.empty() ? Fixture("apk\\" + name + ".apk") : packagePath);
+    store_.setPicture(ExtractApkIcon(context_, packagePath.empty() ? Fixture("apk\\" + name + ".apk") : packagePath));
     const std::string entry = FixtureLine("apk\\" + name + ".expect");
     if (entry == "-") {
-      EXPECT_TRUE(pictureIsSentinel()) << "the picture must stay as it was";
+      EXPECT_TRUE(store_.picture().empty()) << "no icon";
       return;
     }
     const Bytes icon = ReadWholeFile(Fixture("apk\\" + name + ".icon"));
@@ -57,7 +56,7 @@ TEST_F(ApkPipelineTest, AdaptiveIconFallsBackToTheDensestRasterFile) {
   expectFixture("adaptive-only");
 }
 
-TEST_F(ApkPipelineTest, PackagesWithoutAnIconLeaveThePictureAlone) {
+TEST_F(ApkPipelineTest, PackagesWithoutAnIconGiveNothing) {
   expectFixture("no-icon");
   expectFixture("no-icon", folder_.file("missing.apk"));
   ASSERT_TRUE(WriteTestFile(folder_.file("not a zip.apk"), Bytes(5000, 'x')));
@@ -91,7 +90,7 @@ TEST_F(ApkPipelineTest, ChinesePathUnderCp936) {
 }
 
 // Entry names a hostile package could carry: nothing runs, nothing outside
-// the run directory is touched, the picture stays.
+// the run directory is touched, no icon.
 TEST_F(ApkPipelineTest, HostileEntryNamesRunNothing) {
   expectFixture("crafted-quote");
   expectFixture("crafted-percent");

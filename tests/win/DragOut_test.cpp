@@ -129,7 +129,7 @@ class StartIconDragTest : public RunFolderTest {};
 TEST_F(StartIconDragTest, EmptyPictureWritesNothingAndStartsNoDrag) {
   IconDragSource* source = IconDragSource::Create();
   ASSERT_TRUE(source);
-  StartIconDrag(context_, *source);
+  StartIconDrag(context_.runDirectory, store_, *source);
   EXPECT_EQ(GetFileAttributesA(context_.inRunDirectory("icon.png").c_str()), INVALID_FILE_ATTRIBUTES);
   EXPECT_EQ(DragFormatCount(), 0u);
   source->Release();

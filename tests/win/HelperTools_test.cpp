@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/HelperTools.h"
+#include "extract/HelperTools.h"
 #include "support/FileIo_win.h"
 #include "tests/win/TestSupport.h"
 

@@ -11,7 +11,7 @@
 
 #include "app/DropTarget_win.h"
 #include "app/Intake_win.h"
-#include "app/Shortcut.h"
+#include "extract/Shortcut.h"
 #include "extract/ConsoleRunner_win.h"
 #include "extract/ExeIcon_win.h"
 #include "output/PngDecode.h"
@@ -25,13 +25,9 @@ const char* kExeCases[] = {"order-256-first", "eight-then-32", "big8-then-small3
                            "several-groups", "large-ids", "missing-image", "no-icons", "stated-size-wrong",
                            "pe32-order"};
 
-// What make_exes.py recorded: the exact icon file, or "empty" / "header".
+// What make_exes.py recorded: the exact icon file, or nothing ("empty").
 Bytes Expected(const std::string& name) {
-  const Bytes ico = ReadWholeFile(TestEnvironment("TESSAROO_FIXTURES") + "\\exe\\" + name + ".expect.ico");
-  if (!ico.empty()) return ico;
-  const Bytes word = ReadWholeFile(TestEnvironment("TESSAROO_FIXTURES") + "\\exe\\" + name + ".expect");
-  if (std::string(word.begin(), word.end()).rfind("header", 0) == 0) return {0, 0, 1, 0, 1, 0};
-  return {};
+  return ReadWholeFile(TestEnvironment("TESSAROO_FIXTURES") + "\\exe\\" + name + ".expect.ico");
 }
 
 std::string ExeFixture(const std::string& name) { return TestEnvironment("TESSAROO_FIXTURES") + "\\exe\\" + name + ".exe"; }
@@ -65,7 +61,10 @@ bool CreateShellShortcut(const std::string& target, const std::string& lnk) {
   return saved;
 }
 
-class IntakeTest : public RunFolderTest {};
+class IntakeTest : public RunFolderTest {
+ public:
+  using RunFolderTest::dispatch;  // for the nested drop below
+};
 
 TEST_F(IntakeTest, ShortcutShowsItsTargetsIcon) {
   const std::string target = folder_.file("tool.exe");
@@ -73,7 +72,7 @@ TEST_F(IntakeTest, ShortcutShowsItsTargetsIcon) {
   const std::string lnk = folder_.file("Tool.lnk");
   ASSERT_TRUE(CreateShellShortcut(target, lnk));
   EXPECT_EQ(ReadShortcutTarget(ReadWholeFile(lnk)), target);
-  DispatchFile(context_, lnk);
+  dispatch(lnk);
   EXPECT_EQ(store_.picture(), ExtractExeIcon(target));
   EXPECT_FALSE(store_.picture().empty());
 
@@ -81,33 +80,54 @@ TEST_F(IntakeTest, ShortcutShowsItsTargetsIcon) {
   const std::string doc = folder_.file("notes.txt");
   ASSERT_TRUE(WriteTestFile(doc, Bytes{'h', 'i'}));
   ASSERT_TRUE(CreateShellShortcut(doc, folder_.file("Notes.lnk")));
-  DispatchFile(context_, folder_.file("Notes.lnk"));
+  dispatch(folder_.file("Notes.lnk"));
   EXPECT_TRUE(store_.picture().empty());
 }
 
-TEST_F(IntakeTest, DispatchRoutesByTheExtensionText) {
-  DispatchFile(context_, ExeFixture("eight-then-32"));
+TEST_F(IntakeTest, DispatchRoutesByTheFileNamesOwnExtension) {
+  dispatch(ExeFixture("eight-then-32"));
   EXPECT_EQ(store_.picture(), Expected("eight-then-32"));
 
   setSentinel();
-  DispatchFile(context_, folder_.file("readme.txt"));
-  DispatchFile(context_, folder_.file("GAME.APK"));
+  dispatch(folder_.file("readme.txt"));
   EXPECT_TRUE(pictureIsSentinel()) << "unknown types are ignored";
+
+  // Upper-case extensions, and a kind's suffix in a folder name.
+  const std::string folder = folder_.file("my.apk.files");
+  ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+  for (const std::string& path : {folder_.file("SETUP.EXE"), folder + "\\notepad.exe"}) {
+    ASSERT_TRUE(CopyTestFile(ExeFixture("eight-then-32"), path));
+    setSentinel();
+    dispatch(path);
+    EXPECT_EQ(store_.picture(), Expected("eight-then-32")) << path;
+  }
 
   // A .webp file goes through the converter and the work file is shown.
   const std::string webp = folder_.file("icon.webp");
   ASSERT_TRUE(CopyTestFile(TestEnvironment("TESSAROO_FIXTURES") + "\\apk\\webp-only.apk", folder_.file("w.apk")));
-  DispatchFile(context_, folder_.file("w.apk"));
+  dispatch(folder_.file("w.apk"));
   ASSERT_TRUE(WriteTestFile(webp, ReadWholeFile(folder_.file("w.apk"))));  // not a WebP: conversion fails
-  DispatchFile(context_, webp);
+  dispatch(webp);
   EXPECT_TRUE(store_.picture().empty()) << "a failed conversion shows no earlier picture";
+}
+
+// A run that finds nothing clears the picture, whatever the route, so the
+// box never shows one file's icon under another file's name.
+TEST_F(IntakeTest, ARunThatFindsNothingClearsThePicture) {
+  const std::string fixtures = TestEnvironment("TESSAROO_FIXTURES");
+  for (const std::string& path : {fixtures + "\\apk\\no-icon.apk", fixtures + "\\ipa\\no-appicon.ipa",
+                                  ExeFixture("no-icons"), folder_.file("GAME.APK"), folder_.file("gone.lnk")}) {
+    setSentinel();
+    dispatch(path);
+    EXPECT_TRUE(store_.picture().empty()) << path;
+  }
 }
 
 // A drop that arrives while a pipeline waits on its tool starts a nested run
 // from inside the runner's message pump; its first step ends the tool the
 // outer run waits on, so the outer run ends quietly and the nested run's
 // picture stays.
-const PipelineContext* gNestedContext = nullptr;
+IntakeTest* gNestedTest = nullptr;
 std::string gNestedPackage;
 bool gNestedRan = false;
 
@@ -121,19 +141,19 @@ LRESULT CALLBACK DropWhenToolRuns(HWND window, UINT message, WPARAM wParam, LPAR
     return 0;
   }
   gNestedRan = true;
-  DispatchFile(*gNestedContext, gNestedPackage);
+  gNestedTest->dispatch(gNestedPackage);
   return 0;
 }
 
 TEST_F(IntakeTest, DropDuringARunEndsTheOuterToolAndTheNestedRunWins) {
-  gNestedContext = &context_;
+  gNestedTest = this;
   gNestedPackage = TestEnvironment("TESSAROO_FIXTURES") + "\\apk\\plain-drawable.apk";
   gNestedRan = false;
   HWND poller = CreateWindowW(L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, GetModuleHandleW(nullptr), nullptr);
   ASSERT_TRUE(poller);
   SetWindowLongPtrW(poller, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(DropWhenToolRuns));
   PostMessageW(poller, WM_APP, 0, 0);
-  DispatchFile(context_, TestEnvironment("TESSAROO_FIXTURES") + "\\apk\\five-densities.apk");
+  dispatch(TestEnvironment("TESSAROO_FIXTURES") + "\\apk\\five-densities.apk");
   DestroyWindow(poller);
   ASSERT_TRUE(gNestedRan) << "the nested drop ran while the packaging tool was running";
   EXPECT_EQ(store_.picture(), ReadWholeFile(TestEnvironment("TESSAROO_FIXTURES") + "\\apk\\plain-drawable.icon"));
@@ -191,7 +211,7 @@ TEST_F(CliTest, EachKindOfInputEndToEnd) {
 
   const std::string none = folder_.file("none.png");
   EXPECT_EQ(run("\"" + fixtures + "\\apk\\no-icon.apk\" \"" + none + "\""), 1);
-  EXPECT_EQ(run("\"" + ExeFixture("missing-image") + "\" \"" + none + "\""), 1) << "a bare header is no image";
+  EXPECT_EQ(run("\"" + ExeFixture("missing-image") + "\" \"" + none + "\""), 1) << "a group without its image";
   EXPECT_EQ(GetFileAttributesA(none.c_str()), INVALID_FILE_ATTRIBUTES);
   EXPECT_EQ(run(""), 2);
   EXPECT_EQ(run("only-one-argument"), 2);

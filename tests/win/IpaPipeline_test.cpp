@@ -16,13 +16,12 @@ class IpaPipelineTest : public RunFolderTest {
  protected:
   void expectFixture(const std::string& name, const std::string& packagePath = {}) {
     SCOPED_TRACE(name);
-    setSentinel();
     store_.setBackground(kButtonFaceColour);
-    ExtractIpaIcon(context_, packagePath.empty() ? Fixture("ipa\\" + name + ".ipa") : packagePath);
+    store_.setPicture(ExtractIpaIcon(context_, packagePath.empty() ? Fixture("ipa\\" + name + ".ipa") : packagePath));
     const std::string mode = FixtureLine("ipa\\" + name + ".expect");
-    if (mode == "unchanged") {
-      EXPECT_TRUE(pictureIsSentinel()) << "the picture must stay as it was";
-      EXPECT_EQ(store_.background(), kWhite) << "a run that finds nothing leaves the background white";
+    if (mode == "none") {
+      EXPECT_TRUE(store_.picture().empty()) << "no icon";
+      EXPECT_EQ(store_.background(), kWhite) << "a run that finds no entry leaves the background white";
       return;
     }
     EXPECT_EQ(store_.background(), kButtonFaceColour);
@@ -73,7 +72,7 @@ TEST_F(IpaPipelineTest, CrushedIconsComeOutInTrueColours) {
   expectFixture("bmp-named-png");
 }
 
-TEST_F(IpaPipelineTest, NothingFoundLeavesPictureAndWhiteBackground) {
+TEST_F(IpaPipelineTest, NothingFoundGivesNoIconAndLeavesTheBackgroundWhite) {
   expectFixture("no-appicon");
   expectFixture("webp-only");
   ASSERT_TRUE(WriteTestFile(folder_.file("not a zip.ipa"), Bytes(4000, 'q')));

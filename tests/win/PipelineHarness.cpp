@@ -1,6 +1,7 @@
 #include "tests/win/PipelineHarness.h"
 
 #include "app/HelperTools_win.h"
+#include "app/Intake_win.h"
 #include "support/FileIo_win.h"
 
 namespace {
@@ -31,3 +32,5 @@ std::string RunFolderTest::FixtureLine(const std::string& relative) {
 
 void RunFolderTest::setSentinel() { store_.setPicture(kSentinel); }
 bool RunFolderTest::pictureIsSentinel() const { return store_.picture() == kSentinel; }
+
+void RunFolderTest::dispatch(const std::string& path) { DispatchFile(context_, store_, path); }

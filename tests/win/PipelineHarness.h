@@ -26,5 +26,8 @@ class RunFolderTest : public testing::Test {
 
   TempFolder folder_;
   PictureStore store_;
-  PipelineContext context_{folder_.path(), store_};
+  PipelineContext context_{folder_.path(), [this](std::uint32_t colour) { store_.setBackground(colour); }};
+
+  // Runs the file through the dispatcher, as a drop would, into store_.
+  void dispatch(const std::string& path);
 };

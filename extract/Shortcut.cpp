@@ -1,4 +1,4 @@
-#include "app/Shortcut.h"
+#include "extract/Shortcut.h"
 
 #include <algorithm>
 

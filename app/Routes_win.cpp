@@ -1,0 +1,23 @@
+#include "app/Routes_win.h"
+
+#include "extract/ApkIcon_win.h"
+#include "extract/ExeIcon_win.h"
+#include "extract/IpaIcon_win.h"
+#include "extract/ShortcutIcon_win.h"
+#include "extract/WebpConvert_win.h"
+
+namespace {
+
+// The order matters only where a path carries no known extension of its own:
+// then the first extension text found anywhere in it decides.
+constexpr InputRoute kInputRoutes[] = {
+    {".apk", ExtractApkIcon, true},
+    {".webp", ExtractWebpIcon, false},
+    {".exe", ExtractExeIcon, true},
+    {".ipa", ExtractIpaIcon, true},
+    {".lnk", ExtractShortcutIcon, false},
+};
+
+}  // namespace
+
+std::span<const InputRoute> InputRoutes() { return kInputRoutes; }
