@@ -25,6 +25,7 @@ std::string FullPath(const char* path) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  RestrictLibrarySearchToSystem();
   const std::string input = argc == 3 ? FullPath(argv[1]) : "";
   const std::string output = argc == 3 ? FullPath(argv[2]) : "";
   if (input.empty() || output.empty()) {
@@ -32,7 +33,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   const std::string runDirectory = RunDirectory();
-  DeployHelperTools(GetModuleHandleW(nullptr), runDirectory);
+  PrepareRunDirectory(runDirectory);
   SetCurrentDirectoryA(runDirectory.c_str());
 
   PictureStore picture;

@@ -3,6 +3,7 @@
 #include "app/Routes_win.h"
 #include "output/FileDialog_win.h"
 #include "output/PictureStore.h"
+#include "support/ImageFormat.h"
 #include "support/TextCodec_win.h"
 
 void DispatchFile(const PipelineContext& context, PictureStore& picture, const std::string& path) {
@@ -10,6 +11,9 @@ void DispatchFile(const PipelineContext& context, PictureStore& picture, const s
   if (!route) return;
   const std::uint64_t before = picture.pictureChanges();
   Bytes icon = route->pipeline(context, path);
+  // Only an image the picture box draws becomes the picture: a package can
+  // store anything under an icon's name.
+  if (!IsPictureImage(icon)) icon.clear();
   // The tools run while messages are dispatched, so a drop can start a nested
   // run inside this one; what that run showed stays.
   if (picture.pictureChanges() != before) return;

@@ -6,6 +6,7 @@
 #include "app/HelperTools_win.h"
 #include "app/Intake_win.h"
 #include "app/MainWindowLayout.h"
+#include "app/RunDirectory_win.h"
 #include "output/PictureBox_win.h"
 #include "output/SaveCopy_win.h"
 
@@ -44,7 +45,7 @@ void CreateControls(HWND window, AppContext& app) {
 
 // Runs once, as soon as the window and its controls exist.
 void OnMainWindowCreated(HWND window, AppContext& app) {
-  DeployHelperTools(GetModuleHandleW(nullptr), app.runDirectory);
+  PrepareRunDirectory(app.runDirectory);
   ToggleAlwaysOnTop(window);
   app.dropTarget.enable(window, [&app](const std::string& path) { DispatchFile(app.pipeline(), app.picture, path); });
 }

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "app/HelperTools_win.h"
+#include "extract/WorkFolder_win.h"
 #include "support/FileIo_win.h"
 
 std::string RunDirectory() {
@@ -10,4 +12,22 @@ std::string RunDirectory() {
   if (n == 0 || n >= path.size()) return {};
   path.resize(n);
   return FolderOf(path);
+}
+
+void RestrictLibrarySearchToSystem() {
+  // Looked up at run time: older systems without the update that brought it
+  // simply keep their default search.
+  using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
+  constexpr DWORD kSearchSystem32 = 0x00000800;  // LOAD_LIBRARY_SEARCH_SYSTEM32
+  HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+  const auto set = kernel ? reinterpret_cast<SetDefaultDllDirectoriesFn>(
+                                reinterpret_cast<void*>(GetProcAddress(kernel, "SetDefaultDllDirectories")))
+                          : nullptr;
+  if (set) set(kSearchSystem32);
+  SetDllDirectoryW(L"");  // and never the current folder
+}
+
+void PrepareRunDirectory(const std::string& runDirectory) {
+  DeployHelperTools(GetModuleHandleW(nullptr), runDirectory);
+  RemoveStaleWorkFolders(runDirectory);
 }

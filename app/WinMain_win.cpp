@@ -9,6 +9,7 @@
 #include "support/MessagePump_win.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  RestrictLibrarySearchToSystem();
   // Dragging the icon out is OLE drag and drop, which needs OLE on this thread.
   const HRESULT ole = OleInitialize(nullptr);
 
@@ -17,8 +18,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
 
   AppContext app;
   app.runDirectory = RunDirectory();
-  // The helper tools are started by bare name, so the run directory must be
-  // the current directory whenever one runs.
+  // The run directory is the current directory from start on; the helper
+  // tools are named by full path all the same.
   SetCurrentDirectoryA(app.runDirectory.c_str());
   app.dragSource.reset(IconDragSource::Create());
 

@@ -10,6 +10,7 @@
 #include "bench/BenchTiming.h"
 #include "extract/ApkIcon_win.h"
 #include "extract/ConsoleRunner_win.h"
+#include "extract/HelperTools.h"
 #include "extract/IpaIcon_win.h"
 
 int main(int argc, char** argv) {
@@ -27,11 +28,11 @@ int main(int argc, char** argv) {
     const Bytes icon = apk ? ExtractApkIcon(context, package) : ExtractIpaIcon(context, package);
     const double t1 = NowMs();
     if (apk) {
-      RunConsoleCommand("pt dump badging " + quoted);
-      RunConsoleCommand("uz  -j " + quoted + " \"" + entry + "\"");
+      RunConsoleCommand(context.toolPath(kPackagingTool), "dump badging " + quoted);
+      RunConsoleCommand(context.toolPath(kUnzipTool), "-n -j " + quoted + " \"" + entry + "\"");
     } else {
-      RunConsoleCommand("za l -sccUTF-8 " + quoted);
-      RunConsoleCommand("za e -sccUTF-8 -y " + quoted + " \"" + entry + "\"");
+      RunConsoleCommand(context.toolPath(kArchiveTool), "l -sccUTF-8 " + quoted);
+      RunConsoleCommand(context.toolPath(kArchiveTool), "e -sccUTF-8 -y " + quoted + " \"" + entry + "\"");
     }
     const double t2 = NowMs();
     DeleteFileA(entry.substr(entry.find_last_of("/\\") + 1).c_str());

@@ -45,16 +45,19 @@ double Median(std::vector<double> v) {
 int main(int argc, char** argv) {
   const long long megabytes = argc > 1 ? std::atoll(argv[1]) : 10;
   const int rounds = argc > 2 ? std::atoi(argv[2]) : 5;
-  const std::string emit = "emit bytes " + std::to_string(megabytes << 20);
+  char folder[MAX_PATH];
+  GetCurrentDirectoryA(MAX_PATH, folder);
+  const std::string program = std::string(folder) + "\\emit.exe";
+  const std::string arguments = "bytes " + std::to_string(megabytes << 20);
   std::vector<double> runner, file;
   size_t captured = 0;
   for (int r = 0; r < rounds; ++r) {
     LARGE_INTEGER t0, t1;
     QueryPerformanceCounter(&t0);
-    captured = RunConsoleCommand(emit).size();
+    captured = RunConsoleCommand(program, arguments).size();
     QueryPerformanceCounter(&t1);
     runner.push_back(Milliseconds(t0, t1));
-    file.push_back(RunToFile(emit + " > runner-bench.out"));
+    file.push_back(RunToFile("emit " + arguments + " > runner-bench.out"));
   }
   DeleteFileA("runner-bench.out");
   PROCESS_MEMORY_COUNTERS memory{};

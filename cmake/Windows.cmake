@@ -11,7 +11,7 @@ if(NOT EXISTS "${TESSAROO_TOOLS_DIR}/pt.exe")
   message(FATAL_ERROR "Helper tools not found in '${TESSAROO_TOOLS_DIR}': run scripts/thirdparty.sh")
 endif()
 
-set(TESSAROO_SYSTEM_LIBS urlmon comctl32 shell32 ole32 oleaut32 uuid comdlg32 gdiplus gdi32 user32 advapi32 shlwapi)
+set(TESSAROO_SYSTEM_LIBS comctl32 shell32 ole32 oleaut32 uuid comdlg32 gdiplus gdi32 user32 advapi32 shlwapi)
 
 add_library(tessaroo_win STATIC
   app/DropTarget_win.cpp
@@ -27,6 +27,7 @@ add_library(tessaroo_win STATIC
   extract/IpaIcon_win.cpp
   extract/ShortcutIcon_win.cpp
   extract/WebpConvert_win.cpp
+  extract/WorkFolder_win.cpp
   extract/PngNormalize_win.cpp
   output/DragOut_win.cpp
   output/FileDialog_win.cpp

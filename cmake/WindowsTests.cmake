@@ -14,6 +14,9 @@ set(TESSAROO_TEST_ENV
 # A console program the runner tests start through cmd.exe: prints, sleeps,
 # writes to standard error, and stands in for a helper tool by name.
 add_executable(emit tests/win/tools/Emit.cpp)
+# Stands in for planted attacker code: under any name it appends its command
+# line to %TEMP%\tessaroo-payload.marker, which the tests expect never to see.
+add_executable(payload tests/win/tools/Payload.cpp)
 # Reads the clipboard from a second process and prints what it finds.
 add_executable(clipread tests/win/tools/ClipRead.cpp)
 # A second program accepting OLE drops, for the real drag-out test.
@@ -39,12 +42,13 @@ add_executable(win_tests
   tests/win/ApkPipeline_test.cpp
   tests/win/IpaPipeline_test.cpp
   tests/win/Intake_test.cpp
+  tests/win/Hostile_test.cpp
   tests/win/DragOut_test.cpp
   tests/win/PipelineHarness.cpp
   tests/shared/PatternMatcher_test.cpp
 )
 target_link_libraries(win_tests PRIVATE win_test_support GTest::gtest_main)
-add_dependencies(win_tests emit clipread Tessaroo tessaroo-cli)
+add_dependencies(win_tests emit clipread payload Tessaroo tessaroo-cli)
 
 # Tests that start or end helper-tool processes share one Wine process table.
 add_test(NAME win_tests COMMAND win_tests)
@@ -53,7 +57,7 @@ set_tests_properties(win_tests PROPERTIES ENVIRONMENT "${TESSAROO_TEST_ENV}"
 
 # The same program again with the Chinese system code page (936), for the
 # tests whose outcome depends on how text converts.
-add_test(NAME win_tests_cp936 COMMAND win_tests --gtest_filter=*PatternMatcher*:Utf8ToGbk*:*Cp936*:*Blanks*)
+add_test(NAME win_tests_cp936 COMMAND win_tests --gtest_filter=*PatternMatcher*:Utf8ToGbk*:*Cp936*:*Blanks*:*Hostile*)
 set_tests_properties(win_tests_cp936 PROPERTIES ENVIRONMENT "${TESSAROO_TEST_ENV};LC_ALL=zh_CN.UTF-8"
   RESOURCE_LOCK wine_processes TIMEOUT 300)
 
@@ -73,8 +77,8 @@ add_custom_command(OUTPUT ${TESSAROO_FIXTURES}/apk/stamp
   COMMENT "Building Android package fixtures")
 add_custom_command(OUTPUT ${TESSAROO_FIXTURES}/ipa/stamp
   COMMAND python3 ${CMAKE_SOURCE_DIR}/tests/fixtures/make_ipas.py ${TESSAROO_FIXTURES}/ipa
-          ${TESSAROO_NPM_DIR}/cgbi-to-png@1.0.7/test/cgbi-image.png
-  DEPENDS ${CMAKE_SOURCE_DIR}/tests/fixtures/make_ipas.py
+          ${TESSAROO_NPM_DIR}/cgbi-to-png@1.0.7/test/cgbi-image.png $<TARGET_FILE:payload>
+  DEPENDS ${CMAKE_SOURCE_DIR}/tests/fixtures/make_ipas.py payload
   COMMENT "Building iOS package fixtures")
 add_custom_command(OUTPUT ${TESSAROO_FIXTURES}/exe/stamp
   COMMAND python3 ${CMAKE_SOURCE_DIR}/tests/fixtures/make_exes.py ${TESSAROO_FIXTURES}/exe

@@ -60,3 +60,29 @@ std::string ChooseRasterIcon(std::string_view listing, std::string_view xmlIconP
   }
   return best;
 }
+
+std::optional<std::uint64_t> ZipInfoEntrySize(std::string_view listing, std::string_view entry) {
+  while (!listing.empty()) {
+    const std::size_t end = listing.find('\n');
+    std::string_view line = listing.substr(0, end);
+    listing.remove_prefix(end == std::string_view::npos ? listing.size() : end + 1);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    if (entry.empty() || line.size() <= entry.size() || !line.ends_with(entry)) continue;
+    if (line[line.size() - entry.size() - 1] != ' ') continue;
+    // Columns are separated by runs of blanks; the size is the fourth.
+    std::size_t at = 0;
+    std::string_view column;
+    for (int i = 0; i < 4; ++i) {
+      at = line.find_first_not_of(' ', at);
+      if (at == std::string_view::npos) break;
+      const std::size_t stop = line.find(' ', at);
+      column = line.substr(at, stop == std::string_view::npos ? std::string_view::npos : stop - at);
+      at = stop;
+    }
+    if (column.empty() || column.size() > 19 || column.find_first_not_of("0123456789") != std::string_view::npos) continue;
+    std::uint64_t size = 0;
+    for (char c : column) size = size * 10 + static_cast<std::uint64_t>(c - '0');
+    return size;
+  }
+  return std::nullopt;
+}

@@ -2,6 +2,8 @@
 // Choosing a raster icon from an Android package's file listing, for packages
 // whose badging names only an adaptive (XML) icon although they carry PNG or
 // WebP fallbacks.
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -13,3 +15,9 @@
 // nodpi or unqualified); at equal density PNG beats WebP, then the earlier
 // line. Empty when there is none.
 std::string ChooseRasterIcon(std::string_view listing, std::string_view xmlIconPath);
+
+// The uncompressed size of an entry as UnZip's short zipinfo listing of it
+// gives it ("uz -Z PACKAGE ENTRY": permissions, version, system, size, type,
+// method, date, time, name): the fourth column of the line that ends in the
+// entry's name. Empty when no such line holds a size.
+std::optional<std::uint64_t> ZipInfoEntrySize(std::string_view listing, std::string_view entry);

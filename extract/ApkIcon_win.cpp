@@ -1,7 +1,5 @@
 #include "extract/ApkIcon_win.h"
 
-#include <windows.h>
-
 #include "extract/ApkIconChoice.h"
 #include "extract/ConsoleRunner_win.h"
 #include "extract/Extraction_win.h"
@@ -22,7 +20,8 @@ std::string LastIconEntry(PatternMatcher& matcher, const char* pattern, const st
 // The icon entry the badging names: the last PNG line wins, WebP lines count
 // only when there is none. When the badging names only an adaptive (XML)
 // icon, the package's own listing is searched for its raster fallbacks.
-std::string ChooseIconEntry(PatternMatcher& matcher, const std::string& badging, const std::string& quotedPackage) {
+std::string ChooseIconEntry(const PipelineContext& context, PatternMatcher& matcher, const std::string& badging,
+                            const std::string& quotedPackage) {
   std::string found = LastIconEntry(matcher, "application-icon(.*?):'(.*?).png'", badging);
   if (!found.empty()) return found + ".png";
   found = LastIconEntry(matcher, "application-icon(.*?):'(.*?).webp'", badging);
@@ -30,7 +29,16 @@ std::string ChooseIconEntry(PatternMatcher& matcher, const std::string& badging,
   const std::string xml = LastIconEntry(matcher, "application-icon(.*?):'(.*?)\\.xml'", badging);
   if (xml.empty()) return {};
   // The names as the unzip tool prints them are the names it accepts back.
-  return ChooseRasterIcon(RunConsoleCommand("uz -Z1 " + quotedPackage), xml);
+  return ChooseRasterIcon(RunConsoleCommand(context.toolPath(kUnzipTool), "-Z1 " + quotedPackage), xml);
+}
+
+// True when the package's directory gives the entry an uncompressed size
+// that the program would read at all; a larger entry is never written out.
+bool EntryFitsReadCap(const PipelineContext& context, const std::string& quotedPackage, const std::string& entry) {
+  const std::string listing =
+      RunConsoleCommand(context.toolPath(kUnzipTool), "-Z " + quotedPackage + " \"" + entry + "\"");
+  const std::optional<std::uint64_t> size = ZipInfoEntrySize(listing, entry);
+  return size && *size <= kMaxReadBytes;
 }
 
 }  // namespace
@@ -38,23 +46,26 @@ std::string ChooseIconEntry(PatternMatcher& matcher, const std::string& badging,
 Bytes ExtractApkIcon(const PipelineContext& context, const std::string& packagePath) {
   PatternMatcher matcher(SystemNarrowCodec());
   const std::string quotedPackage = "\"" + packagePath + "\"";
-  SetCurrentDirectoryA(context.runDirectory.c_str());
   KillProcessByName(kPackagingTool);
   KillProcessByName(kUnzipTool);
 
-  const std::string badging = Utf8ToGbk(RunConsoleCommand("pt dump badging " + quotedPackage));
-  const std::string iconPath = ChooseIconEntry(matcher, badging, quotedPackage);
+  const std::string badging =
+      Utf8ToGbk(RunConsoleCommand(context.toolPath(kPackagingTool), "dump badging " + quotedPackage));
+  const std::string iconPath = ChooseIconEntry(context, matcher, badging, quotedPackage);
   if (iconPath.empty()) return {};
   // The entry name comes from inside the package: it must be safe on the
   // command line and as a local file name, or it counts as no icon.
-  const std::string extracted = ExtractionTarget(context, iconPath, "/");
-  if (extracted.empty()) return {};
+  const std::string name = ExtractedName(iconPath, "/");
+  if (name.empty() || !EntryFitsReadCap(context, quotedPackage, iconPath)) return {};
 
-  Bytes icon = RunExtraction("uz  -j " + quotedPackage + " \"" + iconPath + "\"", extracted);
+  const WorkFolder work(context.runDirectory);
+  // -n: an entry stored twice under one name is written once, with no
+  // question asked of a tool that has no input.
+  Bytes icon = RunExtraction(
+      context, kUnzipTool, "-n -j " + quotedPackage + " \"" + iconPath + "\" -d \"" + work.path() + "\"", work, name);
   if (iconPath.find("webp") != std::string::npos) {
-    ConvertWebpToPng(context, extracted);
+    ConvertWebpToPng(context, work.file(name));
     icon = ReadWholeFile(WorkFilePath(context));
   }
-  DeleteFileA(extracted.c_str());
   return icon;
 }

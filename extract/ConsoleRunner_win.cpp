@@ -18,16 +18,6 @@ namespace {
 // wait on every timer tick of the poll loop; a large buffer lets it run on.
 constexpr DWORD kPipeBufferBytes = 1u << 20;
 
-std::string InterpreterPrefix() {
-  OSVERSIONINFOA version{};
-  version.dwOSVersionInfoSize = sizeof version;
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-  const bool isNt = GetVersionExA(&version) && version.dwPlatformId == VER_PLATFORM_WIN32_NT;
-#pragma GCC diagnostic pop
-  return isNt ? "cmd.exe /c " : "command.com /c ";
-}
-
 // Reads whatever the pipe holds right now, up to a few megabytes so that a
 // tool printing without pause still leaves the window time to answer. False
 // when it held nothing; stops on a broken pipe (every writer gone) as well.
@@ -53,7 +43,7 @@ bool HasExited(HANDLE process) { return WaitForSingleObject(process, 0) != WAIT_
 
 }  // namespace
 
-std::string RunConsoleCommand(const std::string& command) {
+std::string RunConsoleCommand(const std::string& program, const std::string& arguments, const std::string& folder) {
   SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
   UniqueHandle readEnd, writeEnd;
   if (!CreatePipe(readEnd.receive(), writeEnd.receive(), &inheritable, kPipeBufferBytes)) return {};
@@ -68,10 +58,14 @@ std::string RunConsoleCommand(const std::string& command) {
   startup.hStdOutput = writeEnd.get();
   startup.hStdError = writeEnd.get();
 
-  std::string line = InterpreterPrefix() + command;
+  // The program is named by its full path and started directly: no search
+  // of the program's folder, the current folder or PATH for it, and no
+  // command interpreter to resolve names through PATHEXT or expand %NAME%.
+  // The C runtime of the tool takes the first word as its own name.
+  std::string line = "\"" + program + "\" " + arguments;
   PROCESS_INFORMATION info{};
-  const BOOL started = CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                                      nullptr, &startup, &info);
+  const BOOL started = CreateProcessA(program.c_str(), line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
+                                      nullptr, folder.empty() ? nullptr : folder.c_str(), &startup, &info);
   // Closed here so that the pipe reports its end once the child and its
   // descendants are gone.
   writeEnd.reset();

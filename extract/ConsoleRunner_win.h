@@ -6,11 +6,14 @@
 #include <string>
 #include <string_view>
 
-// Runs the command line through the command interpreter ("cmd.exe /c ") with
-// standard output and standard error on one pipe, and returns all the bytes
-// the tool wrote, in arrival order, once it has ended. The empty text when
-// nothing was captured or the tool could not be started.
-std::string RunConsoleCommand(const std::string& command);
+// Starts the program (a full path) directly, with the command line made of
+// the quoted program path, a blank and the arguments (paths in them already
+// quoted), in folder (or the current folder when empty), with standard output
+// and standard error on one pipe; returns all the bytes the tool wrote, in
+// arrival order, once it has ended. The empty text when nothing was captured
+// or the program could not be started.
+std::string RunConsoleCommand(const std::string& program, const std::string& arguments,
+                              const std::string& folder = {});
 
 // Ends the first running process (in snapshot order) whose executable file
 // name equals name, ignoring letter case.

@@ -1,22 +1,20 @@
 #include "extract/Extraction_win.h"
 
-#include <windows.h>
-
 #include "extract/ConsoleRunner_win.h"
 #include "extract/EntryGuard.h"
 #include "support/FileIo_win.h"
 #include "support/TextCodec_win.h"
 
-std::string ExtractionTarget(const PipelineContext& context, const std::string& entry, const std::string& separator) {
-  const std::string name = ExtractedFileName(entry, separator, SystemLeadByte);
-  return name.empty() ? std::string() : context.inRunDirectory(name);
+std::string ExtractedName(const std::string& entry, const std::string& separator) {
+  return ExtractedFileName(entry, separator, SystemLeadByte);
 }
 
-Bytes RunExtraction(const std::string& command, const std::string& target) {
-  // An old file of the same name would make the tool stop at its overwrite
-  // question, or show an earlier picture when the tool writes nothing.
-  SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_NORMAL);
-  DeleteFileA(target.c_str());
-  RunConsoleCommand(command);
-  return ReadWholeFile(target);
+Bytes RunExtraction(const PipelineContext& context, const char* tool, const std::string& arguments,
+                    const WorkFolder& work, const std::string& fileName) {
+  if (work.path().empty() || fileName.empty()) return {};
+  // The tool runs in the run directory, not in the work folder: a folder that
+  // is some process's current folder cannot be removed until that process is
+  // wholly gone, which Wine reports later than the process's end.
+  RunConsoleCommand(context.toolPath(tool), arguments, context.runDirectory);
+  return ReadWholeFile(work.file(fileName));
 }

@@ -23,7 +23,7 @@ std::int32_t SizeValue(const std::string& digits) {
 
 }  // namespace
 
-std::string ChooseIpaIcon(std::string_view listing, const NarrowCodec& codec) {
+IpaIconEntry ChooseIpaIconEntry(std::string_view listing, const NarrowCodec& codec) {
   PatternMatcher lines(codec), columns(codec);
   lines.search("[1-9][0-9]{0,}\\s(.*?)AppIcon(.*?).png", listing);
   if (lines.matchCount() == 0) lines.search("[1-9][0-9]{0,}\\s(.*?)AppIcon(.*?).webp", listing);
@@ -38,5 +38,9 @@ std::string ChooseIpaIcon(std::string_view listing, const NarrowCodec& codec) {
     if (i == 3 && candidate.size > best.size) best = candidate;
     previous = candidate;
   }
-  return best.name;
+  return {best.name, best.size};
+}
+
+std::string ChooseIpaIcon(std::string_view listing, const NarrowCodec& codec) {
+  return ChooseIpaIconEntry(listing, codec).name;
 }

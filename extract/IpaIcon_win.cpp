@@ -1,15 +1,14 @@
 #include "extract/IpaIcon_win.h"
 
-#include <windows.h>
-
 #include "extract/ConsoleRunner_win.h"
-#include "extract/HelperTools.h"
 #include "extract/Extraction_win.h"
+#include "extract/HelperTools.h"
 #include "extract/IpaIconChoice.h"
 #include "extract/PngCheck.h"
 #include "extract/PngNormalize_win.h"
 #include "output/PictureStore.h"
 #include "support/CgbiPng.h"
+#include "support/FileIo_win.h"
 #include "support/TextCodec_win.h"
 
 namespace {
@@ -30,21 +29,26 @@ Bytes ExtractIpaIcon(const PipelineContext& context, const std::string& packageP
   context.showBackground(kWhite);
   KillProcessByName(kArchiveTool);
   const std::string quotedPackage = "\"" + packagePath + "\"";
-  SetCurrentDirectoryA(context.runDirectory.c_str());
 
   // UTF-8 names, whatever the console's code page; converted as the badging is.
-  const std::string listing = Utf8ToGbk(RunConsoleCommand("za l -sccUTF-8 " + quotedPackage));
-  const std::string best = ChooseIpaIcon(listing, SystemNarrowCodec());
-  if (best.empty()) return {};
-  const std::string entry = best + ".png";
+  const std::string listing = Utf8ToGbk(RunConsoleCommand(context.toolPath(kArchiveTool), "l -sccUTF-8 " + quotedPackage));
+  const IpaIconEntry best = ChooseIpaIconEntry(listing, SystemNarrowCodec());
+  if (best.name.empty()) return {};
+  const std::string entry = best.name + ".png";
   // The entry name comes from inside the package: it must be safe on the
   // command line and as a local file name, or it counts as no icon.
-  const std::string extracted = ExtractionTarget(context, entry, "\\");
-  if (extracted.empty()) return {};
-
-  Bytes bytes = RunExtraction("za e -sccUTF-8 " + quotedPackage + " \"" + entry + "\"", extracted);
+  const std::string name = ExtractedName(entry, "\\");
+  if (name.empty()) return {};
   context.showBackground(kButtonFaceColour);
-  Bytes icon = StandardPng(std::move(bytes));
-  DeleteFileA(extracted.c_str());
-  return icon;
+  // A larger entry would be refused when read: it is never written out.
+  if (static_cast<std::uint64_t>(best.size) > kMaxReadBytes) return {};
+
+  const WorkFolder work(context.runDirectory);
+  // A package may also use the icon's name as a folder: "e" would extract
+  // everything under it too, flattened beside the icon, so the entry's
+  // children are excluded. -aos: an entry stored twice is written once, with
+  // no question asked of a tool that has no input.
+  const std::string arguments =
+      "e -sccUTF-8 -aos \"-o" + work.path() + "\" " + quotedPackage + " \"" + entry + "\" \"-x!" + entry + "\\*\"";
+  return StandardPng(RunExtraction(context, kArchiveTool, arguments, work, name));
 }

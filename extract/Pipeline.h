@@ -15,6 +15,8 @@ struct PipelineContext {
   std::function<void(std::uint32_t colour)> setBackground;
 
   std::string inRunDirectory(const std::string& fileName) const { return runDirectory + "\\" + fileName; }
+  // A helper tool is always started by its full path in the run directory.
+  std::string toolPath(const char* tool) const { return inRunDirectory(tool); }
   void showBackground(std::uint32_t colour) const { if (setBackground) setBackground(colour); }
 };
 

@@ -1,7 +1,8 @@
 #include "output/DragOut_win.h"
 
 #include <shlwapi.h>
-#include <urlmon.h>
+
+#include <cstring>
 
 #include <new>
 #include <vector>
@@ -52,6 +53,41 @@ HGLOBAL GlobalCopy(ByteSpan bytes, UINT flags) {
   return memory;
 }
 
+// A copy of a medium that its receiver owns: global memory is duplicated,
+// streams and storages are shared under a reference of the copy's own. Done
+// here rather than with urlmon's CopyStgMedium: urlmon is not one of the
+// libraries the loader always takes from the system folder, and a copy
+// planted beside the program would be loaded in its place.
+HRESULT CopyMedium(const STGMEDIUM& from, STGMEDIUM* to) {
+  *to = {};
+  switch (from.tymed) {
+    case TYMED_NULL:
+      break;
+    case TYMED_HGLOBAL: {
+      const void* source = from.hGlobal ? GlobalLock(from.hGlobal) : nullptr;
+      if (!source) return DV_E_STGMEDIUM;
+      to->hGlobal = GlobalCopy({static_cast<const std::uint8_t*>(source), GlobalSize(from.hGlobal)}, GMEM_MOVEABLE);
+      GlobalUnlock(from.hGlobal);
+      if (!to->hGlobal) return E_OUTOFMEMORY;
+      break;
+    }
+    case TYMED_ISTREAM:
+      if (!from.pstm) return DV_E_STGMEDIUM;
+      to->pstm = from.pstm;
+      to->pstm->AddRef();
+      break;
+    case TYMED_ISTORAGE:
+      if (!from.pstg) return DV_E_STGMEDIUM;
+      to->pstg = from.pstg;
+      to->pstg->AddRef();
+      break;
+    default:
+      return DV_E_TYMED;
+  }
+  to->tymed = from.tymed;
+  return S_OK;
+}
+
 class IconDataObject : public IDataObject {
  public:
   static HRESULT Create(IDataObject** object) {
@@ -77,7 +113,7 @@ class IconDataObject : public IDataObject {
     if (!format || !medium) return E_INVALIDARG;
     FormatEntry* entry = FindFormat(*format);
     if (!entry) return E_NOTIMPL;
-    return CopyStgMedium(&entry->medium, medium);  // the caller owns the copy
+    return CopyMedium(entry->medium, medium);  // the caller owns the copy
   }
   IFACEMETHODIMP GetDataHere(FORMATETC*, STGMEDIUM*) override { return DV_E_FORMATETC; }
   IFACEMETHODIMP QueryGetData(FORMATETC* format) override {
@@ -91,7 +127,7 @@ class IconDataObject : public IDataObject {
     if (release) {
       stored = *medium;  // taken over
     } else {
-      const HRESULT hr = CopyStgMedium(medium, &stored);
+      const HRESULT hr = CopyMedium(*medium, &stored);
       if (FAILED(hr)) return hr;
     }
     FORMATETC kept = *format;

@@ -7,8 +7,8 @@ cd "$root"
 bash scripts/build.sh
 
 echo "== the program needs no DLL beside it"
-allowed='^(KERNEL32|USER32|GDI32|SHELL32|OLE32|OLEAUT32|COMDLG32|COMCTL32|GDIPLUS|ADVAPI32|SHLWAPI|URLMON|MSVCRT|UCRTBASE|API-MS-WIN-.*)\.DLL$'
-for exe in build/win/Tessaroo.exe; do
+allowed='^(KERNEL32|USER32|GDI32|SHELL32|OLE32|OLEAUT32|COMDLG32|COMCTL32|GDIPLUS|ADVAPI32|SHLWAPI|MSVCRT|UCRTBASE|API-MS-WIN-.*)\.DLL$'
+for exe in build/win/Tessaroo.exe build/win/tessaroo-cli.exe; do
   imports=$(x86_64-w64-mingw32-objdump -p "$exe" | awk '/DLL Name:/ {print toupper($3)}')
   bad=$(echo "$imports" | grep -Ev "$allowed" || true)
   if [ -n "$bad" ]; then echo "$exe imports non-system DLLs: $bad" >&2; exit 1; fi

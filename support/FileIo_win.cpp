@@ -61,6 +61,15 @@ Bytes ReadWholeFile(const std::string& path, std::size_t maxBytes) {
   return bytes;
 }
 
+Bytes ReadFileStart(const std::string& path, std::size_t count) {
+  UniqueHandle file = OpenForReading(path);
+  const long long size = file ? SizeOf(file.get()) : -1;
+  if (size <= 0) return {};
+  Bytes bytes(static_cast<unsigned long long>(size) < count ? static_cast<std::size_t>(size) : count);
+  if (!ReadExactly(file.get(), bytes.data(), bytes.size())) return {};
+  return bytes;
+}
+
 bool FileHoldsBytes(const std::string& path, ByteSpan bytes) {
   UniqueHandle file = OpenForReading(path);
   if (!file || SizeOf(file.get()) != static_cast<long long>(bytes.size())) return false;

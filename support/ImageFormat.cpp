@@ -79,3 +79,62 @@ ImageSize ProbeImageSize(ByteSpan bytes) {
       return {};
   }
 }
+
+namespace {
+
+// Little-endian value of n (at most 4) bytes, read one by one.
+std::uint32_t LittleEndian(ByteReader& r, int n) {
+  std::uint32_t value = 0;
+  for (int i = 0; i < n; ++i) {
+    const std::uint32_t byte = r.u8();
+    value |= byte << (8 * i);
+  }
+  return value;
+}
+
+}  // namespace
+
+ImageSize ProbeWebpSize(ByteSpan bytes) {
+  if (!StartsWith(bytes, "RIFF", 4) || bytes.size() < 30 || std::memcmp(bytes.data() + 8, "WEBP", 4) != 0) return {};
+  const ByteSpan chunk = bytes.subspan(12, 4);
+  ByteReader r(bytes, 20);  // the first chunk's data
+  if (std::memcmp(chunk.data(), "VP8 ", 4) == 0) {
+    r.skip(3);  // frame tag
+    if (r.u8() != 0x9D || r.u8() != 0x01 || r.u8() != 0x2A) return {};
+    const std::uint32_t width = LittleEndian(r, 2) & 0x3FFF;
+    const std::uint32_t height = LittleEndian(r, 2) & 0x3FFF;
+    return r.ok() ? ImageSize{width, height} : ImageSize{};
+  }
+  if (std::memcmp(chunk.data(), "VP8L", 4) == 0) {
+    if (r.u8() != 0x2F) return {};
+    const std::uint32_t bits = LittleEndian(r, 4);
+    return r.ok() ? ImageSize{(bits & 0x3FFF) + 1, ((bits >> 14) & 0x3FFF) + 1} : ImageSize{};
+  }
+  if (std::memcmp(chunk.data(), "VP8X", 4) == 0) {
+    r.skip(4);  // flags and reserved bits
+    const std::uint32_t width = LittleEndian(r, 3) + 1;
+    const std::uint32_t height = LittleEndian(r, 3) + 1;
+    return r.ok() ? ImageSize{width, height} : ImageSize{};
+  }
+  return {};
+}
+
+bool IsPictureImage(ByteSpan bytes) {
+  switch (SniffImageFormat(bytes)) {
+    case ImageFormat::Png:
+    case ImageFormat::Jpeg:
+    case ImageFormat::Bmp:
+    case ImageFormat::Gif: {
+      const ImageSize size = ProbeImageSize(bytes);
+      return size.width > 0 && size.height > 0 && size.width <= kMaxImageSide && size.height <= kMaxImageSide;
+    }
+    case ImageFormat::Icon: {
+      ByteReader r(bytes, 4);
+      const std::uint32_t count = LittleEndian(r, 2);
+      constexpr std::size_t kDirectoryEntry = 16;
+      return r.ok() && count > 0 && r.remaining() >= kDirectoryEntry;
+    }
+    default:
+      return false;
+  }
+}

@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "support/Bytes.h"
+#include "support/RgbaImage.h"
 
 enum class ImageFormat { Unknown, Png, Jpeg, Bmp, Icon, Gif, Pcx };
 
@@ -17,3 +18,14 @@ struct ImageSize {
 // format is another one. Lets a caller refuse a huge image before a decoder
 // allocates for it.
 ImageSize ProbeImageSize(ByteSpan bytes);
+
+// The canvas size a WebP file declares (simple lossy "VP8 ", lossless
+// "VP8L", or extended "VP8X"), read from its first 30 bytes without
+// decoding; {0, 0} when the bytes do not start like a WebP file.
+ImageSize ProbeWebpSize(ByteSpan bytes);
+
+// True when the bytes are an image the picture box draws: a PNG, JPEG, BMP
+// or GIF whose header gives a size within kMaxImageSide, or an icon file
+// holding at least one image entry. Anything else (an executable stored
+// under an icon's name, say) is no picture.
+bool IsPictureImage(ByteSpan bytes);

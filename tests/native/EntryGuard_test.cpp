@@ -2,10 +2,11 @@
 
 #include <gtest/gtest.h>
 
-TEST(EntryGuard, CommandTextRefusesWhatCmdOrTheToolsWouldInterpret) {
+TEST(EntryGuard, CommandTextRefusesWhatTheToolsWouldInterpret) {
   EXPECT_TRUE(IsSafeCommandText("res/mipmap-xxhdpi-v4/ic_launcher.png"));
   EXPECT_TRUE(IsSafeCommandText("res/d/a&b (1).png")) << "harmless between double quotes";
-  for (const char* bad : {"res/x\" & echo PWNED > pwned.txt & \".png", "res/%PATH%.png", "res/a\nb.png",
+  EXPECT_TRUE(IsSafeCommandText("res/%PATH%.png")) << "no interpreter expands it";
+  for (const char* bad : {"res/x\" & echo PWNED > pwned.txt & \".png", "res/a\nb.png",
                           "res/a\rb.png", "res/\x01.png", "res/*.png", "res/?.png", "res/[a].png",
                           "-d..\\x.png", "@list.png", ""}) {
     EXPECT_FALSE(IsSafeCommandText(bad)) << bad;
@@ -16,7 +17,11 @@ TEST(EntryGuard, ExtractedFileLiesDirectlyInTheTargetFolder) {
   EXPECT_EQ(ExtractedFileName("res/mipmap-mdpi/ic.png", "/", NoLeadBytes), "ic.png");
   EXPECT_EQ(ExtractedFileName("rootlevel.png", "/", NoLeadBytes), "rootlevel.png");
   EXPECT_EQ(ExtractedFileName("Payload\\Foo.app\\AppIcon60x60@2x.png", "\\", NoLeadBytes), "AppIcon60x60@2x.png");
-  for (const char* bad : {"res/a\\..\\..\\victim.png", "res/..", "res/.", "res/", "res/c:evil.png"}) {
+  EXPECT_EQ(ExtractedFileName("res/CONSOLE.png", "/", NoLeadBytes), "CONSOLE.png");
+  EXPECT_EQ(ExtractedFileName("res/COM0.png", "/", NoLeadBytes), "COM0.png");
+  for (const char* bad : {"res/a\\..\\..\\victim.png", "res/..", "res/.", "res/", "res/c:evil.png", "res/a|b.png",
+                          "res/a<b.png", "res/a>b.png", "res/CON.png", "res/con", "res/Nul.tar.png", "res/COM1.png",
+                          "res/lpt9.png", "res/AUX .png", "res/x.png.", "res/x.png "}) {
     EXPECT_EQ(ExtractedFileName(bad, "/", NoLeadBytes), "") << bad;
   }
   EXPECT_EQ(ExtractedFileName("Payload\\Foo.app\\a/b.png", "\\", NoLeadBytes), "");

@@ -101,6 +101,59 @@ TEST(ProbeImageSize, ReadsTheDeclaredSizeWithoutDecoding) {
   EXPECT_EQ(ProbeImageSize(Bytes{'I', 'I', '*', 0}).width, 0u) << "other formats are not probed";
 }
 
+// A WebP container whose first chunk is `kind` with the given data.
+Bytes Webp(const char* kind, Bytes data) {
+  Bytes b{'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'E', 'B', 'P'};
+  b.insert(b.end(), kind, kind + 4);
+  b.insert(b.end(), {static_cast<std::uint8_t>(data.size()), 0, 0, 0});
+  b.insert(b.end(), data.begin(), data.end());
+  b.resize(std::max<std::size_t>(b.size(), 30), 0);
+  return b;
+}
+
+TEST(ProbeWebpSize, ReadsEveryFormOfTheCanvasSize) {
+  const struct { const char* name; Bytes bytes; std::uint32_t width, height; } cases[] = {
+      // Lossy: frame tag, start code, 14-bit width and height (top bits are scale).
+      {"lossy", Webp("VP8 ", {0x10, 0x02, 0x00, 0x9D, 0x01, 0x2A, 0xC0, 0x40, 0x40, 0x00}), 0xC0, 0x40},
+      // Lossless: signature, then width-1 and height-1 in 14 bits each.
+      {"lossless 16383", Webp("VP8L", {0x2F, 0xFE, 0xBF, 0xFF, 0x0F}), 16383, 16383},
+      {"lossless 5x3", Webp("VP8L", {0x2F, 0x04, 0x80, 0x00, 0x00}), 5, 3},
+      // Extended: flags, reserved, then 24-bit width-1 and height-1.
+      {"extended", Webp("VP8X", {0x10, 0, 0, 0, 0xFF, 0x0F, 0x00, 0x01, 0x00, 0x00}), 4096, 2},
+      {"bad start code", Webp("VP8 ", {0x10, 0x02, 0x00, 0x9D, 0x01, 0x2B, 0xC0, 0x00, 0x40, 0x00}), 0, 0},
+      {"bad signature", Webp("VP8L", {0x2E, 0x04, 0x80, 0x00, 0x00}), 0, 0},
+      {"other chunk", Webp("ALPH", {1, 2, 3, 4, 5, 6}), 0, 0},
+      {"cut short", Bytes{'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'E', 'B', 'P', 'V', 'P', '8', 'L'}, 0, 0},
+      {"not WebP", EncodePng(TestPattern(3, 3)), 0, 0},
+  };
+  for (const auto& c : cases) {
+    const ImageSize size = ProbeWebpSize(c.bytes);
+    EXPECT_EQ(size.width, c.width) << c.name;
+    EXPECT_EQ(size.height, c.height) << c.name;
+  }
+}
+
+TEST(IsPictureImage, OnlyImagesThePictureBoxDrawsWithinTheSizeLimit) {
+  Bytes tooWide = EncodePng(SolidImage(1, 1, 1, 2, 3, 255));
+  tooWide[18] = 0x13;  // width 0x1301 = 4865
+  Bytes executable{'M', 'Z'};
+  executable.resize(4096, 0x90);
+  const Bytes bareIconHeader{0, 0, 1, 0, 1, 0};
+  const Bytes gif{'G', 'I', 'F', '8', '9', 'a', 0x10, 0x00, 0x10, 0x00};
+  const struct { const char* name; Bytes bytes; bool shown; } cases[] = {
+      {"png", EncodePng(TestPattern(4, 4)), true},
+      {"icon", EncodeIcoBitmap(TestPattern(16, 16), 32), true},
+      {"icon with a png", EncodeIcoPng(TestPattern(8, 8)), true},
+      {"gif", gif, true},
+      {"png above 4096", tooWide, false},
+      {"executable", executable, false},
+      {"bare icon header", bareIconHeader, false},
+      {"webp", Webp("VP8L", {0x2F, 0x04, 0x80, 0x00, 0x00}), false},
+      {"nothing", Bytes{}, false},
+  };
+  for (const auto& c : cases) EXPECT_EQ(IsPictureImage(c.bytes), c.shown) << c.name;
+}
+
 TEST(BlendChannel, TruncatesTheExactBlendAndKeepsOpaquePixels) {
   EXPECT_EQ(BlendChannel(200, 255, 0), 200);
   EXPECT_EQ(BlendChannel(200, 0, 17), 17);

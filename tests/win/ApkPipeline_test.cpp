@@ -93,7 +93,6 @@ TEST_F(ApkPipelineTest, ChinesePathUnderCp936) {
 // the run directory is touched, no icon.
 TEST_F(ApkPipelineTest, HostileEntryNamesRunNothing) {
   expectFixture("crafted-quote");
-  expectFixture("crafted-percent");
   EXPECT_EQ(GetFileAttributesA(context_.inRunDirectory("pwned.txt").c_str()), INVALID_FILE_ATTRIBUTES);
   EXPECT_EQ(GetFileAttributesA((TestProgramFolder() + "\\pwned.txt").c_str()), INVALID_FILE_ATTRIBUTES);
 
@@ -109,6 +108,7 @@ TEST_F(ApkPipelineTest, HostileEntryNamesRunNothing) {
 
 TEST_F(ApkPipelineTest, HarmlessOddNamesStillWork) {
   expectFixture("crafted-ampersand");
+  expectFixture("crafted-percent");  // no interpreter expands it
   expectFixture("crafted-root");  // an icon at the archive root
 }
 

@@ -10,34 +10,40 @@
 
 namespace {
 
-// The runner starts tools by bare name, as the pipelines do; emit.exe sits in
-// the test program's folder.
-class ConsoleRunnerTest : public testing::Test {
- protected:
-  void SetUp() override { SetCurrentDirectoryA(TestProgramFolder().c_str()); }
-};
+// The runner starts programs by full path, as the pipelines start the tools.
+std::string Emit() { return TestProgramFolder() + "\\emit.exe"; }
 
-TEST_F(ConsoleRunnerTest, CapturesWhatTheToolPrints) {
-  EXPECT_EQ(RunConsoleCommand("emit text hello"), "hello");
-  EXPECT_EQ(RunConsoleCommand("emit sleep 10"), "");
+TEST(ConsoleRunner, CapturesWhatTheToolPrints) {
+  EXPECT_EQ(RunConsoleCommand(Emit(), "text hello"), "hello");
+  EXPECT_EQ(RunConsoleCommand(Emit(), "sleep 10"), "");
 }
 
-TEST_F(ConsoleRunnerTest, InterleavesStandardOutputAndErrorInArrivalOrder) {
-  EXPECT_EQ(RunConsoleCommand("emit interleave"), "out1\nerr1\nout2\nerr2\nout3\nerr3\n");
+TEST(ConsoleRunner, ArgumentsReachTheToolAsTheyAre) {
+  // No interpreter: nothing expands %NAME%, and & or > are plain text.
+  EXPECT_EQ(RunConsoleCommand(Emit(), "text a%OS%b"), "a%OS%b");
+  EXPECT_EQ(RunConsoleCommand(Emit(), "text \"x & echo y > z\""), "x & echo y > z");
 }
 
-TEST_F(ConsoleRunnerTest, MissingToolGivesTheInterpretersMessage) {
-  const std::string out = RunConsoleCommand("nosuchtool-xyz dump badging \"a b.apk\"");
-  EXPECT_NE(out.find("nosuchtool-xyz"), std::string::npos) << out;
+TEST(ConsoleRunner, RunsInTheFolderItIsGiven) {
+  TempFolder folder;
+  EXPECT_EQ(RunConsoleCommand(Emit(), "cwd", folder.path()), folder.path());
 }
 
-TEST_F(ConsoleRunnerTest, ZeroByteCutsOnlyTheReadItArrivesIn) {
-  EXPECT_EQ(RunConsoleCommand("emit zero"), "abef");
+TEST(ConsoleRunner, InterleavesStandardOutputAndErrorInArrivalOrder) {
+  EXPECT_EQ(RunConsoleCommand(Emit(), "interleave"), "out1\nerr1\nout2\nerr2\nout3\nerr3\n");
 }
 
-TEST_F(ConsoleRunnerTest, LargeOutputArrivesWhole) {
+TEST(ConsoleRunner, MissingProgramGivesEmptyText) {
+  EXPECT_EQ(RunConsoleCommand(TestProgramFolder() + "\\nosuchtool-xyz.exe", "dump badging \"a b.apk\""), "");
+}
+
+TEST(ConsoleRunner, ZeroByteCutsOnlyTheReadItArrivesIn) {
+  EXPECT_EQ(RunConsoleCommand(Emit(), "zero"), "abef");
+}
+
+TEST(ConsoleRunner, LargeOutputArrivesWhole) {
   const size_t size = 10u << 20;
-  const std::string out = RunConsoleCommand("emit bytes " + std::to_string(size));
+  const std::string out = RunConsoleCommand(Emit(), "bytes " + std::to_string(size));
   ASSERT_EQ(out.size(), size);
   EXPECT_EQ(out.compare(0, 7, "line 0\n"), 0);
   // Lines are numbered by their byte offset; check one far into the output.
@@ -45,11 +51,11 @@ TEST_F(ConsoleRunnerTest, LargeOutputArrivesWhole) {
   EXPECT_EQ(out.compare(at, 5 + std::to_string(at).size(), "line " + std::to_string(at)), 0);
 }
 
-TEST_F(ConsoleRunnerTest, KeepsTheWindowAnsweringWhileTheToolRuns) {
+TEST(ConsoleRunner, KeepsTheWindowAnsweringWhileTheToolRuns) {
   MessageCounter counter(WM_APP);
   ASSERT_TRUE(counter.window());
   PostMessageW(counter.window(), WM_APP, 0, 0);
-  RunConsoleCommand("emit sleep 300");
+  RunConsoleCommand(Emit(), "sleep 300");
   EXPECT_EQ(counter.count(), 1);
 }
 
@@ -105,8 +111,8 @@ TEST(Utf8ToGbk, ConvertsChineseAndMarksWhatGbkLacks) {
   EXPECT_EQ(Utf8ToGbk(std::string("ab\0cd", 5)), "ab");
 }
 
-TEST_F(ConsoleRunnerTest, ToolOutputConvertsAsThePipelinesDo) {
-  EXPECT_EQ(Utf8ToGbk(RunConsoleCommand("emit utf8")), "\xD6\xD0\xCE\xC4 label");
+TEST(ConsoleRunner, ToolOutputConvertsAsThePipelinesDo) {
+  EXPECT_EQ(Utf8ToGbk(RunConsoleCommand(Emit(), "utf8")), "\xD6\xD0\xCE\xC4 label");
 }
 
 }  // namespace

@@ -157,6 +157,9 @@ TEST_F(IntakeTest, DropDuringARunEndsTheOuterToolAndTheNestedRunWins) {
   DestroyWindow(poller);
   ASSERT_TRUE(gNestedRan) << "the nested drop ran while the packaging tool was running";
   EXPECT_EQ(store_.picture(), ReadWholeFile(TestEnvironment("TESSAROO_FIXTURES") + "\\apk\\plain-drawable.icon"));
+  for (const std::string& name : runDirectoryNames()) {
+    EXPECT_NE(name.rfind("~work-", 0), 0u) << "both runs removed their work folders: " << name;
+  }
 }
 
 // A WM_DROPFILES holding three files, built in the process that owns the
@@ -186,17 +189,7 @@ TEST(DropTarget, PassesEveryDroppedFileInOrder) {
 // The console front end, end to end: exit codes and output.
 class CliTest : public RunFolderTest {
  protected:
-  int run(const std::string& arguments) {
-    const std::string cli = folder_.file("tessaroo-cli.exe");
-    if (GetFileAttributesA(cli.c_str()) == INVALID_FILE_ATTRIBUTES) CopyTestFile(TestProgramFolder() + "\\tessaroo-cli.exe", cli);
-    HANDLE process = StartProgram("\"" + cli + "\" " + arguments, TestProgramFolder());
-    if (!process) return -1;
-    WaitForSingleObject(process, 120000);
-    DWORD code = 0;
-    GetExitCodeProcess(process, &code);
-    CloseHandle(process);
-    return static_cast<int>(code);
-  }
+  int run(const std::string& arguments) { return runCli(arguments); }
 };
 
 TEST_F(CliTest, EachKindOfInputEndToEnd) {

@@ -90,12 +90,12 @@ TEST_F(PictureWindowTest, CopyPutsAnOpaqueBitmapWithWhiteBehindTransparency) {
   SetCurrentDirectoryA(TestProgramFolder().c_str());
   store_.setPicture(EncodePng(HalfTransparent()));
   CopyIconToClipboard(host_, store_);
-  EXPECT_EQ(RunConsoleCommand("clipread 1 1"), "bitmap=1 dib=1 size=8x8 pixel=FF0000\n");
-  EXPECT_EQ(RunConsoleCommand("clipread 6 6"), "bitmap=1 dib=1 size=8x8 pixel=FFFFFF\n");
+  EXPECT_EQ(RunConsoleCommand(TestProgramFolder() + "\\clipread.exe", "1 1"), "bitmap=1 dib=1 size=8x8 pixel=FF0000\n");
+  EXPECT_EQ(RunConsoleCommand(TestProgramFolder() + "\\clipread.exe", "6 6"), "bitmap=1 dib=1 size=8x8 pixel=FFFFFF\n");
 
   store_.setPicture({});
   CopyIconToClipboard(host_, store_);
-  EXPECT_EQ(RunConsoleCommand("clipread 0 0"), "bitmap=0 dib=0 size=0x0 pixel=FFFFFFFF\n");
+  EXPECT_EQ(RunConsoleCommand(TestProgramFolder() + "\\clipread.exe", "0 0"), "bitmap=0 dib=0 size=0x0 pixel=FFFFFFFF\n");
 }
 
 TEST(SavePictureTo, AppliesTheNameRuleAndAsksBeforeReplacingAnotherFile) {

@@ -1,5 +1,7 @@
 #include "tests/win/PipelineHarness.h"
 
+#include <algorithm>
+
 #include "app/HelperTools_win.h"
 #include "app/Intake_win.h"
 #include "support/FileIo_win.h"
@@ -34,3 +36,29 @@ void RunFolderTest::setSentinel() { store_.setPicture(kSentinel); }
 bool RunFolderTest::pictureIsSentinel() const { return store_.picture() == kSentinel; }
 
 void RunFolderTest::dispatch(const std::string& path) { DispatchFile(context_, store_, path); }
+
+int RunFolderTest::runCli(const std::string& arguments) {
+  const std::string cli = folder_.file("tessaroo-cli.exe");
+  if (GetFileAttributesA(cli.c_str()) == INVALID_FILE_ATTRIBUTES) CopyTestFile(TestProgramFolder() + "\\tessaroo-cli.exe", cli);
+  HANDLE process = StartProgram("\"" + cli + "\" " + arguments, TestProgramFolder());
+  if (!process) return -1;
+  WaitForSingleObject(process, 120000);
+  DWORD code = 0;
+  GetExitCodeProcess(process, &code);
+  CloseHandle(process);
+  return static_cast<int>(code);
+}
+
+std::vector<std::string> RunFolderTest::runDirectoryNames() const {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA(folder_.file("*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return names;
+  do {
+    const std::string name = found.cFileName;
+    if (name != "." && name != "..") names.push_back(name);
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+  std::sort(names.begin(), names.end());
+  return names;
+}

@@ -3,6 +3,7 @@
 // exactly as the real program writes them, a picture store, and a context
 // naming both.
 #include <string>
+#include <vector>
 
 #include "extract/Pipeline.h"
 #include "output/PictureStore.h"
@@ -30,4 +31,13 @@ class RunFolderTest : public testing::Test {
 
   // Runs the file through the dispatcher, as a drop would, into store_.
   void dispatch(const std::string& path);
+
+  // Runs a copy of tessaroo-cli.exe placed in the run directory (so the run
+  // directory is its own) with the arguments; its exit code, -1 when it
+  // could not be started.
+  int runCli(const std::string& arguments);
+
+  // The names in the run directory, sorted; a test compares them before and
+  // after a run to see what the run left behind.
+  std::vector<std::string> runDirectoryNames() const;
 };

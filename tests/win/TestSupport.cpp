@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "extract/WorkFolder_win.h"
 #include "support/FileIo_win.h"
 #include "support/ScopedWin_win.h"
 
@@ -32,20 +33,12 @@ TempFolder::TempFolder() {
   }
 }
 
-TempFolder::~TempFolder() {
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((path_ + "\\*").c_str(), &found);
-  if (search != INVALID_HANDLE_VALUE) {
-    do {
-      const std::string name = found.cFileName;
-      if (name == "." || name == "..") continue;
-      const std::string file = path_ + "\\" + name;
-      SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
-      DeleteFileA(file.c_str());
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
-  }
-  RemoveDirectoryA(path_.c_str());
+TempFolder::~TempFolder() { RemoveFolderTree(path_); }
+
+std::string PayloadMarker() {
+  char temp[MAX_PATH + 1] = {};
+  GetTempPathA(sizeof temp, temp);
+  return std::string(temp) + "tessaroo-payload.marker";
 }
 
 bool WriteTestFile(const std::string& path, ByteSpan bytes) {

@@ -27,6 +27,10 @@ class TempFolder {
   std::string path_;
 };
 
+// Where the planted stand-in for attacker code (payload.exe) notes each time
+// it runs; a test deletes it first and expects it never to appear.
+std::string PayloadMarker();
+
 bool WriteTestFile(const std::string& path, ByteSpan bytes);
 bool CopyTestFile(const std::string& from, const std::string& to);
 FILETIME LastWriteTime(const std::string& path);

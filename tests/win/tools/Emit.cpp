@@ -5,6 +5,7 @@
 //   emit bytes N          N bytes of numbered lines on standard output
 //   emit sleep MS         nothing; sleeps
 //   emit utf8             UTF-8 Chinese text
+//   emit cwd              the current folder
 #include <windows.h>
 
 #include <cstdlib>
@@ -25,7 +26,10 @@ int main(int argc, char** argv) {
   if (argc < 2) return 2;
   const std::string verb = argv[1];
   const std::string arg = argc > 2 ? argv[2] : "";
-  if (verb == "text") {
+  if (verb == "cwd") {
+    char folder[MAX_PATH * 4] = {};
+    Put(STD_OUTPUT_HANDLE, std::string(folder, GetCurrentDirectoryA(sizeof folder, folder)));
+  } else if (verb == "text") {
     Put(STD_OUTPUT_HANDLE, arg);
   } else if (verb == "interleave") {
     for (int i = 1; i <= 3; ++i) {
