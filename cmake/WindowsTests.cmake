@@ -57,8 +57,22 @@ set_tests_properties(win_tests PROPERTIES ENVIRONMENT "${TESSAROO_TEST_ENV}"
 
 # The same program again with the Chinese system code page (936), for the
 # tests whose outcome depends on how text converts.
-add_test(NAME win_tests_cp936 COMMAND win_tests --gtest_filter=*PatternMatcher*:Utf8ToGbk*:*Cp936*:*Blanks*:*Hostile*)
+add_test(NAME win_tests_cp936 COMMAND win_tests --gtest_filter=*PatternMatcher*:ToolTextToNarrow*:*Cp936*:*Blanks*:*Hostile*)
 set_tests_properties(win_tests_cp936 PROPERTIES ENVIRONMENT "${TESSAROO_TEST_ENV};LC_ALL=zh_CN.UTF-8"
+  RESOURCE_LOCK wine_processes TIMEOUT 300)
+
+# File names in any language, in a test program that carries the program's
+# UTF-8 manifest, under the Western and the Chinese system code page.
+file(WRITE ${CMAKE_BINARY_DIR}/Utf8Manifest.rc "1 24 \"${TESSAROO_MANIFEST}\"\n")
+set_source_files_properties(${CMAKE_BINARY_DIR}/Utf8Manifest.rc PROPERTIES OBJECT_DEPENDS "${TESSAROO_MANIFEST}")
+add_executable(unicode_tests tests/win/Unicode_test.cpp tests/win/PipelineHarness.cpp ${CMAKE_BINARY_DIR}/Utf8Manifest.rc)
+target_link_libraries(unicode_tests PRIVATE win_test_support GTest::gtest_main)
+add_dependencies(unicode_tests Tessaroo tessaroo-cli fixtures)
+add_test(NAME unicode_tests COMMAND unicode_tests)
+set_tests_properties(unicode_tests PROPERTIES ENVIRONMENT "${TESSAROO_TEST_ENV}"
+  RESOURCE_LOCK wine_processes TIMEOUT 300)
+add_test(NAME unicode_tests_cp936 COMMAND unicode_tests)
+set_tests_properties(unicode_tests_cp936 PROPERTIES ENVIRONMENT "${TESSAROO_TEST_ENV};LC_ALL=zh_CN.UTF-8"
   RESOURCE_LOCK wine_processes TIMEOUT 300)
 
 # The real window program, driven from outside under Xvfb.

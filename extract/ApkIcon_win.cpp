@@ -4,6 +4,7 @@
 #include "extract/ConsoleRunner_win.h"
 #include "extract/Extraction_win.h"
 #include "extract/HelperTools.h"
+#include "extract/ToolArgument_win.h"
 #include "extract/WebpConvert_win.h"
 #include "support/FileIo_win.h"
 #include "support/PatternMatcher.h"
@@ -48,9 +49,14 @@ Bytes ExtractApkIcon(const PipelineContext& context, const std::string& packageP
   const std::string quotedPackage = "\"" + packagePath + "\"";
   KillProcessByName(kPackagingTool);
   KillProcessByName(kUnzipTool);
+  const WorkFolder work(context.runDirectory);
 
-  const std::string badging =
-      Utf8ToGbk(RunConsoleCommand(context.toolPath(kPackagingTool), "dump badging " + quotedPackage));
+  // The packaging tool reads its command line in the system's ANSI code page.
+  const ToolArgument package = AnsiToolArgument(context, work, packagePath);
+  if (package.text.empty()) return {};
+  const std::string badging = ToolTextToNarrow(RunConsoleCommand(
+      context.toolPath(kPackagingTool), "dump badging \"" + package.text + "\"",
+      package.folder.empty() ? context.runDirectory : package.folder));
   const std::string iconPath = ChooseIconEntry(context, matcher, badging, quotedPackage);
   if (iconPath.empty()) return {};
   // The entry name comes from inside the package: it must be safe on the
@@ -58,7 +64,6 @@ Bytes ExtractApkIcon(const PipelineContext& context, const std::string& packageP
   const std::string name = ExtractedName(iconPath, "/");
   if (name.empty() || !EntryFitsReadCap(context, quotedPackage, iconPath)) return {};
 
-  const WorkFolder work(context.runDirectory);
   // -n: an entry stored twice under one name is written once, with no
   // question asked of a tool that has no input.
   Bytes icon = RunExtraction(

@@ -31,7 +31,7 @@ Bytes ExtractIpaIcon(const PipelineContext& context, const std::string& packageP
   const std::string quotedPackage = "\"" + packagePath + "\"";
 
   // UTF-8 names, whatever the console's code page; converted as the badging is.
-  const std::string listing = Utf8ToGbk(RunConsoleCommand(context.toolPath(kArchiveTool), "l -sccUTF-8 " + quotedPackage));
+  const std::string listing = ToolTextToNarrow(RunConsoleCommand(context.toolPath(kArchiveTool), "l -sccUTF-8 " + quotedPackage));
   const IpaIconEntry best = ChooseIpaIconEntry(listing, SystemNarrowCodec());
   if (best.name.empty()) return {};
   const std::string entry = best.name + ".png";

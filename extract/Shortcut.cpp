@@ -27,3 +27,35 @@ std::string ReadShortcutTarget(ByteSpan bytes) {
   const auto begin = bytes.begin() + start;
   return std::string(begin, std::find(begin, bytes.end(), 0));
 }
+
+namespace {
+
+constexpr std::int64_t kLinkInfoHeaderSizeAt = 4;
+// Link info headers of this size or more carry the Unicode path offsets.
+constexpr std::int32_t kUnicodeHeaderSize = 0x24;
+constexpr std::int64_t kLocalBasePathUnicodeAt = 28, kCommonPathSuffixUnicodeAt = 32;
+
+// The UTF-16 text at pos up to its zero or the end of the bytes.
+std::u16string WideTextAt(ByteSpan bytes, std::int64_t pos) {
+  std::u16string text;
+  for (std::int64_t at = pos; at >= 0 && at + 1 < static_cast<std::int64_t>(bytes.size()); at += 2) {
+    const char16_t c = static_cast<char16_t>(NumberAt(bytes, at, 2));
+    if (c == 0) break;
+    text += c;
+  }
+  return text;
+}
+
+}  // namespace
+
+std::u16string ReadShortcutUnicodeTarget(ByteSpan bytes) {
+  const std::int64_t linkInfo = kIdListSizeAt + 2 + NumberAt(bytes, kIdListSizeAt, 2);
+  if (NumberAt(bytes, linkInfo + kLinkInfoHeaderSizeAt, 4) < kUnicodeHeaderSize) return {};
+  const std::int32_t baseOffset = NumberAt(bytes, linkInfo + kLocalBasePathUnicodeAt, 4);
+  const std::int32_t suffixOffset = NumberAt(bytes, linkInfo + kCommonPathSuffixUnicodeAt, 4);
+  // An offset inside the header itself means the field is absent.
+  if (baseOffset < kUnicodeHeaderSize) return {};
+  std::u16string target = WideTextAt(bytes, linkInfo + baseOffset);
+  if (!target.empty() && suffixOffset >= kUnicodeHeaderSize) target += WideTextAt(bytes, linkInfo + suffixOffset);
+  return target;
+}

@@ -11,3 +11,9 @@
 // consulted: a shortcut without an ID list or LinkInfo gives a wrong or
 // empty path.
 std::string ReadShortcutTarget(ByteSpan bytes);
+
+// The Unicode form of the target, for link info headers that carry it (size
+// 0x24 or more): LocalBasePathUnicode, followed by CommonPathSuffixUnicode
+// when that is not empty. Empty when the shortcut has none, or the offsets
+// lead outside the file.
+std::u16string ReadShortcutUnicodeTarget(ByteSpan bytes);

@@ -53,7 +53,11 @@ void RemoveFolderTree(const std::string& folder) {
       const std::string name = found.cFileName;
       if (name == "." || name == "..") continue;
       const std::string path = folder + "\\" + name;
-      SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+      // Only a read-only file has its attributes touched: a hard link shares
+      // them with the user's own file, which must stay as it is.
+      if (found.dwFileAttributes & FILE_ATTRIBUTE_READONLY) {
+        SetFileAttributesA(path.c_str(), found.dwFileAttributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
+      }
       const bool isFolder = found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY;
       const bool isLink = found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT;
       if (isFolder && !isLink) {

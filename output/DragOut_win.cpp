@@ -11,6 +11,7 @@
 #include "output/PictureStore.h"
 #include "support/FileIo_win.h"
 #include "support/MessagePump_win.h"
+#include "support/TextCodec_win.h"
 
 namespace {
 
@@ -214,8 +215,11 @@ IFACEMETHODIMP IconDragSource::GiveFeedback(DWORD) { return DRAGDROP_S_USEDEFAUL
 
 bool IconDragSource::dragOut(UINT format, ByteSpan payload) {
   if (format != CF_TEXT && format != CF_UNICODETEXT && format != CF_HDROP) return false;
-  const Bytes block = format == CF_HDROP ? BuildDropFiles({reinterpret_cast<const char*>(payload.data()), payload.size()})
-                                         : Bytes(payload.begin(), payload.end());
+  Bytes block(payload.begin(), payload.end());
+  if (format == CF_HDROP) {
+    const std::wstring path = WideFromAnsi({reinterpret_cast<const char*>(payload.data()), payload.size()});
+    block = BuildDropFiles(std::u16string(path.begin(), path.end()));
+  }
   if (!AddDragFormat(format, block)) return false;
   IDataObject* data = nullptr;
   if (FAILED(CreateIconDataObject(&data))) return false;

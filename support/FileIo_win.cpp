@@ -5,6 +5,8 @@
 #include <algorithm>
 
 #include "support/ScopedWin_win.h"
+#include "support/TextCodec_win.h"
+#include "support/TextScan.h"
 
 namespace {
 
@@ -47,7 +49,13 @@ long long SizeOf(HANDLE file) {
 }  // namespace
 
 std::string FolderOf(const std::string& path) {
-  const auto cut = path.find_last_of("\\/");
+  // Steps over double-byte characters: on code page 936 the second byte of a
+  // character such as 0x95 0x5C is a backslash that separates nothing.
+  std::size_t cut = std::string::npos;
+  for (std::string_view separator : {"\\", "/"}) {
+    const std::size_t at = FindLastText(path, separator, SystemLeadByte);
+    if (at != std::string::npos && (cut == std::string::npos || at > cut)) cut = at;
+  }
   return cut == std::string::npos ? std::string() : path.substr(0, cut);
 }
 

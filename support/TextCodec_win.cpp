@@ -25,6 +25,26 @@ std::string CodePageFromWide(std::wstring_view text, UINT codePage) {
   return out;
 }
 
+std::optional<std::string> SpellInCodePage(std::wstring_view text, UINT codePage) {
+  if (codePage == CP_ACP) codePage = GetACP();  // the rules below differ for UTF-8
+  if (text.empty()) return std::string();
+  if (text.size() > INT_MAX) return std::nullopt;
+  const int inLen = static_cast<int>(text.size());
+  // UTF-8 spells everything but lone surrogates, and takes neither flags nor
+  // the used-default question.
+  const bool utf8 = codePage == CP_UTF8;
+  const DWORD flags = utf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS;
+  BOOL usedDefault = FALSE;
+  BOOL* askDefault = utf8 ? nullptr : &usedDefault;
+  const int m = WideCharToMultiByte(codePage, flags, text.data(), inLen, nullptr, 0, nullptr, askDefault);
+  if (m <= 0 || usedDefault) return std::nullopt;
+  std::string out(static_cast<size_t>(m), '\0');
+  if (WideCharToMultiByte(codePage, flags, text.data(), inLen, out.data(), m, nullptr, askDefault) != m || usedDefault) {
+    return std::nullopt;
+  }
+  return out;
+}
+
 namespace {
 
 std::u16string SystemToUtf16(std::string_view narrow) {
@@ -43,8 +63,12 @@ const NarrowCodec& SystemNarrowCodec() {
   return codec;
 }
 
-std::string Utf8ToGbk(std::string_view utf8) {
-  std::string gbk = CodePageFromWide(WideFromUtf8(utf8), 936);
-  gbk.resize(std::strlen(gbk.c_str()));
-  return gbk;
+bool ProcessTextIsUtf8() { return GetACP() == CP_UTF8; }
+
+std::string ToolTextToNarrow(std::string_view utf8) {
+  utf8 = utf8.substr(0, utf8.find('\0'));
+  if (ProcessTextIsUtf8()) return std::string(utf8);
+  std::string narrow = CodePageFromWide(WideFromUtf8(utf8), CP_ACP);
+  narrow.resize(std::strlen(narrow.c_str()));
+  return narrow;
 }

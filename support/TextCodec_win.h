@@ -1,6 +1,7 @@
 #pragma once
 // Conversions between Windows code pages and UTF-16. Invalid or empty input
 // gives the empty text.
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -16,11 +17,21 @@ inline std::wstring WideFromAnsi(std::string_view text) { return WideFromCodePag
 // Whether a byte starts a double-byte character in the system code page.
 inline bool SystemLeadByte(unsigned char byte) { return IsDBCSLeadByte(byte) != 0; }
 
+// The text in the code page, or nothing when a character has no exact form
+// there (no best-fit look-alikes, no default character).
+std::optional<std::string> SpellInCodePage(std::wstring_view text, UINT codePage);
+
 struct NarrowCodec;
 // Narrow texts in the system code page, for the pattern matcher.
 const NarrowCodec& SystemNarrowCodec();
 
-// Text in code page 936 (GBK) converted from UTF-8 bytes, up to its first
-// zero; characters outside the code page become its default character. The
-// helper tools print UTF-8; the pipelines parse their text in this form.
-std::string Utf8ToGbk(std::string_view utf8);
+// True when the process's narrow text is UTF-8: the manifest asks for it,
+// and Windows 10 1903 and later grant it. Older systems keep the system's
+// ANSI code page for the process, and the program behaves as it always did.
+bool ProcessTextIsUtf8();
+
+// The helper tools print UTF-8. Their text, up to its first zero, in the
+// process code page, the form all narrow text of the program has: unchanged
+// when that is UTF-8; otherwise converted, characters outside the code page
+// becoming its default character.
+std::string ToolTextToNarrow(std::string_view utf8);

@@ -103,4 +103,45 @@ TEST(ReadShortcutTarget, OffsetsOutsideTheFileGiveEmptyText) {
   }
 }
 
+// A shortcut whose link info header (0x24 bytes) carries the Unicode paths:
+// the ANSI base path, then LocalBasePathUnicode and CommonPathSuffixUnicode.
+Bytes UnicodeShortcut(const std::string& ansi, const std::u16string& base, const std::u16string& suffix) {
+  Bytes b(76, 0);
+  b[0] = 0x4C;
+  b.insert(b.end(), {0, 0});  // no ID list
+  const std::size_t info = b.size();
+  b.resize(info + 0x24, 0);
+  auto put32 = [&b, info](std::size_t field, std::size_t value) {
+    for (int i = 0; i < 4; ++i) b[info + field + i] = static_cast<std::uint8_t>(value >> (8 * i));
+  };
+  auto wide = [&b](const std::u16string& text) {
+    for (char16_t c : text) b.insert(b.end(), {static_cast<std::uint8_t>(c), static_cast<std::uint8_t>(c >> 8)});
+    b.insert(b.end(), {0, 0});
+  };
+  put32(4, 0x24);
+  put32(16, b.size() - info);
+  b.insert(b.end(), ansi.begin(), ansi.end());
+  b.push_back(0);
+  put32(28, b.size() - info);
+  wide(base);
+  put32(32, b.size() - info);
+  wide(suffix);
+  return b;
+}
+
+TEST(ReadShortcutUnicodeTarget, BasePathThenSuffixWhereTheHeaderCarriesThem) {
+  const Bytes link = UnicodeShortcut("C:\\??\\a.exe", u"C:\\\u5FAE\u4FE1\\", u"a.exe");
+  EXPECT_EQ(ReadShortcutUnicodeTarget(link), u"C:\\\u5FAE\u4FE1\\a.exe");
+  EXPECT_EQ(ReadShortcutTarget(link), "C:\\??\\a.exe") << "the ANSI path stays as it was";
+  EXPECT_EQ(ReadShortcutUnicodeTarget(UnicodeShortcut("C:\\x.exe", u"C:\\x.exe", u"")), u"C:\\x.exe");
+  Bytes oldHeader = link;
+  oldHeader[78 + 4] = 0x1C;  // a header without the Unicode fields
+  EXPECT_EQ(ReadShortcutUnicodeTarget(oldHeader), u"");
+  EXPECT_EQ(ReadShortcutUnicodeTarget(Shortcut(20, 28, "C:\\x.exe")), u"");
+  for (std::size_t n = 0; n < link.size(); ++n) {
+    const std::u16string cut = ReadShortcutUnicodeTarget(ByteSpan(link).first(n));  // never reads past the end
+    EXPECT_LE(cut.size() * 2, n);
+  }
+}
+
 }  // namespace

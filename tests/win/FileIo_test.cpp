@@ -51,3 +51,12 @@ TEST(ReadWholeFile, MissingEmptyAndOversizedFilesReadAsEmpty) {
 }
 
 }  // namespace
+
+// The folder of a path never ends inside a double-byte character: on code
+// page 936, 0x95 0x5C is one character whose second byte is a backslash.
+TEST(FolderOfCp936, SplitsOnlyAtRealSeparators) {
+  const std::string path = "C:\\d\\a\x95\x5C" "b.png";
+  EXPECT_EQ(FolderOf(path), GetACP() == 936 ? "C:\\d" : "C:\\d\\a\x95");
+  EXPECT_EQ(FolderOf("C:/x/y.png"), "C:/x");
+  EXPECT_EQ(FolderOf("y.png"), "");
+}

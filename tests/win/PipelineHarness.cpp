@@ -37,8 +37,8 @@ bool RunFolderTest::pictureIsSentinel() const { return store_.picture() == kSent
 
 void RunFolderTest::dispatch(const std::string& path) { DispatchFile(context_, store_, path); }
 
-int RunFolderTest::runCli(const std::string& arguments) {
-  const std::string cli = folder_.file("tessaroo-cli.exe");
+int RunFolderTest::runCli(const std::string& arguments, const std::string& runDirectory) {
+  const std::string cli = (runDirectory.empty() ? folder_.path() : runDirectory) + "\\tessaroo-cli.exe";
   if (GetFileAttributesA(cli.c_str()) == INVALID_FILE_ATTRIBUTES) CopyTestFile(TestProgramFolder() + "\\tessaroo-cli.exe", cli);
   HANDLE process = StartProgram("\"" + cli + "\" " + arguments, TestProgramFolder());
   if (!process) return -1;

@@ -33,9 +33,9 @@ class RunFolderTest : public testing::Test {
   void dispatch(const std::string& path);
 
   // Runs a copy of tessaroo-cli.exe placed in the run directory (so the run
-  // directory is its own) with the arguments; its exit code, -1 when it
-  // could not be started.
-  int runCli(const std::string& arguments);
+  // directory is its own; another folder when given) with the arguments; its
+  // exit code, -1 when it could not be started.
+  int runCli(const std::string& arguments, const std::string& runDirectory = {});
 
   // The names in the run directory, sorted; a test compares them before and
   // after a run to see what the run left behind.

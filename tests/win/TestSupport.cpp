@@ -22,13 +22,13 @@ std::string TestEnvironment(const char* name) {
   return value ? value : "";
 }
 
-TempFolder::TempFolder() {
-  char base[MAX_PATH] = {};
-  GetTempPathA(MAX_PATH, base);
+TempFolder::TempFolder(const std::string& suffix) {
+  char base[MAX_PATH * 4] = {};
+  GetTempPathA(sizeof base, base);
   static unsigned counter = 0;
   for (;;) {
     path_ = std::string(base) + "tessaroo-test-" + std::to_string(GetCurrentProcessId()) + "-" +
-            std::to_string(++counter);
+            std::to_string(++counter) + suffix;
     if (CreateDirectoryA(path_.c_str(), nullptr)) break;
   }
 }

@@ -13,10 +13,11 @@ std::string TestProgramFolder();
 std::string TestEnvironment(const char* name);
 
 // A new empty folder under the temporary folder, removed with its files when
-// the object goes away.
+// the object goes away. The suffix ends its name (text of the process's code
+// page).
 class TempFolder {
  public:
-  TempFolder();
+  explicit TempFolder(const std::string& suffix = {});
   TempFolder(const TempFolder&) = delete;
   TempFolder& operator=(const TempFolder&) = delete;
   ~TempFolder();

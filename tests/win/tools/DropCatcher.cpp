@@ -15,6 +15,7 @@
 namespace {
 
 std::string gOut;
+std::wstring gOutWide;
 
 class Catcher : public IDropTarget {
  public:
@@ -34,11 +35,14 @@ class Catcher : public IDropTarget {
     STGMEDIUM medium{};
     std::string name = "(no CF_HDROP)";
     if (SUCCEEDED(data->GetData(&format, &medium))) {
-      char path[MAX_PATH] = {};
-      DragQueryFileA(static_cast<HDROP>(medium.hGlobal), 0, path, MAX_PATH);
-      name = path;
+      wchar_t path[MAX_PATH] = {};
+      DragQueryFileW(static_cast<HDROP>(medium.hGlobal), 0, path, MAX_PATH);
+      // Written as UTF-8, whatever this program's code page.
+      char utf8[MAX_PATH * 4] = {};
+      WideCharToMultiByte(CP_UTF8, 0, path, -1, utf8, sizeof utf8, nullptr, nullptr);
+      name = utf8;
       ReleaseStgMedium(&medium);
-      CopyFileA(path, gOut.c_str(), FALSE);
+      CopyFileW(path, gOutWide.c_str(), FALSE);
     }
     if (FILE* f = std::fopen((gOut + ".name").c_str(), "wb")) {
       std::fputs(name.c_str(), f);
@@ -54,6 +58,8 @@ class Catcher : public IDropTarget {
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   if (__argc < 4) return 2;
   gOut = __argv[3];
+  gOutWide.assign(gOut.size() + 1, L'\0');
+  gOutWide.resize(static_cast<size_t>(MultiByteToWideChar(CP_ACP, 0, gOut.c_str(), -1, gOutWide.data(), static_cast<int>(gOutWide.size()))) - 1);
   OleInitialize(nullptr);
   HWND window = CreateToolWindow(instance, L"DropCatcher", ToolWindowDefault, std::atoi(__argv[1]), std::atoi(__argv[2]));
   static Catcher catcher;
