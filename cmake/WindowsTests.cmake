@@ -76,11 +76,14 @@ set_tests_properties(unicode_tests_cp936 PROPERTIES ENVIRONMENT "${TESSAROO_TEST
   RESOURCE_LOCK wine_processes TIMEOUT 300)
 
 # The real window program, driven from outside under Xvfb.
-add_executable(gui_tests tests/gui/MainWindow_guitest.cpp)
+add_executable(gui_tests tests/gui/MainWindow_guitest.cpp ${CMAKE_BINARY_DIR}/Utf8Manifest.rc)
 target_link_libraries(gui_tests PRIVATE win_test_support GTest::gtest_main)
 add_dependencies(gui_tests Tessaroo dropcatcher dragsender fixtures)
 add_test(NAME gui_tests COMMAND gui_tests)
 set_tests_properties(gui_tests PROPERTIES ENVIRONMENT "${TESSAROO_TEST_ENV}"
+  RESOURCE_LOCK wine_processes TIMEOUT 300)
+add_test(NAME gui_tests_cp936 COMMAND gui_tests --gtest_filter=*AnyLanguage*:*Dragging*)
+set_tests_properties(gui_tests_cp936 PROPERTIES ENVIRONMENT "${TESSAROO_TEST_ENV};LC_ALL=zh_CN.UTF-8"
   RESOURCE_LOCK wine_processes TIMEOUT 300)
 
 # Package fixtures, built with Debian's aapt and cwebp by the tests' own script.

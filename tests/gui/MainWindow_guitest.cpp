@@ -1,5 +1,7 @@
 // Drives the real window program from outside: started from another folder,
 // under Wine and Xvfb, checked through window handles like any other program.
+// The program sits in a folder with a Chinese name; this test program carries
+// the same UTF-8 manifest, so its narrow text is UTF-8 too.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -68,7 +70,7 @@ class MainWindowTest : public testing::Test {
   }
   bool closesWithin(DWORD milliseconds) { return WaitForSingleObject(process_, milliseconds) == WAIT_OBJECT_0; }
 
-  TempFolder runFolder_, otherFolder_;
+  TempFolder runFolder_{"-run_中文"}, otherFolder_;
   std::string program_;
   HANDLE process_ = nullptr;
 };
@@ -271,6 +273,49 @@ void ImportThroughTheDialog(HANDLE process, HWND window, const std::string& path
   PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
   for (int i = 0; i < 100 && IsWindow(dialog); ++i) Sleep(50);
   Sleep(500);
+}
+
+COLORREF PictureBoxCentre(HWND window) {
+  RECT box;
+  GetWindowRect(GetDlgItem(window, kPictureBoxId), &box);
+  HDC screen = GetDC(nullptr);
+  const COLORREF centre = GetPixel(screen, (box.left + box.right) / 2, (box.top + box.bottom) / 2);
+  ReleaseDC(nullptr, screen);
+  return centre;
+}
+
+// Every kind, named in Chinese, Korean or with an emoji, through the real
+// import dialog; then the picture saved under a Chinese name.
+TEST_F(MainWindowTest, ImportsEveryKindNamedInAnyLanguageAndSavesUnderAChineseName) {
+  HWND window = start();
+  ASSERT_TRUE(window);
+  const std::string fixtures = TestEnvironment("TESSAROO_FIXTURES");
+  TempFolder inputs("-输入 입력");
+  const std::string exe = inputs.file("程序 😀.exe");
+  ASSERT_TRUE(CopyTestFile(fixtures + "\\exe\\order-256-first.exe", exe));
+  ASSERT_TRUE(CreateShellShortcut(exe, inputs.file("快捷方式.lnk")));
+  const struct { const char* name; const char* fixture; COLORREF centre; } kinds[] = {
+      {"微信.apk", "apk\\five-densities.apk", RGB(200, 0, 200)},
+      {"한국어.webp", "apk\\webp-only.webp", RGB(255, 200, 0)},
+      {"😀 应用.ipa", "ipa\\single.ipa", RGB(10, 120, 230)},
+      {"程序 😀.exe", nullptr, RGB(30, 180, 60)},
+      {"快捷方式.lnk", nullptr, RGB(30, 180, 60)},
+  };
+  for (const auto& kind : kinds) {
+    if (kind.fixture) ASSERT_TRUE(CopyTestFile(fixtures + "\\" + kind.fixture, inputs.file(kind.name)));
+    ImportThroughTheDialog(process_, window, inputs.file(kind.name));
+    Sleep(500);
+    EXPECT_EQ(PictureBoxCentre(window), kind.centre) << kind.name;
+  }
+
+  PostMessageW(GetDlgItem(window, kSaveButtonId), BM_CLICK, 0, 0);
+  HWND dialog = WaitForDialog(process_);
+  ASSERT_TRUE(dialog) << "the save dialog";
+  const std::string saved = inputs.file("保存的图标");
+  SendMessageW(FileNameBox(dialog), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(WideFromAnsi(saved).c_str()));
+  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
+  for (int i = 0; i < 100 && GetFileAttributesA((saved + ".png").c_str()) == INVALID_FILE_ATTRIBUTES; ++i) Sleep(50);
+  EXPECT_EQ(ReadWholeFile(saved + ".png"), ReadWholeFile(fixtures + "\\exe\\order-256-first.expect.ico"));
 }
 
 // Presses on the picture box and moves, in steps, to (x, y); then either

@@ -1,3 +1,4 @@
+#include "output/DropFiles.h"
 #include "output/SaveName.h"
 
 #include <gtest/gtest.h>
@@ -18,4 +19,18 @@ TEST(PngSaveName, BackslashAsSecondByteOfAChineseCharacterIsNoSeparator) {
   const std::string path = "C:\\dir\\a\x95\x5C" "b.png";
   EXPECT_EQ(PngSaveName(path, Gbk936LeadByte), "C:\\dir\\a\x95\x5C" "b.png");
   EXPECT_EQ(PngSaveName("C:\\dir\\\x95\x5C.png", Gbk936LeadByte), "C:\\dir\\\x95\x5C.png");
+}
+
+// The drag-out file list: the header's fWide set, the name in UTF-16, as the
+// shell writes it, so receivers on any code page read it right.
+TEST(BuildDropFiles, WideNamesAfterTheHeader) {
+  const Bytes block = BuildDropFiles(u"C:\\\u4E2D/icon.png");
+  ASSERT_EQ(block.size(), 20u + 2 * 13 + 4);
+  EXPECT_EQ(block[0], 20) << "pFiles";
+  EXPECT_EQ(block[16], 1) << "fWide";
+  EXPECT_EQ(block[20], 'C');
+  EXPECT_EQ(block[21], 0);
+  EXPECT_EQ(block[26], 0x2D);  // 中 is U+4E2D, little-endian
+  EXPECT_EQ(block[27], 0x4E);
+  EXPECT_EQ(Bytes(block.end() - 4, block.end()), (Bytes{0, 0, 0, 0})) << "the name's zero, then the list's";
 }

@@ -40,27 +40,6 @@ TEST(ExtractExeIcon, FollowsTheChoiceRuleOnRealExecutables) {
   EXPECT_TRUE(ExtractExeIcon("C:\\no\\such.exe").empty());
 }
 
-// A .lnk written by the shell's own IShellLink.
-bool CreateShellShortcut(const std::string& target, const std::string& lnk) {
-  CoInitialize(nullptr);
-  IShellLinkA* link = nullptr;
-  bool saved = false;
-  if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                 reinterpret_cast<void**>(&link)))) {
-    link->SetPath(target.c_str());
-    IPersistFile* file = nullptr;
-    if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
-      wchar_t wide[MAX_PATH];
-      MultiByteToWideChar(CP_ACP, 0, lnk.c_str(), -1, wide, MAX_PATH);
-      saved = SUCCEEDED(file->Save(wide, TRUE));
-      file->Release();
-    }
-    link->Release();
-  }
-  CoUninitialize();
-  return saved;
-}
-
 class IntakeTest : public RunFolderTest {
  public:
   using RunFolderTest::dispatch;  // for the nested drop below

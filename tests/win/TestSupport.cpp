@@ -1,6 +1,8 @@
 #include "tests/win/TestSupport.h"
 
 #include <objidl.h>
+#include <shlobj.h>
+#include <shobjidl.h>
 
 #include <gdiplus.h>
 
@@ -10,6 +12,7 @@
 #include "extract/WorkFolder_win.h"
 #include "support/FileIo_win.h"
 #include "support/ScopedWin_win.h"
+#include "support/TextCodec_win.h"
 
 std::string TestProgramFolder() {
   char path[MAX_PATH] = {};
@@ -138,5 +141,23 @@ bool SaveScreenRectAsPng(const RECT& rect, const std::wstring& path) {
     Gdiplus::GdiplusShutdown(token);
   }
   DeleteObject(bitmap);
+  return saved;
+}
+
+bool CreateShellShortcut(const std::string& target, const std::string& lnk) {
+  CoInitialize(nullptr);
+  IShellLinkW* link = nullptr;
+  bool saved = false;
+  if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                 reinterpret_cast<void**>(&link)))) {
+    link->SetPath(WideFromAnsi(target).c_str());
+    IPersistFile* file = nullptr;
+    if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
+      saved = SUCCEEDED(file->Save(WideFromAnsi(lnk).c_str(), TRUE));
+      file->Release();
+    }
+    link->Release();
+  }
+  CoUninitialize();
   return saved;
 }

@@ -32,6 +32,10 @@ class TempFolder {
 // it runs; a test deletes it first and expects it never to appear.
 std::string PayloadMarker();
 
+// A .lnk to target saved by the shell's own IShellLinkW; paths in the
+// process code page.
+bool CreateShellShortcut(const std::string& target, const std::string& lnk);
+
 bool WriteTestFile(const std::string& path, ByteSpan bytes);
 bool CopyTestFile(const std::string& from, const std::string& to);
 FILETIME LastWriteTime(const std::string& path);

@@ -66,25 +66,6 @@ FileStamp StampOf(const std::string& path) {
   return stamp;
 }
 
-// A .lnk saved by the shell's own IShellLinkW.
-bool CreateWideShortcut(const std::string& target, const std::string& lnk) {
-  CoInitialize(nullptr);
-  IShellLinkW* link = nullptr;
-  bool saved = false;
-  if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                                 reinterpret_cast<void**>(&link)))) {
-    link->SetPath(WideFromUtf8(target).c_str());
-    IPersistFile* file = nullptr;
-    if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
-      saved = SUCCEEDED(file->Save(WideFromUtf8(lnk).c_str(), TRUE));
-      file->Release();
-    }
-    link->Release();
-  }
-  CoUninitialize();
-  return saved;
-}
-
 class UnicodeNamesTest : public RunFolderTest {
  protected:
   void SetUp() override {
@@ -151,7 +132,7 @@ TEST_F(UnicodeNamesTest, EveryKindWithNamesInAnyLanguage) {
   for (const NameCase& c : kNames) inputs.emplace_back(place(c), c.expected);
   const std::string target = inputs_.path() + "\\程序\\图标 ü.exe";
   const std::string lnk = inputs_.path() + "\\快捷 方式.lnk";
-  ASSERT_TRUE(CreateWideShortcut(target, lnk));
+  ASSERT_TRUE(CreateShellShortcut(target, lnk));
   inputs.emplace_back(lnk, "exe\\order-256-first.expect.ico");
   std::vector<FileStamp> before;
   for (const auto& input : inputs) before.push_back(StampOf(input.first));
@@ -200,7 +181,7 @@ TEST_F(UnicodeNamesTest, EveryWayToHandThePackagingToolAPath) {
 TEST_F(UnicodeNamesTest, ShortcutToAChineseNamedProgram) {
   const std::string target = place(kNames[5]);
   const std::string lnk = inputs_.path() + "\\图标.lnk";
-  ASSERT_TRUE(CreateWideShortcut(target, lnk));
+  ASSERT_TRUE(CreateShellShortcut(target, lnk));
   dispatch(lnk);
   EXPECT_EQ(store_.picture(), ExtractExeIcon(target));
   EXPECT_FALSE(store_.picture().empty());
