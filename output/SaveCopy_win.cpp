@@ -9,7 +9,10 @@ namespace {
 
 // The platform's own replace question, worded as the save dialog words it.
 bool AskToReplace(HWND owner, const std::string& path) {
-  const std::wstring name = WideFromAnsi(path.substr(path.find_last_of('\\') + 1));
+  // Split after widening: on code page 936 a backslash byte can be the
+  // second half of a character.
+  const std::wstring wide = WideFromAnsi(path);
+  const std::wstring name = wide.substr(wide.find_last_of(L"\\/") + 1);
   const std::wstring text = name + L" 已存在。\n要替换它吗?";
   return MessageBoxW(owner, text.c_str(), L"确认另存为", MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
 }
