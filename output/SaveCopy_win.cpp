@@ -3,6 +3,7 @@
 #include "output/PictureBox_win.h"
 #include "output/SaveName.h"
 #include "support/FileIo_win.h"
+#include "support/ScopedWin_win.h"
 #include "support/TextCodec_win.h"
 
 namespace {
@@ -61,14 +62,11 @@ HWND FocusWindowOfForeground() {
 }
 
 void CopyIconToClipboard(HWND owner, const PictureStore& store) {
-  HBITMAP bitmap = CreateOpaqueBitmap(DecodePicture(store.picture()), RGB(255, 255, 255));
+  ScopedGdiObject<HBITMAP> bitmap(CreateOpaqueBitmap(DecodePicture(store.picture()), RGB(255, 255, 255)));
   HWND focus = FocusWindowOfForeground();
-  if (!OpenClipboard(focus ? focus : owner)) {
-    if (bitmap) DeleteObject(bitmap);
-    return;
-  }
+  if (!OpenClipboard(focus ? focus : owner)) return;
   EmptyClipboard();
   // Once set, the bitmap belongs to the clipboard.
-  if (bitmap && !SetClipboardData(CF_BITMAP, bitmap)) DeleteObject(bitmap);
+  if (bitmap && SetClipboardData(CF_BITMAP, bitmap.get())) bitmap.release();
   CloseClipboard();
 }

@@ -102,7 +102,7 @@ TEST(EndToolRun, EndsOnlyTheRunThisProgramStarted) {
   TempFolder folder;
   const std::string tool = folder.file("pt.exe");
   ASSERT_TRUE(CopyTestFile(Emit(), tool));
-  HANDLE foreign = StartProgram("\"" + tool + "\" sleep 60000", folder.path());
+  TestProcess foreign = StartProgram("\"" + tool + "\" sleep 60000", folder.path());
   ASSERT_TRUE(foreign);
   {
     WhileRunning nested([] { EndToolRun("PT.EXE"); });
@@ -110,8 +110,6 @@ TEST(EndToolRun, EndsOnlyTheRunThisProgramStarted) {
   }
   EXPECT_EQ(WaitForSingleObject(foreign, 500), static_cast<DWORD>(WAIT_TIMEOUT)) << "another program's pt.exe lives on";
   EndToolRun("pt.exe");  // nothing of ours runs: does nothing
-  TerminateProcess(foreign, 0);
-  CloseHandle(foreign);
 }
 
 // A program that ends while its tool runs takes the tool with it (the job
@@ -120,14 +118,12 @@ TEST(ConsoleRunner, ToolsEndWithTheProgramThatStartedThem) {
   TempFolder folder;
   const std::string tool = folder.file("stuck.exe");
   ASSERT_TRUE(CopyTestFile(Emit(), tool));
-  HANDLE host = StartProgram("\"" + TestProgramFolder() + "\\runnerhost.exe\" \"" + tool + "\" \"sleep 60000\"", folder.path());
+  TestProcess host = StartProgram("\"" + TestProgramFolder() + "\\runnerhost.exe\" \"" + tool + "\" \"sleep 60000\"", folder.path());
   ASSERT_TRUE(host);
   std::uint32_t running = 0;
   for (int i = 0; i < 200 && !running; ++i, Sleep(50)) running = FindProcessIdByName("stuck.exe", false);
   ASSERT_NE(running, 0u) << "the host started its tool";
-  TerminateProcess(host, 1);
-  WaitForSingleObject(host, 5000);
-  CloseHandle(host);
+  host.end();
   HANDLE stuck = OpenProcess(SYNCHRONIZE, FALSE, running);
   const bool ended = !stuck || WaitForSingleObject(stuck, 10000) == WAIT_OBJECT_0;
   if (stuck) CloseHandle(stuck);
