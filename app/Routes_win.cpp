@@ -2,6 +2,7 @@
 
 #include "extract/ApkIcon_win.h"
 #include "extract/ExeIcon_win.h"
+#include "extract/ImageFileIcon_win.h"
 #include "extract/IpaIcon_win.h"
 #include "extract/ShortcutIcon_win.h"
 #include "extract/WebpConvert_win.h"
@@ -16,6 +17,17 @@ constexpr InputRoute kInputRoutes[] = {
     {".exe", ExtractExeIcon, true},
     {".ipa", ExtractIpaIcon, true},
     {".lnk", ExtractShortcutIcon, false},
+    {".dll", ExtractLibraryIcon, true},
+    {".cpl", ExtractLibraryIcon, true},
+    {".ocx", ExtractLibraryIcon, true},
+    {".scr", ExtractLibraryIcon, true},
+    {".mun", ExtractExeIcon, true},
+    {".ico", ExtractIconFileIcon, true},
+    {".png", ExtractPictureIcon, true},
+    {".jpg", ExtractPictureIcon, true},
+    {".jpeg", ExtractPictureIcon, true},
+    {".bmp", ExtractPictureIcon, true},
+    {".gif", ExtractPictureIcon, true},
 };
 
 }  // namespace

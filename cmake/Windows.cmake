@@ -23,6 +23,7 @@ add_library(tessaroo_win STATIC
   extract/ConsoleRunner_win.cpp
   extract/ExeIcon_win.cpp
   extract/Extraction_win.cpp
+  extract/ImageFileIcon_win.cpp
   extract/IpaIcon_win.cpp
   extract/ShortcutIcon_win.cpp
   extract/ToolArgument_win.cpp

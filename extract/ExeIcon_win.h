@@ -11,3 +11,8 @@ Bytes ExtractExeIcon(const std::string& executablePath);
 
 // The same as an input route.
 Bytes ExtractExeIcon(const PipelineContext& context, const std::string& executablePath);
+
+// The route for libraries (.dll, .cpl, .ocx, .scr): as an executable; a
+// library without icon groups is read from its resource file in the
+// system's SystemResources folder (<name>.mun) when there is one.
+Bytes ExtractLibraryIcon(const PipelineContext& context, const std::string& libraryPath);

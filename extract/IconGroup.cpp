@@ -70,3 +70,5 @@ Bytes ExtractIconFromPe(ByteSpan file, std::uint16_t uiLanguage) {
   }
   return {};
 }
+
+bool HasIconGroups(ByteSpan file) { return !PeResourceReader(file, 0).list(kIconGroupResourceType).empty(); }

@@ -4,6 +4,7 @@
 
 #include "output/PngDecode.h"
 #include "support/ByteReader.h"
+#include "support/ImageFormat.h"
 
 namespace {
 
@@ -110,3 +111,38 @@ RgbaImage DecodeIco(ByteSpan bytes) {
   if (image.size() >= 8 && std::memcmp(image.data(), "\x89PNG\r\n\x1a\n", 8) == 0) return DecodePng(image);
   return DecodeDib(image);
 }
+
+std::vector<IcoEntry> ListIcoEntries(ByteSpan bytes) {
+  std::vector<IcoEntry> entries;
+  ByteReader r(bytes);
+  const std::uint16_t reserved = r.u16le();
+  const std::uint16_t type = r.u16le();
+  const std::uint16_t count = r.u16le();
+  if (!r.ok() || reserved != 0 || (type != 1 && type != 2)) return entries;
+  for (std::uint16_t i = 0; i < count && r.ok(); ++i) {
+    r.skip(8);  // width, height, colours, reserved, planes, bit count: the image's own header decides
+    const std::uint32_t size = r.u32le();
+    const std::uint32_t offset = r.u32le();
+    if (!r.ok() || offset > bytes.size() || size > bytes.size() - offset) continue;
+    IcoEntry entry;
+    entry.data = bytes.subspan(offset, size);
+    entry.png = entry.data.size() >= 8 && std::memcmp(entry.data.data(), "\x89PNG\r\n\x1a\n", 8) == 0;
+    if (entry.png) {
+      const ImageSize size = ProbeImageSize(entry.data);
+      entry.width = size.width;
+      entry.height = size.height;
+      entry.bitCount = 32;
+    } else {
+      DibLayout d;
+      if (!ReadDibLayout(entry.data, d)) continue;
+      entry.width = d.width;
+      entry.height = d.height;
+      entry.bitCount = d.bitCount;
+    }
+    if (entry.width == 0 || entry.height == 0 || !ImageSizeAllowed(entry.width, entry.height)) continue;
+    entries.push_back(entry);
+  }
+  return entries;
+}
+
+RgbaImage DecodeIcoImage(const IcoEntry& entry) { return entry.png ? DecodePng(entry.data) : DecodeDib(entry.data); }

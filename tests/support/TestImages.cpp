@@ -222,3 +222,17 @@ Bytes EncodeIcoBitmap(const RgbaImage& image, int bitCount) {
 }
 
 Bytes EncodeIcoPng(const RgbaImage& image) { return IcoWrap(EncodePng(image), image, 32); }
+
+Bytes CombineIcons(const std::vector<Bytes>& singles) {
+  Bytes out{0, 0, 1, 0, static_cast<std::uint8_t>(singles.size()), 0};
+  Bytes data;
+  const std::size_t start = 6 + 16 * singles.size();
+  for (const Bytes& one : singles) {
+    const std::size_t offset = start + data.size();
+    out.insert(out.end(), one.begin() + 6, one.begin() + 18);  // the entry up to its size
+    for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(offset >> (8 * i)));
+    data.insert(data.end(), one.begin() + 22, one.end());
+  }
+  out.insert(out.end(), data.begin(), data.end());
+  return out;
+}

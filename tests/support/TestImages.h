@@ -30,6 +30,8 @@ Bytes EncodeCgbi(const RgbaImage& image, int colourType, int filter, std::size_t
 Bytes EncodeIcoBitmap(const RgbaImage& image, int bitCount);
 // An icon file whose one image is a PNG stream.
 Bytes EncodeIcoPng(const RgbaImage& image);
+// One icon file made of single-image icon files, their images in that order.
+Bytes CombineIcons(const std::vector<Bytes>& singles);
 
 // Big-endian helpers for hand-made chunks.
 void PutU32Be(Bytes& out, std::uint32_t value);

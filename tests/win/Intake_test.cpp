@@ -211,4 +211,42 @@ TEST_F(CliTest, EachKindOfInputEndToEnd) {
   EXPECT_EQ(run("\"" + ExeFixture("large-ids") + "\" \"" + folder_.file("no\\such\\dir\\x.ico") + "\""), 3);
 }
 
+// Icon files, loose pictures and libraries, end to end.
+TEST_F(CliTest, IconFilesPicturesAndLibraries) {
+  const std::string out = folder_.file("out.png");
+  auto iconOf = [&](const std::string& name, const Bytes& bytes) {
+    EXPECT_TRUE(WriteTestFile(folder_.file(name), bytes));
+    DeleteFileA(out.c_str());
+    const int code = run("\"" + folder_.file(name) + "\" \"" + out + "\"");
+    return code == 0 ? ReadWholeFile(out) : Bytes();
+  };
+  const Bytes png48 = EncodeIcoPng(SolidImage(48, 48, 1, 2, 3, 255));
+  EXPECT_EQ(iconOf("app.ico", CombineIcons({EncodeIcoBitmap(SolidImage(16, 16, 9, 9, 9, 255), 32), png48})),
+            Bytes(png48.begin() + 22, png48.end()));
+  EXPECT_EQ(DecodePng(iconOf("bitmaps.ICO", CombineIcons({EncodeIcoBitmap(TestPattern(24, 24), 32)}))).pixels,
+            TestPattern(24, 24).pixels);
+  EXPECT_TRUE(iconOf("damaged.ico", Bytes{0, 0, 1, 0, 9, 0, 1, 2}).empty());
+  RgbaImage clear = SolidImage(2, 1, 0, 0, 255, 0);
+  clear.pixels[3] = 255;  // one opaque blue pixel, one wholly transparent
+  const RgbaImage repaired = DecodePng(iconOf("crushed.png", EncodeCgbi(clear, 6, 0)));
+  EXPECT_EQ(repaired.pixels, (std::vector<std::uint8_t>{0, 0, 255, 255, 0, 0, 0, 0})) << "true colours, alpha kept";
+  const Bytes gif{'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0, 0x80, 0, 0, 0, 0, 0, 255, 255, 255,
+                  ',', 0, 0, 0, 0, 1, 0, 1, 0, 0, 2, 2, 'D', 1, 0, ';'};
+  EXPECT_EQ(iconOf("tiny.gif", gif), gif) << "shown as it is";
+  EXPECT_TRUE(iconOf("not really.jpg", Bytes{'M', 'Z', 0, 0}).empty());
+
+  // A library without icon groups is read from its SystemResources file.
+  char windows[MAX_PATH] = {};
+  GetWindowsDirectoryA(windows, MAX_PATH);
+  const std::string resources = std::string(windows) + "\\SystemResources";
+  CreateDirectoryA(resources.c_str(), nullptr);
+  const std::string mun = resources + "\\tessaroo-test.dll.mun";
+  ASSERT_TRUE(CopyTestFile(ExeFixture("large-ids"), mun));
+  ASSERT_TRUE(CopyTestFile(ExeFixture("no-icons"), folder_.file("tessaroo-test.dll")));
+  EXPECT_EQ(run("\"" + folder_.file("tessaroo-test.dll") + "\" \"" + out + "\""), 0);
+  EXPECT_EQ(ReadWholeFile(out), Expected("large-ids"));
+  DeleteFileA(mun.c_str());
+  EXPECT_EQ(run("\"" + folder_.file("tessaroo-test.dll") + "\" \"" + folder_.file("none.png") + "\""), 1);
+}
+
 }  // namespace
