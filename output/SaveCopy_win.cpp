@@ -1,7 +1,9 @@
 #include "output/SaveCopy_win.h"
 
 #include "output/PictureBox_win.h"
+#include "output/PngEncode.h"
 #include "output/SaveName.h"
+#include "support/ImageFormat.h"
 #include "support/FileIo_win.h"
 #include "support/ScopedWin_win.h"
 #include "support/TextCodec_win.h"
@@ -29,6 +31,11 @@ void ShowSystemError(HWND owner, DWORD error) {
 }
 
 }  // namespace
+
+Bytes PictureAsPng(ByteSpan picture) {
+  if (SniffImageFormat(picture) == ImageFormat::Png) return Bytes(picture.begin(), picture.end());
+  return WritePng(DecodePicture(picture));
+}
 
 SaveOutcome SavePictureTo(ByteSpan picture, const std::string& confirmedPath, const ReplaceQuestion& askReplace) {
   const std::string path = PngSaveName(confirmedPath, SystemLeadByte);
@@ -68,5 +75,11 @@ void CopyIconToClipboard(HWND owner, const PictureStore& store) {
   EmptyClipboard();
   // Once set, the bitmap belongs to the clipboard.
   if (bitmap && SetClipboardData(CF_BITMAP, bitmap.get())) bitmap.release();
+  // The registered "PNG" format beside it keeps the transparency for the
+  // programs that read it (office suites, browsers, image editors).
+  const Bytes png = PictureAsPng(store.picture());
+  if (HGLOBAL memory = png.empty() ? nullptr : CopyToGlobalMemory(png.data(), png.size())) {
+    if (!SetClipboardData(RegisterClipboardFormatW(L"PNG"), memory)) GlobalFree(memory);
+  }
   CloseClipboard();
 }

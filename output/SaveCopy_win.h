@@ -24,10 +24,15 @@ enum class SaveOutcome { Saved, Declined, Failed };
 SaveOutcome SavePictureTo(ByteSpan picture, const std::string& confirmedPath, const ReplaceQuestion& askReplace);
 
 // Puts the picture on the clipboard as an opaque bitmap, white behind
-// transparent pixels. With no picture the clipboard is only emptied. The
+// transparent pixels, and as a PNG with its alpha (registered format "PNG").
+// With no picture the clipboard is only emptied. The
 // clipboard's owner is the window holding the focus, or owner when no window
 // does (a clipboard without an owner refuses data).
 void CopyIconToClipboard(HWND owner, const PictureStore& store);
+
+// The picture as a PNG file with its alpha: the bytes as they are when it
+// is one already.
+Bytes PictureAsPng(ByteSpan picture);
 
 // The window that holds the keyboard focus, even in another thread.
 HWND FocusWindowOfForeground();

@@ -3,6 +3,7 @@
 
 #include "extract/ConsoleRunner_win.h"
 #include "output/PictureBox_win.h"
+#include "output/PngDecode.h"
 #include "output/SaveCopy_win.h"
 #include "support/FileIo_win.h"
 #include "support/TextCodec_win.h"
@@ -92,6 +93,18 @@ TEST_F(PictureWindowTest, CopyPutsAnOpaqueBitmapWithWhiteBehindTransparency) {
   CopyIconToClipboard(host_, store_);
   EXPECT_EQ(RunConsoleCommand(TestProgramFolder() + "\\clipread.exe", "1 1"), "bitmap=1 dib=1 size=8x8 pixel=FF0000\n");
   EXPECT_EQ(RunConsoleCommand(TestProgramFolder() + "\\clipread.exe", "6 6"), "bitmap=1 dib=1 size=8x8 pixel=FFFFFF\n");
+
+  // Beside it, the PNG with its alpha: the picture's own bytes when it is a
+  // PNG, a converted PNG for an icon file.
+  TempFolder folder;
+  const std::string out = folder.file("clip.png");
+  const std::string clipread = TestProgramFolder() + "\\clipread.exe";
+  RunConsoleCommand(clipread, "png \"" + out + "\"");
+  EXPECT_EQ(ReadWholeFile(out), store_.picture());
+  store_.setPicture(EncodeIcoBitmap(HalfTransparent(), 32));
+  CopyIconToClipboard(host_, store_);
+  RunConsoleCommand(clipread, "png \"" + out + "\"");
+  EXPECT_EQ(DecodePng(ReadWholeFile(out)).pixels, HalfTransparent().pixels);
 
   store_.setPicture({});
   CopyIconToClipboard(host_, store_);

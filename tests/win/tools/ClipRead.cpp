@@ -1,16 +1,33 @@
 // Reads the clipboard as another program would and prints one line:
 //   bitmap=<0|1> dib=<0|1> size=<W>x<H> pixel=<RRGGBB at X,Y>
 //   clipread X Y
+// or, with "png OUT", writes the clipboard's "PNG" data to OUT and prints
+//   png=<bytes>
 #include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 int main(int argc, char** argv) {
   const int px = argc > 2 ? std::atoi(argv[1]) : 0, py = argc > 2 ? std::atoi(argv[2]) : 0;
   bool opened = false;
   for (int i = 0; i < 50 && !(opened = OpenClipboard(nullptr)); ++i) Sleep(20);
   if (!opened) return 1;
+  if (argc > 2 && std::string(argv[1]) == "png") {
+    std::size_t size = 0;
+    if (HANDLE data = GetClipboardData(RegisterClipboardFormatW(L"PNG"))) {
+      size = GlobalSize(data);
+      if (FILE* out = std::fopen(argv[2], "wb")) {
+        std::fwrite(GlobalLock(data), 1, size, out);
+        std::fclose(out);
+        GlobalUnlock(data);
+      }
+    }
+    CloseClipboard();
+    std::printf("png=%zu\n", size);
+    return 0;
+  }
   const bool bitmap = IsClipboardFormatAvailable(CF_BITMAP);
   const bool dib = IsClipboardFormatAvailable(CF_DIB);
   long width = 0, height = 0;
