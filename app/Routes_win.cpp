@@ -3,6 +3,7 @@
 #include "extract/ApkIcon_win.h"
 #include "extract/ExeIcon_win.h"
 #include "extract/IpaIcon_win.h"
+#include "extract/MsixIcon_win.h"
 #include "extract/ShortcutIcon_win.h"
 #include "extract/WebpConvert_win.h"
 
@@ -16,6 +17,11 @@ constexpr InputRoute kInputRoutes[] = {
     {".exe", ExtractExeIcon, true},
     {".ipa", ExtractIpaIcon, true},
     {".lnk", ExtractShortcutIcon, false},
+    // Bundles before packages: ".msix" also occurs in "app.msixbundle.part".
+    {".msixbundle", ExtractMsixBundleIcon, true},
+    {".appxbundle", ExtractMsixBundleIcon, true},
+    {".msix", ExtractMsixIcon, true},
+    {".appx", ExtractMsixIcon, true},
 };
 
 }  // namespace

@@ -24,6 +24,7 @@ add_library(tessaroo_win STATIC
   extract/ExeIcon_win.cpp
   extract/Extraction_win.cpp
   extract/IpaIcon_win.cpp
+  extract/MsixIcon_win.cpp
   extract/ShortcutIcon_win.cpp
   extract/ToolArgument_win.cpp
   extract/WebpConvert_win.cpp
