@@ -31,10 +31,15 @@ std::uint64_t FileSize(const std::string& path) {
   return (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
+// Packages and bundles are ZIP archives: -tzip keeps 7-Zip's readers of
+// every other format out of reach of a crafted file.
+constexpr char kZipOnly[] = "-tzip ";
+
 // The package's entries. The listing stays UTF-8, the text the manifest's
 // names are in; 7-Zip prints the names as stored, escapes and all.
 std::vector<ArchiveEntry> ListPackage(const PipelineContext& context, const std::string& package) {
-  return ParseArchiveListing(RunConsoleCommand(context.toolPath(kArchiveTool), "l -slt -sccUTF-8 " + Quoted(package)));
+  const std::string arguments = std::string("l ") + kZipOnly + "-slt -sccUTF-8 " + Quoted(package);
+  return ParseArchiveListing(RunConsoleCommand(context.toolPath(kArchiveTool), arguments));
 }
 
 // The stored name in the program's narrow text, and the file name 7-Zip
@@ -53,8 +58,8 @@ EntryNames NamesOf(const ArchiveEntry& entry) {
 // the package also uses its name as a folder; -aos writes an entry stored
 // twice once, with no question asked of a tool that has no input.
 std::string ExtractionArguments(const std::string& package, const std::string& stored, const WorkFolder& work) {
-  return "e -sccUTF-8 -aos " + Quoted("-o" + work.path()) + " " + Quoted(package) + " " + Quoted(stored) + " " +
-         Quoted("-x!" + stored + "\\*");
+  return std::string("e ") + kZipOnly + "-sccUTF-8 -aos " + Quoted("-o" + work.path()) + " " + Quoted(package) +
+         " " + Quoted(stored) + " " + Quoted("-x!" + stored + "\\*");
 }
 
 // The entry's bytes, extracted into the work folder; empty when there is no

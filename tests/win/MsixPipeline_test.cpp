@@ -96,6 +96,7 @@ TEST_F(MsixCliTest, NoIconWhereThereIsNone) {
   expectCase({"no-logo.msix", 0, 0, 0, 0});
   expectCase({"doctype.msix", 0, 0, 0, 0});   // a document type declaration refuses the manifest
   expectCase({"bomb.msixbundle", 0, 0, 0, 0});  // a 100 MiB package inside 100 KiB is never written out
+  expectCase({"tar-layout.msix", 0, 0, 0, 0});  // packages are ZIP archives; other formats are not read
 }
 
 TEST(MsixRoutes, FourExtensionsTwoPipelinesListedForImport) {
