@@ -4,6 +4,7 @@
 #include "extract/ExeIcon_win.h"
 #include "extract/ImageFileIcon_win.h"
 #include "extract/IpaIcon_win.h"
+#include "extract/MsixIcon_win.h"
 #include "extract/ShortcutIcon_win.h"
 #include "extract/WebpConvert_win.h"
 
@@ -28,6 +29,11 @@ constexpr InputRoute kInputRoutes[] = {
     {".jpeg", ExtractPictureIcon, true},
     {".bmp", ExtractPictureIcon, true},
     {".gif", ExtractPictureIcon, true},
+    // Bundles before packages: ".msix" also occurs in "app.msixbundle.part".
+    {".msixbundle", ExtractMsixBundleIcon, true},
+    {".appxbundle", ExtractMsixBundleIcon, true},
+    {".msix", ExtractMsixIcon, true},
+    {".appx", ExtractMsixIcon, true},
 };
 
 }  // namespace

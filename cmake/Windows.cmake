@@ -25,6 +25,7 @@ add_library(tessaroo_win STATIC
   extract/Extraction_win.cpp
   extract/ImageFileIcon_win.cpp
   extract/IpaIcon_win.cpp
+  extract/MsixIcon_win.cpp
   extract/ShortcutIcon_win.cpp
   extract/ToolArgument_win.cpp
   extract/WebpConvert_win.cpp

@@ -45,6 +45,7 @@ add_executable(win_tests
   tests/win/MatcherCodecs_win.cpp
   tests/win/ApkPipeline_test.cpp
   tests/win/IpaPipeline_test.cpp
+  tests/win/MsixPipeline_test.cpp
   tests/win/Intake_test.cpp
   tests/win/Hostile_test.cpp
   tests/win/DragOut_test.cpp
@@ -105,8 +106,12 @@ add_custom_command(OUTPUT ${TESSAROO_FIXTURES}/exe/stamp
   COMMAND python3 ${CMAKE_SOURCE_DIR}/tests/fixtures/make_exes.py ${TESSAROO_FIXTURES}/exe
   DEPENDS ${CMAKE_SOURCE_DIR}/tests/fixtures/make_exes.py
   COMMENT "Building executable fixtures with windres")
+add_custom_command(OUTPUT ${TESSAROO_FIXTURES}/msix/stamp
+  COMMAND python3 ${CMAKE_SOURCE_DIR}/tests/fixtures/make_msix.py ${TESSAROO_FIXTURES}/msix
+  DEPENDS ${CMAKE_SOURCE_DIR}/tests/fixtures/make_msix.py
+  COMMENT "Building Windows app package fixtures")
 add_custom_target(fixtures ALL DEPENDS ${TESSAROO_FIXTURES}/apk/stamp ${TESSAROO_FIXTURES}/ipa/stamp
-  ${TESSAROO_FIXTURES}/exe/stamp)
+  ${TESSAROO_FIXTURES}/exe/stamp ${TESSAROO_FIXTURES}/msix/stamp)
 
 # The executable route against icoutils' own reading of Wine's programs.
 add_test(NAME exe_crosscheck COMMAND python3 ${CMAKE_SOURCE_DIR}/tests/fixtures/crosscheck_exes.py

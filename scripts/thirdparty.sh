@@ -151,6 +151,22 @@ build_pcre2_win() {
   mark pcre2-win
 }
 
+build_expat_win() {
+  stamp expat-win && return 0
+  local orig=debian/pool/main/e/expat/expat_2.5.0.orig.tar.gz
+  local deb=debian-security/pool/updates/main/e/expat/expat_2.5.0-1+deb12u3.debian.tar.xz
+  fetch_deb $orig; fetch_deb $deb
+  unpack_source expat $orig $deb
+  # Debian's orig tarball is a snapshot of the upstream repository, with the
+  # library in its expat/ folder. The library alone, static: the manifest
+  # reader links it in. Without DTD support: the reader refuses every
+  # document type declaration (and Debian's patches test XML_DTD as the
+  # autotools build defines it, which the CMake build does not).
+  cross_cmake expat "$deps/src/expat/expat" -DEXPAT_DTD=OFF -DEXPAT_SHARED_LIBS=OFF -DEXPAT_BUILD_TOOLS=OFF \
+    -DEXPAT_BUILD_EXAMPLES=OFF -DEXPAT_BUILD_TESTS=OFF -DEXPAT_BUILD_DOCS=OFF -DEXPAT_BUILD_PKGCONFIG=OFF
+  mark expat-win
+}
+
 npm_tool aaptjs@1.3.2 bin/win32/aapt.exe pt.exe
 npm_tool 7zip-bin@5.2.0 win/x64/7za.exe za.exe
 npm_tool webp-converter@3.0.1 bin/libwebp_win64/bin/dwebp.exe dwebp.exe
@@ -160,4 +176,5 @@ build_zlibwapi
 build_gtest_win
 build_libpng_win
 build_pcre2_win
+build_expat_win
 say "ready in $deps"
