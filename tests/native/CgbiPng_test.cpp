@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cstdint>
+#include <functional>
 #include <fstream>
 #include <iterator>
 
@@ -20,6 +23,40 @@ Bytes ShownBytes(const RgbaImage& decoded, int colourType) {
                decoded.pixels.begin() + static_cast<std::ptrdiff_t>(i + (colourType == 6 ? 4 : 3)));
   }
   return out;
+}
+
+// The largest single allocation made while a test watches, seen through the
+// address sanitizer's allocator hooks (the native build always has them).
+extern "C" int __sanitizer_install_malloc_and_free_hooks(void (*)(const volatile void*, std::size_t),
+                                                         void (*)(const volatile void*)) __attribute__((weak));
+std::atomic<bool> gWatching{false};
+std::atomic<std::size_t> gLargest{0};
+
+std::size_t LargestAllocation(const std::function<void()>& run) {
+  static const bool installed = __sanitizer_install_malloc_and_free_hooks &&
+                                __sanitizer_install_malloc_and_free_hooks(
+                                    [](const volatile void*, std::size_t size) {
+                                      if (gWatching && size > gLargest) gLargest = size;
+                                    },
+                                    [](const volatile void*) {});
+  if (!installed) return SIZE_MAX;
+  gLargest = 0;
+  gWatching = true;
+  run();
+  gWatching = false;
+  return gLargest;
+}
+
+// Sets the IHDR fields of a crushed test file (the chunk right after CgBI).
+Bytes WithHeader(Bytes crushed, std::uint32_t width, std::uint32_t height, std::uint8_t bitDepth, std::uint8_t colourType) {
+  const std::size_t at = 8 + 12 + 4 + 8;
+  for (int i = 0; i < 4; ++i) {
+    crushed[at + i] = static_cast<std::uint8_t>(width >> (24 - 8 * i));
+    crushed[at + 4 + i] = static_cast<std::uint8_t>(height >> (24 - 8 * i));
+  }
+  crushed[at + 8] = bitDepth;
+  crushed[at + 9] = colourType;
+  return crushed;
 }
 
 Bytes ReadFile(const std::string& path) {
@@ -70,11 +107,15 @@ TEST(CgbiPng, RealCrushedIconFromAnIosBuild) {
 
 TEST(CgbiPng, DamagedOrOversizedDataGivesEmptyBytes) {
   const Bytes good = EncodeCgbi(TestPattern(16, 16), 6, 4);
-  for (std::size_t cut : {good.size() - 12, good.size() / 2, std::size_t{40}, std::size_t{17}}) {
-    const Bytes cutShort(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(cut));
-    // Either refused, or (when only IEND is lost) still the same pixels.
+  // Losing only IEND keeps the pixels; a cut into IDAT or IHDR refuses.
+  const struct { std::size_t cut; bool kept; } kCuts[] = {
+      {good.size() - 12, true}, {good.size() / 2, false}, {40, false}, {17, false}};
+  for (const auto& c : kCuts) {
+    SCOPED_TRACE(c.cut);
+    const Bytes cutShort(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(c.cut));
     const Bytes normal = NormalizeCgbiPng(cutShort);
-    if (!normal.empty()) {
+    EXPECT_EQ(normal.empty(), !c.kept);
+    if (c.kept) {
       EXPECT_EQ(DecodePng(normal).pixels, DecodePng(NormalizeCgbiPng(good)).pixels);
     }
   }
@@ -95,6 +136,23 @@ TEST(CgbiPng, DamagedOrOversizedDataGivesEmptyBytes) {
   Bytes garbage = good;
   for (std::size_t i = 60; i < garbage.size() - 12; ++i) garbage[i] ^= 0x5A;
   EXPECT_TRUE(NormalizeCgbiPng(garbage).empty());
+}
+
+// A few bytes of data can hold no more than 1032 times their size: a header
+// declaring far more is refused before anything is allocated for the image,
+// while an honest all-transparent icon (1028:1) still passes.
+TEST(CgbiPng, ShortDataForAHugeImageIsRefusedWithoutAllocatingForIt) {
+  const Bytes tiny = EncodeCgbi(SolidImage(16, 16, 0, 0, 0, 0), 6, 0);
+  const Bytes huge = WithHeader(tiny, 4096, 4096, 16, 6);  // 134 MB of image data declared
+  ASSERT_LT(huge.size(), 100u);
+  std::size_t largest = LargestAllocation([&] { EXPECT_TRUE(NormalizeCgbiPng(huge).empty()); });
+  if (largest == SIZE_MAX) GTEST_SKIP() << "no allocator hooks without the address sanitizer";
+  EXPECT_LT(largest, 1u << 20);
+
+  const Bytes honest = EncodeCgbi(SolidImage(1024, 1024, 0, 0, 0, 0), 6, 0);
+  ASSERT_LT(honest.size(), 4200u);
+  largest = LargestAllocation([&] { EXPECT_FALSE(NormalizeCgbiPng(honest).empty()); });
+  EXPECT_LT(largest, 1u << 20) << "4 MB of image data passed through in blocks";
 }
 
 TEST(CheckPngHeader, OnlyTheStandardSixteenBytesPass) {
