@@ -14,3 +14,11 @@ bool IsCgbiPng(ByteSpan bytes);
 // compressed data is too short to hold the image its header declares. The
 // image data is inflated and deflated again in blocks, never held whole.
 Bytes NormalizeCgbiPng(ByteSpan bytes);
+
+// The crushed image as the program shows it, in one pass: a standard PNG of
+// the same size and colour type, red and blue back in their places and every
+// pixel opaque (the premultiplied colours stay as stored, as if drawn on
+// black). Only for the layouts iOS builds carry: 8-bit RGB or RGBA, not
+// interlaced, without PLTE or tRNS. Empty bytes for any other layout (the
+// image codec takes those) and for anything NormalizeCgbiPng refuses.
+Bytes CgbiToOpaquePng(ByteSpan bytes);

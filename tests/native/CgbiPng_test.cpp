@@ -90,6 +90,50 @@ TEST(CgbiPng, NormalisedFileKeepsTheStoredBytesForEveryFilter) {
   }
 }
 
+// What the program shows: the stored colours with red and blue exchanged,
+// every pixel opaque, the colour type kept.
+TEST(CgbiToOpaquePng, ShowsTheStoredColoursOpaqueForEveryFilter) {
+  const RgbaImage image = TestPattern(37, 23);
+  for (int colourType : {2, 6}) {
+    for (int filter = 0; filter <= 4; ++filter) {
+      SCOPED_TRACE("colour type " + std::to_string(colourType) + ", filter " + std::to_string(filter));
+      const Bytes shown = CgbiToOpaquePng(EncodeCgbi(image, colourType, filter, 97));
+      ASSERT_EQ(CheckPngHeader(shown), "png");
+      EXPECT_EQ(shown[25], colourType);
+      const RgbaImage decoded = DecodePng(shown);
+      ASSERT_EQ(decoded.width, 37);
+      ASSERT_EQ(decoded.height, 23);
+      const Bytes stored = CrushedPixelBytes(image, colourType);
+      const std::size_t n = colourType == 6 ? 4 : 3;
+      for (std::size_t p = 0; p < std::size_t{37 * 23}; ++p) {
+        const Bytes want{stored[p * n + 2], stored[p * n + 1], stored[p * n], 255};
+        ASSERT_EQ(Bytes(decoded.pixels.begin() + p * 4, decoded.pixels.begin() + p * 4 + 4), want) << p;
+      }
+    }
+  }
+  // Red 200, green 100, blue 50 at alpha 128 is stored premultiplied.
+  const RgbaImage solid = DecodePng(CgbiToOpaquePng(EncodeCgbi(SolidImage(3, 2, 200, 100, 50, 128), 6, 4)));
+  ASSERT_EQ(solid.pixels.size(), 24u);
+  EXPECT_EQ(Bytes(solid.pixels.begin(), solid.pixels.begin() + 4), (Bytes{100, 50, 25, 255}));
+}
+
+// 16-bit or greyscale crushed data is well formed, but not a layout the one
+// pass takes: it is left to the image codec.
+TEST(CgbiToOpaquePng, LeavesOtherLayoutsToTheCodec) {
+  // Rows of 32 zero bytes: read with the wrong layout they would still pass.
+  const Bytes rgba = EncodeCgbi(SolidImage(8, 4, 0, 0, 0, 0), 6, 0);
+  const struct { std::uint32_t width; std::uint8_t bitDepth, colourType; } kLayouts[] = {
+      {4, 16, 6},   // 16-bit RGBA
+      {32, 8, 0},   // 8-bit grey
+      {16, 16, 0},  // 16-bit grey
+  };
+  for (const auto& layout : kLayouts) {
+    const Bytes other = WithHeader(rgba, layout.width, 4, layout.bitDepth, layout.colourType);
+    EXPECT_FALSE(NormalizeCgbiPng(other).empty()) << layout.width;
+    EXPECT_TRUE(CgbiToOpaquePng(other).empty()) << layout.width;
+  }
+}
+
 TEST(CgbiPng, RealCrushedIconFromAnIosBuild) {
   const Bytes crushed = ReadFile(std::string(TESSAROO_NPM_DIR) + "/cgbi-to-png@1.0.7/test/cgbi-image.png");
   ASSERT_FALSE(crushed.empty());
@@ -115,6 +159,7 @@ TEST(CgbiPng, DamagedOrOversizedDataGivesEmptyBytes) {
     const Bytes cutShort(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(c.cut));
     const Bytes normal = NormalizeCgbiPng(cutShort);
     EXPECT_EQ(normal.empty(), !c.kept);
+    EXPECT_EQ(CgbiToOpaquePng(cutShort).empty(), !c.kept);
     if (c.kept) {
       EXPECT_EQ(DecodePng(normal).pixels, DecodePng(NormalizeCgbiPng(good)).pixels);
     }
@@ -145,7 +190,10 @@ TEST(CgbiPng, ShortDataForAHugeImageIsRefusedWithoutAllocatingForIt) {
   const Bytes tiny = EncodeCgbi(SolidImage(16, 16, 0, 0, 0, 0), 6, 0);
   const Bytes huge = WithHeader(tiny, 4096, 4096, 16, 6);  // 134 MB of image data declared
   ASSERT_LT(huge.size(), 100u);
-  std::size_t largest = LargestAllocation([&] { EXPECT_TRUE(NormalizeCgbiPng(huge).empty()); });
+  std::size_t largest = LargestAllocation([&] {
+    EXPECT_TRUE(NormalizeCgbiPng(huge).empty());
+    EXPECT_TRUE(CgbiToOpaquePng(huge).empty());
+  });
   if (largest == SIZE_MAX) GTEST_SKIP() << "no allocator hooks without the address sanitizer";
   EXPECT_LT(largest, 1u << 20);
 
