@@ -13,6 +13,9 @@
 namespace {
 
 constexpr wchar_t kClassName[] = L"TessarooMainWindow";
+// Posted while the window is being created, so it arrives after the first
+// paint: readying the run directory is no part of showing the window.
+constexpr UINT kPrepareRunDirectoryMessage = WM_APP + 1;
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 // WS_EX_CONTROLPARENT lets Tab move between the buttons.
 constexpr DWORD kExStyle = WS_EX_CONTROLPARENT;
@@ -30,6 +33,9 @@ void CreateControls(HWND window, AppContext& app) {
     HWND control = nullptr;
     if (c.kind == ControlKind::PictureBox) {
       control = CreatePictureBox(window, c.id, c.left, c.top, c.width, c.height, app.picture, [&app] {
+        // Made at the first drag: it starts COM and the drag-image helper,
+        // which showing the window does not need.
+        if (!app.dragSource) app.dragSource.reset(IconDragSource::Create());
         if (app.dragSource) StartIconDrag(app.runDirectory, app.picture, *app.dragSource.get());
       });
     } else {
@@ -45,7 +51,7 @@ void CreateControls(HWND window, AppContext& app) {
 
 // Runs once, as soon as the window and its controls exist.
 void OnMainWindowCreated(HWND window, AppContext& app) {
-  PrepareRunDirectory(app.runDirectory);
+  PostMessageW(window, kPrepareRunDirectoryMessage, 0, 0);
   ToggleAlwaysOnTop(window);
   app.dropTarget.enable(window, [&app](const std::string& path) { DispatchFile(app.pipeline(), app.picture, path); });
 }
@@ -77,6 +83,9 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_COMMAND:
       if (app) OnCommand(window, *app, LOWORD(wParam), HIWORD(wParam));
       return 0;
+    case kPrepareRunDirectoryMessage:
+      if (app) app->prepareRunDirectory();
+      return 0;
     case WM_DESTROY:
       PostQuitMessage(0);
       return 0;
@@ -97,6 +106,12 @@ bool RegisterMainWindowClass(HINSTANCE instance) {
 }
 
 }  // namespace
+
+void AppContext::prepareRunDirectory() {
+  if (runDirectoryReady) return;
+  runDirectoryReady = true;
+  PrepareRunDirectory(runDirectory);
+}
 
 void ToggleAlwaysOnTop(HWND mainWindow) {
   HWND button = GetDlgItem(mainWindow, kOnTopButtonId);

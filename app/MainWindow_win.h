@@ -13,20 +13,26 @@
 // main window.
 struct AppContext {
   std::string runDirectory;
+  bool runDirectoryReady = false;  // helper tools written, stale work folders removed
   DropTarget dropTarget;
-  ComPtr<IconDragSource> dragSource;  // the program's reference, for its whole life
+  ComPtr<IconDragSource> dragSource;  // made at the first drag, then kept for the program's life
   PictureStore picture;   // the current icon, shown by the picture box
   FileDialog dialog;      // the one file dialog, shared by import and save
 
+  // Readies the run directory, once: after the window's first paint, or
+  // before the first pipeline if one comes sooner.
+  void prepareRunDirectory();
+
   PipelineContext pipeline() {
+    prepareRunDirectory();  // every pipeline needs the helper tools in place
     return {runDirectory, [this](std::uint32_t colour) { picture.setBackground(colour); }};
   }
 };
 
 // Creates and shows the main window with its controls. As soon as they exist
-// the helper tools are written into the run directory, the window goes on top
-// and the drop target starts accepting files. nullptr when the window cannot
-// be made.
+// the window goes on top and the drop target starts accepting files; the
+// helper tools are written into the run directory once the window has
+// painted. nullptr when the window cannot be made.
 HWND CreateMainWindow(HINSTANCE instance, AppContext& app);
 
 // Flips always-on-top; the button's caption says which way.

@@ -21,7 +21,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   // The run directory is the current directory from start on; the helper
   // tools are named by full path all the same.
   SetCurrentDirectoryA(app.runDirectory.c_str());
-  app.dragSource.reset(IconDragSource::Create());
 
   HWND window = CreateMainWindow(instance, app);
   int exitCode = 1;

@@ -14,13 +14,15 @@
 namespace {
 
 // A standard PNG stays as it is. Apple-crushed data, stored blue first, is
-// re-encoded and has red and blue exchanged; anything else the codec reads
-// (a JPEG under a .png name, say) is re-encoded with its colours kept.
+// rewritten in true colours and opaque in one pass; a crushed layout that
+// pass does not take goes through the codec and has red and blue exchanged
+// there, with the same result. Anything else the codec reads (a JPEG under a
+// .png name, say) is re-encoded with its colours kept.
 Bytes StandardPng(Bytes bytes) {
   if (!CheckPngHeader(bytes).empty()) return bytes;
-  const bool crushed = IsCgbiPng(bytes);
-  bytes = ReencodeImage(bytes, 5, 0);
-  return crushed ? ExchangeRedBlue(bytes) : bytes;
+  if (!IsCgbiPng(bytes)) return ReencodeImage(bytes, 5, 0);
+  Bytes shown = CgbiToOpaquePng(bytes);
+  return shown.empty() ? ExchangeRedBlue(ReencodeImage(bytes, 5, 0)) : shown;
 }
 
 }  // namespace

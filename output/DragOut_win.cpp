@@ -89,7 +89,7 @@ HRESULT CopyMedium(const STGMEDIUM& from, STGMEDIUM* to) {
   return S_OK;
 }
 
-class IconDataObject : public IDataObject {
+class IconDataObject final : public IDataObject {
  public:
   static HRESULT Create(IDataObject** object) {
     *object = nullptr;
@@ -229,15 +229,16 @@ bool IconDragSource::dragOut(UINT format, ByteSpan payload) {
   return hr == DRAGDROP_S_DROP;
 }
 
-void StartIconDrag(const std::string& runDirectory, const PictureStore& store, IconDragSource& source) {
-  if (!store.hasPicture()) return;
+bool StartIconDrag(const std::string& runDirectory, const PictureStore& store, IconDragSource& source) {
+  if (!store.hasPicture()) return false;
   PauseWithMessages(200);
   DispatchPendingMessages();
   // The picture as it is now: the pause may have let a pipeline change it.
   const Bytes& picture = store.picture();
-  if (picture.empty()) return;
+  if (picture.empty()) return false;
   const std::string path = runDirectory + "/icon.png";
   // A drop target must never be offered an old or half-written file.
-  if (!WriteFileAtomically(path, picture)) return;
+  if (!WriteFileAtomically(path, picture)) return false;
   source.dragOut(CF_HDROP, ByteSpan(reinterpret_cast<const std::uint8_t*>(path.data()), path.size()));
+  return true;
 }

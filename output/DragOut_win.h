@@ -16,7 +16,7 @@ class PictureStore;
 
 // The program's one drop source (IDropSource). Born holding one reference,
 // which the program keeps for its whole life; DoDragDrop takes its own.
-class IconDragSource : public IDropSource {
+class IconDragSource final : public IDropSource {
  public:
   static IconDragSource* Create();
 
@@ -29,7 +29,9 @@ class IconDragSource : public IDropSource {
   IFACEMETHODIMP GiveFeedback(DWORD effect) override;
 
   // Offers a payload in one format (CF_TEXT, CF_UNICODETEXT or CF_HDROP) and
-  // runs the drag, for copying only. True when DoDragDrop returned S_OK.
+  // runs the drag, for copying only. True when the drag ended in a drop
+  // (DoDragDrop returned DRAGDROP_S_DROP); false when it was cancelled, could
+  // not start, or the format is another one.
   bool dragOut(UINT format, ByteSpan payload);
 
  private:
@@ -44,8 +46,8 @@ class IconDragSource : public IDropSource {
 // The picture box's press handler: nothing for an empty picture; otherwise,
 // after a 200 ms pause that keeps the window answering, the work file is
 // written completely and offered. A work file that cannot be written starts
-// no drag.
-void StartIconDrag(const std::string& runDirectory, const PictureStore& picture, IconDragSource& source);
+// no drag. True when the file was offered, however the drag then ended.
+bool StartIconDrag(const std::string& runDirectory, const PictureStore& picture, IconDragSource& source);
 
 // For tests: the data object a drag offers (holding one reference for the
 // caller), the entries of the process-wide format list, and adding one.

@@ -2,11 +2,36 @@
 
 #include <commdlg.h>
 
+#include <string>
 #include <vector>
 
 #include "support/TextCodec_win.h"
 
+namespace {
+
+using FileNameDialogFn = BOOL(WINAPI*)(OPENFILENAMEW*);
+
+// The dialog library is loaded, from the system folder, when a dialog is
+// first shown rather than imported: it brings the print spooler with it,
+// which under Wine was the largest single cost of starting the program.
+FileNameDialogFn FileNameDialog(FileDialog::Kind kind) {
+  static const HMODULE library = [] {
+    wchar_t folder[MAX_PATH] = {};
+    const UINT n = GetSystemDirectoryW(folder, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH) return HMODULE{};
+    return LoadLibraryW((std::wstring(folder, n) + L"\\comdlg32.dll").c_str());
+  }();
+  if (!library) return nullptr;
+  const char* name = kind == FileDialog::Kind::Open ? "GetOpenFileNameW" : "GetSaveFileNameW";
+  return reinterpret_cast<FileNameDialogFn>(reinterpret_cast<void*>(GetProcAddress(library, name)));
+}
+
+}  // namespace
+
 bool FileDialog::show(HWND owner) {
+  const FileNameDialogFn dialog = FileNameDialog(kind_);
+  if (!dialog) return false;
+
   // The filter's '|' separators become the zeros the dialog expects.
   std::wstring filter = filter_;
   for (wchar_t& c : filter) if (c == L'|') c = L'\0';
@@ -28,8 +53,7 @@ bool FileDialog::show(HWND owner) {
   // accept new names.
   if (kind_ == Kind::Open) ofn.Flags |= OFN_FILEMUSTEXIST;
 
-  const BOOL confirmed = kind_ == Kind::Open ? GetOpenFileNameW(&ofn) : GetSaveFileNameW(&ofn);
-  if (!confirmed) return false;
+  if (!dialog(&ofn)) return false;
   fileName_ = CodePageFromWide(name.data(), CP_ACP);
   return true;
 }

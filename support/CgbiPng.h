@@ -10,5 +10,15 @@ bool IsCgbiPng(ByteSpan bytes);
 // The same pixels as a standard PNG file: IDAT re-wrapped in zlib, every CRC
 // valid, CgBI and the other Apple chunks dropped. The channel bytes stay in
 // their stored order (blue first, premultiplied). Empty bytes when the data
-// is not a well-formed crushed PNG, or its image is larger than allowed.
+// is not a well-formed crushed PNG, its image is larger than allowed, or its
+// compressed data is too short to hold the image its header declares. The
+// image data is inflated and deflated again in blocks, never held whole.
 Bytes NormalizeCgbiPng(ByteSpan bytes);
+
+// The crushed image as the program shows it, in one pass: a standard PNG of
+// the same size and colour type, red and blue back in their places and every
+// pixel opaque (the premultiplied colours stay as stored, as if drawn on
+// black). Only for the layouts iOS builds carry: 8-bit RGB or RGBA, not
+// interlaced, without PLTE or tRNS. Empty bytes for any other layout (the
+// image codec takes those) and for anything NormalizeCgbiPng refuses.
+Bytes CgbiToOpaquePng(ByteSpan bytes);

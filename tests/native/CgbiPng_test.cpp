@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cstdint>
+#include <functional>
 #include <fstream>
 #include <iterator>
 
@@ -20,6 +23,40 @@ Bytes ShownBytes(const RgbaImage& decoded, int colourType) {
                decoded.pixels.begin() + static_cast<std::ptrdiff_t>(i + (colourType == 6 ? 4 : 3)));
   }
   return out;
+}
+
+// The largest single allocation made while a test watches, seen through the
+// address sanitizer's allocator hooks (the native build always has them).
+extern "C" int __sanitizer_install_malloc_and_free_hooks(void (*)(const volatile void*, std::size_t),
+                                                         void (*)(const volatile void*)) __attribute__((weak));
+std::atomic<bool> gWatching{false};
+std::atomic<std::size_t> gLargest{0};
+
+std::size_t LargestAllocation(const std::function<void()>& run) {
+  static const bool installed = __sanitizer_install_malloc_and_free_hooks &&
+                                __sanitizer_install_malloc_and_free_hooks(
+                                    [](const volatile void*, std::size_t size) {
+                                      if (gWatching && size > gLargest) gLargest = size;
+                                    },
+                                    [](const volatile void*) {});
+  if (!installed) return SIZE_MAX;
+  gLargest = 0;
+  gWatching = true;
+  run();
+  gWatching = false;
+  return gLargest;
+}
+
+// Sets the IHDR fields of a crushed test file (the chunk right after CgBI).
+Bytes WithHeader(Bytes crushed, std::uint32_t width, std::uint32_t height, std::uint8_t bitDepth, std::uint8_t colourType) {
+  const std::size_t at = 8 + 12 + 4 + 8;
+  for (int i = 0; i < 4; ++i) {
+    crushed[at + i] = static_cast<std::uint8_t>(width >> (24 - 8 * i));
+    crushed[at + 4 + i] = static_cast<std::uint8_t>(height >> (24 - 8 * i));
+  }
+  crushed[at + 8] = bitDepth;
+  crushed[at + 9] = colourType;
+  return crushed;
 }
 
 Bytes ReadFile(const std::string& path) {
@@ -53,6 +90,50 @@ TEST(CgbiPng, NormalisedFileKeepsTheStoredBytesForEveryFilter) {
   }
 }
 
+// What the program shows: the stored colours with red and blue exchanged,
+// every pixel opaque, the colour type kept.
+TEST(CgbiToOpaquePng, ShowsTheStoredColoursOpaqueForEveryFilter) {
+  const RgbaImage image = TestPattern(37, 23);
+  for (int colourType : {2, 6}) {
+    for (int filter = 0; filter <= 4; ++filter) {
+      SCOPED_TRACE("colour type " + std::to_string(colourType) + ", filter " + std::to_string(filter));
+      const Bytes shown = CgbiToOpaquePng(EncodeCgbi(image, colourType, filter, 97));
+      ASSERT_EQ(CheckPngHeader(shown), "png");
+      EXPECT_EQ(shown[25], colourType);
+      const RgbaImage decoded = DecodePng(shown);
+      ASSERT_EQ(decoded.width, 37);
+      ASSERT_EQ(decoded.height, 23);
+      const Bytes stored = CrushedPixelBytes(image, colourType);
+      const std::size_t n = colourType == 6 ? 4 : 3;
+      for (std::size_t p = 0; p < std::size_t{37 * 23}; ++p) {
+        const Bytes want{stored[p * n + 2], stored[p * n + 1], stored[p * n], 255};
+        ASSERT_EQ(Bytes(decoded.pixels.begin() + p * 4, decoded.pixels.begin() + p * 4 + 4), want) << p;
+      }
+    }
+  }
+  // Red 200, green 100, blue 50 at alpha 128 is stored premultiplied.
+  const RgbaImage solid = DecodePng(CgbiToOpaquePng(EncodeCgbi(SolidImage(3, 2, 200, 100, 50, 128), 6, 4)));
+  ASSERT_EQ(solid.pixels.size(), 24u);
+  EXPECT_EQ(Bytes(solid.pixels.begin(), solid.pixels.begin() + 4), (Bytes{100, 50, 25, 255}));
+}
+
+// 16-bit or greyscale crushed data is well formed, but not a layout the one
+// pass takes: it is left to the image codec.
+TEST(CgbiToOpaquePng, LeavesOtherLayoutsToTheCodec) {
+  // Rows of 32 zero bytes: read with the wrong layout they would still pass.
+  const Bytes rgba = EncodeCgbi(SolidImage(8, 4, 0, 0, 0, 0), 6, 0);
+  const struct { std::uint32_t width; std::uint8_t bitDepth, colourType; } kLayouts[] = {
+      {4, 16, 6},   // 16-bit RGBA
+      {32, 8, 0},   // 8-bit grey
+      {16, 16, 0},  // 16-bit grey
+  };
+  for (const auto& layout : kLayouts) {
+    const Bytes other = WithHeader(rgba, layout.width, 4, layout.bitDepth, layout.colourType);
+    EXPECT_FALSE(NormalizeCgbiPng(other).empty()) << layout.width;
+    EXPECT_TRUE(CgbiToOpaquePng(other).empty()) << layout.width;
+  }
+}
+
 TEST(CgbiPng, RealCrushedIconFromAnIosBuild) {
   const Bytes crushed = ReadFile(std::string(TESSAROO_NPM_DIR) + "/cgbi-to-png@1.0.7/test/cgbi-image.png");
   ASSERT_FALSE(crushed.empty());
@@ -70,11 +151,16 @@ TEST(CgbiPng, RealCrushedIconFromAnIosBuild) {
 
 TEST(CgbiPng, DamagedOrOversizedDataGivesEmptyBytes) {
   const Bytes good = EncodeCgbi(TestPattern(16, 16), 6, 4);
-  for (std::size_t cut : {good.size() - 12, good.size() / 2, std::size_t{40}, std::size_t{17}}) {
-    const Bytes cutShort(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(cut));
-    // Either refused, or (when only IEND is lost) still the same pixels.
+  // Losing only IEND keeps the pixels; a cut into IDAT or IHDR refuses.
+  const struct { std::size_t cut; bool kept; } kCuts[] = {
+      {good.size() - 12, true}, {good.size() / 2, false}, {40, false}, {17, false}};
+  for (const auto& c : kCuts) {
+    SCOPED_TRACE(c.cut);
+    const Bytes cutShort(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(c.cut));
     const Bytes normal = NormalizeCgbiPng(cutShort);
-    if (!normal.empty()) {
+    EXPECT_EQ(normal.empty(), !c.kept);
+    EXPECT_EQ(CgbiToOpaquePng(cutShort).empty(), !c.kept);
+    if (c.kept) {
       EXPECT_EQ(DecodePng(normal).pixels, DecodePng(NormalizeCgbiPng(good)).pixels);
     }
   }
@@ -95,6 +181,26 @@ TEST(CgbiPng, DamagedOrOversizedDataGivesEmptyBytes) {
   Bytes garbage = good;
   for (std::size_t i = 60; i < garbage.size() - 12; ++i) garbage[i] ^= 0x5A;
   EXPECT_TRUE(NormalizeCgbiPng(garbage).empty());
+}
+
+// A few bytes of data can hold no more than 1032 times their size: a header
+// declaring far more is refused before anything is allocated for the image,
+// while an honest all-transparent icon (1028:1) still passes.
+TEST(CgbiPng, ShortDataForAHugeImageIsRefusedWithoutAllocatingForIt) {
+  const Bytes tiny = EncodeCgbi(SolidImage(16, 16, 0, 0, 0, 0), 6, 0);
+  const Bytes huge = WithHeader(tiny, 4096, 4096, 16, 6);  // 134 MB of image data declared
+  ASSERT_LT(huge.size(), 100u);
+  std::size_t largest = LargestAllocation([&] {
+    EXPECT_TRUE(NormalizeCgbiPng(huge).empty());
+    EXPECT_TRUE(CgbiToOpaquePng(huge).empty());
+  });
+  if (largest == SIZE_MAX) GTEST_SKIP() << "no allocator hooks without the address sanitizer";
+  EXPECT_LT(largest, 1u << 20);
+
+  const Bytes honest = EncodeCgbi(SolidImage(1024, 1024, 0, 0, 0, 0), 6, 0);
+  ASSERT_LT(honest.size(), 4200u);
+  largest = LargestAllocation([&] { EXPECT_FALSE(NormalizeCgbiPng(honest).empty()); });
+  EXPECT_LT(largest, 1u << 20) << "4 MB of image data passed through in blocks";
 }
 
 TEST(CheckPngHeader, OnlyTheStandardSixteenBytesPass) {

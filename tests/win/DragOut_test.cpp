@@ -129,10 +129,25 @@ class StartIconDragTest : public RunFolderTest {};
 TEST_F(StartIconDragTest, EmptyPictureWritesNothingAndStartsNoDrag) {
   IconDragSource* source = IconDragSource::Create();
   ASSERT_TRUE(source);
-  StartIconDrag(context_.runDirectory, store_, *source);
+  EXPECT_FALSE(StartIconDrag(context_.runDirectory, store_, *source));
   EXPECT_EQ(GetFileAttributesA(context_.inRunDirectory("icon.png").c_str()), INVALID_FILE_ATTRIBUTES);
   EXPECT_EQ(DragFormatCount(), 0u);
   source->Release();
+}
+
+// icon.png taken by a folder: the work file cannot be written, so nothing is
+// offered to drop targets.
+TEST_F(StartIconDragTest, WorkFileThatCannotBeWrittenStartsNoDrag) {
+  const std::string workFile = context_.inRunDirectory("icon.png");
+  ASSERT_TRUE(CreateDirectoryA(workFile.c_str(), nullptr));
+  store_.setPicture(Bytes{0x89, 'P', 'N', 'G'});
+  IconDragSource* source = IconDragSource::Create();
+  ASSERT_TRUE(source);
+  EXPECT_FALSE(StartIconDrag(context_.runDirectory, store_, *source));
+  EXPECT_EQ(DragFormatCount(), 0u);
+  EXPECT_EQ(GetFileAttributesA(workFile.c_str()), static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY));
+  source->Release();
+  RemoveDirectoryA(workFile.c_str());
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 
 #include "app/DropTarget_win.h"
 #include "app/Intake_win.h"
+#include "app/MainWindow_win.h"
 #include "extract/Shortcut.h"
 #include "extract/ConsoleRunner_win.h"
 #include "extract/ExeIcon_win.h"
@@ -184,6 +185,19 @@ TEST(DropTarget, PassesEveryDroppedFileInOrder) {
   target.disable();
   received.clear();
   DestroyWindow(window);
+}
+
+// The window readies the run directory after its first paint; a pipeline
+// that comes sooner (a file dropped at once) has it readied first: here a
+// work folder of an ended process is gone before the context is handed out.
+TEST(AppContext, PipelineContextComesWithTheRunDirectoryReady) {
+  TempFolder run;
+  const std::string stale = run.file("~work-4000000-1");  // no process has that id
+  ASSERT_TRUE(CreateDirectoryA(stale.c_str(), nullptr));
+  AppContext app;
+  app.runDirectory = run.path();
+  EXPECT_EQ(app.pipeline().runDirectory, run.path());
+  EXPECT_EQ(GetFileAttributesA(stale.c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
 // The console front end, end to end: exit codes and output.
