@@ -12,6 +12,7 @@
 #include "app/RunDirectory_win.h"
 #include "output/PictureStore.h"
 #include "support/FileIo_win.h"
+#include "support/ImageCodec_win.h"
 
 namespace {
 
@@ -38,6 +39,7 @@ int main(int argc, char** argv) {
 
   PictureStore picture;
   DispatchFile({runDirectory, {}}, picture, input);
+  StopCodec();
   if (!picture.hasPicture()) return 1;
   return WriteFileAtomically(output, picture.picture()) ? 0 : 3;
 }

@@ -6,6 +6,7 @@
 
 #include "app/MainWindow_win.h"
 #include "app/RunDirectory_win.h"
+#include "support/ImageCodec_win.h"
 #include "support/MessagePump_win.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
@@ -31,6 +32,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   }
   app.dragSource.reset();
   app.dropTarget.disable();
+  StopCodec();
   if (SUCCEEDED(ole)) OleUninitialize();
   return exitCode;
 }

@@ -42,17 +42,7 @@ void ClearFormats() {
 
 FORMATETC HGlobalFormat(CLIPFORMAT format) { return {format, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL}; }
 
-HGLOBAL GlobalCopy(ByteSpan bytes, UINT flags) {
-  HGLOBAL memory = GlobalAlloc(flags, bytes.size());
-  void* at = memory ? GlobalLock(memory) : nullptr;
-  if (!at) {
-    if (memory) GlobalFree(memory);
-    return nullptr;
-  }
-  memcpy(at, bytes.data(), bytes.size());
-  GlobalUnlock(memory);
-  return memory;
-}
+HGLOBAL GlobalCopy(ByteSpan bytes, UINT flags) { return CopyToGlobalMemory(bytes.data(), bytes.size(), flags); }
 
 // A copy of a medium that its receiver owns: global memory is duplicated,
 // streams and storages are shared under a reference of the copy's own. Done

@@ -66,15 +66,17 @@ void StartCodec() {
   GdiplusStartup(&gCodecToken, &input, nullptr);
 }
 
+void StopCodec() {
+  if (!gCodecToken) return;
+  GdiplusShutdown(gCodecToken);
+  gCodecToken = 0;
+}
+
 bool MemoryStream::assign(ByteSpan bytes) {
   stream_.reset();
   if (bytes.empty()) return createEmpty();
-  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, bytes.size());
+  HGLOBAL memory = CopyToGlobalMemory(bytes.data(), bytes.size());
   if (!memory) return false;
-  void* at = GlobalLock(memory);
-  if (!at) { GlobalFree(memory); return false; }
-  if (!bytes.empty()) std::memcpy(at, bytes.data(), bytes.size());
-  GlobalUnlock(memory);
   // The stream frees the memory when it is released.
   if (FAILED(CreateStreamOnHGlobal(memory, TRUE, stream_.receive()))) {
     GlobalFree(memory);
@@ -98,11 +100,10 @@ Bytes MemoryStream::bytes() const {
   // The block may be larger than what was written; the stream knows the size.
   const SIZE_T size = static_cast<SIZE_T>(stat.cbSize.QuadPart);
   if (size == 0 || size > GlobalSize(memory)) return {};
-  const auto* at = static_cast<const std::uint8_t*>(GlobalLock(memory));
+  const ScopedGlobalLock lock(memory);
+  const auto* at = static_cast<const std::uint8_t*>(lock.data());
   if (!at) return {};
-  Bytes out(at, at + size);
-  GlobalUnlock(memory);
-  return out;
+  return Bytes(at, at + size);
 }
 
 bool ImageCodec::loadFromBytes(ByteSpan bytes) {

@@ -17,6 +17,9 @@
 
 // Starts GDI+ for the process; later calls do nothing.
 void StartCodec();
+// Ends GDI+ when it was started, once no codec object is left: at the end of
+// the program.
+void StopCodec();
 
 // An IStream over movable global memory, holding a copy of some bytes.
 class MemoryStream {
