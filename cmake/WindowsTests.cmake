@@ -44,6 +44,7 @@ add_executable(win_tests
   tests/win/Output_test.cpp
   tests/win/MatcherCodecs_win.cpp
   tests/win/ApkPipeline_test.cpp
+  tests/win/BundlePipeline_test.cpp
   tests/win/IpaPipeline_test.cpp
   tests/win/Intake_test.cpp
   tests/win/Hostile_test.cpp
@@ -96,6 +97,10 @@ add_custom_command(OUTPUT ${TESSAROO_FIXTURES}/apk/stamp
   COMMAND python3 ${CMAKE_SOURCE_DIR}/tests/fixtures/make_apks.py ${TESSAROO_FIXTURES}/apk
   DEPENDS ${CMAKE_SOURCE_DIR}/tests/fixtures/make_apks.py
   COMMENT "Building Android package fixtures")
+add_custom_command(OUTPUT ${TESSAROO_FIXTURES}/bundle/stamp
+  COMMAND python3 ${CMAKE_SOURCE_DIR}/tests/fixtures/make_bundles.py ${TESSAROO_FIXTURES}/bundle
+  DEPENDS ${CMAKE_SOURCE_DIR}/tests/fixtures/make_bundles.py ${CMAKE_SOURCE_DIR}/tests/fixtures/make_apks.py
+  COMMENT "Building Android split bundle fixtures")
 add_custom_command(OUTPUT ${TESSAROO_FIXTURES}/ipa/stamp
   COMMAND python3 ${CMAKE_SOURCE_DIR}/tests/fixtures/make_ipas.py ${TESSAROO_FIXTURES}/ipa
           ${TESSAROO_NPM_DIR}/cgbi-to-png@1.0.7/test/cgbi-image.png $<TARGET_FILE:payload>
@@ -105,7 +110,8 @@ add_custom_command(OUTPUT ${TESSAROO_FIXTURES}/exe/stamp
   COMMAND python3 ${CMAKE_SOURCE_DIR}/tests/fixtures/make_exes.py ${TESSAROO_FIXTURES}/exe
   DEPENDS ${CMAKE_SOURCE_DIR}/tests/fixtures/make_exes.py
   COMMENT "Building executable fixtures with windres")
-add_custom_target(fixtures ALL DEPENDS ${TESSAROO_FIXTURES}/apk/stamp ${TESSAROO_FIXTURES}/ipa/stamp
+add_custom_target(fixtures ALL DEPENDS ${TESSAROO_FIXTURES}/apk/stamp ${TESSAROO_FIXTURES}/bundle/stamp
+  ${TESSAROO_FIXTURES}/ipa/stamp
   ${TESSAROO_FIXTURES}/exe/stamp)
 
 # The executable route against icoutils' own reading of Wine's programs.
