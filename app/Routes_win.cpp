@@ -1,5 +1,6 @@
 #include "app/Routes_win.h"
 
+#include "extract/ApkBundleIcon_win.h"
 #include "extract/ApkIcon_win.h"
 #include "extract/ExeIcon_win.h"
 #include "extract/ImageFileIcon_win.h"
@@ -11,8 +12,13 @@
 namespace {
 
 // The order matters only where a path carries no known extension of its own:
-// then the first extension text found anywhere in it decides.
+// then the first extension text found anywhere in it decides. The bundles
+// come before ".apk", which is the start of two of their extensions, so a
+// partly downloaded "game.apks.part" still reaches the bundle route.
 constexpr InputRoute kInputRoutes[] = {
+    {".xapk", ExtractApkBundleIcon, true},
+    {".apks", ExtractApkBundleIcon, true},
+    {".apkm", ExtractApkBundleIcon, true},
     {".apk", ExtractApkIcon, true},
     {".webp", ExtractWebpIcon, false},
     {".exe", ExtractExeIcon, true},

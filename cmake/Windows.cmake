@@ -20,6 +20,7 @@ add_library(tessaroo_win STATIC
   app/MainWindow_win.cpp
   app/Routes_win.cpp
   app/RunDirectory_win.cpp
+  extract/ApkBundleIcon_win.cpp
   extract/ApkIcon_win.cpp
   extract/ConsoleRunner_win.cpp
   extract/ExeIcon_win.cpp

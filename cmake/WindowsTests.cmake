@@ -44,6 +44,7 @@ add_executable(win_tests
   tests/win/Output_test.cpp
   tests/win/MatcherCodecs_win.cpp
   tests/win/ApkPipeline_test.cpp
+  tests/win/BundlePipeline_test.cpp
   tests/win/IpaPipeline_test.cpp
   tests/win/MsixPipeline_test.cpp
   tests/win/Intake_test.cpp
@@ -97,6 +98,10 @@ add_custom_command(OUTPUT ${TESSAROO_FIXTURES}/apk/stamp
   COMMAND python3 ${CMAKE_SOURCE_DIR}/tests/fixtures/make_apks.py ${TESSAROO_FIXTURES}/apk
   DEPENDS ${CMAKE_SOURCE_DIR}/tests/fixtures/make_apks.py
   COMMENT "Building Android package fixtures")
+add_custom_command(OUTPUT ${TESSAROO_FIXTURES}/bundle/stamp
+  COMMAND python3 ${CMAKE_SOURCE_DIR}/tests/fixtures/make_bundles.py ${TESSAROO_FIXTURES}/bundle
+  DEPENDS ${CMAKE_SOURCE_DIR}/tests/fixtures/make_bundles.py ${CMAKE_SOURCE_DIR}/tests/fixtures/make_apks.py
+  COMMENT "Building Android split bundle fixtures")
 add_custom_command(OUTPUT ${TESSAROO_FIXTURES}/ipa/stamp
   COMMAND python3 ${CMAKE_SOURCE_DIR}/tests/fixtures/make_ipas.py ${TESSAROO_FIXTURES}/ipa
           ${TESSAROO_NPM_DIR}/cgbi-to-png@1.0.7/test/cgbi-image.png $<TARGET_FILE:payload>
@@ -110,8 +115,8 @@ add_custom_command(OUTPUT ${TESSAROO_FIXTURES}/msix/stamp
   COMMAND python3 ${CMAKE_SOURCE_DIR}/tests/fixtures/make_msix.py ${TESSAROO_FIXTURES}/msix
   DEPENDS ${CMAKE_SOURCE_DIR}/tests/fixtures/make_msix.py
   COMMENT "Building Windows app package fixtures")
-add_custom_target(fixtures ALL DEPENDS ${TESSAROO_FIXTURES}/apk/stamp ${TESSAROO_FIXTURES}/ipa/stamp
-  ${TESSAROO_FIXTURES}/exe/stamp ${TESSAROO_FIXTURES}/msix/stamp)
+add_custom_target(fixtures ALL DEPENDS ${TESSAROO_FIXTURES}/apk/stamp ${TESSAROO_FIXTURES}/bundle/stamp
+  ${TESSAROO_FIXTURES}/ipa/stamp ${TESSAROO_FIXTURES}/exe/stamp ${TESSAROO_FIXTURES}/msix/stamp)
 
 # The executable route against icoutils' own reading of Wine's programs.
 add_test(NAME exe_crosscheck COMMAND python3 ${CMAKE_SOURCE_DIR}/tests/fixtures/crosscheck_exes.py

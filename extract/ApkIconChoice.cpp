@@ -1,7 +1,10 @@
 #include "extract/ApkIconChoice.h"
 
+#include <algorithm>
 #include <array>
 #include <utility>
+
+#include "extract/PngCheck.h"
 
 namespace {
 
@@ -24,13 +27,33 @@ int FolderRank(std::string_view folder) {
   while (dash != std::string_view::npos) {
     const std::size_t next = folder.find('-', dash + 1);
     const std::string_view qualifier = folder.substr(dash + 1, next == std::string_view::npos ? next : next - dash - 1);
-    for (const auto& [name, rank] : kDensityRank) if (qualifier == name) return rank;
+    if (const int rank = DensityRank(qualifier)) return rank;
     dash = next;
   }
   return 0;
 }
 
+// "RIFF", a 32-bit length, "WEBP".
+bool HasWebpSignature(ByteSpan start) {
+  constexpr std::string_view kRiff = "RIFF", kWebp = "WEBP";
+  if (start.size() < 12) return false;
+  return std::equal(kRiff.begin(), kRiff.end(), start.begin()) && std::equal(kWebp.begin(), kWebp.end(), start.begin() + 8);
+}
+
 }  // namespace
+
+int DensityRank(std::string_view qualifier) {
+  for (const auto& [name, rank] : kDensityRank) if (qualifier == name) return rank;
+  return 0;
+}
+
+IconEntryKind ClassifyIconEntry(std::string_view entry, ByteSpan start) {
+  if (entry.ends_with(".png")) return IconEntryKind::Keep;
+  if (entry.ends_with(".webp")) return IconEntryKind::ConvertWebp;
+  if (CheckPngHeader(start) == "png") return IconEntryKind::Keep;
+  if (HasWebpSignature(start)) return IconEntryKind::ConvertWebp;
+  return IconEntryKind::Drop;
+}
 
 std::string ChooseRasterIcon(std::string_view listing, std::string_view xmlIconPath) {
   const std::string_view base = BaseName(xmlIconPath);

@@ -1,14 +1,19 @@
 #pragma once
-// Choosing a raster icon from an Android package's file listing, for packages
-// whose badging names only an adaptive (XML) icon although they carry PNG or
-// WebP fallbacks.
+// Choosing an Android package's icon file: a raster icon from a package's
+// file listing (for packages whose badging names only an adaptive (XML) icon
+// although they carry PNG or WebP fallbacks, and for the density splits of a
+// bundle whose base names files it does not hold), the size an entry is
+// listed with, and what becomes of the entry's bytes.
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "support/Bytes.h"
+
 // The archive path of the best raster file with the same base name as the
-// XML icon (e.g. "res/mipmap-anydpi-v26/ic_launcher.xml" -> "ic_launcher")
+// icon entry named (e.g. "res/mipmap-anydpi-v26/ic_launcher.xml" ->
+// "ic_launcher"; a split bundle's base may name a PNG it does not hold)
 // among density folders res/mipmap-* and res/drawable-* (and the unqualified
 // res/mipmap, res/drawable) in the listing (one entry per line): the highest
 // density wins (xxxhdpi > xxhdpi > xhdpi > hdpi > tvdpi > mdpi > ldpi, then
@@ -21,3 +26,15 @@ std::string ChooseRasterIcon(std::string_view listing, std::string_view xmlIconP
 // method, date, time, name): the fourth column of the line that ends in the
 // entry's name. Empty when no such line holds a size.
 std::optional<std::uint64_t> ZipInfoEntrySize(std::string_view listing, std::string_view entry);
+
+// The rank of a screen density qualifier ("ldpi" 1, "mdpi" 2, "tvdpi" 3,
+// "hdpi" 4, "xhdpi" 5, "xxhdpi" 6, "xxxhdpi" 7); 0 for anything else.
+int DensityRank(std::string_view qualifier);
+
+// What becomes of an icon entry's extracted bytes. A name ending in ".png"
+// is kept as stored and one ending in ".webp" is converted, as always. Large
+// packages also store icons under names without an extension: those are
+// told by their first bytes, a standard PNG kept, a WebP converted, anything
+// else (however well another decoder might read it) dropped.
+enum class IconEntryKind { Keep, ConvertWebp, Drop };
+IconEntryKind ClassifyIconEntry(std::string_view entry, ByteSpan start);

@@ -18,33 +18,71 @@ std::string LastIconEntry(PatternMatcher& matcher, const char* pattern, const st
   return matcher.subMatchText(matcher.matchCount(), 2);
 }
 
+struct IconChoice {
+  std::string named;  // the entry the badging names
+  std::string entry;  // the entry to extract; empty for an adaptive icon with no raster file here
+};
+
 // The icon entry the badging names: the last PNG line wins, WebP lines count
 // only when there is none. When the badging names only an adaptive (XML)
 // icon, the package's own listing is searched for its raster fallbacks.
-std::string ChooseIconEntry(const PipelineContext& context, PatternMatcher& matcher, const std::string& badging,
-                            const std::string& quotedPackage) {
-  std::string found = LastIconEntry(matcher, "application-icon(.*?):'(.*?).png'", badging);
-  if (!found.empty()) return found + ".png";
-  found = LastIconEntry(matcher, "application-icon(.*?):'(.*?).webp'", badging);
-  if (!found.empty()) return found + ".webp";
-  const std::string xml = LastIconEntry(matcher, "application-icon(.*?):'(.*?)\\.xml'", badging);
-  if (xml.empty()) return {};
-  // The names as the unzip tool prints them are the names it accepts back.
-  return ChooseRasterIcon(RunConsoleCommand(context.toolPath(kUnzipTool), "-Z1 " + quotedPackage), xml);
+// Large packages also name icons without an extension
+// ('res/drawable-xxhdpi-v4/app_icon'): with no line of the three kinds, the
+// last line is taken whatever its name. The dots are literal, so such a
+// name that merely ends in "png" is not taken for "<name>.png".
+IconChoice ChooseIconEntry(const PipelineContext& context, PatternMatcher& matcher, const std::string& badging,
+                           const std::string& quotedPackage) {
+  std::string found = LastIconEntry(matcher, "application-icon(.*?):'(.*?)\\.png'", badging);
+  if (!found.empty()) return {found + ".png", found + ".png"};
+  found = LastIconEntry(matcher, "application-icon(.*?):'(.*?)\\.webp'", badging);
+  if (!found.empty()) return {found + ".webp", found + ".webp"};
+  found = LastIconEntry(matcher, "application-icon(.*?):'(.*?)\\.xml'", badging);
+  if (!found.empty()) {
+    // The names as the unzip tool prints them are the names it accepts back.
+    const std::string raster =
+        ChooseRasterIcon(RunConsoleCommand(context.toolPath(kUnzipTool), "-Z1 " + quotedPackage), found + ".xml");
+    return {found + ".xml", raster};
+  }
+  found = LastIconEntry(matcher, "application-icon(.*?):'(.*?)'", badging);
+  return {found, found};
 }
 
-// True when the package's directory gives the entry an uncompressed size
-// that the program would read at all; a larger entry is never written out.
-bool EntryFitsReadCap(const PipelineContext& context, const std::string& quotedPackage, const std::string& entry) {
+// What the package's directory says of an entry: absent, or present with an
+// uncompressed size the program would read at all or not (a larger entry is
+// never written out).
+enum class EntryPresence { Missing, TooLarge, Fits };
+EntryPresence ZipEntryPresence(const PipelineContext& context, const std::string& quotedPackage, const std::string& entry) {
   const std::string listing =
       RunConsoleCommand(context.toolPath(kUnzipTool), "-Z " + quotedPackage + " \"" + entry + "\"");
   const std::optional<std::uint64_t> size = ZipInfoEntrySize(listing, entry);
-  return size && *size <= kMaxReadBytes;
+  if (!size) return EntryPresence::Missing;
+  return *size <= kMaxReadBytes ? EntryPresence::Fits : EntryPresence::TooLarge;
+}
+
+// Extracts an entry that passed the guard (as name) and fits the read cap.
+Bytes ReadIconEntry(const PipelineContext& context, const WorkFolder& work, const std::string& quotedPackage,
+                    const std::string& entry, const std::string& name) {
+  // -n: an entry stored twice under one name is written once, with no
+  // question asked of a tool that has no input.
+  const Bytes icon = RunExtraction(
+      context, kUnzipTool, "-n -j " + quotedPackage + " \"" + entry + "\" -d \"" + work.path() + "\"", work, name);
+  switch (ClassifyIconEntry(entry, icon)) {
+    case IconEntryKind::Keep: return icon;
+    case IconEntryKind::ConvertWebp:
+      ConvertWebpToPng(context, work.file(name));
+      return ReadWholeFile(WorkFilePath(context));
+    case IconEntryKind::Drop: break;
+  }
+  return {};
 }
 
 }  // namespace
 
 Bytes ExtractApkIcon(const PipelineContext& context, const std::string& packagePath) {
+  return ExtractApkIcon(context, packagePath, IconElsewhere());
+}
+
+Bytes ExtractApkIcon(const PipelineContext& context, const std::string& packagePath, const IconElsewhere& iconElsewhere) {
   PatternMatcher matcher(SystemNarrowCodec());
   const std::string quotedPackage = "\"" + packagePath + "\"";
   EndToolRun(kPackagingTool);
@@ -57,22 +95,26 @@ Bytes ExtractApkIcon(const PipelineContext& context, const std::string& packageP
   const std::string badging = ToolTextToNarrow(RunConsoleCommand(
       context.toolPath(kPackagingTool), "dump badging \"" + package.text + "\"",
       package.folder.empty() ? context.runDirectory : package.folder));
-  const std::string iconPath = ChooseIconEntry(context, matcher, badging, quotedPackage);
-  if (iconPath.empty()) return {};
+  const IconChoice icon = ChooseIconEntry(context, matcher, badging, quotedPackage);
+  if (icon.named.empty()) return {};
+  const Bytes none;
+  if (icon.entry.empty()) return iconElsewhere ? iconElsewhere(icon.named) : none;
   // The entry name comes from inside the package: it must be safe on the
   // command line and as a local file name, or it counts as no icon.
-  const std::string name = ExtractedName(iconPath, "/");
-  if (name.empty() || !EntryFitsReadCap(context, quotedPackage, iconPath)) return {};
-
-  // -n: an entry stored twice under one name is written once, with no
-  // question asked of a tool that has no input.
-  Bytes icon = RunExtraction(
-      context, kUnzipTool, "-n -j " + quotedPackage + " \"" + iconPath + "\" -d \"" + work.path() + "\"", work, name);
-  // WebP by the entry's extension, not by "webp" anywhere in its path (an
-  // icon named ic_webpage.png is a PNG).
-  if (iconPath.ends_with(".webp")) {
-    ConvertWebpToPng(context, work.file(name));
-    icon = ReadWholeFile(WorkFilePath(context));
+  const std::string name = ExtractedName(icon.entry, "/");
+  if (name.empty()) return {};
+  switch (ZipEntryPresence(context, quotedPackage, icon.entry)) {
+    case EntryPresence::Missing: return iconElsewhere ? iconElsewhere(icon.named) : none;
+    case EntryPresence::TooLarge: return {};
+    case EntryPresence::Fits: break;
   }
-  return icon;
+  return ReadIconEntry(context, work, quotedPackage, icon.entry, name);
+}
+
+Bytes ExtractApkIconEntry(const PipelineContext& context, const WorkFolder& work, const std::string& packagePath,
+                          const std::string& entry) {
+  const std::string quotedPackage = "\"" + packagePath + "\"";
+  const std::string name = ExtractedName(entry, "/");
+  if (name.empty() || ZipEntryPresence(context, quotedPackage, entry) != EntryPresence::Fits) return {};
+  return ReadIconEntry(context, work, quotedPackage, entry, name);
 }

@@ -1,11 +1,30 @@
 #pragma once
+#include <functional>
 #include <string>
 
 #include "extract/Pipeline.h"
+#include "extract/WorkFolder_win.h"
 #include "support/Bytes.h"
 
 // The icon of an Android package: the packaging tool's badging names the
-// icon entry (the last PNG line, else the last WebP line), the unzip tool
-// extracts it into the run directory, and a WebP icon is converted to the
-// work file, whose bytes are then the result. Empty bytes when none is found.
+// icon entry (the last PNG line, else the last WebP line, else the raster
+// fallback of the last adaptive (XML) line, else the last line whatever its
+// name), the unzip tool extracts it into the run's work folder, and a WebP
+// icon is converted to the work file, whose bytes are then the result. An
+// entry named without an image extension counts by its first bytes (see
+// ClassifyIconEntry). Empty bytes when none is found.
 Bytes ExtractApkIcon(const PipelineContext& context, const std::string& packagePath);
+
+// The same for a package that need not hold its own icon files (the base
+// package of a split bundle): when the badging names an entry the package
+// lacks, or an adaptive icon with no raster fallback beside it, the result
+// is what iconElsewhere gives for the entry the badging names.
+using IconElsewhere = std::function<Bytes(const std::string& namedEntry)>;
+Bytes ExtractApkIcon(const PipelineContext& context, const std::string& packagePath, const IconElsewhere& iconElsewhere);
+
+// One icon entry of an Android package as the picture's bytes: extracted
+// into the work folder when its name passes the entry guard and its listed
+// size is within the read cap, then kept or converted by ClassifyIconEntry.
+// Empty when the entry is missing, refused or not an image.
+Bytes ExtractApkIconEntry(const PipelineContext& context, const WorkFolder& work, const std::string& packagePath,
+                          const std::string& entry);

@@ -11,8 +11,9 @@ namespace {
 // The program's kinds in the program's order; the pipelines are not needed
 // to tell which row a path reaches.
 constexpr InputRoute kRoutes[] = {
-    {".apk", nullptr, true}, {".webp", nullptr, false}, {".exe", nullptr, true},
-    {".ipa", nullptr, true}, {".lnk", nullptr, false},
+    {".xapk", nullptr, true}, {".apks", nullptr, true}, {".apkm", nullptr, true},
+    {".apk", nullptr, true},  {".webp", nullptr, false}, {".exe", nullptr, true},
+    {".ipa", nullptr, true},  {".lnk", nullptr, false},
 };
 
 std::string RoutedTo(std::string_view path, LeadBytePredicate isLead = NoLeadBytes) {
@@ -23,6 +24,10 @@ std::string RoutedTo(std::string_view path, LeadBytePredicate isLead = NoLeadByt
 TEST(RouteByPath, TheFileNamesOwnExtensionDecidesWhateverItsCase) {
   const struct { const char* path; const char* route; } cases[] = {
       {"C:\\pkg\\game.apk", ".apk"},
+      {"C:\\pkg\\game.xapk", ".xapk"},
+      {"C:\\pkg\\Game.APKS", ".apks"},
+      {"C:\\pkg\\game.apkm", ".apkm"},
+      {"C:\\pkg.apks\\game.apk", ".apk"},
       {"C:\\pkg\\GAME.APK", ".apk"},
       {"C:\\Setup\\SETUP.EXE", ".exe"},
       {"D:\\x.Ipa", ".ipa"},
@@ -33,6 +38,8 @@ TEST(RouteByPath, TheFileNamesOwnExtensionDecidesWhateverItsCase) {
       {"C:\\my.apks\\tool.exe", ".exe"},
       {"C:/fwd.ipa/app.lnk", ".lnk"},
       {"C:\\dl\\game.apk.part", ".apk"},           // no known extension: today's rule
+      {"C:\\dl\\game.apks.part", ".apks"},         // a bundle, though ".apk" is in its name too
+      {"C:\\dl\\game.apkm.crdownload", ".apkm"},
       {"C:\\x.exe.bak", ".exe"},
       {"C:\\x.APK.part", "none"},                    // ... which counts letter case
       {"C:\\readme.txt", "none"},
@@ -52,7 +59,7 @@ TEST(RouteByPath, StepsOverDoubleByteCharactersOfTheSystemCodePage) {
 }
 
 TEST(ImportPatterns, ListsTheRoutesMarkedForTheDialogInTableOrder) {
-  EXPECT_EQ(ImportPatterns(kRoutes), "*.apk;*.exe;*.ipa");
+  EXPECT_EQ(ImportPatterns(kRoutes), "*.xapk;*.apks;*.apkm;*.apk;*.exe;*.ipa");
   EXPECT_EQ(ImportPatterns({}), "");
 }
 

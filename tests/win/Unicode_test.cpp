@@ -42,6 +42,8 @@ const NameCase kNames[] = {
     {"程序\\图标 ü.exe", "exe\\order-256-first.exe", "exe\\order-256-first.expect.ico"},
     {"图标 한국.webp", "apk\\webp-only.webp", "webp:apk\\webp-only.icon"},
     {"应用 包\\微信 ü.msixbundle", "msix\\bundle.msixbundle", "msix\\bundle.icon"},
+    {"u_中文\\微信.xapk", "bundle\\split-icon.xapk", "bundle\\split-icon.icon"},
+    {"😀 한국어.apks", "bundle\\bundletool.apks", "webp:bundle\\bundletool.icon"},
 };
 
 // A file's bytes and times, to show the program left it exactly as it was.
