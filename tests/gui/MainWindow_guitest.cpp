@@ -311,7 +311,9 @@ TEST_F(MainWindowTest, ImportsEveryKindNamedInAnyLanguageAndSavesUnderAChineseNa
       {"图标.ico", nullptr, RGB(90, 30, 160)},
   };
   for (const auto& kind : kinds) {
-    if (kind.fixture) ASSERT_TRUE(CopyTestFile(fixtures + "\\" + kind.fixture, inputs.file(kind.name)));
+    if (kind.fixture) {
+      ASSERT_TRUE(CopyTestFile(fixtures + "\\" + kind.fixture, inputs.file(kind.name)));
+    }
     ImportThroughTheDialog(process_, window, inputs.file(kind.name));
     Sleep(500);
     EXPECT_EQ(PictureBoxCentre(window), kind.centre) << kind.name;
