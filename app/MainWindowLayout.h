@@ -28,6 +28,8 @@ inline constexpr int kSaveButtonId = 1003;
 inline constexpr int kCopyButtonId = 1002;
 inline constexpr int kImportButtonId = 1001;
 inline constexpr int kPictureBoxId = 1010;
+// A command with no button: Ctrl+V.
+inline constexpr int kPasteCommandId = 1020;
 
 // In creation order.
 inline constexpr ControlLayout kMainWindowControls[] = {

@@ -1,5 +1,6 @@
 #include "app/MainWindow_win.h"
 
+#include <iterator>
 #include <string>
 
 #include "app/DropTarget_win.h"
@@ -9,6 +10,7 @@
 #include "app/RunDirectory_win.h"
 #include "output/PictureBox_win.h"
 #include "output/SaveCopy_win.h"
+#include "support/TextCodec_win.h"
 
 namespace {
 
@@ -56,9 +58,26 @@ void OnMainWindowCreated(HWND window, AppContext& app) {
   app.dropTarget.enable(window, [&app](const std::string& path) { DispatchFile(app.pipeline(), app.picture, path); });
 }
 
+// Ctrl+V: a file copied in Explorer (CF_HDROP on the clipboard) is taken in
+// as a drop would be; the first one when several were copied.
+void OnPaste(AppContext& app) {
+  std::string path;
+  if (OpenClipboard(nullptr)) {
+    if (HDROP files = static_cast<HDROP>(GetClipboardData(CF_HDROP))) {
+      const UINT length = DragQueryFileW(files, 0, nullptr, 0);
+      std::wstring name(length + 1, L'\0');
+      if (length && DragQueryFileW(files, 0, name.data(), length + 1)) path = CodePageFromWide(name.substr(0, length), CP_ACP);
+    }
+    CloseClipboard();
+  }
+  if (!path.empty()) DispatchFile(app.pipeline(), app.picture, path);
+}
+
 void OnCommand(HWND window, AppContext& app, int id, int code) {
-  if (code != BN_CLICKED) return;
+  // Buttons say BN_CLICKED; keyboard shortcuts arrive as commands with code 1.
+  if (code != BN_CLICKED && code != 1) return;
   switch (id) {
+    case kPasteCommandId: OnPaste(app); break;
     case kOnTopButtonId: ToggleAlwaysOnTop(window); break;
     case kImportButtonId: OnImportClicked(window, app.dialog, app.pipeline(), app.picture); break;
     case kCopyButtonId: CopyIconToClipboard(window, app.picture); break;
@@ -119,6 +138,16 @@ void ToggleAlwaysOnTop(HWND mainWindow) {
   SetWindowPos(mainWindow, change.makeTopmost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
                SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   SetWindowTextW(button, std::wstring(change.newCaption).c_str());
+}
+
+HACCEL CreateKeyboardShortcuts() {
+  ACCEL shortcuts[] = {
+      {FCONTROL | FVIRTKEY, 'O', kImportButtonId},
+      {FCONTROL | FVIRTKEY, 'C', kCopyButtonId},
+      {FCONTROL | FVIRTKEY, 'S', kSaveButtonId},
+      {FCONTROL | FVIRTKEY, 'V', kPasteCommandId},
+  };
+  return CreateAcceleratorTableW(shortcuts, static_cast<int>(std::size(shortcuts)));
 }
 
 HWND CreateMainWindow(HINSTANCE instance, AppContext& app) {

@@ -35,5 +35,9 @@ struct AppContext {
 // painted. nullptr when the window cannot be made.
 HWND CreateMainWindow(HINSTANCE instance, AppContext& app);
 
+// Ctrl+O import, Ctrl+C copy, Ctrl+S save, Ctrl+V take in a copied file: the
+// main window's commands, for the message loop to translate.
+HACCEL CreateKeyboardShortcuts();
+
 // Flips always-on-top; the button's caption says which way.
 void ToggleAlwaysOnTop(HWND mainWindow);

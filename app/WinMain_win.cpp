@@ -26,9 +26,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   HWND window = CreateMainWindow(instance, app);
   int exitCode = 1;
   if (window) {
-    SetNavigationWindow(window);
+    HACCEL shortcuts = CreateKeyboardShortcuts();
+    SetNavigationWindow(window, shortcuts);
     exitCode = RunMessageLoop();
     SetNavigationWindow(nullptr);
+    if (shortcuts) DestroyAcceleratorTable(shortcuts);
   }
   app.dragSource.reset();
   app.dropTarget.disable();

@@ -8,9 +8,11 @@ namespace {
 constexpr DWORD kPauseWakeMask = 0xFF;
 
 HWND gNavigationWindow = nullptr;
+HACCEL gShortcuts = nullptr;
 bool gQuitRequested = false;
 
 void TranslateAndDispatch(MSG& msg) {
+  if (gNavigationWindow && gShortcuts && TranslateAcceleratorW(gNavigationWindow, gShortcuts, &msg)) return;
   if (gNavigationWindow && IsDialogMessageW(gNavigationWindow, &msg)) return;
   TranslateMessage(&msg);
   DispatchMessageW(&msg);
@@ -18,7 +20,10 @@ void TranslateAndDispatch(MSG& msg) {
 
 }  // namespace
 
-void SetNavigationWindow(HWND window) { gNavigationWindow = window; }
+void SetNavigationWindow(HWND window, HACCEL shortcuts) {
+  gNavigationWindow = window;
+  gShortcuts = shortcuts;
+}
 
 bool QuitRequested() { return gQuitRequested; }
 void ClearQuitRequest() { gQuitRequested = false; }

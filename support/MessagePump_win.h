@@ -5,8 +5,9 @@
 #include <windows.h>
 
 // The top-level window whose keyboard navigation the loops handle
-// (IsDialogMessage); nullptr for none.
-void SetNavigationWindow(HWND window);
+// (IsDialogMessage), and the keyboard shortcuts that send it commands
+// (nullptr for none).
+void SetNavigationWindow(HWND window, HACCEL shortcuts = nullptr);
 
 // Dispatches every message waiting in this thread's queue. A WM_QUIT found
 // here is posted again, so the main loop still sees it and ends, and from

@@ -4,11 +4,15 @@
 // the same UTF-8 manifest, so its narrow text is UTF-8 too.
 #include <windows.h>
 
+#include <shlobj.h>
+
 #include <gtest/gtest.h>
 
 #include <iterator>
+#include <cstring>
 #include <string>
 
+#include "extract/ConsoleRunner_win.h"
 #include "extract/HelperTools.h"
 #include "app/HelperTools_win.h"
 #include "app/MainWindowLayout.h"
@@ -327,6 +331,61 @@ TEST_F(MainWindowTest, ImportsEveryKindNamedInAnyLanguageAndSavesUnderAChineseNa
   PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
   for (int i = 0; i < 100 && GetFileAttributesA((saved + ".png").c_str()) == INVALID_FILE_ATTRIBUTES; ++i) Sleep(50);
   EXPECT_EQ(ReadWholeFile(saved + ".png"), Bytes(icon.begin() + 22, icon.end())) << "the icon file's PNG, as it is";
+}
+
+// Ctrl with a key, typed as the user's hand would.
+void PressWithControl(WORD key) {
+  INPUT keys[4] = {};
+  for (INPUT& k : keys) k.type = INPUT_KEYBOARD;
+  keys[0].ki.wVk = VK_CONTROL;
+  keys[1].ki.wVk = key;
+  keys[2].ki.wVk = key;
+  keys[2].ki.dwFlags = KEYEVENTF_KEYUP;
+  keys[3].ki.wVk = VK_CONTROL;
+  keys[3].ki.dwFlags = KEYEVENTF_KEYUP;
+  SendInput(4, keys, sizeof(INPUT));
+}
+
+// A file copied in Explorer: CF_HDROP on the clipboard, names in UTF-16.
+bool CopyFileToClipboard(const std::string& path) {
+  const std::wstring name = WideFromAnsi(path);
+  const std::size_t size = sizeof(DROPFILES) + (name.size() + 2) * sizeof(wchar_t);
+  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size);
+  auto* files = static_cast<DROPFILES*>(GlobalLock(memory));
+  files->pFiles = sizeof(DROPFILES);
+  files->fWide = TRUE;
+  std::memcpy(reinterpret_cast<char*>(files) + sizeof(DROPFILES), name.c_str(), name.size() * sizeof(wchar_t));
+  GlobalUnlock(memory);
+  if (!OpenClipboard(nullptr)) return GlobalFree(memory), false;
+  EmptyClipboard();
+  const bool set = SetClipboardData(CF_HDROP, memory) != nullptr;
+  if (!set) GlobalFree(memory);
+  CloseClipboard();
+  return set;
+}
+
+// Ctrl+V takes in a file copied in Explorer, Ctrl+C copies, Ctrl+O opens the
+// import dialog; the captions stay as they are.
+TEST_F(MainWindowTest, KeyboardShortcutsDriveTheWindow) {
+  HWND window = start();
+  ASSERT_TRUE(window);
+  ASSERT_TRUE(CopyFileToClipboard(TestEnvironment("TESSAROO_FIXTURES") + "\\exe\\order-256-first.exe"));
+  SetForegroundWindow(window);
+  Sleep(300);
+  PressWithControl('V');
+  for (int i = 0; i < 40 && PictureBoxCentre(window) != RGB(30, 180, 60); ++i) Sleep(100);
+  EXPECT_EQ(PictureBoxCentre(window), RGB(30, 180, 60)) << "the copied executable's icon";
+
+  PressWithControl('C');
+  Sleep(500);
+  EXPECT_EQ(RunConsoleCommand(TestProgramFolder() + "\\clipread.exe", "1 1").substr(0, 8), "bitmap=1");
+
+  PressWithControl('O');
+  HWND dialog = WaitForDialog(process_);
+  ASSERT_TRUE(dialog) << "Ctrl+O opens the import dialog";
+  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+  for (int i = 0; i < 100 && IsWindow(dialog); ++i) Sleep(50);
+  EXPECT_EQ(TextOf(GetDlgItem(window, kImportButtonId)), L"导入文件");
 }
 
 // Presses on the picture box and moves, in steps, to (x, y); then either

@@ -112,15 +112,14 @@ IntakeTest* gNestedTest = nullptr;
 std::string gNestedPackage;
 bool gNestedRan = false;
 
-// Polls with posted messages, which the runner's pump dispatches at once,
-// until the outer run's packaging tool exists; then drops the second package.
+// Polls on a timer, which the runner's pump dispatches whenever its queue is
+// otherwise empty, until the outer run's packaging tool exists; then drops
+// the second package. (Re-posting a message from its own handler instead
+// would keep the pump's queue from ever running dry.)
 LRESULT CALLBACK DropWhenToolRuns(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message != WM_APP || gNestedRan) return DefWindowProcW(window, message, wParam, lParam);
-  if (FindProcessIdByName("pt.exe", false) == 0) {
-    Sleep(1);
-    PostMessageW(window, WM_APP, 0, 0);
-    return 0;
-  }
+  if (message != WM_TIMER || gNestedRan) return DefWindowProcW(window, message, wParam, lParam);
+  if (FindProcessIdByName("pt.exe", false) == 0) return 0;
+  KillTimer(window, 1);
   gNestedRan = true;
   gNestedTest->dispatch(gNestedPackage);
   return 0;
@@ -133,7 +132,7 @@ TEST_F(IntakeTest, DropDuringARunEndsTheOuterToolAndTheNestedRunWins) {
   HWND poller = CreateWindowW(L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, GetModuleHandleW(nullptr), nullptr);
   ASSERT_TRUE(poller);
   SetWindowLongPtrW(poller, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(DropWhenToolRuns));
-  PostMessageW(poller, WM_APP, 0, 0);
+  SetTimer(poller, 1, 1, nullptr);
   dispatch(TestEnvironment("TESSAROO_FIXTURES") + "\\apk\\five-densities.apk");
   DestroyWindow(poller);
   ASSERT_TRUE(gNestedRan) << "the nested drop ran while the packaging tool was running";
