@@ -1,5 +1,7 @@
 #include "app/DropTarget_win.h"
 
+#include "support/MessagePump_win.h"
+
 #include <commctrl.h>
 #include <shellapi.h>
 
@@ -61,7 +63,7 @@ LRESULT DropTarget::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM 
 
 void DropTarget::onDropFiles(HDROP drop) {
   const UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
-  for (UINT i = 0; i < count; ++i) {
+  for (UINT i = 0; i < count && !QuitRequested(); ++i) {
     // Each name is read at its full length, so a long path is never cut.
     const UINT length = DragQueryFileA(drop, i, nullptr, 0);
     std::string name(length + 1, '\0');

@@ -24,7 +24,7 @@ void DeployHelperTools(HMODULE module, const std::string& folder) {
     const ByteSpan bytes = CarriedToolBytes(module, tool.resourceId);
     if (bytes.empty()) continue;
     const std::string path = folder + "\\" + tool.fileName;
-    if (!FileHoldsBytes(path, bytes)) WriteFileAtomically(path, bytes);
+    if (!FileHoldsBytes(path, bytes)) WriteFileAtomically(path, bytes, TargetProtection::Override);
     SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_HIDDEN);
   }
 }

@@ -6,7 +6,6 @@ add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=
 add_link_options(-static -static-libgcc -static-libstdc++)
 
 set(TESSAROO_TOOLS_DIR "" CACHE PATH "Folder holding the five helper tool files")
-set(TESSAROO_NPM_DIR "" CACHE PATH "Folder of unpacked npm packages (test material)")
 if(NOT EXISTS "${TESSAROO_TOOLS_DIR}/pt.exe")
   message(FATAL_ERROR "Helper tools not found in '${TESSAROO_TOOLS_DIR}': run scripts/thirdparty.sh")
 endif()

@@ -47,8 +47,8 @@ bool EntryFitsReadCap(const PipelineContext& context, const std::string& quotedP
 Bytes ExtractApkIcon(const PipelineContext& context, const std::string& packagePath) {
   PatternMatcher matcher(SystemNarrowCodec());
   const std::string quotedPackage = "\"" + packagePath + "\"";
-  KillProcessByName(kPackagingTool);
-  KillProcessByName(kUnzipTool);
+  EndToolRun(kPackagingTool);
+  EndToolRun(kUnzipTool);
   const WorkFolder work(context.runDirectory);
 
   // The packaging tool reads its command line in the system's ANSI code page.
@@ -68,7 +68,9 @@ Bytes ExtractApkIcon(const PipelineContext& context, const std::string& packageP
   // question asked of a tool that has no input.
   Bytes icon = RunExtraction(
       context, kUnzipTool, "-n -j " + quotedPackage + " \"" + iconPath + "\" -d \"" + work.path() + "\"", work, name);
-  if (iconPath.find("webp") != std::string::npos) {
+  // WebP by the entry's extension, not by "webp" anywhere in its path (an
+  // icon named ic_webpage.png is a PNG).
+  if (iconPath.ends_with(".webp")) {
     ConvertWebpToPng(context, work.file(name));
     icon = ReadWholeFile(WorkFilePath(context));
   }

@@ -41,9 +41,56 @@ bool ReadAvailable(HANDLE pipe, std::string& output, std::vector<char>& buffer) 
 
 bool HasExited(HANDLE process) { return WaitForSingleObject(process, 0) != WAIT_TIMEOUT; }
 
+// The tool runs this program is waiting on, innermost last: a nested run may
+// end an outer run's tool of the same name.
+struct ToolRun {
+  std::string name;  // the program's file name, lower case
+  HANDLE process;
+};
+std::vector<ToolRun> gToolRuns;
+
+std::string LowerFileName(const std::string& path) {
+  std::string name = path.substr(path.find_last_of("\\/") + 1);
+  for (char& c : name) c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+  return name;
+}
+
+// Registers the run for its lifetime.
+class ToolRunScope {
+ public:
+  ToolRunScope(const std::string& program, HANDLE process) { gToolRuns.push_back({LowerFileName(program), process}); }
+  ~ToolRunScope() { gToolRuns.pop_back(); }
+  ToolRunScope(const ToolRunScope&) = delete;
+  ToolRunScope& operator=(const ToolRunScope&) = delete;
+};
+
 }  // namespace
 
+HANDLE ToolJob() {
+  // One job for the life of the process; its handle closes when the process
+  // ends, and with it every tool still running.
+  static const HANDLE job = [] {
+    HANDLE created = CreateJobObjectW(nullptr, nullptr);
+    if (!created) return created;
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    SetInformationJobObject(created, JobObjectExtendedLimitInformation, &limits, sizeof limits);
+    return created;
+  }();
+  return job;
+}
+
+void EndToolRun(const std::string& name) {
+  const std::string wanted = LowerFileName(name);
+  for (auto run = gToolRuns.rbegin(); run != gToolRuns.rend(); ++run) {
+    if (run->name != wanted) continue;
+    TerminateProcess(run->process, 1);
+    return;
+  }
+}
+
 std::string RunConsoleCommand(const std::string& program, const std::string& arguments, const std::string& folder) {
+  if (QuitRequested()) return {};
   SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
   UniqueHandle readEnd, writeEnd;
   if (!CreatePipe(readEnd.receive(), writeEnd.receive(), &inheritable, kPipeBufferBytes)) return {};
@@ -64,13 +111,20 @@ std::string RunConsoleCommand(const std::string& program, const std::string& arg
   // The C runtime of the tool takes the first word as its own name.
   std::string line = "\"" + program + "\" " + arguments;
   PROCESS_INFORMATION info{};
-  const BOOL started = CreateProcessA(program.c_str(), line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
-                                      nullptr, folder.empty() ? nullptr : folder.c_str(), &startup, &info);
+  // No console window at all: where the default terminal is Windows
+  // Terminal a hidden start is not always honoured. Started suspended, so
+  // it is in the job before it runs a single instruction.
+  const BOOL started =
+      CreateProcessA(program.c_str(), line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW | CREATE_SUSPENDED,
+                     nullptr, folder.empty() ? nullptr : folder.c_str(), &startup, &info);
   // Closed here so that the pipe reports its end once the child and its
   // descendants are gone.
   writeEnd.reset();
   if (!started) return {};
   UniqueHandle process(info.hProcess), thread(info.hThread);
+  if (HANDLE job = ToolJob()) AssignProcessToJobObject(job, process.get());
+  ResumeThread(thread.get());
+  const ToolRunScope registered(program, process.get());
 
   std::string output;
   std::vector<char> buffer;
@@ -85,6 +139,11 @@ std::string RunConsoleCommand(const std::string& program, const std::string& arg
     }
     if (GetInputState()) DispatchPendingMessages();
     if (!read) PauseWithMessages(1);
+    if (QuitRequested()) {
+      // The window is gone: the tool's result is of no use to anyone.
+      TerminateProcess(process.get(), 1);
+      return {};
+    }
   }
   return output;
 }
@@ -110,6 +169,3 @@ bool TerminateProcessById(std::uint32_t processId) {
   return process && TerminateProcess(process.get(), 0);
 }
 
-void KillProcessByName(const std::string& name) {
-  TerminateProcessById(FindProcessIdByName(name, false));
-}

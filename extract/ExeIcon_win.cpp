@@ -36,7 +36,7 @@ class FileView {
 Bytes ExtractExeIcon(const std::string& executablePath) {
   if (executablePath.empty()) return {};
   const FileView file(executablePath);
-  return ExtractIconFromPe(file.bytes());
+  return ExtractIconFromPe(file.bytes(), GetUserDefaultUILanguage());
 }
 
 Bytes ExtractExeIcon(const PipelineContext&, const std::string& executablePath) {

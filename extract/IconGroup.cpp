@@ -57,14 +57,15 @@ Bytes AssembleIconFile(ByteSpan group, const IconEntryChoice& choice, ByteSpan i
   return out;
 }
 
-Bytes ExtractIconFromPe(ByteSpan file) {
-  const std::vector<PeResource> groups = ListPeResources(file, kIconGroupResourceType);
+Bytes ExtractIconFromPe(ByteSpan file, std::uint16_t uiLanguage) {
+  PeResourceReader reader(file, uiLanguage);
+  const std::vector<PeResource> groups = reader.list(kIconGroupResourceType);
   const auto firstGroup = std::find_if(groups.begin(), groups.end(), [](const PeResource& g) { return !g.data.empty(); });
   if (firstGroup == groups.end()) return {};
   const ByteSpan group = firstGroup->data;
   const IconEntryChoice choice = ChooseIconEntry(group);
   if (choice.entry < 0) return {};
-  for (const PeResource& icon : ListPeResources(file, kIconResourceType)) {
+  for (const PeResource& icon : reader.list(kIconResourceType)) {
     if (!icon.named && !icon.data.empty() && icon.id == choice.iconId) return AssembleIconFile(group, choice, icon.data);
   }
   return {};

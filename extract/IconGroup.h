@@ -25,4 +25,6 @@ Bytes AssembleIconFile(ByteSpan group, const IconEntryChoice& choice, ByteSpan i
 // The whole rule over an executable's bytes: empty bytes when it has no icon
 // group, or when the chosen image is missing (an icon file without an image
 // would show nothing).
-Bytes ExtractIconFromPe(ByteSpan file);
+// Each resource in the language the platform would take for a user whose UI
+// language is uiLanguage (0: none).
+Bytes ExtractIconFromPe(ByteSpan file, std::uint16_t uiLanguage = 0);

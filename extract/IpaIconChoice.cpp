@@ -31,7 +31,9 @@ IpaIconEntry ChooseIpaIconEntry(std::string_view listing, const NarrowCodec& cod
 
   Candidate previous, best;
   for (int i = 1; i <= n && i <= 3; ++i) {
-    columns.search("(\\d+)\\s+([1-9][0-9]{0,})\\s+(.*?).png", lines.matchText(i));
+    // The entry runs to the last "png" of the line's match, which ends at the
+    // icon's own extension: a bundle folder such as pngview.app stays whole.
+    columns.search("(\\d+)\\s+([1-9][0-9]{0,})\\s+(.*).png", lines.matchText(i));
     const Candidate candidate{SizeValue(columns.subMatchText(1, 1)), columns.subMatchText(1, 3)};
     if (n == 1) best = candidate;
     if (i == 2) best = candidate.size > previous.size ? candidate : previous;

@@ -27,7 +27,7 @@ Bytes StandardPng(Bytes bytes) {
 
 Bytes ExtractIpaIcon(const PipelineContext& context, const std::string& packagePath) {
   context.showBackground(kWhite);
-  KillProcessByName(kArchiveTool);
+  EndToolRun(kArchiveTool);
   const std::string quotedPackage = "\"" + packagePath + "\"";
 
   // UTF-8 names, whatever the console's code page; converted as the badging is.

@@ -16,7 +16,7 @@ bool WebpFitsSizeCap(const std::string& path) {
 }
 
 void ConvertWebpToPng(const PipelineContext& context, const std::string& inputPath, std::string outputPath) {
-  KillProcessByName(kWebpDecoder);
+  EndToolRun(kWebpDecoder);
   if (outputPath.empty()) outputPath = WorkFilePath(context);
   SetFileAttributesA(outputPath.c_str(), FILE_ATTRIBUTE_NORMAL);
   DeleteFileA(outputPath.c_str());

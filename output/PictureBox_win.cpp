@@ -5,15 +5,18 @@
 #include "support/ImageFormat.h"
 #include "output/PngDecode.h"
 #include "support/ImageCodec_win.h"
+#include "support/ScopedWin_win.h"
+
+#include <memory>
 
 namespace {
 
 constexpr wchar_t kClassName[] = L"TessarooPictureBox";
 
 struct PictureBoxState {
-  PictureStore* store;
+  PictureStore* store = nullptr;
   std::function<void()> onPress;
-  HBITMAP bitmap = nullptr;  // the picture over the background, at its own size
+  ScopedGdiObject<HBITMAP> bitmap;  // the picture over the background, at its own size
   int width = 0, height = 0;
 };
 
@@ -22,11 +25,10 @@ PictureBoxState* StateOf(HWND window) {
 }
 
 void Rebuild(HWND window, PictureBoxState& state) {
-  if (state.bitmap) DeleteObject(state.bitmap);
-  state.bitmap = nullptr;
+  state.bitmap.reset();
   const RgbaImage image = DecodePicture(state.store->picture());
   if (!image.empty()) {
-    state.bitmap = CreateOpaqueBitmap(image, ResolveBackground(state.store->background()));
+    state.bitmap.reset(CreateOpaqueBitmap(image, ResolveBackground(state.store->background())));
     state.width = image.width;
     state.height = image.height;
   }
@@ -38,18 +40,15 @@ void Paint(HWND window, PictureBoxState& state) {
   HDC dc = BeginPaint(window, &paint);
   RECT client;
   GetClientRect(window, &client);
-  HBRUSH background = CreateSolidBrush(ResolveBackground(state.store->background()));
-  FillRect(dc, &client, background);
-  DeleteObject(background);
+  const ScopedGdiObject<HBRUSH> background(CreateSolidBrush(ResolveBackground(state.store->background())));
+  FillRect(dc, &client, background.get());
   if (state.bitmap) {
-    HDC memory = CreateCompatibleDC(dc);
-    HGDIOBJ old = SelectObject(memory, state.bitmap);
+    const ScopedCompatibleDC memory(dc);
+    const ScopedSelectObject selected(memory.get(), state.bitmap.get());
     // Halftone needs more than 16 bits per pixel to look right.
     SetStretchBltMode(dc, GetDeviceCaps(dc, BITSPIXEL) > 16 ? HALFTONE : COLORONCOLOR);
     SetBrushOrgEx(dc, 0, 0, nullptr);
-    StretchBlt(dc, 0, 0, client.right, client.bottom, memory, 0, 0, state.width, state.height, SRCCOPY);
-    SelectObject(memory, old);
-    DeleteDC(memory);
+    StretchBlt(dc, 0, 0, client.right, client.bottom, memory.get(), 0, 0, state.width, state.height, SRCCOPY);
   }
   EndPaint(window, &paint);
 }
@@ -58,8 +57,9 @@ LRESULT CALLBACK PictureBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM
   PictureBoxState* state = StateOf(window);
   switch (message) {
     case WM_NCCREATE: {
+      // The window takes its state over here and ends it at WM_NCDESTROY.
       auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-      auto* fresh = static_cast<PictureBoxState*>(create->lpCreateParams);
+      PictureBoxState* fresh = static_cast<std::unique_ptr<PictureBoxState>*>(create->lpCreateParams)->release();
       SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(fresh));
       fresh->store->setListener([window] {
         if (PictureBoxState* s = StateOf(window)) Rebuild(window, *s);
@@ -80,9 +80,8 @@ LRESULT CALLBACK PictureBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_NCDESTROY:
       if (state) {
         state->store->setListener(nullptr);
-        if (state->bitmap) DeleteObject(state->bitmap);
-        delete state;
         SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+        std::unique_ptr<PictureBoxState> owned(state);  // the control's to end
       }
       break;
   }
@@ -128,24 +127,24 @@ HBITMAP CreateOpaqueBitmap(const RgbaImage& image, COLORREF background) {
   info.bmiHeader.biPlanes = 1;
   info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
-  HDC screen = GetDC(nullptr);
-  HBITMAP bitmap = CreateCompatibleBitmap(screen, image.width, image.height);
-  if (bitmap && SetDIBits(screen, bitmap, 0, static_cast<UINT>(image.height), bgrx.data(), &info, DIB_RGB_COLORS) == 0) {
-    DeleteObject(bitmap);
-    bitmap = nullptr;
+  const ScopedGetDC screen(nullptr);
+  ScopedGdiObject<HBITMAP> bitmap(CreateCompatibleBitmap(screen.get(), image.width, image.height));
+  if (!bitmap ||
+      SetDIBits(screen.get(), bitmap.get(), 0, static_cast<UINT>(image.height), bgrx.data(), &info, DIB_RGB_COLORS) == 0) {
+    return nullptr;
   }
-  ReleaseDC(nullptr, screen);
-  return bitmap;
+  return bitmap.release();
 }
 
 HWND CreatePictureBox(HWND parent, int id, int left, int top, int width, int height, PictureStore& store,
                       std::function<void()> onPress) {
   HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE));
   RegisterPictureBoxClass(instance);
-  // The control owns its state from WM_NCCREATE on and deletes it in
-  // WM_NCDESTROY (a control that fails before WM_NCCREATE leaks it once).
-  auto* state = new PictureBoxState{&store, std::move(onPress)};
-  HWND box = CreateWindowExW(0, kClassName, L"", WS_CHILD | WS_VISIBLE | WS_BORDER, left, top, width, height, parent,
-                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, state);
-  return box;
+  // Taken over by the window at WM_NCCREATE; ended here when no window
+  // ever took it.
+  auto state = std::make_unique<PictureBoxState>();
+  state->store = &store;
+  state->onPress = std::move(onPress);
+  return CreateWindowExW(0, kClassName, L"", WS_CHILD | WS_VISIBLE | WS_BORDER, left, top, width, height, parent,
+                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, &state);
 }

@@ -3,6 +3,7 @@
 #include "output/PictureBox_win.h"
 #include "output/SaveName.h"
 #include "support/FileIo_win.h"
+#include "support/ScopedWin_win.h"
 #include "support/TextCodec_win.h"
 
 namespace {
@@ -17,24 +18,36 @@ bool AskToReplace(HWND owner, const std::string& path) {
   return MessageBoxW(owner, text.c_str(), L"确认另存为", MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
 }
 
+// The system's own words for an error, in a message box.
+void ShowSystemError(HWND owner, DWORD error) {
+  wchar_t* text = nullptr;
+  const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                 nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  const std::wstring message = n ? std::wstring(text, n) : L"Error " + std::to_wstring(error);
+  if (text) LocalFree(text);
+  MessageBoxW(owner, message.c_str(), L"保存图片", MB_OK | MB_ICONERROR);
+}
+
 }  // namespace
 
-bool SavePictureTo(ByteSpan picture, const std::string& confirmedPath, const ReplaceQuestion& askReplace) {
+SaveOutcome SavePictureTo(ByteSpan picture, const std::string& confirmedPath, const ReplaceQuestion& askReplace) {
   const std::string path = PngSaveName(confirmedPath, SystemLeadByte);
   // The dialog asked about the name as chosen in it, not about this one.
   if (path != confirmedPath && GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES &&
       !askReplace(path)) {
-    return false;
+    return SaveOutcome::Declined;
   }
-  return WriteFileAtomically(path, picture);
+  return WriteFileAtomically(path, picture) ? SaveOutcome::Saved : SaveOutcome::Failed;
 }
 
 void SaveIconAs(HWND owner, const PictureStore& store, FileDialog& dialog) {
   dialog.setKind(FileDialog::Kind::Save);
   dialog.setFilter(L"图片文件(*.png)|*.png");
   if (!dialog.show(owner)) return;
-  SavePictureTo(store.picture(), dialog.fileName(),
-                [owner](const std::string& path) { return AskToReplace(owner, path); });
+  const SaveOutcome outcome = SavePictureTo(store.picture(), dialog.fileName(),
+                                            [owner](const std::string& path) { return AskToReplace(owner, path); });
+  // The user confirmed a save that did not happen: never let it look done.
+  if (outcome == SaveOutcome::Failed) ShowSystemError(owner, GetLastError());
 }
 
 HWND FocusWindowOfForeground() {
@@ -49,14 +62,11 @@ HWND FocusWindowOfForeground() {
 }
 
 void CopyIconToClipboard(HWND owner, const PictureStore& store) {
-  HBITMAP bitmap = CreateOpaqueBitmap(DecodePicture(store.picture()), RGB(255, 255, 255));
+  ScopedGdiObject<HBITMAP> bitmap(CreateOpaqueBitmap(DecodePicture(store.picture()), RGB(255, 255, 255)));
   HWND focus = FocusWindowOfForeground();
-  if (!OpenClipboard(focus ? focus : owner)) {
-    if (bitmap) DeleteObject(bitmap);
-    return;
-  }
+  if (!OpenClipboard(focus ? focus : owner)) return;
   EmptyClipboard();
   // Once set, the bitmap belongs to the clipboard.
-  if (bitmap && !SetClipboardData(CF_BITMAP, bitmap)) DeleteObject(bitmap);
+  if (bitmap && SetClipboardData(CF_BITMAP, bitmap.get())) bitmap.release();
   CloseClipboard();
 }

@@ -12,14 +12,16 @@
 // Asks whether an existing file may be replaced; true means yes.
 using ReplaceQuestion = std::function<bool(const std::string& path)>;
 
-// Asks for a name in the save dialog, then saves as SavePictureTo does.
+// Asks for a name in the save dialog, then saves as SavePictureTo does; a
+// save that fails is reported in a message box with the system's own text.
 void SaveIconAs(HWND owner, const PictureStore& store, FileDialog& dialog);
 
 // Writes the picture bytes unchanged under the .png name made from the
 // confirmed path. When that name differs from the confirmed one and names an
 // existing file, askReplace decides first. Written completely or not at all;
-// true when written.
-bool SavePictureTo(ByteSpan picture, const std::string& confirmedPath, const ReplaceQuestion& askReplace);
+// a read-only target is never replaced. On Failed, GetLastError() tells why.
+enum class SaveOutcome { Saved, Declined, Failed };
+SaveOutcome SavePictureTo(ByteSpan picture, const std::string& confirmedPath, const ReplaceQuestion& askReplace);
 
 // Puts the picture on the clipboard as an opaque bitmap, white behind
 // transparent pixels. With no picture the clipboard is only emptied. The

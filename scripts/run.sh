@@ -19,11 +19,11 @@ if [ -n "$had_display" ]; then
 else
   wine build/run/Tessaroo.exe &
   app=$!
-  if xdotool search --sync --onlyvisible --name 'Tessaroo' >/dev/null 2>&1 & then
-    waiter=$!
-    for _ in $(seq 300); do kill -0 "$waiter" 2>/dev/null || break; sleep 0.1; done
-    kill "$waiter" 2>/dev/null || true
-  fi
+  # Waits up to 30 s for the window to show.
+  xdotool search --sync --onlyvisible --name 'Tessaroo' >/dev/null 2>&1 &
+  waiter=$!
+  for _ in $(seq 300); do kill -0 "$waiter" 2>/dev/null || break; sleep 0.1; done
+  kill "$waiter" 2>/dev/null || true
   sleep 1
   xwd -root -silent | xwdtopnm 2>/dev/null | pnmtopng > build/screenshot.png
   echo "No display: the program ran on a private Xvfb; its screenshot is in build/screenshot.png"

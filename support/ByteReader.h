@@ -25,10 +25,17 @@ class ByteReader {
   }
 
   std::uint8_t u8() { return has(1) ? bytes_[at_++] : fail(); }
-  std::uint16_t u16le() { return static_cast<std::uint16_t>(u8() | (u8() << 8)); }
+  // Each byte into its own local: the operands of one expression are not
+  // evaluated in any set order.
+  std::uint16_t u16le() {
+    const std::uint16_t lo = u8();
+    const std::uint16_t hi = u8();
+    return static_cast<std::uint16_t>(lo | (hi << 8));
+  }
   std::uint32_t u32le() {
     const std::uint32_t lo = u16le();
-    return lo | (static_cast<std::uint32_t>(u16le()) << 16);
+    const std::uint32_t hi = u16le();
+    return lo | (hi << 16);
   }
   std::uint32_t u32be() {
     std::uint32_t v = 0;

@@ -46,6 +46,36 @@ long long SizeOf(HANDLE file) {
   return size.QuadPart;
 }
 
+// Moves the written temporary file over the target. A read-only target is a
+// user's protection and stays as it is, unless the caller owns the file. A
+// hidden or system target refuses to be replaced on some systems: its
+// attributes are cleared for one more try; a user's file gets them back, so
+// it stays hidden as it was.
+bool ReplaceTarget(const char* temp, const std::string& path, TargetProtection protection) {
+  constexpr DWORD kFlags = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  const bool exists = attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+  if (exists && (attributes & FILE_ATTRIBUTE_READONLY) && protection == TargetProtection::Keep) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return false;
+  }
+  bool moved = MoveFileExA(temp, path.c_str(), kFlags) != 0;
+  if (!moved && exists) {
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    moved = MoveFileExA(temp, path.c_str(), kFlags) != 0;
+    if (!moved) {
+      const DWORD error = GetLastError();
+      SetFileAttributesA(path.c_str(), attributes);
+      SetLastError(error);
+    }
+  }
+  constexpr DWORD kKept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+  if (moved && exists && protection == TargetProtection::Keep && (attributes & kKept)) {
+    SetFileAttributesA(path.c_str(), attributes);
+  }
+  return moved;
+}
+
 }  // namespace
 
 std::string FolderOf(const std::string& path) {
@@ -91,7 +121,7 @@ bool FileHoldsBytes(const std::string& path, ByteSpan bytes) {
   return true;
 }
 
-bool WriteFileAtomically(const std::string& path, ByteSpan bytes) {
+bool WriteFileAtomically(const std::string& path, ByteSpan bytes, TargetProtection protection) {
   std::string folder = FolderOf(path);
   if (folder.empty()) folder = ".";
   char temp[MAX_PATH] = {};
@@ -104,14 +134,11 @@ bool WriteFileAtomically(const std::string& path, ByteSpan bytes) {
     written = file && WriteExactly(file.get(), bytes.data(), bytes.size()) &&
               FlushFileBuffers(file.get());
   }
-  if (written) {
-    // A hidden or read-only target refuses to be replaced on some systems:
-    // clear its attributes and try once more.
-    if (!MoveFileExA(temp, path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-      SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-      written = MoveFileExA(temp, path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-    }
+  if (written) written = ReplaceTarget(temp, path, protection);
+  if (!written) {
+    const DWORD error = GetLastError();
+    DeleteFileA(temp);
+    SetLastError(error);
   }
-  if (!written) DeleteFileA(temp);
   return written;
 }

@@ -21,10 +21,18 @@ Bytes ReadFileStart(const std::string& path, std::size_t count);
 // True when the file exists and holds exactly these bytes.
 bool FileHoldsBytes(const std::string& path, ByteSpan bytes);
 
+// Whether an existing target's read-only attribute may be overridden: never
+// for the user's files (a read-only file means the write has no effect); for
+// files the program owns (its helper tools), yes.
+enum class TargetProtection { Keep, Override };
+
 // Writes the bytes completely or not at all: they go to a unique temporary
-// file in the target's folder, which then replaces the target. On failure the
-// target is left as it was and no temporary file stays behind.
-bool WriteFileAtomically(const std::string& path, ByteSpan bytes);
+// file in the target's folder, which then replaces the target, keeping its
+// hidden and system attributes. On failure the target is left as it was (its
+// attributes too), no temporary file stays behind, and GetLastError() tells
+// why.
+bool WriteFileAtomically(const std::string& path, ByteSpan bytes,
+                         TargetProtection protection = TargetProtection::Keep);
 
 // The folder part of a path (everything before its last separator), or the
 // empty text when there is none.

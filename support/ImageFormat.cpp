@@ -29,7 +29,11 @@ ImageFormat SniffImageFormat(ByteSpan b) {
 
 namespace {
 
-std::uint16_t U16Be(ByteReader& r) { return static_cast<std::uint16_t>((r.u8() << 8) | r.u8()); }
+std::uint16_t U16Be(ByteReader& r) {
+  const std::uint16_t hi = r.u8();
+  const std::uint16_t lo = r.u8();
+  return static_cast<std::uint16_t>((hi << 8) | lo);
+}
 
 // The frame header (SOFn) of a JPEG: markers are walked segment by segment.
 ImageSize ProbeJpeg(ByteSpan bytes) {

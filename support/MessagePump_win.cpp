@@ -8,6 +8,7 @@ namespace {
 constexpr DWORD kPauseWakeMask = 0xFF;
 
 HWND gNavigationWindow = nullptr;
+bool gQuitRequested = false;
 
 void TranslateAndDispatch(MSG& msg) {
   if (gNavigationWindow && IsDialogMessageW(gNavigationWindow, &msg)) return;
@@ -19,10 +20,14 @@ void TranslateAndDispatch(MSG& msg) {
 
 void SetNavigationWindow(HWND window) { gNavigationWindow = window; }
 
+bool QuitRequested() { return gQuitRequested; }
+void ClearQuitRequest() { gQuitRequested = false; }
+
 void DispatchPendingMessages() {
   MSG msg;
   while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
     if (msg.message == WM_QUIT) {
+      gQuitRequested = true;
       PostQuitMessage(static_cast<int>(msg.wParam));
       return;
     }
@@ -51,5 +56,6 @@ void PauseWithMessages(int milliseconds) {
     const DWORD woke = MsgWaitForMultipleObjects(1, &handle, FALSE, INFINITE, kPauseWakeMask);
     if (woke != WAIT_OBJECT_0 + 1) break;  // the timer fired, or the wait failed
     DispatchPendingMessages();
+    if (gQuitRequested) break;
   }
 }

@@ -79,7 +79,13 @@ bool PatternMatcher::search(std::string_view pattern, std::string_view subject, 
   while (start <= subject_.size()) {
     const int rc = pcre2_match_16(compiled.code, text, subject_.size(), start, flags, compiled.data, compiled.context);
     if (rc < 0) {
-      if (rc != PCRE2_ERROR_NOMATCH || flags == 0) break;
+      if (rc != PCRE2_ERROR_NOMATCH) {
+        // A limit (backtracking, depth, memory) or another engine error: the
+        // search failed, and no partial list of matches may stand for it.
+        matches_.clear();
+        return false;
+      }
+      if (flags == 0) break;
       // An empty match here: try again one character further on.
       flags = 0;
       start += (start + 1 < subject_.size() && (subject_[start] & 0xFC00) == 0xD800) ? 2 : 1;

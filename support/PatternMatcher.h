@@ -31,7 +31,9 @@ class PatternMatcher {
 
   // Runs pattern over subject and keeps the results for the readers below.
   // With quoteToken, every "#引号" in the pattern stands for a double quote.
-  // True when the pattern compiled and the search ran (also with no match).
+  // True when the pattern compiled and the search ran to the end (also with
+  // no match). A search that hits the engine's backtracking or depth limit
+  // fails: false, and no matches.
   bool search(std::string_view pattern, std::string_view subject, bool caseSensitive = false,
               bool multiline = true, bool global = true, bool quoteToken = false);
 

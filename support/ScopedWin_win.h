@@ -2,6 +2,7 @@
 // One small owner per Win32 handle kind; none of them can be copied.
 #include <windows.h>
 
+#include <cstring>
 #include <utility>
 
 // A kernel handle closed with CloseHandle. Both null and INVALID_HANDLE_VALUE
@@ -39,9 +40,16 @@ class ScopedGdiObject {
   explicit ScopedGdiObject(T obj = nullptr) : obj_(obj) {}
   ScopedGdiObject(const ScopedGdiObject&) = delete;
   ScopedGdiObject& operator=(const ScopedGdiObject&) = delete;
-  ~ScopedGdiObject() { if (obj_) DeleteObject(obj_); }
+  ~ScopedGdiObject() { reset(); }
   T get() const { return obj_; }
   explicit operator bool() const { return obj_ != nullptr; }
+  // Deletes the held object and takes over obj.
+  void reset(T obj = nullptr) {
+    if (obj_) DeleteObject(obj_);
+    obj_ = obj;
+  }
+  // Hands the object over (to the clipboard, say); nothing is deleted.
+  T release() { return std::exchange(obj_, nullptr); }
 
  private:
   T obj_;
@@ -69,3 +77,75 @@ class ComPtr {
  private:
   T* p_ = nullptr;
 };
+
+// A window's device context, released with ReleaseDC.
+class ScopedGetDC {
+ public:
+  explicit ScopedGetDC(HWND window) : window_(window), dc_(GetDC(window)) {}
+  ScopedGetDC(const ScopedGetDC&) = delete;
+  ScopedGetDC& operator=(const ScopedGetDC&) = delete;
+  ~ScopedGetDC() { if (dc_) ReleaseDC(window_, dc_); }
+  HDC get() const { return dc_; }
+
+ private:
+  HWND window_;
+  HDC dc_;
+};
+
+// A memory device context, deleted with DeleteDC.
+class ScopedCompatibleDC {
+ public:
+  explicit ScopedCompatibleDC(HDC like) : dc_(CreateCompatibleDC(like)) {}
+  ScopedCompatibleDC(const ScopedCompatibleDC&) = delete;
+  ScopedCompatibleDC& operator=(const ScopedCompatibleDC&) = delete;
+  ~ScopedCompatibleDC() { if (dc_) DeleteDC(dc_); }
+  HDC get() const { return dc_; }
+
+ private:
+  HDC dc_;
+};
+
+// An object selected into a device context until the scope ends.
+class ScopedSelectObject {
+ public:
+  ScopedSelectObject(HDC dc, HGDIOBJ object) : dc_(dc), old_(SelectObject(dc, object)) {}
+  ScopedSelectObject(const ScopedSelectObject&) = delete;
+  ScopedSelectObject& operator=(const ScopedSelectObject&) = delete;
+  ~ScopedSelectObject() { if (old_) SelectObject(dc_, old_); }
+
+ private:
+  HDC dc_;
+  HGDIOBJ old_;
+};
+
+// A lock on movable global memory, unlocked when the scope ends.
+class ScopedGlobalLock {
+ public:
+  explicit ScopedGlobalLock(HGLOBAL memory) : memory_(memory), data_(memory ? GlobalLock(memory) : nullptr) {}
+  ScopedGlobalLock(const ScopedGlobalLock&) = delete;
+  ScopedGlobalLock& operator=(const ScopedGlobalLock&) = delete;
+  ~ScopedGlobalLock() { if (data_) GlobalUnlock(memory_); }
+  void* data() const { return data_; }
+  std::size_t size() const { return data_ ? GlobalSize(memory_) : 0; }
+
+ private:
+  HGLOBAL memory_;
+  void* data_;
+};
+
+// New global memory holding a copy of the bytes, or nullptr. Zero bytes
+// still give a block (of one byte), since a zero-sized block cannot be
+// locked.
+inline HGLOBAL CopyToGlobalMemory(const void* bytes, std::size_t size, UINT flags = GMEM_MOVEABLE) {
+  HGLOBAL memory = GlobalAlloc(flags, size ? size : 1);
+  if (!memory) return nullptr;
+  {
+    ScopedGlobalLock lock(memory);
+    if (!lock.data()) {
+      GlobalFree(memory);
+      return nullptr;
+    }
+    if (size) std::memcpy(lock.data(), bytes, size);
+  }
+  return memory;
+}

@@ -59,20 +59,12 @@ class MainWindowTest : public testing::Test {
     process_ = StartProgram("\"" + program_ + "\"", otherFolder_.path());
     return process_ ? WaitForMainWindow(process_) : nullptr;
   }
-  void stop() {
-    if (!process_) return;
-    if (WaitForSingleObject(process_, 0) == WAIT_TIMEOUT) {
-      TerminateProcess(process_, 1);
-      WaitForSingleObject(process_, 5000);
-    }
-    CloseHandle(process_);
-    process_ = nullptr;
-  }
+  void stop() { process_.end(); }
   bool closesWithin(DWORD milliseconds) { return WaitForSingleObject(process_, milliseconds) == WAIT_OBJECT_0; }
 
   TempFolder runFolder_{"-run_中文"}, otherFolder_;
   std::string program_;
-  HANDLE process_ = nullptr;
+  TestProcess process_;
 };
 
 TEST_F(MainWindowTest, OpensCentredFixedAndOnTopWithItsControls) {
@@ -354,7 +346,7 @@ TEST_F(MainWindowTest, DraggingThePictureOutDropsTheWorkFile) {
 
   TempFolder catcherFolder;
   const std::string caught = catcherFolder.file("caught.png");
-  HANDLE catcher = StartProgram("\"" + TestProgramFolder() + "\\dropcatcher.exe\" 40 40 \"" + caught + "\"", "");
+  TestProcess catcher = StartProgram("\"" + TestProgramFolder() + "\\dropcatcher.exe\" 40 40 \"" + caught + "\"", "");
   ASSERT_TRUE(catcher);
   for (int i = 0; i < 100 && !FindWindowW(L"DropCatcher", nullptr); ++i) Sleep(50);
   Sleep(500);
@@ -372,9 +364,7 @@ TEST_F(MainWindowTest, DraggingThePictureOutDropsTheWorkFile) {
   const Bytes picture = ReadWholeFile(fixture + ".expect.ico");
   EXPECT_EQ(ReadWholeFile(runFolder_.file("icon.png")), picture) << "the work file holds the picture";
   EXPECT_EQ(ReadWholeFile(caught), picture) << "the drop target copied the picture's exact bytes";
-  TerminateProcess(catcher, 0);
-  WaitForSingleObject(catcher, 5000);
-  CloseHandle(catcher);
+
 }
 
 // A file dragged from another program with OLE drag and drop onto the window
@@ -387,7 +377,7 @@ TEST_F(MainWindowTest, FileDraggedFromAnotherProgramIsTakenIn) {
   HWND window = start();
   ASSERT_TRUE(window);
   const std::string exe = TestEnvironment("TESSAROO_FIXTURES") + "\\exe\\order-256-first.exe";
-  HANDLE sender = StartProgram("\"" + TestProgramFolder() + "\\dragsender.exe\" 40 40 \"" + exe + "\"", "");
+  TestProcess sender = StartProgram("\"" + TestProgramFolder() + "\\dragsender.exe\" 40 40 \"" + exe + "\"", "");
   ASSERT_TRUE(sender);
   for (int i = 0; i < 100 && !FindWindowW(L"DragSender", nullptr); ++i) Sleep(50);
   Sleep(500);
@@ -409,9 +399,7 @@ TEST_F(MainWindowTest, FileDraggedFromAnotherProgramIsTakenIn) {
   const COLORREF centre = GetPixel(screen, (box.left + box.right) / 2, (box.top + box.bottom) / 2);
   ReleaseDC(nullptr, screen);
   EXPECT_EQ(centre, RGB(30, 180, 60)) << "the dropped executable's 48 x 48 green icon";
-  TerminateProcess(sender, 0);
-  WaitForSingleObject(sender, 5000);
-  CloseHandle(sender);
+
 }
 
 }  // namespace

@@ -87,7 +87,7 @@ TEST(ListPeResources, TruncatedAndDamagedFilesFailCleanly) {
   for (std::size_t n = 0; n < pe.size(); n += 7) {
     const Bytes cut(pe.begin(), pe.begin() + static_cast<std::ptrdiff_t>(n));
     const Bytes ico = ExtractIconFromPe(cut);
-    EXPECT_TRUE(ico.empty() || ico.size() == 6 || ico.size() == 322) << n;
+    EXPECT_TRUE(ico.empty() || ico.size() == 322) << n;
   }
   for (std::size_t at = 0; at < pe.size(); ++at) {
     for (std::uint8_t value : {std::uint8_t{0x00}, std::uint8_t{0xFF}, std::uint8_t{0x80}}) {
@@ -100,6 +100,47 @@ TEST(ListPeResources, TruncatedAndDamagedFilesFailCleanly) {
       ExtractIconFromPe(damaged);
     }
   }
+}
+
+// The platform's choice among a resource's languages: neutral, then the UI
+// language, then one of its primary language, then the first stored.
+TEST(PeResourceReader, ChoosesTheLanguageAsThePlatformDoes) {
+  const struct { const char* name; std::vector<std::uint16_t> stored; std::uint16_t ui; std::uint8_t chosen; } cases[] = {
+      {"neutral first of all", {0x409, 0x000, 0x804}, 0x804, 1},
+      {"the UI language", {0x409, 0x804, 0x1004}, 0x804, 1},
+      {"its primary language", {0x409, 0x1004}, 0x804, 1},
+      {"else the first stored", {0x409, 0x407}, 0x804, 0},
+      {"no UI language", {0x407, 0x409}, 0, 0},
+  };
+  for (const auto& c : cases) {
+    std::vector<TestResource> resources;
+    for (std::size_t i = 0; i < c.stored.size(); ++i) {
+      resources.push_back({3, 7, u"", Image(static_cast<std::uint8_t>(i)), c.stored[i]});
+    }
+    const Bytes pe = BuildPe(resources);
+    const auto icons = PeResourceReader(pe, c.ui).list(3);
+    ASSERT_EQ(icons.size(), 1u) << c.name;
+    EXPECT_EQ(icons[0].data[0], c.chosen) << c.name;
+  }
+}
+
+// Crafted directories cost work in proportion to the file, counted in
+// directory entries read rather than in time: 65,535 names sharing one
+// language directory of 65,535 entries are all read, the shared directory
+// once; a root whose entries all point back at itself is refused.
+TEST(PeResourceReader, WorkStaysLinearInTheFileOnCraftedDirectories) {
+  constexpr std::uint32_t kCount = 65535;
+  const Bytes shared = BuildSharedLanguagePe(kCount);
+  PeResourceReader reader(shared, 0x804);
+  EXPECT_EQ(reader.list(kIconGroupResourceType).size(), kCount);
+  EXPECT_EQ(reader.list(kIconResourceType).size(), kCount);
+  EXPECT_LE(reader.steps(), 4u * kCount) << "each directory read about once";
+
+  const Bytes looping = BuildSelfReferencingPe(65536);
+  PeResourceReader loops(looping, 0);
+  EXPECT_TRUE(loops.list(kIconGroupResourceType).empty());
+  EXPECT_LE(loops.steps(), 2u * 65536);
+  EXPECT_TRUE(ExtractIconFromPe(looping).empty());
 }
 
 }  // namespace

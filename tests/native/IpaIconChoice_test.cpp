@@ -61,10 +61,11 @@ TEST(ChooseIpaIcon, WebpLinesYieldNoName) {
   EXPECT_EQ(Choose({{500, "Payload\\Foo.app\\AppIcon60x60.webp"}}), "");
 }
 
-TEST(ChooseIpaIcon, PngInABundleNameEndsTheNameEarly) {
-  // The column pattern stops at the character before the first "png": the
-  // name is cut at the bundle folder, as the listing rule has it.
-  EXPECT_EQ(Choose({{500, "Payload\\pngview.app\\AppIcon60x60.png"}}), "Payload");
+TEST(ChooseIpaIcon, PngInAFolderNameKeepsTheNameWhole) {
+  // The name runs to the icon's own ".png", not to the first "png".
+  EXPECT_EQ(Choose({{500, "Payload\\pngview.app\\AppIcon60x60.png"}}), "Payload\\pngview.app\\AppIcon60x60");
+  EXPECT_EQ(Choose({{500, "Payload\\A.app\\AppIcon60x60@2x.png\\pt.com"}}), "Payload\\A.app\\AppIcon60x60@2x")
+      << "a name that doubles as a folder still names the icon";
 }
 
 TEST(ChooseIpaIcon, HugeSizeColumnSaturates) {

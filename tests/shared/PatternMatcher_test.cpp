@@ -76,6 +76,17 @@ TEST_P(PatternMatcherTest, RejectedPatternGivesFalseAndNoMatches) {
   EXPECT_EQ(m.matchText(1), "");
 }
 
+// Catastrophic backtracking after a first match: the search hits the
+// engine's limit and fails as a whole, not with the matches found so far.
+TEST_P(PatternMatcherTest, SearchAtTheBacktrackingLimitFails) {
+  PatternMatcher m(codec());
+  EXPECT_FALSE(m.search("x|(a+)+$", "x\n" + std::string(40, 'a') + "b"));
+  EXPECT_EQ(m.matchCount(), 0);
+  EXPECT_EQ(m.matchText(1), "");
+  EXPECT_TRUE(m.search("x|(a+)+$", "x\n" + std::string(10, 'a') + "b")) << "within the limit";
+  EXPECT_EQ(m.matchCount(), 1);
+}
+
 TEST_P(PatternMatcherTest, QuoteTokenAndPatternText) {
   if (!representable(u"#\u5F15\u53F7")) GTEST_SKIP() << "the token cannot be written in " << GetParam().name;
   PatternMatcher m(codec());

@@ -10,6 +10,7 @@ void U32(Bytes& b, std::uint32_t v) { for (int i = 0; i < 4; ++i) b.push_back(st
 void Put32At(Bytes& b, std::size_t at, std::uint32_t v) { for (int i = 0; i < 4; ++i) b[at + i] = static_cast<std::uint8_t>(v >> (8 * i)); }
 
 constexpr std::uint32_t kSectionRva = 0x1000, kFileAlign = 0x200;
+constexpr std::uint32_t kIconResourceTypeForTests = 3, kGroupResourceTypeForTests = 14;
 
 // The .rsrc section: the three directory levels, name strings, data entries, data.
 Bytes BuildResourceSection(std::vector<TestResource> resources) {
@@ -34,28 +35,39 @@ Bytes BuildResourceSection(std::vector<TestResource> resources) {
   struct Pending { std::size_t nameSlot, dataSlot; const TestResource* r; };
   std::vector<Pending> pending;
   std::size_t t = 0;
+  auto sameName = [](const TestResource* a, const TestResource* b) { return a->name == b->name && a->id == b->id; };
   for (const auto& [type, list] : byType) {
     Put32At(s, typeSlots[t++], 0x80000000u | static_cast<std::uint32_t>(s.size()));
-    std::uint16_t named = 0;
-    for (auto* r : list) named += !r->name.empty();
-    directory(s, named, static_cast<std::uint16_t>(list.size() - named));
-    std::vector<std::size_t> slots;
+    // One name entry per name or id; its languages are the resources that share it.
+    std::vector<std::vector<const TestResource*>> names;
     for (auto* r : list) {
-      pending.push_back({s.size(), 0, r});
-      U32(s, r->name.empty() ? r->id : 0);
+      if (names.empty() || !sameName(names.back().front(), r)) names.emplace_back();
+      names.back().push_back(r);
+    }
+    std::uint16_t named = 0;
+    for (const auto& n : names) named += !n.front()->name.empty();
+    directory(s, named, static_cast<std::uint16_t>(names.size() - named));
+    std::vector<std::size_t> slots, nameSlots;
+    for (const auto& n : names) {
+      nameSlots.push_back(s.size());
+      U32(s, n.front()->name.empty() ? n.front()->id : 0);
       slots.push_back(s.size());
       U32(s, 0);
     }
-    for (std::size_t i = 0; i < list.size(); ++i) {
+    for (std::size_t i = 0; i < names.size(); ++i) {
       Put32At(s, slots[i], 0x80000000u | static_cast<std::uint32_t>(s.size()));
-      directory(s, 0, 1);
-      U32(s, 0x409);
-      pending[pending.size() - list.size() + i].dataSlot = s.size();
-      U32(s, 0);
+      directory(s, 0, static_cast<std::uint16_t>(names[i].size()));
+      for (const TestResource* r : names[i]) {
+        U32(s, r->language);
+        pending.push_back({nameSlots[i], s.size(), r});
+        U32(s, 0);
+      }
     }
   }
+  std::vector<std::size_t> nameWritten;
   for (Pending& p : pending) {
-    if (!p.r->name.empty()) {
+    if (!p.r->name.empty() && std::find(nameWritten.begin(), nameWritten.end(), p.nameSlot) == nameWritten.end()) {
+      nameWritten.push_back(p.nameSlot);
       Put32At(s, p.nameSlot, 0x80000000u | static_cast<std::uint32_t>(s.size()));
       U16(s, static_cast<std::uint16_t>(p.r->name.size()));
       for (char16_t c : p.r->name) U16(s, c);
@@ -75,7 +87,10 @@ Bytes BuildResourceSection(std::vector<TestResource> resources) {
 }  // namespace
 
 Bytes BuildPe(const std::vector<TestResource>& resources, bool pe32Plus) {
-  const Bytes section = BuildResourceSection(resources);
+  return WrapResourceSection(BuildResourceSection(resources), pe32Plus);
+}
+
+Bytes WrapResourceSection(const Bytes& section, bool pe32Plus) {
   Bytes b(0x40, 0);
   b[0] = 'M'; b[1] = 'Z';
   Put32At(b, 0x3C, 0x40);
@@ -116,4 +131,44 @@ Bytes BuildIconGroup(const std::vector<TestGroupEntry>& entries) {
     U16(g, 1); U16(g, e.bits); U32(g, e.statedSize); U16(g, e.iconId);
   }
   return g;
+}
+
+namespace {
+
+// A directory header for `count` entries (up to 65,536: the named and the
+// identifier counts together).
+void Directory(Bytes& b, std::uint32_t count) {
+  b.resize(b.size() + 12, 0);
+  U16(b, static_cast<std::uint16_t>(count > 0xFFFF ? count - 0xFFFF : 0));
+  U16(b, static_cast<std::uint16_t>(count > 0xFFFF ? 0xFFFF : count));
+}
+
+}  // namespace
+
+Bytes BuildSharedLanguagePe(std::uint32_t count) {
+  Bytes s;
+  Directory(s, 2);
+  const std::size_t typeSlots = s.size();
+  U32(s, kIconResourceTypeForTests); U32(s, 0);
+  U32(s, kGroupResourceTypeForTests); U32(s, 0);
+  // The shared language directory, then its one data entry and data.
+  const std::uint32_t languages = static_cast<std::uint32_t>(s.size());
+  Directory(s, count);
+  const std::uint32_t dataEntry = static_cast<std::uint32_t>(s.size() + 8 * count);
+  for (std::uint32_t i = 0; i < count; ++i) { U32(s, 0x400 + i); U32(s, dataEntry); }
+  U32(s, kSectionRva + dataEntry + 16); U32(s, 4); U32(s, 0); U32(s, 0);
+  U32(s, 0);  // the data: four bytes
+  for (int type = 0; type < 2; ++type) {
+    Put32At(s, typeSlots + 8 * type + 4, 0x80000000u | static_cast<std::uint32_t>(s.size()));
+    Directory(s, count);
+    for (std::uint32_t i = 0; i < count; ++i) { U32(s, i + 1); U32(s, 0x80000000u | languages); }
+  }
+  return WrapResourceSection(s);
+}
+
+Bytes BuildSelfReferencingPe(std::uint32_t count) {
+  Bytes s;
+  Directory(s, count);
+  for (std::uint32_t i = 0; i < count; ++i) { U32(s, kGroupResourceTypeForTests); U32(s, 0x80000000u); }
+  return WrapResourceSection(s);
 }

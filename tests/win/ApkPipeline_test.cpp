@@ -44,6 +44,7 @@ TEST_F(ApkPipelineTest, TakesTheLastIconLineOfTheBadging) {
   expectFixture("five-densities");
   expectFixture("mixed-nodpi");  // the nodpi line comes last and is taken
   expectFixture("plain-drawable");
+  expectFixture("webpage-name");  // a PNG, whatever its name holds
 }
 
 TEST_F(ApkPipelineTest, WebpIconsAreConvertedToTheWorkFile) {
@@ -112,17 +113,25 @@ TEST_F(ApkPipelineTest, HarmlessOddNamesStillWork) {
   expectFixture("crafted-root");  // an icon at the archive root
 }
 
-TEST_F(ApkPipelineTest, WebpConversionReplacesAndNeverShowsAStalePicture) {
-  // Convert the same WebP twice into a path with blanks, then a file that
-  // is no WebP: the old output must be gone.
-  ExtractApkIcon(context_, Fixture("apk\\webp-only.apk"));
-  const Bytes first = ReadWholeFile(WorkFilePath(context_));
-  ASSERT_FALSE(first.empty());
-  ASSERT_TRUE(WriteTestFile(folder_.file("in put.webp"), ReadWholeFile(Fixture("apk\\webp-only.apk"))));
+// A .webp file taken in directly shows its pixels. Conversions into a path
+// with blanks replace what was there; a file that is no WebP leaves none.
+TEST_F(ApkPipelineTest, WebpImportAndConversionsNeverShowAStalePicture) {
+  const std::vector<std::uint8_t> expected = DecodePng(ReadWholeFile(Fixture("apk\\webp-only.icon"))).pixels;
+  ASSERT_FALSE(expected.empty());
+  dispatch(Fixture("apk\\webp-only.webp"));
+  EXPECT_EQ(DecodePng(store_.picture()).pixels, expected);
+
+  const std::string webp = folder_.file("in put.webp"), notWebp = folder_.file("not a webp.webp");
+  ASSERT_TRUE(CopyTestFile(Fixture("apk\\webp-only.webp"), webp));
+  ASSERT_TRUE(WriteTestFile(notWebp, ReadWholeFile(Fixture("apk\\webp-only.apk"))));
   const std::string out = folder_.file("out put.png");
   ASSERT_TRUE(WriteTestFile(out, Bytes{9, 9, 9}));
-  ConvertWebpToPng(context_, folder_.file("in put.webp"), out);
+  ConvertWebpToPng(context_, webp, out);
+  EXPECT_EQ(DecodePng(ReadWholeFile(out)).pixels, expected) << "the old file replaced";
+  ConvertWebpToPng(context_, notWebp, out);
   EXPECT_EQ(GetFileAttributesA(out.c_str()), INVALID_FILE_ATTRIBUTES) << "a failed conversion leaves no file";
+  ConvertWebpToPng(context_, webp, out);
+  EXPECT_EQ(DecodePng(ReadWholeFile(out)).pixels, expected);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 
 #include "tests/win/TestSupport.h"
@@ -70,34 +71,77 @@ TEST(PauseWithMessages, DispatchesPostedMessagesAndWaitsForTheTimer) {
   EXPECT_GE(elapsed, 150u);
 }
 
-// Two running copies of a tool: one kill ends exactly one of them, and the
-// name matches whatever its letter case.
-TEST(KillProcessByName, EndsOnlyTheFirstMatchIgnoringCase) {
+// Runs an action when a posted message is dispatched, as a drop arriving
+// while a tool runs would be.
+std::function<void()> gOnMessage;
+LRESULT CALLBACK ActOnMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_APP + 7 && gOnMessage) gOnMessage();
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+class WhileRunning {
+ public:
+  explicit WhileRunning(std::function<void()> action) {
+    gOnMessage = std::move(action);
+    window_ = CreateWindowW(L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, GetModuleHandleW(nullptr), nullptr);
+    SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ActOnMessage));
+    PostMessageW(window_, WM_APP + 7, 0, 0);
+  }
+  ~WhileRunning() {
+    DestroyWindow(window_);
+    gOnMessage = nullptr;
+  }
+
+ private:
+  HWND window_ = nullptr;
+};
+
+// A nested run ends the outer run's tool by name: only the process this
+// program started, never another program's process of that name.
+TEST(EndToolRun, EndsOnlyTheRunThisProgramStarted) {
   TempFolder folder;
   const std::string tool = folder.file("pt.exe");
-  ASSERT_TRUE(CopyTestFile(TestProgramFolder() + "\\emit.exe", tool));
-  HANDLE first = StartProgram("\"" + tool + "\" sleep 60000", folder.path());
-  HANDLE second = StartProgram("\"" + tool + "\" sleep 60000", folder.path());
-  ASSERT_TRUE(first && second);
-  Sleep(300);
+  ASSERT_TRUE(CopyTestFile(Emit(), tool));
+  TestProcess foreign = StartProgram("\"" + tool + "\" sleep 60000", folder.path());
+  ASSERT_TRUE(foreign);
+  {
+    WhileRunning nested([] { EndToolRun("PT.EXE"); });
+    EXPECT_EQ(RunConsoleCommand(tool, "late 20000 finished"), "") << "ended before it printed";
+  }
+  EXPECT_EQ(WaitForSingleObject(foreign, 500), static_cast<DWORD>(WAIT_TIMEOUT)) << "another program's pt.exe lives on";
+  EndToolRun("pt.exe");  // nothing of ours runs: does nothing
+}
 
-  EXPECT_NE(FindProcessIdByName("PT.EXE", false), 0u);
-  EXPECT_EQ(FindProcessIdByName("PT.EXE", true), 0u);
-  EXPECT_EQ(FindProcessIdByName(tool, false), 0u) << "a name with a folder never matches";
+// A program that ends while its tool runs takes the tool with it (the job
+// the runner puts every tool in), so no tool lives on invisibly.
+TEST(ConsoleRunner, ToolsEndWithTheProgramThatStartedThem) {
+  TempFolder folder;
+  const std::string tool = folder.file("stuck.exe");
+  ASSERT_TRUE(CopyTestFile(Emit(), tool));
+  TestProcess host = StartProgram("\"" + TestProgramFolder() + "\\runnerhost.exe\" \"" + tool + "\" \"sleep 60000\"", folder.path());
+  ASSERT_TRUE(host);
+  std::uint32_t running = 0;
+  for (int i = 0; i < 200 && !running; ++i, Sleep(50)) running = FindProcessIdByName("stuck.exe", false);
+  ASSERT_NE(running, 0u) << "the host started its tool";
+  host.end();
+  HANDLE stuck = OpenProcess(SYNCHRONIZE, FALSE, running);
+  const bool ended = !stuck || WaitForSingleObject(stuck, 10000) == WAIT_OBJECT_0;
+  if (stuck) CloseHandle(stuck);
+  EXPECT_TRUE(ended);
+  TerminateProcessById(FindProcessIdByName("stuck.exe", false));  // never leave one behind
+}
 
-  KillProcessByName("PT.exe");
-  HANDLE both[] = {first, second};
-  const DWORD ended = WaitForMultipleObjects(2, both, FALSE, 5000);
-  ASSERT_TRUE(ended == WAIT_OBJECT_0 || ended == WAIT_OBJECT_0 + 1);
-  HANDLE other = ended == WAIT_OBJECT_0 ? second : first;
-  EXPECT_EQ(WaitForSingleObject(other, 500), static_cast<DWORD>(WAIT_TIMEOUT)) << "ended both";
-
-  KillProcessByName("pt.exe");
-  EXPECT_EQ(WaitForSingleObject(other, 5000), WAIT_OBJECT_0);
-  EXPECT_EQ(FindProcessIdByName("pt.exe", false), 0u);
-  KillProcessByName("pt.exe");  // nothing left: does nothing
-  CloseHandle(first);
-  CloseHandle(second);
+// Closing the window while a tool runs: the runner ends the tool and
+// returns, and nothing starts afterwards.
+TEST(ConsoleRunner, QuitDuringARunEndsTheToolAndStartsNoOther) {
+  PostQuitMessage(0);
+  EXPECT_EQ(RunConsoleCommand(Emit(), "late 20000 finished"), "");
+  EXPECT_TRUE(QuitRequested());
+  EXPECT_EQ(RunConsoleCommand(Emit(), "text hello"), "");
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {}
+  ClearQuitRequest();
+  EXPECT_EQ(RunConsoleCommand(Emit(), "text hello"), "hello");
 }
 
 TEST(TerminateProcessById, NothingToEndIsFalse) {

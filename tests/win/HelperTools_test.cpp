@@ -41,10 +41,12 @@ TEST_F(HelperToolsTest, DeploysHiddenCopiesAndRepairsOnlyWhatDiffers) {
     EXPECT_EQ(ComparableAttributes(path), static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN)) << tool.fileName;
   }
 
-  // A tool cut short (an interrupted first start) and one marked read-only.
+  // A tool cut short (an interrupted first start) and marked read-only, and
+  // an intact one marked read-only.
   const std::string cut = folder.file("za.exe");
   SetFileAttributesA(cut.c_str(), FILE_ATTRIBUTE_NORMAL);
   ASSERT_TRUE(WriteTestFile(cut, Bytes{'M', 'Z'}));
+  SetFileAttributesA(cut.c_str(), FILE_ATTRIBUTE_READONLY);
   SetFileAttributesA(folder.file("uz.exe").c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE);
   const FILETIME ptWritten = LastWriteTime(folder.file("pt.exe"));
   Sleep(50);
@@ -59,8 +61,13 @@ TEST_F(HelperToolsTest, DeploysHiddenCopiesAndRepairsOnlyWhatDiffers) {
   }
 }
 
+// A "folder" that is a file: nothing can be written, and the file stays.
 TEST_F(HelperToolsTest, UnwritableFolderIsIgnored) {
-  DeployHelperTools(program_, "Q:\\no\\such\\folder");  // must simply return
+  TempFolder folder;
+  const std::string file = folder.file("not a folder");
+  ASSERT_TRUE(WriteTestFile(file, Bytes{1, 2, 3}));
+  DeployHelperTools(program_, file);
+  EXPECT_EQ(ReadWholeFile(file), (Bytes{1, 2, 3}));
 }
 
 }  // namespace

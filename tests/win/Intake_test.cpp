@@ -16,6 +16,7 @@
 #include "extract/ExeIcon_win.h"
 #include "output/PngDecode.h"
 #include "support/FileIo_win.h"
+#include "support/MessagePump_win.h"
 #include "tests/support/TestImages.h"
 #include "tests/win/PipelineHarness.h"
 
@@ -150,15 +151,35 @@ TEST(DropTarget, PassesEveryDroppedFileInOrder) {
   DropTarget target;
   target.enable(window, [&](const std::string& path) { received.push_back(path); });
 
-  const char names[] = "C:\\a\\one.apk\0D:\\two.ipa\0E:\\three four.exe\0";
-  HGLOBAL drop = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + sizeof names + 1);
-  auto* files = static_cast<DROPFILES*>(GlobalLock(drop));
-  files->pFiles = sizeof(DROPFILES);
-  files->fWide = FALSE;
-  memcpy(reinterpret_cast<char*>(files) + sizeof(DROPFILES), names, sizeof names);
-  GlobalUnlock(drop);
+  // The drop handle is the receiver's to free (DragFinish): one per drop.
+  auto makeDrop = [] {
+    const char names[] = "C:\\a\\one.apk\0D:\\two.ipa\0E:\\three four.exe\0";
+    HGLOBAL drop = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + sizeof names + 1);
+    auto* files = static_cast<DROPFILES*>(GlobalLock(drop));
+    files->pFiles = sizeof(DROPFILES);
+    files->fWide = FALSE;
+    memcpy(reinterpret_cast<char*>(files) + sizeof(DROPFILES), names, sizeof names);
+    GlobalUnlock(drop);
+    return drop;
+  };
+  HGLOBAL drop = makeDrop();
   EXPECT_EQ(SendMessageW(window, WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0), 0);
   EXPECT_EQ(received, (std::vector<std::string>{"C:\\a\\one.apk", "D:\\two.ipa", "E:\\three four.exe"}));
+
+  // The program quitting while the first file is taken in (a nested pump
+  // meets WM_QUIT): the other files are not taken in.
+  target.disable();
+  received.clear();
+  target.enable(window, [&](const std::string& path) {
+    received.push_back(path);
+    PostQuitMessage(0);
+    DispatchPendingMessages();
+  });
+  SendMessageW(window, WM_DROPFILES, reinterpret_cast<WPARAM>(makeDrop()), 0);
+  EXPECT_EQ(received, (std::vector<std::string>{"C:\\a\\one.apk"}));
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {}
+  ClearQuitRequest();
 
   target.disable();
   received.clear();

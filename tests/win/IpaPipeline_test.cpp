@@ -83,7 +83,7 @@ TEST_F(IpaPipelineTest, NothingFoundGivesNoIconAndLeavesTheBackgroundWhite) {
   expectFixture("no-appicon", folder_.file("missing.ipa"));
 }
 
-TEST_F(IpaPipelineTest, PngInTheBundleNameClearsThePicture) { expectFixture("pngview-bundle"); }
+TEST_F(IpaPipelineTest, PngInTheBundleNameStillGivesTheIcon) { expectFixture("pngview-bundle"); }
 
 TEST_F(IpaPipelineTest, HostileEntryNamesRunNothing) {
   expectFixture("crafted-quote");

@@ -106,32 +106,57 @@ TEST(SavePictureTo, AppliesTheNameRuleAndAsksBeforeReplacingAnotherFile) {
     return [&asked, yes](const std::string&) { ++asked; return yes; };
   };
 
-  ASSERT_TRUE(SavePictureTo(picture, folder.file("icon"), answer(false)));
+  ASSERT_EQ(SaveOutcome::Saved, SavePictureTo(picture, folder.file("icon"), answer(false)));
   EXPECT_EQ(ReadWholeFile(folder.file("icon.png")), picture) << "byte for byte, nothing re-encoded";
   EXPECT_EQ(asked, 0);
 
   // "icon" again: the final name icon.png exists and was never confirmed.
   const Bytes other{1, 2, 3};
-  EXPECT_FALSE(SavePictureTo(other, folder.file("icon"), answer(false)));
+  EXPECT_EQ(SaveOutcome::Declined, SavePictureTo(other, folder.file("icon"), answer(false)));
   EXPECT_EQ(asked, 1);
   EXPECT_EQ(ReadWholeFile(folder.file("icon.png")), picture) << "No writes nothing";
-  EXPECT_TRUE(SavePictureTo(other, folder.file("icon"), answer(true)));
+  EXPECT_EQ(SaveOutcome::Saved, SavePictureTo(other, folder.file("icon"), answer(true)));
   EXPECT_EQ(ReadWholeFile(folder.file("icon.png")), other);
 
   // The dialog itself asked about icon.png: no second question.
-  EXPECT_TRUE(SavePictureTo(picture, folder.file("icon.png"), answer(false)));
+  EXPECT_EQ(SaveOutcome::Saved, SavePictureTo(picture, folder.file("icon.png"), answer(false)));
   EXPECT_EQ(asked, 2);
   EXPECT_EQ(ReadWholeFile(folder.file("icon.png")), picture);
 
-  EXPECT_TRUE(SavePictureTo(picture, folder.file("my.png.icon"), answer(false)));
+  EXPECT_EQ(SaveOutcome::Saved, SavePictureTo(picture, folder.file("my.png.icon"), answer(false)));
   EXPECT_TRUE(FileHoldsBytes(folder.file("my.icon.png"), picture));
 
   // No icon loaded: an empty file.
-  EXPECT_TRUE(SavePictureTo({}, folder.file("empty"), answer(false)));
+  EXPECT_EQ(SaveOutcome::Saved, SavePictureTo({}, folder.file("empty"), answer(false)));
   EXPECT_EQ(GetFileAttributesA(folder.file("empty.png").c_str()) != INVALID_FILE_ATTRIBUTES, true);
   EXPECT_TRUE(ReadWholeFile(folder.file("empty.png")).empty());
 
-  EXPECT_FALSE(SavePictureTo(picture, folder.file("no\\such\\folder\\x"), answer(true)));
+  EXPECT_EQ(SaveOutcome::Failed, SavePictureTo(picture, folder.file("no\\such\\folder\\x"), answer(true)));
 }
+
+// A read-only or hidden target the user chose: read-only means the save has
+// no effect and says why; hidden is replaced and stays hidden.
+TEST(SavePictureTo, ReadOnlyTargetsKeepTheirProtection) {
+  TempFolder folder;
+  const Bytes picture = EncodePng(TestPattern(3, 3));
+  const Bytes old{1, 2, 3};
+  const struct { const char* name; DWORD attributes; SaveOutcome outcome; } cases[] = {
+      {"locked.png", FILE_ATTRIBUTE_READONLY, SaveOutcome::Failed},
+      {"locked-hidden.png", FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN, SaveOutcome::Failed},
+      {"hidden.png", FILE_ATTRIBUTE_HIDDEN, SaveOutcome::Saved},
+  };
+  for (const auto& c : cases) {
+    const std::string path = folder.file(c.name);
+    ASSERT_TRUE(WriteTestFile(path, old));
+    ASSERT_TRUE(SetFileAttributesA(path.c_str(), c.attributes));
+    SetLastError(0);
+    EXPECT_EQ(SavePictureTo(picture, path, [](const std::string&) { return true; }), c.outcome) << c.name;
+    if (c.outcome == SaveOutcome::Failed) EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED)) << c.name;
+    EXPECT_EQ(ReadWholeFile(path), c.outcome == SaveOutcome::Saved ? picture : old) << c.name;
+    EXPECT_EQ(ComparableAttributes(path), c.attributes) << c.name;
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+  }
+}
+
 
 }  // namespace

@@ -40,12 +40,11 @@ void RunFolderTest::dispatch(const std::string& path) { DispatchFile(context_, s
 int RunFolderTest::runCli(const std::string& arguments, const std::string& runDirectory) {
   const std::string cli = (runDirectory.empty() ? folder_.path() : runDirectory) + "\\tessaroo-cli.exe";
   if (GetFileAttributesA(cli.c_str()) == INVALID_FILE_ATTRIBUTES) CopyTestFile(TestProgramFolder() + "\\tessaroo-cli.exe", cli);
-  HANDLE process = StartProgram("\"" + cli + "\" " + arguments, TestProgramFolder());
+  TestProcess process = StartProgram("\"" + cli + "\" " + arguments, TestProgramFolder());
   if (!process) return -1;
   WaitForSingleObject(process, 120000);
   DWORD code = 0;
   GetExitCodeProcess(process, &code);
-  CloseHandle(process);
   return static_cast<int>(code);
 }
 

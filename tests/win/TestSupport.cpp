@@ -72,17 +72,36 @@ DWORD ComparableAttributes(const std::string& path) {
   return attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_ARCHIVE);
 }
 
-HANDLE StartProgram(const std::string& commandLine, const std::string& folder) {
+TestProcess& TestProcess::operator=(TestProcess&& other) noexcept {
+  if (this != &other) {
+    end();
+    process_ = other.process_;
+    other.process_ = nullptr;
+  }
+  return *this;
+}
+
+void TestProcess::end() {
+  if (!process_) return;
+  if (WaitForSingleObject(process_, 0) == WAIT_TIMEOUT) {
+    TerminateProcess(process_, 1);
+    WaitForSingleObject(process_, 5000);
+  }
+  CloseHandle(process_);
+  process_ = nullptr;
+}
+
+TestProcess StartProgram(const std::string& commandLine, const std::string& folder) {
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info{};
   std::string line = commandLine;
   if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
                       folder.empty() ? nullptr : folder.c_str(), &startup, &info)) {
-    return nullptr;
+    return TestProcess();
   }
   CloseHandle(info.hThread);
-  return info.hProcess;
+  return TestProcess(info.hProcess);
 }
 
 MessageCounter::MessageCounter(UINT message) : message_(message) {

@@ -40,9 +40,29 @@ bool WriteTestFile(const std::string& path, ByteSpan bytes);
 bool CopyTestFile(const std::string& from, const std::string& to);
 FILETIME LastWriteTime(const std::string& path);
 
-// Starts a program (command line as given) in the given folder; the handle of
-// the new process, or nullptr.
-HANDLE StartProgram(const std::string& commandLine, const std::string& folder);
+// A started program: ended, if it still runs, and its handle closed when the
+// object goes away, so a failed assertion never leaves it running into later
+// tests. Reads as the process handle.
+class TestProcess {
+ public:
+  TestProcess() = default;
+  explicit TestProcess(HANDLE process) : process_(process) {}
+  TestProcess(TestProcess&& other) noexcept : process_(other.process_) { other.process_ = nullptr; }
+  TestProcess& operator=(TestProcess&& other) noexcept;
+  TestProcess(const TestProcess&) = delete;
+  TestProcess& operator=(const TestProcess&) = delete;
+  ~TestProcess() { end(); }
+  operator HANDLE() const { return process_; }
+  // Ends the process if it still runs and lets go of it.
+  void end();
+
+ private:
+  HANDLE process_ = nullptr;
+};
+
+// Starts a program (command line as given) in the given folder; an empty
+// TestProcess when it could not be started.
+TestProcess StartProgram(const std::string& commandLine, const std::string& folder);
 
 // True when the test runs under Wine rather than Windows.
 bool RunningUnderWine();

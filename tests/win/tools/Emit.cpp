@@ -4,6 +4,7 @@
 //   emit zero             "ab", a zero byte, "cd"; later "ef"
 //   emit bytes N          N bytes of numbered lines on standard output
 //   emit sleep MS         nothing; sleeps
+//   emit late MS WORD     sleeps, then WORD on standard output
 //   emit utf8             UTF-8 Chinese text
 //   emit cwd              the current folder
 #include <windows.h>
@@ -55,6 +56,9 @@ int main(int argc, char** argv) {
     }
   } else if (verb == "sleep") {
     Sleep(static_cast<DWORD>(std::atoi(arg.c_str())));
+  } else if (verb == "late") {  // emit late MS WORD: WORD after MS milliseconds
+    Sleep(static_cast<DWORD>(std::atoi(arg.c_str())));
+    if (argc > 3) Put(STD_OUTPUT_HANDLE, argv[3]);
   } else if (verb == "utf8") {
     Put(STD_OUTPUT_HANDLE, "\xE4\xB8\xAD\xE6\x96\x87 label");  // "中文 label"
   } else {
