@@ -11,13 +11,22 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const ByteSpan bytes(data, size);
-  const Bytes icon = ExtractIconFromPe(bytes);
+  // The user's UI language comes from the input's last two bytes (which stay
+  // part of the file), so the language choice is fuzzed too.
+  const std::uint16_t uiLanguage = size >= 2 ? static_cast<std::uint16_t>(data[size - 2] | (data[size - 1] << 8)) : 0;
+  const Bytes icon = ExtractIconFromPe(bytes, uiLanguage);
   // The icon file is either nothing or header + an image that lies inside
   // the input.
   if (!icon.empty() && (icon.size() < 22 || icon.size() - 22 > size)) __builtin_trap();
-  for (const PeResource& r : ListPeResources(bytes, kIconResourceType)) {
-    if (r.data.data() < data || r.data.data() + r.data.size() > data + size) __builtin_trap();
+  PeResourceReader reader(bytes, uiLanguage);
+  for (const std::uint16_t type : {kIconGroupResourceType, kIconResourceType}) {
+    for (const PeResource& r : reader.list(type)) {
+      if (r.data.data() < data || r.data.data() + r.data.size() > data + size) __builtin_trap();
+    }
   }
+  // The reader's work stays proportional to the file, however its
+  // directories are shared or nested.
+  if (reader.steps() > 4096 + size) __builtin_trap();
   const std::string target = ReadShortcutTarget(bytes);
   if (target.size() > size) __builtin_trap();
   const std::u16string wide = ReadShortcutUnicodeTarget(bytes);
