@@ -1,0 +1,28 @@
+// Fuzz target for the choices made from an Android package's listings: the
+// raster fallback for an adaptive icon, and an entry's size in UnZip's
+// zipinfo listing. The input's first line is the icon path (and the entry),
+// the rest the listing.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "extract/ApkIconChoice.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::string_view input(reinterpret_cast<const char*>(data), size);
+  const std::size_t end = input.find('\n');
+  const std::string_view path = input.substr(0, end);
+  const std::string_view listing = end == std::string_view::npos ? std::string_view{} : input.substr(end + 1);
+
+  const std::string raster = ChooseRasterIcon(listing, path);
+  // The choice is one whole line of the listing, a PNG or WebP under res/.
+  if (!raster.empty() &&
+      (!raster.starts_with("res/") || !(raster.ends_with(".png") || raster.ends_with(".webp")) ||
+       listing.find(raster) == std::string_view::npos)) {
+    __builtin_trap();
+  }
+  const std::optional<std::uint64_t> entrySize = ZipInfoEntrySize(listing, path);
+  if (entrySize && (path.empty() || listing.find(path) == std::string_view::npos)) __builtin_trap();
+  return 0;
+}

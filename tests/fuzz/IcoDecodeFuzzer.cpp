@@ -1,0 +1,27 @@
+// Fuzz target for the icon-file decoder (bitmaps of every depth, and PNG
+// streams inside an icon file), the icon-file route that picks and converts
+// the largest image, and the repair of loose crushed PNGs.
+#include <cstddef>
+#include <cstdint>
+
+#include "extract/ImageFile.h"
+#include "output/IcoDecode.h"
+#include "output/PngDecode.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const ByteSpan bytes(data, size);
+  const RgbaImage image = DecodeIco(bytes);
+  if (!image.empty() &&
+      (!ImageSizeAllowed(static_cast<std::uint32_t>(image.width), static_cast<std::uint32_t>(image.height)) ||
+       image.pixels.size() != std::size_t(image.width) * image.height * 4)) {
+    __builtin_trap();
+  }
+  for (const IcoEntry& entry : ListIcoEntries(bytes)) {
+    if (entry.data.data() < data || entry.data.data() + entry.data.size() > data + size) __builtin_trap();
+  }
+  // Whatever the icon-file route gives is a PNG that decodes.
+  const Bytes png = IconFileToPng(bytes);
+  if (!png.empty() && DecodePng(png).empty()) __builtin_trap();
+  StandardPicture(bytes);
+  return 0;
+}

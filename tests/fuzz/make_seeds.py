@@ -1,0 +1,368 @@
+#!/usr/bin/env python3
+"""Writes starting inputs for the fuzz targets, one folder per target, so
+each target begins from well-formed inputs instead of finding every header
+by chance.
+
+Without --full the inputs are a few kilobytes each; they are committed in
+tests/fuzz/seeds and replayed by `make test`. With --full (scripts/fuzz.sh)
+the same shapes come at the largest size a fuzz input may have (1 MiB), so
+work that grows with the input's counts or declared sizes shows up as a
+timeout: resource directories of tens of thousands of entries, compressed
+data that expands to the largest image allowed, listings of a megabyte.
+
+Usage: make_seeds.py OUTDIR [--full]
+"""
+import os
+import struct
+import sys
+import zlib
+
+MAX_INPUT = 1 << 20  # the fuzz script's -max_len
+
+
+# --- executables and shortcuts ------------------------------------------------
+
+RSRC_RVA, FILE_ALIGN = 0x1000, 0x200
+HIGH = 0x80000000
+
+
+def pe(section):
+    """A PE32+ file with one .rsrc section holding `section`, laid out at
+    RSRC_RVA; the resource directory starts at the section's start."""
+    out = bytearray(0x40)
+    out[0:2] = b"MZ"
+    struct.pack_into("<I", out, 0x3C, 0x40)
+    out += b"PE\0\0" + struct.pack("<HHIIIHH", 0x8664, 1, 0, 0, 0, 240, 0x0002)
+    optional = bytearray(240)
+    struct.pack_into("<H", optional, 0, 0x20B)
+    struct.pack_into("<I", optional, 108, 16)  # NumberOfRvaAndSizes
+    struct.pack_into("<II", optional, 112 + 8 * 2, RSRC_RVA, len(section))
+    out += optional
+    raw = (len(section) + FILE_ALIGN - 1) // FILE_ALIGN * FILE_ALIGN
+    out += b".rsrc\0\0\0" + struct.pack("<IIII", len(section), RSRC_RVA, raw, FILE_ALIGN) + bytes(16)
+    out += bytes(FILE_ALIGN - len(out))
+    return bytes(out + section + bytes(raw - len(section)))
+
+
+def directory(entries):
+    """A resource directory: 16-byte header (all identifiers, no names),
+    then (name, target) pairs."""
+    return struct.pack("<IIHHHH", 0, 0, 0, 0, 0, len(entries)) + b"".join(struct.pack("<II", n, t) for n, t in entries)
+
+
+def data_entry(offset, size):
+    return struct.pack("<IIII", RSRC_RVA + offset, size, 0, 0)
+
+
+def icon_group(entries):
+    """entries: (width byte, height byte, bits, id)."""
+    out = struct.pack("<HHH", 0, 1, len(entries))
+    for w, h, bits, ident in entries:
+        out += struct.pack("<BBBBHHIH", w, h, 0, 0, 1, bits, 0, ident)
+    return out
+
+
+def dib(size, bits):
+    """An icon bitmap: header with double height, palette, pixels, AND mask."""
+    header = struct.pack("<IiiHHIIiiII", 40, size, size * 2, 1, bits, 0, 0, 0, 0, 0, 0)
+    palette = bytes(i % 256 for i in range(4 * (1 << bits))) if bits <= 8 else b""
+    stride = (size * bits + 31) // 32 * 4
+    pixels = bytes((x * 37 + 11) % 256 for x in range(stride * size))
+    mask = bytes([0x0F]) * ((size + 31) // 32 * 4) * size
+    return header + palette + pixels + mask
+
+
+def resource_section(resources):
+    """Ordinary layout: type, identifier and language levels, then data.
+    resources: {type: {id: bytes}}."""
+    types = sorted(resources)
+    at = 16 + 8 * len(types)
+    type_dirs, lang_dirs = [], []
+    type_at = []
+    for t in types:
+        type_at.append(at)
+        at += 16 + 8 * len(resources[t])
+    name_at = {}
+    for t in types:
+        for ident in sorted(resources[t]):
+            name_at[t, ident] = at
+            at += 16 + 8
+    entry_at = {}
+    for t in types:
+        for ident in sorted(resources[t]):
+            entry_at[t, ident] = at
+            at += 16
+    blob_at = {}
+    blobs = b""
+    for t in types:
+        for ident in sorted(resources[t]):
+            blob_at[t, ident] = at + len(blobs)
+            blobs += resources[t][ident] + bytes(-len(resources[t][ident]) % 4)
+    out = directory([(t, HIGH | a) for t, a in zip(types, type_at)])
+    for t in types:
+        type_dirs.append(directory([(i, HIGH | name_at[t, i]) for i in sorted(resources[t])]))
+    for t in types:
+        for ident in sorted(resources[t]):
+            lang_dirs.append(directory([(0x409, entry_at[t, ident])]))
+    out += b"".join(type_dirs) + b"".join(lang_dirs)
+    for t in types:
+        for ident in sorted(resources[t]):
+            out += data_entry(blob_at[t, ident], len(resources[t][ident]))
+    return out + blobs
+
+
+def ordinary_exe():
+    group = icon_group([(16, 16, 8, 1), (32, 32, 32, 2), (16, 16, 32, 3)])
+    return pe(resource_section({14: {1: group}, 3: {1: dib(16, 8), 2: dib(32, 32), 3: dib(16, 32)}}))
+
+
+def wide_shared_languages(ids, languages):
+    """RT_GROUP_ICON and RT_ICON each name `ids` identifiers, and all of them
+    point at one language directory of `languages` entries, whose entries all
+    point at one icon group (read as the icon image too)."""
+    group = icon_group([(32, 32, 32, 1)])
+    icons_at = 16 + 16
+    groups_at = icons_at + 16 + 8 * ids
+    languages_at = groups_at + 16 + 8 * ids
+    entry_at = languages_at + 16 + 8 * languages
+    shared = [(i + 1, HIGH | languages_at) for i in range(ids)]
+    return pe(directory([(3, HIGH | icons_at), (14, HIGH | groups_at)]) + directory(shared) + directory(shared)
+              + directory([(0x400 + i, entry_at) for i in range(languages)])
+              + data_entry(entry_at + 16, len(group)) + group)
+
+
+def root_points_at_itself(count):
+    """A root directory of `count` entries: the first leads to an icon group
+    (so the root read as a language directory yields data), every other one
+    back to the root, RT_ICON and RT_GROUP_ICON among them."""
+    group = icon_group([(32, 32, 32, 3)])
+    entry_at = 16 + 8 * count
+    entries = [(1, entry_at), (3, HIGH), (14, HIGH)] + [(15 + i, HIGH) for i in range(count - 3)]
+    return pe(directory(entries) + data_entry(entry_at + 16, len(group)) + group)
+
+
+def shortcut(path):
+    """A shell link whose LinkInfo carries the local base path, in ANSI and in
+    UTF-16."""
+    header = struct.pack("<I16sII", 0x4C, bytes(16), 0x3, 0) + bytes(0x4C - 28)
+    id_list = struct.pack("<H", 2) + b"\0\0"
+    volume = struct.pack("<IIII", 0x11, 3, 0x1234, 0x10) + b"\0"
+    ansi = path.encode("latin-1") + b"\0"
+    wide = path.encode("utf-16-le") + b"\0\0"
+    base = 0x24 + len(volume)
+    suffix = base + len(ansi)
+    base_w = suffix + 1
+    suffix_w = base_w + len(wide)
+    body = volume + ansi + b"\0" + wide + b"\0\0"
+    info = struct.pack("<IIIIIIIII", 0x24 + len(body), 0x24, 1, 0x24, base, 0, suffix, base_w, suffix_w) + body
+    return header + id_list + info
+
+
+def exe_seeds(full):
+    seeds = {"ordinary.exe": ordinary_exe(), "shortcut.lnk": shortcut("C:\\Tools\\\u00e9diteur.exe")}
+    if full:
+        # Three directories of 40000 entries fill the 1 MiB; one of 65535 is the most a count allows.
+        seeds["wide-shared-languages.exe"] = wide_shared_languages(40000, 40000)
+        seeds["root-points-at-itself.exe"] = root_points_at_itself(65535)
+    else:
+        seeds["wide-shared-languages.exe"] = wide_shared_languages(64, 64)
+        seeds["root-points-at-itself.exe"] = root_points_at_itself(64)
+    return seeds
+
+
+# --- PNG, crushed PNG, icon files -----------------------------------------------
+
+def chunk(kind, data):
+    return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+
+
+CHANNELS = {0: 1, 2: 3, 3: 1, 4: 2, 6: 4}
+
+
+def raw_rows(width, height, colour, depth, interlace, fill=None):
+    """Filtered image data: every row (of every pass) with filter byte 0..4
+    in turn; pixel bytes from a pattern, or all `fill`."""
+    passes = [(0, 0, 1, 1)] if not interlace else [
+        (0, 0, 8, 8), (4, 0, 8, 8), (0, 4, 4, 8), (2, 0, 4, 4), (0, 2, 2, 4), (1, 0, 2, 2), (0, 1, 1, 2)]
+    out = bytearray()
+    for x0, y0, dx, dy in passes:
+        w = (width - x0 + dx - 1) // dx if width > x0 else 0
+        h = (height - y0 + dy - 1) // dy if height > y0 else 0
+        if w == 0 or h == 0:
+            continue
+        row = (w * CHANNELS[colour] * depth + 7) // 8
+        for y in range(h):
+            if fill is None:
+                out += bytes([y % 5]) + bytes((x * 29 + y * 7) % 256 for x in range(row))
+            else:
+                out += bytes([0]) + bytes([fill]) * row
+    return bytes(out)
+
+
+def png_file(width, height, colour=6, depth=8, interlace=0, fill=None, crushed=False, pieces=1, wrapped=None):
+    """A PNG, or with `crushed` a CgBI one whose IDAT is raw deflate (unless
+    `wrapped` asks for the zlib wrapper all the same)."""
+    raw = raw_rows(width, height, colour, depth, interlace, fill)
+    if crushed and not wrapped:  # raw deflate, no zlib wrapper
+        c = zlib.compressobj(9, zlib.DEFLATED, -15)
+        data = c.compress(raw) + c.flush()
+    else:
+        data = zlib.compress(raw, 9)
+    out = b"\x89PNG\r\n\x1a\n"
+    if crushed:
+        out += chunk(b"CgBI", b"\x50\x00\x20\x06")
+    out += chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, depth, colour, 0, 0, interlace))
+    if colour == 3:
+        out += chunk(b"PLTE", bytes(range(48))) + chunk(b"tRNS", b"\x00\x80")
+    step = max(1, (len(data) + pieces - 1) // pieces)
+    for at in range(0, len(data), step):
+        out += chunk(b"IDAT", data[at:at + step])
+    return out + chunk(b"IEND", b"")
+
+
+def png_variants(crushed):
+    return {
+        "rgba8.png": png_file(7, 5, crushed=crushed),
+        "rgb8-split.png": png_file(6, 4, colour=2, crushed=crushed, pieces=3),
+        "grey1.png": png_file(9, 3, colour=0, depth=1, crushed=crushed),
+        "palette4.png": png_file(5, 5, colour=3, depth=4, crushed=crushed),
+        "grey-alpha16.png": png_file(4, 4, colour=4, depth=16, crushed=crushed),
+        "rgba8-interlaced.png": png_file(9, 9, interlace=1, crushed=crushed),
+    }
+
+
+def cgbi_seeds(full):
+    seeds = {"crushed-" + k: v for k, v in png_variants(True).items()}
+    # A crushed PNG whose IDAT is zlib-wrapped after all: read as a fallback.
+    seeds["crushed-zlib.png"] = png_file(4, 4, crushed=True, wrapped=True)
+    if full:  # the largest image allowed, 16 bits a channel: about 128 KiB expanding to 128 MiB
+        seeds["crushed-largest.png"] = png_file(4096, 4096, depth=16, fill=0, crushed=True)
+        seeds["crushed-largest-interlaced.png"] = png_file(4096, 4096, depth=16, interlace=1, fill=0, crushed=True)
+    return seeds
+
+
+def png_seeds(full):
+    seeds = png_variants(False)
+    if full:
+        seeds["largest.png"] = png_file(4096, 4096, fill=0)
+        seeds["largest-16-interlaced.png"] = png_file(4096, 4096, depth=16, interlace=1, fill=0)
+    return seeds
+
+
+def ico(image, width, height, bits):
+    return struct.pack("<HHHBBBBHHII", 0, 1, 1, width % 256, height % 256, 0, 0, 1, bits, len(image), 22) + image
+
+
+def ico_seeds(full):
+    seeds = {f"dib{bits}.ico": ico(dib(16, bits), 16, 16, bits) for bits in (1, 4, 8, 24, 32)}
+    bitfields = bytearray(dib(8, 32))
+    struct.pack_into("<I", bitfields, 16, 3)  # BI_BITFIELDS
+    seeds["dib32-bitfields.ico"] = ico(bytes(bitfields[:40]) + struct.pack("<III", 0xFF0000, 0xFF00, 0xFF) + bytes(bitfields[40:]), 8, 8, 32)
+    seeds["png.ico"] = ico(png_file(16, 16), 16, 16, 32)
+    if full:
+        # The widest bitmap allowed, as many one-bit rows as fit in 1 MiB.
+        header = struct.pack("<IiiHHIIiiII", 40, 4096, 2 * 1000, 1, 1, 0, 0, 0, 0, 0, 0)
+        seeds["wide-1bit.ico"] = ico(header + b"\0\0\0\0\xff\xff\xff\0" + b"\x55" * (2 * 512 * 1000), 0, 0, 1)
+        seeds["largest-png.ico"] = ico(png_file(4096, 4096, fill=0), 0, 0, 32)
+    return seeds
+
+
+# --- header probes -------------------------------------------------------------
+
+def probe_seeds(full):
+    jpeg = (b"\xff\xd8" + b"\xff\xe0" + struct.pack(">H", 16) + b"JFIF\0\1\1\0\0\1\0\1\0\0"
+            + b"\xff\xc0" + struct.pack(">HBHHB", 17, 8, 48, 64, 3) + bytes(9) + b"\xff\xd9")
+    bmp = b"BM" + struct.pack("<IHHI", 70, 0, 0, 54) + struct.pack("<IiiHHIIiiII", 40, 2, -2, 1, 32, 0, 16, 0, 0, 0, 0) + bytes(16)
+    vp8 = b"RIFF" + struct.pack("<I", 22) + b"WEBPVP8 " + struct.pack("<I", 10) + b"\x30\x01\x00\x9d\x01\x2a" + struct.pack("<HH", 64, 48) + bytes(2)
+    vp8l = b"RIFF" + struct.pack("<I", 22) + b"WEBPVP8L" + struct.pack("<I", 10) + b"\x2f" + struct.pack("<I", 63 | (47 << 14)) + bytes(5)
+    vp8x = b"RIFF" + struct.pack("<I", 22) + b"WEBPVP8X" + struct.pack("<I", 10) + bytes(4) + (4095).to_bytes(3, "little") + (4095).to_bytes(3, "little") + bytes(0)
+    seeds = {
+        "png-header.png": png_file(3, 3)[:33],
+        "jpeg.jpg": jpeg,
+        "bmp.bmp": bmp,
+        "gif.gif": b"GIF89a" + struct.pack("<HH", 40, 30) + bytes(3),
+        "ico-header.ico": ico(b"", 16, 16, 32),
+        "vp8.webp": vp8,
+        "vp8l.webp": vp8l,
+        "vp8x.webp": vp8x,
+        "pcx.pcx": b"\x0a\x05\x01\x08" + bytes(124),
+    }
+    if full:
+        # Segment after segment before the frame header, then fill bytes.
+        segments = b"\xff\xfe" + struct.pack(">H", 2)
+        count = (MAX_INPUT - 64) // len(segments)
+        seeds["jpeg-many-segments.jpg"] = b"\xff\xd8" + segments * count + jpeg[20:]
+        seeds["jpeg-fill.jpg"] = b"\xff\xd8" + b"\xff" * (MAX_INPUT - 32) + jpeg[20:]
+    return seeds
+
+
+# --- tool listings -------------------------------------------------------------
+
+def apk_seeds(full):
+    badging = ("res/mipmap-anydpi-v26/ic_launcher.xml\n"
+               "AndroidManifest.xml\r\nres/mipmap-anydpi-v26/ic_launcher.xml\r\nres/mipmap-mdpi-v4/ic_launcher.png\r\n"
+               "res/mipmap-xxhdpi-v4/ic_launcher.webp\r\nres/mipmap-xxhdpi-v4/ic_launcher.png\r\n"
+               "res/drawable-nodpi/ic_launcher.png\r\nres/drawable/ic_launcher.png\r\nresources.arsc\r\n")
+    zipinfo = ("res/drawable/icon.png\n"
+               "-rw-rw-rw-  2.3 unx      172 b- stor 80-Jan-01 00:00 res/drawable/icon.png\r\n"
+               "-rw-rw-rw-  2.3 unx 73400320 b- defN 80-Jan-01 00:00 res/drawable/big icon.png\n"
+               "caution: filename not matched:  res/drawable/gone.png\n")
+    seeds = {"listing.txt": badging.encode(), "zipinfo.txt": zipinfo.encode()}
+    if full:
+        line = "res/mipmap-xxxhdpi-v4/ic_launcher.png\n"
+        seeds["long-listing.txt"] = ("res/mipmap-anydpi-v26/ic_launcher.xml\n" + line * ((MAX_INPUT - 64) // len(line))).encode()
+        entry = "-rw-rw-rw-  2.3 unx      172 b- stor 80-Jan-01 00:00 res/drawable/icon.png\n"
+        seeds["long-zipinfo.txt"] = ("res/drawable/icon.png\n" + entry * ((MAX_INPUT - 64) // len(entry))).encode()
+    return seeds
+
+
+def seven_zip_listing(entries, codec):
+    out = ("\r\n7-Zip (a) 21.07 (x64)\r\n\r\nListing archive: app.ipa\r\n\r\n"
+           "   Date      Time    Attr         Size   Compressed  Name\r\n"
+           "------------------- ----- ------------ ------------  ------------------------\r\n")
+    for size, name in entries:
+        out += f"2023-01-17 14:32:08 ..... {size:12d} {max(size - 7, 0):12d}  {name}\r\n"
+    return out.encode(codec)
+
+
+def ipa_seeds(full):
+    app = "Payload\\Foo.app\\"
+    seeds = {
+        "listing-1252.txt": b"\0" + seven_zip_listing([(100, app + "Info.plist"), (300, app + "AppIcon20x20.png"),
+                                                       (800, app + "AppIcon60x60@3x.png"), (500, app + "AppIcon40x40.png"),
+                                                       (900, app + "AppIcon76x76.png")], "cp1252"),
+        "listing-gbk.txt": b"\1" + seven_zip_listing([(38497, "Payload\\\u5e94\u7528.app\\AppIcon60x60@2x.png")], "gbk"),
+        "listing-webp.txt": b"\0" + seven_zip_listing([(500, app + "AppIcon60x60.webp")], "cp1252"),
+    }
+    if full:
+        line_len = len(seven_zip_listing([(1000, app + "AppIcon60x60@2x.png")], "cp1252")) - len(seven_zip_listing([], "cp1252"))
+        count = (MAX_INPUT - 512) // line_len
+        seeds["long-listing.txt"] = b"\0" + seven_zip_listing([(1000 + i, app + "AppIcon60x60@2x.png") for i in range(1, count + 1)], "cp1252")
+    return seeds
+
+
+TARGETS = {
+    "exe_shortcut": exe_seeds,
+    "cgbi": cgbi_seeds,
+    "png_decode": png_seeds,
+    "ico_decode": ico_seeds,
+    "image_probe": probe_seeds,
+    "apk_listing": apk_seeds,
+    "ipa_listing": ipa_seeds,
+}
+
+
+def main(out, full):
+    for target, make in TARGETS.items():
+        folder = os.path.join(out, target)
+        os.makedirs(folder, exist_ok=True)
+        for name, data in make(full).items():
+            assert len(data) <= MAX_INPUT, (target, name, len(data))
+            with open(os.path.join(folder, name), "wb") as f:
+                f.write(data)
+
+
+if __name__ == "__main__":
+    if len(sys.argv) not in (2, 3) or (len(sys.argv) == 3 and sys.argv[2] != "--full"):
+        sys.exit(__doc__)
+    main(sys.argv[1], len(sys.argv) == 3)
