@@ -117,7 +117,12 @@ bool RegisterMainWindowClass(HINSTANCE instance) {
   cls.cbSize = sizeof cls;
   cls.lpfnWndProc = MainWindowProc;
   cls.hInstance = instance;
-  cls.hIcon = LoadIconW(nullptr, MAKEINTRESOURCEW(32512));  // IDI_APPLICATION
+  // The program's own icon, big for the task bar and Alt+Tab, small for the
+  // caption, each at the size the system asks for.
+  cls.hIcon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON, GetSystemMetrics(SM_CXICON),
+                                            GetSystemMetrics(SM_CYICON), LR_DEFAULTCOLOR | LR_SHARED));
+  cls.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                              GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR | LR_SHARED));
   cls.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
   cls.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   cls.lpszClassName = kClassName;

@@ -45,12 +45,19 @@ add_library(tessaroo_win STATIC
 target_link_libraries(tessaroo_win PUBLIC tessaroo_core ${TESSAROO_SYSTEM_LIBS})
 
 set(TESSAROO_MANIFEST ${CMAKE_SOURCE_DIR}/app/Tessaroo.manifest)
+# The program's icon, drawn at build time by the project's own script.
+set(TESSAROO_ICON ${CMAKE_BINARY_DIR}/Tessaroo.ico)
+add_custom_command(OUTPUT ${TESSAROO_ICON}
+  COMMAND python3 ${CMAKE_SOURCE_DIR}/scripts/make_app_icon.py ${TESSAROO_ICON}
+  DEPENDS ${CMAKE_SOURCE_DIR}/scripts/make_app_icon.py
+  COMMENT "Drawing the program's icon")
+add_custom_target(app_icon DEPENDS ${TESSAROO_ICON})
 configure_file(app/Tessaroo.rc.in ${CMAKE_BINARY_DIR}/Tessaroo.rc @ONLY)
 set(TESSAROO_TOOL_FILES
   ${TESSAROO_TOOLS_DIR}/pt.exe ${TESSAROO_TOOLS_DIR}/uz.exe ${TESSAROO_TOOLS_DIR}/za.exe
   ${TESSAROO_TOOLS_DIR}/dwebp.exe ${TESSAROO_TOOLS_DIR}/zlibwapi.dll)
 set_source_files_properties(${CMAKE_BINARY_DIR}/Tessaroo.rc PROPERTIES
-  OBJECT_DEPENDS "${TESSAROO_TOOL_FILES};${TESSAROO_MANIFEST}")
+  OBJECT_DEPENDS "${TESSAROO_TOOL_FILES};${TESSAROO_MANIFEST};${TESSAROO_ICON}")
 
 # Both programs carry the helper tools, megabytes of resources. Laid out in
 # the file as in memory (4 KB alignment), the image is mapped by Wine's
@@ -58,12 +65,14 @@ set_source_files_properties(${CMAKE_BINARY_DIR}/Tessaroo.rc PROPERTIES
 set(TESSAROO_PAGE_ALIGNED -Wl,--file-alignment,4096)
 
 add_executable(Tessaroo WIN32 app/WinMain_win.cpp ${CMAKE_BINARY_DIR}/Tessaroo.rc)
+add_dependencies(Tessaroo app_icon)
 target_include_directories(Tessaroo PRIVATE ${CMAKE_SOURCE_DIR})
 target_link_libraries(Tessaroo PRIVATE tessaroo_win)
 target_link_options(Tessaroo PRIVATE ${TESSAROO_PAGE_ALIGNED})
 
 # The same pipelines behind a command line, for scripts and tests.
 add_executable(tessaroo-cli app/CliMain_win.cpp ${CMAKE_BINARY_DIR}/Tessaroo.rc)
+add_dependencies(tessaroo-cli app_icon)
 target_include_directories(tessaroo-cli PRIVATE ${CMAKE_SOURCE_DIR})
 target_link_libraries(tessaroo-cli PRIVATE tessaroo_win)
 target_link_options(tessaroo-cli PRIVATE ${TESSAROO_PAGE_ALIGNED})

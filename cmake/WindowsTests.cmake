@@ -53,7 +53,7 @@ add_executable(win_tests
   tests/win/PipelineHarness.cpp
   tests/shared/PatternMatcher_test.cpp
 )
-target_link_libraries(win_tests PRIVATE win_test_support GTest::gtest_main)
+target_link_libraries(win_tests PRIVATE win_test_support GTest::gtest_main version)
 add_dependencies(win_tests emit clipread payload runnerhost Tessaroo tessaroo-cli)
 
 # Tests that start or end helper-tool processes share one Wine process table.

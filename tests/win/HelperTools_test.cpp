@@ -2,7 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "extract/HelperTools.h"
+#include "extract/PeResources.h"
+#include "support/ByteReader.h"
+#include "support/ImageFormat.h"
+#include "support/TextCodec_win.h"
 #include "support/FileIo_win.h"
 #include "tests/win/TestSupport.h"
 
@@ -58,6 +64,35 @@ TEST_F(HelperToolsTest, DeploysHiddenCopiesAndRepairsOnlyWhatDiffers) {
   for (const HelperTool& tool : kHelperTools) {
     EXPECT_EQ(ComparableAttributes(folder.file(tool.fileName)),
               static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN)) << tool.fileName;
+  }
+}
+
+// Both programs carry the drawn icon (eight sizes, 256 as PNG) as their
+// first icon group, and a version block.
+TEST_F(HelperToolsTest, ProgramsCarryTheirIconAndVersion) {
+  for (const char* name : {"Tessaroo.exe", "tessaroo-cli.exe"}) {
+    const std::string path = TestProgramFolder() + "\\" + name;
+    const Bytes file = ReadWholeFile(path);
+    PeResourceReader reader(file, 0);
+    const auto groups = reader.list(kIconGroupResourceType);
+    ASSERT_FALSE(groups.empty()) << name;
+    EXPECT_EQ(groups[0].id, 1u) << name;
+    EXPECT_EQ(ByteReader(groups[0].data, 4).u16le(), 8) << name << ": eight sizes";
+    int pngs = 0;
+    for (const PeResource& icon : reader.list(kIconResourceType)) pngs += SniffImageFormat(icon.data) == ImageFormat::Png;
+    EXPECT_EQ(pngs, 1) << name << ": the 256-pixel image as PNG";
+
+    const std::wstring wide = WideFromAnsi(path);
+    std::vector<std::uint8_t> block(GetFileVersionInfoSizeW(wide.c_str(), nullptr));
+    ASSERT_FALSE(block.empty()) << name;
+    ASSERT_TRUE(GetFileVersionInfoW(wide.c_str(), 0, static_cast<DWORD>(block.size()), block.data()));
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT size = 0;
+    ASSERT_TRUE(VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &size));
+    EXPECT_EQ(fixed->dwFileVersionMS, 0x00010001u) << name << ": 1.1";
+    wchar_t* product = nullptr;
+    ASSERT_TRUE(VerQueryValueW(block.data(), L"\\StringFileInfo\\040904B0\\ProductName", reinterpret_cast<void**>(&product), &size));
+    EXPECT_EQ(std::wstring(product), L"Tessaroo");
   }
 }
 
