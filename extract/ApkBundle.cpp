@@ -1,5 +1,7 @@
 #include "extract/ApkBundle.h"
 
+#include "support/TextScan.h"
+
 #include <algorithm>
 #include <array>
 
@@ -19,14 +21,6 @@ bool SamePath(std::string_view a, std::string_view b) {
 }
 
 bool AtRoot(std::string_view path) { return std::none_of(path.begin(), path.end(), IsSeparator); }
-
-std::string_view NextLine(std::string_view& text) {
-  const std::size_t end = text.find('\n');
-  std::string_view line = text.substr(0, end);
-  text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
-  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-  return line;
-}
 
 // A whole decimal number below 10^19 (no 64-bit overflow), or false.
 bool ParseSize(std::string_view digits, std::uint64_t& value) {

@@ -1,5 +1,7 @@
 #include "extract/ApkIconChoice.h"
 
+#include "support/TextScan.h"
+
 #include <algorithm>
 #include <array>
 #include <utility>
@@ -86,10 +88,7 @@ std::string ChooseRasterIcon(std::string_view listing, std::string_view xmlIconP
 
 std::optional<std::uint64_t> ZipInfoEntrySize(std::string_view listing, std::string_view entry) {
   while (!listing.empty()) {
-    const std::size_t end = listing.find('\n');
-    std::string_view line = listing.substr(0, end);
-    listing.remove_prefix(end == std::string_view::npos ? listing.size() : end + 1);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    const std::string_view line = NextLine(listing);
     if (entry.empty() || line.size() <= entry.size() || !line.ends_with(entry)) continue;
     if (line[line.size() - entry.size() - 1] != ' ') continue;
     // Columns are separated by runs of blanks; the size is the fourth.

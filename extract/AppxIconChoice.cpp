@@ -1,19 +1,13 @@
 #include "extract/AppxIconChoice.h"
 
+#include "support/TextScan.h"
+
 #include <unordered_map>
 
 namespace {
 
 // Scales and target sizes are a few hundred; anything longer is no number.
 constexpr std::int64_t kMaxQualifierNumber = 1000000;
-
-std::string_view NextLine(std::string_view& text) {
-  const std::size_t end = text.find('\n');
-  std::string_view line = text.substr(0, end);
-  text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
-  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-  return line;
-}
 
 // A size column's value; UINT64_MAX (never extracted) when it is no number.
 std::uint64_t SizeValue(std::string_view digits) {

@@ -42,3 +42,11 @@ std::string TextAfterLast(std::string_view text, std::string_view separator, Lea
   if (at == std::string_view::npos) return {};
   return std::string(text.substr(at + separator.size()));
 }
+
+std::string_view NextLine(std::string_view& text) {
+  const std::size_t end = text.find('\n');
+  std::string_view line = text.substr(0, end);
+  text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+  return line;
+}

@@ -19,5 +19,9 @@ bool Gbk936LeadByte(unsigned char byte);
 std::size_t FindText(std::string_view text, std::string_view needle, LeadBytePredicate isLead);
 // Byte position of the last occurrence of needle, or npos.
 std::size_t FindLastText(std::string_view text, std::string_view needle, LeadBytePredicate isLead);
+// The first line of text (without its line feed, or a carriage return
+// before it), which is then taken off text.
+std::string_view NextLine(std::string_view& text);
+
 // Everything after the last occurrence of separator; empty when there is none.
 std::string TextAfterLast(std::string_view text, std::string_view separator, LeadBytePredicate isLead);

@@ -45,11 +45,6 @@ std::string Stem(const std::string& fixture) { return fixture.substr(0, fixture.
 
 class BundlePipelineTest : public RunFolderTest {
  protected:
-  void SetUp() override {
-    RunFolderTest::SetUp();
-    before_ = runDirectoryNames();
-  }
-
   void expectShown(const IconCase& c, const Bytes& picture) {
     SCOPED_TRACE(c.fixture);
     EXPECT_EQ(FixtureLine(Stem(c.fixture) + ".expect") == "-", c.shown == Shown::Nothing) << "the fixture agrees";
@@ -66,18 +61,6 @@ class BundlePipelineTest : public RunFolderTest {
     }
   }
 
-  // Names the run added to the run directory, apart from the work file and
-  // the copy of the command-line program.
-  std::vector<std::string> leftovers() const {
-    std::vector<std::string> extra;
-    for (const std::string& name : runDirectoryNames()) {
-      if (name == "icon.png" || name == "tessaroo-cli.exe") continue;
-      if (std::find(before_.begin(), before_.end(), name) == before_.end()) extra.push_back(name);
-    }
-    return extra;
-  }
-
-  std::vector<std::string> before_;
   TempFolder outside_;
 };
 

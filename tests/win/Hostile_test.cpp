@@ -20,7 +20,6 @@ class HostileInputTest : public RunFolderTest {
   void SetUp() override {
     RunFolderTest::SetUp();
     DeleteFileA(PayloadMarker().c_str());
-    before_ = runDirectoryNames();
   }
   void TearDown() override {
     DeleteFileA(PayloadMarker().c_str());
@@ -29,16 +28,6 @@ class HostileInputTest : public RunFolderTest {
 
   static bool PayloadRan() { return GetFileAttributesA(PayloadMarker().c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-  // Names in the run directory that were not there at the start, apart from
-  // the work file and the copy of the command-line program.
-  std::vector<std::string> leftovers() const {
-    std::vector<std::string> extra;
-    for (const std::string& name : runDirectoryNames()) {
-      if (name == "icon.png" || name == "tessaroo-cli.exe") continue;
-      if (std::find(before_.begin(), before_.end(), name) == before_.end()) extra.push_back(name);
-    }
-    return extra;
-  }
 
   // Runs tessaroo-cli on a fixture; its exit code, and the icon in *icon.
   int cli(const std::string& fixture, Bytes* icon = nullptr) {
@@ -53,7 +42,6 @@ class HostileInputTest : public RunFolderTest {
     ASSERT_TRUE(CopyTestFile(TestProgramFolder() + "\\payload.exe", folder_.file(name))) << name;
   }
 
-  std::vector<std::string> before_;
   TempFolder outside_;
 };
 

@@ -16,6 +16,7 @@ void RunFolderTest::SetUp() {
   ASSERT_TRUE(program);
   DeployHelperTools(program, folder_.path());
   FreeLibrary(program);
+  startNames_ = runDirectoryNames();
   // Pipelines must not depend on where the caller stands.
   SetCurrentDirectoryA(TestProgramFolder().c_str());
 }
@@ -60,4 +61,13 @@ std::vector<std::string> RunFolderTest::runDirectoryNames() const {
   FindClose(search);
   std::sort(names.begin(), names.end());
   return names;
+}
+
+std::vector<std::string> RunFolderTest::leftovers(const std::vector<std::string>& allowed) const {
+  std::vector<std::string> extra;
+  for (const std::string& name : runDirectoryNames()) {
+    if (name == "tessaroo-cli.exe" || std::find(allowed.begin(), allowed.end(), name) != allowed.end()) continue;
+    if (std::find(startNames_.begin(), startNames_.end(), name) == startNames_.end()) extra.push_back(name);
+  }
+  return extra;
 }

@@ -26,6 +26,7 @@ class RunFolderTest : public testing::Test {
   bool pictureIsSentinel() const;
 
   TempFolder folder_;
+  std::vector<std::string> startNames_;  // the run directory once its tools are written
   PictureStore store_;
   PipelineContext context_{folder_.path(), [this](std::uint32_t colour) { store_.setBackground(colour); }};
 
@@ -40,4 +41,8 @@ class RunFolderTest : public testing::Test {
   // The names in the run directory, sorted; a test compares them before and
   // after a run to see what the run left behind.
   std::vector<std::string> runDirectoryNames() const;
+
+  // Names in the run directory that were not there when the test began,
+  // apart from the copy of the command-line program and the names allowed.
+  std::vector<std::string> leftovers(const std::vector<std::string>& allowed = {"icon.png"}) const;
 };
