@@ -41,6 +41,23 @@ bool ReadAvailable(HANDLE pipe, std::string& output, std::vector<char>& buffer) 
 
 bool HasExited(HANDLE process) { return WaitForSingleObject(process, 0) != WAIT_TIMEOUT; }
 
+// A start that fails for want of resources (seen under Wine on a loaded
+// machine: one start in hundreds fails and the next succeeds) is tried
+// again, a few times; a program that is missing or cannot run fails at once.
+bool StartFailureIsLasting(DWORD error) {
+  switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_ACCESS_DENIED:
+    case ERROR_BAD_EXE_FORMAT:
+    case ERROR_DIRECTORY:
+    case ERROR_INVALID_NAME:
+    case ERROR_INVALID_PARAMETER:
+    case ERROR_FILENAME_EXCED_RANGE: return true;
+    default: return false;
+  }
+}
+
 // The tool runs this program is waiting on, innermost last: a nested run may
 // end an outer run's tool of the same name.
 struct ToolRun {
@@ -114,9 +131,17 @@ std::string RunConsoleCommand(const std::string& program, const std::string& arg
   // No console window at all: where the default terminal is Windows
   // Terminal a hidden start is not always honoured. Started suspended, so
   // it is in the job before it runs a single instruction.
-  const BOOL started =
-      CreateProcessA(program.c_str(), line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW | CREATE_SUSPENDED,
-                     nullptr, folder.empty() ? nullptr : folder.c_str(), &startup, &info);
+  constexpr int kStartAttempts = 4;
+  BOOL started = FALSE;
+  for (int attempt = 0; attempt < kStartAttempts && !started; ++attempt) {
+    if (attempt > 0) {
+      if (StartFailureIsLasting(GetLastError())) break;
+      PauseWithMessages(50);
+      if (QuitRequested()) break;
+    }
+    started = CreateProcessA(program.c_str(), line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW | CREATE_SUSPENDED,
+                             nullptr, folder.empty() ? nullptr : folder.c_str(), &startup, &info);
+  }
   // Closed here so that the pipe reports its end once the child and its
   // descendants are gone.
   writeEnd.reset();

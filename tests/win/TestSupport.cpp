@@ -6,6 +6,7 @@
 
 #include <gdiplus.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <vector>
 
@@ -95,10 +96,20 @@ TestProcess StartProgram(const std::string& commandLine, const std::string& fold
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info{};
-  std::string line = commandLine;
-  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                      folder.empty() ? nullptr : folder.c_str(), &startup, &info)) {
-    return TestProcess();
+  // A start can fail now and then under Wine on a loaded machine, and
+  // succeed when tried again; a missing program fails every time.
+  for (int attempt = 0;; ++attempt) {
+    std::string line = commandLine;
+    if (CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                       folder.empty() ? nullptr : folder.c_str(), &startup, &info)) {
+      break;
+    }
+    const DWORD error = GetLastError();
+    if (attempt == 3 || error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
+      std::fprintf(stderr, "could not start %s: error %lu\n", commandLine.c_str(), error);
+      return TestProcess();
+    }
+    Sleep(100);
   }
   CloseHandle(info.hThread);
   return TestProcess(info.hProcess);
