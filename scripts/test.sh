@@ -15,6 +15,9 @@ for exe in build/win/Tessaroo.exe build/win/tessaroo-cli.exe; do
   echo "$exe imports: $(echo $imports)"
 done
 
+echo "== the release notices cover every third-party artefact and static library"
+python3 scripts/dist.py check
+
 echo "== native tests"
 ctest --preset native -j"$(nproc)"
 

@@ -167,6 +167,15 @@ build_expat_win() {
   mark expat-win
 }
 
+# `thirdparty.sh fetch PATH...` only downloads and checks the named Debian
+# artefacts: the release notices read licence texts from sources this
+# script does not build.
+if [ "${1:-}" = fetch ]; then
+  shift
+  for path in "$@"; do fetch_deb "$path"; done
+  exit 0
+fi
+
 npm_tool aaptjs@1.3.2 bin/win32/aapt.exe pt.exe
 npm_tool 7zip-bin@5.2.0 win/x64/7za.exe za.exe
 npm_tool webp-converter@3.0.1 bin/libwebp_win64/bin/dwebp.exe dwebp.exe

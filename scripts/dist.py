@@ -1,0 +1,360 @@
+#!/usr/bin/env python3
+"""The release zip and its third-party notices.
+
+  dist.py          build/dist/Tessaroo-<version>-win64.zip: both programs, README.txt
+                   and THIRD-PARTY-NOTICES.txt (CRLF); lists the zip, checks it.
+  dist.py check    the notices table against scripts/thirdparty.lock and the link
+                   maps of both programs; writes and checks the notices file.
+
+COMPONENTS is the one table of what the programs carry or link. A licence source is
+  src:<lock path>:<file>   a file of a pinned Debian source tarball (top folder
+                           left out; debian/... from the Debian tarball)
+  npm:<package>:<file>     a file of a pinned npm package
+  doc:<Debian package>     /usr/share/doc/<package>/copyright of an installed package
+  common:<name>            /usr/share/common-licenses/<name> (Debian's base-files),
+                           the copy Debian's copyright files point to
+  repo:<path>              a text kept in the repo, pinned by a `licence` lock line
+A link pattern is <Debian package>:<file> or deps:<file> (build/deps/win), matched
+against every archive and runtime object in the link maps; a row marked runtime
+must match at least one.
+"""
+import fnmatch
+import hashlib
+import os
+import re
+import subprocess
+import sys
+import tarfile
+import zipfile
+
+ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+LOCK = os.path.join(ROOT, "scripts", "thirdparty.lock")
+DEPS = os.path.join(ROOT, "build", "deps")
+WIN = os.path.join(ROOT, "build", "win")
+DIST = os.path.join(ROOT, "build", "dist")
+PROGRAMS = ["Tessaroo.exe", "tessaroo-cli.exe"]
+
+UNZIP_ORIG = "debian/pool/main/u/unzip/unzip_6.0.orig.tar.gz"
+UNZIP_DEB = "debian-security/pool/updates/main/u/unzip/unzip_6.0-28+deb12u1.debian.tar.xz"
+ZLIB_ORIG = "debian/pool/main/z/zlib/zlib_1.2.13.dfsg.orig.tar.bz2"
+PNG_ORIG = "debian/pool/main/libp/libpng1.6/libpng1.6_1.6.39.orig.tar.gz"
+PCRE2_ORIG = "debian/pool/main/p/pcre2/pcre2_10.42.orig.tar.gz"
+EXPAT_ORIG = "debian/pool/main/e/expat/expat_2.5.0.orig.tar.gz"
+EXPAT_DEB = "debian-security/pool/updates/main/e/expat/expat_2.5.0-1+deb12u3.debian.tar.xz"
+PIXMAN_ORIG = "debian/pool/main/p/pixman/pixman_0.42.2.orig.tar.gz"
+CAIRO_ORIG = "debian/pool/main/c/cairo/cairo_1.16.0.orig.tar.xz"
+CAIRO_DEB = "debian/pool/main/c/cairo/cairo_1.16.0-7.debian.tar.xz"
+# Notepad before Windows 10 1903 reads a text file without it in the ANSI code page.
+BOM = "\ufeff"
+TOOL = "embedded tool: carried inside both programs and written beside them at start as "
+STATIC = "statically linked into both programs"
+
+COMPONENTS = [
+    dict(title="aapt, the Android packaging tool", version="v0.2-eng.ibotpe.20160916.224838",
+         source="npm package aaptjs@1.3.2 (bin/win32/aapt.exe); the package carries no licence text",
+         carried=TOOL + "pt.exe",
+         note="The Android Open Source Project's NOTICE (with the Apache License 2.0 in full) is "
+              "taken from its frameworks/base tree. By its version strings the program also holds "
+              "libpng 1.6.22beta03, zlib 1.2.8 and expat 2.1.1, linked in by its own build.",
+         lock=["npm aaptjs@1.3.2"], licences=["repo:dist/licences/aosp-frameworks-base-NOTICE.txt"]),
+    dict(title="7-Zip (7za, the standalone console version)", version="21.07",
+         source="npm package 7zip-bin@5.2.0 (win/x64/7za.exe); its LICENSE.txt covers only the "
+                "package's own wrapper",
+         carried=TOOL + "za.exe",
+         note="The licence text is the one of the 7-Zip 21.03 source package (DOC/License.txt), "
+              "the nearest release whose text we hold; 7za is built without the RAR (unRAR) code. "
+              "The GNU LGPL 2.1 follows it.",
+         lock=["npm 7zip-bin@5.2.0"],
+         licences=["repo:dist/licences/7zip-21.03-src-License.txt", "common:LGPL-2.1"]),
+    dict(title="libwebp (dwebp, the WebP decoder)", version="1.6.0",
+         source="npm package webp-converter@3.0.1 (bin/libwebp_win64/bin/dwebp.exe); the package's "
+                "LICENSE covers only its own code, and its bin/version_info.txt still says 1.1.0",
+         carried=TOOL + "dwebp.exe",
+         note="COPYING and PATENTS as in Debian's libwebp 1.6.0 source (identical in 1.2.4).",
+         lock=["npm webp-converter@3.0.1"],
+         licences=["repo:dist/licences/libwebp-1.6.0-COPYING", "repo:dist/licences/libwebp-1.6.0-PATENTS"]),
+    dict(title="UnZip (Info-ZIP)", version="6.0, Debian 6.0-28+deb12u1",
+         source="Debian source package unzip, with Debian's patches",
+         carried=TOOL + "uz.exe; cross-built with mingw-w64, statically linked",
+         lock=["deb " + UNZIP_ORIG, "deb " + UNZIP_DEB],
+         licences=["src:%s:LICENSE" % UNZIP_ORIG, "src:%s:debian/copyright" % UNZIP_DEB]),
+    dict(title="zlib with minizip", version="1.2.13",
+         source="Debian source package zlib (1.2.13.dfsg)",
+         carried=TOOL + "zlibwapi.dll; cross-built with mingw-w64",
+         lock=["deb " + ZLIB_ORIG], licences=["src:%s:LICENSE" % ZLIB_ORIG]),
+    dict(title="zlib", version="1.2.13, Debian 1.2.13+dfsg-1",
+         source="Debian package libz-mingw-w64-dev (libz.a)", carried=STATIC + " (under libpng)",
+         links=["libz-mingw-w64-dev:*"], licences=["doc:libz-mingw-w64-dev"]),
+    dict(title="libpng", version="1.6.39", source="Debian source package libpng1.6",
+         carried=STATIC + "; cross-built", lock=["deb " + PNG_ORIG],
+         links=["deps:libpng16.a", "deps:libpng.a"], licences=["src:%s:LICENSE" % PNG_ORIG]),
+    dict(title="PCRE2 (16-bit library)", version="10.42", source="Debian source package pcre2",
+         carried=STATIC + "; cross-built", lock=["deb " + PCRE2_ORIG],
+         links=["deps:libpcre2-16.a"], licences=["src:%s:LICENCE" % PCRE2_ORIG]),
+    dict(title="Expat, the XML parser", version="2.5.0, Debian 2.5.0-1+deb12u3",
+         source="Debian source package expat, with Debian's patches",
+         carried=STATIC + "; cross-built", lock=["deb " + EXPAT_ORIG, "deb " + EXPAT_DEB],
+         links=["deps:libexpat.a"],
+         licences=["src:%s:expat/COPYING" % EXPAT_ORIG, "src:%s:debian/copyright" % EXPAT_DEB]),
+    dict(title="pixman", version="0.42.2", source="Debian source package pixman",
+         carried=STATIC + " (under cairo); cross-built", lock=["deb " + PIXMAN_ORIG],
+         links=["deps:libpixman-1.a"], licences=["src:%s:COPYING" % PIXMAN_ORIG]),
+    dict(title="cairo, the anti-aliasing rasterizer", version="1.16.0, Debian 1.16.0-7",
+         source="Debian source package cairo", carried=STATIC + "; cross-built",
+         note="Used under the Mozilla Public License 1.1, one of the two licences cairo offers.",
+         lock=["deb " + CAIRO_ORIG, "deb " + CAIRO_DEB], links=["deps:libcairo.a"],
+         licences=["src:%s:COPYING" % CAIRO_ORIG, "src:%s:COPYING-MPL-1.1" % CAIRO_ORIG,
+                   "src:%s:debian/copyright" % CAIRO_DEB]),
+    dict(title="mingw-w64 runtime (CRT start-up code, C library additions, import libraries)",
+         version="deb:mingw-w64-x86-64-dev", source="Debian package mingw-w64-x86-64-dev",
+         carried=STATIC + ", and into uz.exe and zlibwapi.dll",
+         links=["mingw-w64-x86-64-dev:*"], runtime=True, licences=["doc:mingw-w64-x86-64-dev"]),
+    dict(title="winpthreads (mingw-w64)", version="deb:mingw-w64-x86-64-dev",
+         source="Debian package mingw-w64-x86-64-dev (libwinpthread.a)",
+         carried=STATIC + " (the C++ runtime's threads and locks), as libpthread.a",
+         links=["mingw-w64-x86-64-dev:lib*pthread.a"], runtime=True, licences=["doc:mingw-w64-x86-64-dev"]),
+    dict(title="GCC runtime library (libgcc)", version="deb:gcc-mingw-w64-x86-64-posix",
+         source="Debian package gcc-mingw-w64-x86-64-posix (libgcc.a, libgcc_eh.a, crtbegin.o, crtend.o)",
+         carried=STATIC + " (-static-libgcc); uz.exe and zlibwapi.dll hold the same library of the "
+                 "toolchain's default, win32-threads variant (gcc-mingw-w64-x86-64-win32, same version "
+                 "and copyright file)",
+         note="GPL 3 with the GCC Runtime Library Exception: the exception is in the copyright file, "
+              "the GPL 3 follows it.",
+         links=["gcc-mingw-w64-x86-64-posix:*"], runtime=True,
+         licences=["doc:gcc-mingw-w64-x86-64-posix", "common:GPL-3"]),
+    dict(title="GNU C++ library (libstdc++)", version="deb:g++-mingw-w64-x86-64-posix",
+         source="Debian package g++-mingw-w64-x86-64-posix (libstdc++.a)",
+         carried=STATIC + " (-static-libstdc++)",
+         note="GPL 3 with the GCC Runtime Library Exception, as for libgcc.",
+         links=["g++-mingw-w64-x86-64-posix:*"], runtime=True,
+         licences=["doc:g++-mingw-w64-x86-64-posix", "common:GPL-3"]),
+]
+
+# Lock lines that only the tests use: never carried, so not in the notices.
+TEST_MATERIAL = {"npm cgbi-to-png@1.0.7": "crushed iOS PNG sample for the tests"}
+
+
+def fail(message):
+    sys.exit("dist: " + message)
+
+
+def sha256(path):
+    with open(path, "rb") as f:
+        return hashlib.sha256(f.read()).hexdigest()
+
+
+def read_lock():
+    """{"kind name": sha256} for every line of the lock."""
+    lines = {}
+    for line in open(LOCK, encoding="utf-8"):
+        fields = line.split()
+        if fields and not fields[0].startswith("#"):
+            lines[fields[0] + " " + fields[1]] = fields[2]
+    return lines
+
+
+def deb_tarball(lock, path):
+    """A pinned Debian tarball, fetched by thirdparty.sh when missing, checked here too."""
+    file = os.path.join(DEPS, "dl", os.path.basename(path))
+    want = lock.get("deb " + path) or fail("%s has no lock line" % path)
+    if not os.path.exists(file) or sha256(file) != want:
+        subprocess.run(["bash", os.path.join(ROOT, "scripts", "thirdparty.sh"), "fetch", path], check=True)
+    if sha256(file) != want:
+        fail("checksum mismatch for " + file)
+    return file
+
+
+def tar_member(tarball, name):
+    """A member by its path below the top folder (Debian tarballs have none)."""
+    with tarfile.open(tarball) as tar:
+        for member in tar:
+            if member.isfile() and (member.name == name or member.name.split("/", 1)[-1] == name):
+                return tar.extractfile(member).read()
+    return b""
+
+
+def deb_version(package):
+    out = subprocess.run(["dpkg-query", "-W", "-f=${Version}", package], capture_output=True, text=True)
+    return out.stdout.strip() or fail("Debian package %s is not installed" % package)
+
+
+_texts = {}
+
+
+def licence_text(lock, source):
+    """(where it came from, text) for one licence source, read once."""
+    if source not in _texts:
+        try:
+            _texts[source] = read_licence(lock, source)
+        except OSError as error:
+            fail("licence %s: %s" % (source, error))
+    return _texts[source]
+
+
+def read_licence(lock, source):
+    kind, _, rest = source.partition(":")
+    if kind == "src":
+        path, _, name = rest.partition(":")
+        return "%s, %s" % (os.path.basename(path), name), tar_member(deb_tarball(lock, path), name).decode("utf-8", "replace")
+    if kind == "npm":
+        package, _, name = rest.partition(":")
+        with open(os.path.join(DEPS, "npm", package, name), encoding="utf-8") as f:
+            return "npm %s, %s" % (package, name), f.read()
+    if kind == "doc":
+        with open("/usr/share/doc/%s/copyright" % rest, encoding="utf-8") as f:
+            return "Debian package %s %s, copyright" % (rest, deb_version(rest)), f.read()
+    if kind == "common":
+        with open("/usr/share/common-licenses/" + rest, encoding="utf-8") as f:
+            return "Debian package base-files %s, common-licenses/%s" % (deb_version("base-files"), rest), f.read()
+    if kind == "repo":
+        file = os.path.join(ROOT, rest)
+        if lock.get("licence " + rest) != sha256(file):
+            fail("%s does not match its licence line in the lock" % rest)
+        with open(file, encoding="utf-8") as f:
+            return rest, f.read()
+    fail("unknown licence source " + source)
+
+
+def version_of(component):
+    version = component["version"]
+    return deb_version(version[4:]) if version.startswith("deb:") else version
+
+
+def section_heading(component):
+    return "== %s %s ==" % (component["title"], version_of(component))
+
+
+def render_notices(lock):
+    out = ["Third-party software in Tessaroo", "",
+           "Tessaroo carries the tools and links the libraries below. Each section says where the",
+           "component came from, its version, how it is carried, and its licence texts as found in",
+           "the package it came from. A text that several components share is given once.", ""]
+    shown = {}
+    for component in COMPONENTS:
+        out += [section_heading(component), "",
+                "From:     " + component["source"],
+                "Carried:  " + component["carried"]]
+        if component.get("note"):
+            out.append("Note:     " + component["note"])
+        for source in component["licences"]:
+            where, text = licence_text(lock, source)
+            if text in shown:
+                out += ["", "-- Licence: %s: the same text as given above under %s --" % (where, shown[text])]
+                continue
+            shown[text] = component["title"]
+            out += ["", "-- Licence: %s --" % where, ""] + text.replace("\r\n", "\n").rstrip("\n").split("\n") + [""]
+        out.append("")
+    return BOM + "\r\n".join(out) + "\r\n"
+
+
+def linked_inputs(map_file):
+    """Every archive and runtime object outside build/win the linker took, by real path."""
+    if not os.path.exists(map_file):
+        fail("%s is missing: build first (scripts/build.sh)" % map_file)
+    text = open(map_file, encoding="utf-8", errors="replace").read()
+    archives = re.findall(r"^(\S+\.a)\(", text, re.M)
+    objects = re.findall(r"^LOAD (\S+\.o)$", text, re.M)
+    paths = {os.path.realpath(os.path.join(WIN, p)) for p in archives + objects}
+    return {p for p in paths if not p.startswith(os.path.realpath(WIN) + os.sep)}
+
+
+def link_names(paths):
+    """{path: '<Debian package>:<file>' or 'deps:<file>'} for the linked inputs."""
+    deps = os.path.realpath(os.path.join(DEPS, "win"))
+    system = sorted(p for p in paths if not p.startswith(deps))
+    owners = {}
+    out = subprocess.run(["dpkg", "-S"] + system, capture_output=True, text=True).stdout if system else ""
+    for line in out.splitlines():
+        package, _, path = line.partition(": ")
+        owners[path.strip()] = package.split(":")[0]
+    return {p: ("deps" if p.startswith(deps) else owners.get(p, "unknown")) + ":" + os.path.basename(p)
+            for p in paths}
+
+
+def check(lock):
+    problems = []
+    claimed = [line for c in COMPONENTS for line in c.get("lock", [])] + list(TEST_MATERIAL)
+    for line in lock:
+        kind = line.split()[0]
+        if kind == "licence":
+            if not any(s == "repo:" + line.split()[1] for c in COMPONENTS for s in c["licences"]):
+                problems.append("lock line '%s' is named by no component" % line)
+        elif line not in claimed:
+            problems.append("lock line '%s' is neither in the notices table nor test material" % line)
+    problems += ["table names '%s', which the lock lacks" % line for line in claimed if line not in lock]
+    linked = set()
+    for program in PROGRAMS:
+        inputs = linked_inputs(os.path.join(WIN, os.path.splitext(program)[0] + ".map"))
+        for path, name in sorted(link_names(inputs).items()):
+            linked.add(name)
+            if not any(fnmatch.fnmatch(name, p) for c in COMPONENTS for p in c.get("links", [])):
+                problems.append("%s links %s (%s), which has no notice" % (program, path, name))
+    # The runtimes every program of this toolchain links: read from the maps,
+    # so a map that shows none of them means the reading broke.
+    problems += ["no link map shows %s" % c["title"] for c in COMPONENTS if c.get("runtime")
+                 and not any(fnmatch.fnmatch(n, p) for n in linked for p in c["links"])]
+    for component in COMPONENTS:
+        for source in component["licences"]:
+            if not licence_text(lock, source)[1].strip():
+                problems.append("licence %s of %s is missing or empty" % (source, component["title"]))
+    os.makedirs(DIST, exist_ok=True)
+    notices_file = os.path.join(DIST, "THIRD-PARTY-NOTICES.txt")
+    with open(notices_file, "w", encoding="utf-8", newline="") as f:
+        f.write(render_notices(lock))
+    written = open(notices_file, encoding="utf-8", newline="").read().split("\r\n")
+    problems += ["the notices have no section for " + c["title"] for c in COMPONENTS
+                 if section_heading(c) not in written]
+    if problems:
+        fail("notices check failed:\n  " + "\n  ".join(problems))
+    print("dist: notices cover %d lock lines, the links of %s, %d components"
+          % (len(lock), " and ".join(PROGRAMS), len(COMPONENTS)))
+    return notices_file
+
+
+def project_version():
+    text = open(os.path.join(ROOT, "CMakeLists.txt"), encoding="utf-8").read()
+    found = re.search(r"project\(Tessaroo VERSION (\d+\.\d+\.\d+)", text)
+    return found.group(1) if found else fail("no version in CMakeLists.txt")
+
+
+def readme(version):
+    text = open(os.path.join(ROOT, "dist", "README.txt.in"), encoding="utf-8").read()
+    title = "Tessaroo %s for 64-bit Windows" % version
+    lines = text.replace("@VERSION@", version).split("\n")
+    lines[1] = "=" * len(title)  # the title's underline
+    return BOM + "\r\n".join(lines)
+
+
+def build(lock):
+    notices_file = check(lock)
+    version = project_version()
+    zip_path = os.path.join(DIST, "Tessaroo-%s-win64.zip" % version)
+    files = {name: open(os.path.join(WIN, name), "rb").read() for name in PROGRAMS}
+    files["README.txt"] = readme(version).encode("utf-8")
+    files["THIRD-PARTY-NOTICES.txt"] = open(notices_file, "rb").read()
+    if os.path.exists(zip_path):
+        os.remove(zip_path)
+    with zipfile.ZipFile(zip_path, "w", zipfile.ZIP_DEFLATED) as z:
+        for name, data in files.items():
+            z.writestr(name, data)
+    with zipfile.ZipFile(zip_path) as z:
+        listing = {i.filename: i.file_size for i in z.infolist()}
+        if z.testzip() is not None:
+            fail("%s is damaged" % zip_path)
+        if listing.keys() != files.keys() or any(z.read(n) != d for n, d in files.items()):
+            fail("%s does not hold what was put in it" % zip_path)
+    for name in ("README.txt", "THIRD-PARTY-NOTICES.txt"):
+        if b"\n" in files[name].replace(b"\r\n", b""):
+            fail(name + " has a line end other than CRLF")
+    for name, size in listing.items():
+        print("%12d  %s" % (size, name))
+    print(zip_path)
+
+
+if __name__ == "__main__":
+    if sys.argv[1:] == ["check"]:
+        check(read_lock())
+    elif not sys.argv[1:]:
+        build(read_lock())
+    else:
+        fail("usage: dist.py [check]")
