@@ -1,12 +1,15 @@
 #pragma once
 // What the main window looks like: its caption, size, controls and the
 // captions of the always-on-top button. Plain data, shared by the window code
-// and its tests.
+// and its tests. Sizes are drawn for 96 dpi and scaled to the window's DPI.
 #include <string_view>
 
 inline constexpr std::wstring_view kMainWindowCaption = L"Tessaroo  -by Quenbridge Lirren";
-inline constexpr int kMainWindowWidth = 418;   // outer size, frame included
-inline constexpr int kMainWindowHeight = 248;
+inline constexpr int kLayoutDpi = 96;
+// The client area at 96 dpi: what the 418 x 248 window has always held
+// inside Wine's frame at 96 dpi (3 pixels a side and a 19-pixel caption).
+inline constexpr int kMainWindowClientWidth = 412;
+inline constexpr int kMainWindowClientHeight = 223;
 
 inline constexpr std::wstring_view kImportCaption = L"导入文件";
 inline constexpr std::wstring_view kCopyCaption = L"复制图片";
@@ -20,7 +23,7 @@ struct ControlLayout {
   int id;
   ControlKind kind;
   std::wstring_view caption;
-  int left, top, width, height;  // client coordinates of the main window
+  int left, top, width, height;  // client coordinates of the main window at 96 dpi
 };
 
 inline constexpr int kOnTopButtonId = 1004;
@@ -43,6 +46,21 @@ inline constexpr ControlLayout kMainWindowControls[] = {
 struct ScreenPoint {
   int x, y;
 };
+
+struct LayoutSize {
+  int width, height;
+};
+
+struct LayoutRect {
+  int left, top, width, height;
+};
+
+// value * dpi / 96 rounded to the nearest, halves away from zero: what
+// MulDiv gives, so the window code and the layout agree to the pixel.
+int ScaleToDpi(int value, int dpi);
+
+LayoutSize MainWindowClientSize(int dpi);
+LayoutRect ControlRectAt(const ControlLayout& control, int dpi);
 
 // Top-left corner that centres a window of the given outer size on a screen.
 ScreenPoint CenteredOrigin(int screenWidth, int screenHeight, int width, int height);

@@ -10,6 +10,7 @@
 #include "app/RunDirectory_win.h"
 #include "output/PictureBox_win.h"
 #include "output/SaveCopy_win.h"
+#include "support/Dpi_win.h"
 #include "support/TextCodec_win.h"
 
 namespace {
@@ -28,13 +29,12 @@ std::wstring WindowText(HWND window) {
   return text;
 }
 
+// The controls, without place or size: LayOutControls gives them both.
 void CreateControls(HWND window, AppContext& app) {
   HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(window, GWLP_HINSTANCE));
-  HFONT font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
   for (const ControlLayout& c : kMainWindowControls) {
-    HWND control = nullptr;
     if (c.kind == ControlKind::PictureBox) {
-      control = CreatePictureBox(window, c.id, c.left, c.top, c.width, c.height, app.picture, [&app] {
+      CreatePictureBox(window, c.id, 0, 0, 0, 0, app.picture, [&app] {
         // Made at the first drag: it starts COM and the drag-image helper,
         // which showing the window does not need.
         if (!app.dragSource) app.dragSource.reset(IconDragSource::Create());
@@ -42,13 +42,50 @@ void CreateControls(HWND window, AppContext& app) {
       });
     } else {
       const std::wstring caption(c.caption);
-      control = CreateWindowExW(0, L"BUTTON", caption.c_str(),
-                                WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, c.left, c.top,
-                                c.width, c.height, window,
-                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), instance, nullptr);
+      CreateWindowExW(0, L"BUTTON", caption.c_str(), WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 0, 0, 0, 0,
+                      window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), instance, nullptr);
     }
-    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   }
+}
+
+// Places the controls and sets their font for dpi. The font is made once per
+// DPI; the old one is deleted only after no control uses it any more.
+void LayOutControls(HWND window, AppContext& app, UINT dpi) {
+  ScopedGdiObject<HFONT> previous;
+  if (!app.font || app.fontDpi != dpi) {
+    if (HFONT font = CreateGuiFont(dpi)) {
+      previous.reset(app.font.release());
+      app.font.reset(font);
+      app.fontDpi = dpi;
+    }
+  }
+  const HFONT font = app.font ? app.font.get() : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+  SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  for (const ControlLayout& c : kMainWindowControls) {
+    HWND control = GetDlgItem(window, c.id);
+    const LayoutRect r = ControlRectAt(c, static_cast<int>(dpi));
+    SetWindowPos(control, nullptr, r.left, r.top, r.width, r.height, SWP_NOZORDER | SWP_NOACTIVATE);
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+  }
+}
+
+// Sizes the window for dpi around its client area and centres it on the
+// primary screen.
+void PlaceMainWindow(HWND window, UINT dpi) {
+  const LayoutSize client = MainWindowClientSize(static_cast<int>(dpi));
+  const SIZE outer = OuterSizeForClient(client.width, client.height, kStyle, kExStyle, dpi);
+  const ScreenPoint origin =
+      CenteredOrigin(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), outer.cx, outer.cy);
+  SetWindowPos(window, nullptr, origin.x, origin.y, outer.cx, outer.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// The window moved to a screen of another DPI (or that screen's scale
+// changed): the system suggests the new outer rectangle, and the controls
+// follow at the new DPI.
+void OnDpiChanged(HWND window, AppContext& app, UINT dpi, const RECT& suggested) {
+  SetWindowPos(window, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+               suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  LayOutControls(window, app, dpi);
 }
 
 // Runs once, as soon as the window and its controls exist.
@@ -95,9 +132,12 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       break;
     }
     case WM_CREATE:
-      SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
       CreateControls(window, *app);
+      LayOutControls(window, *app, WindowDpi(window));
       OnMainWindowCreated(window, *app);
+      return 0;
+    case WM_DPICHANGED:
+      if (app) OnDpiChanged(window, *app, LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
       return 0;
     case WM_COMMAND:
       if (app) OnCommand(window, *app, LOWORD(wParam), HIWORD(wParam));
@@ -157,12 +197,13 @@ HACCEL CreateKeyboardShortcuts() {
 
 HWND CreateMainWindow(HINSTANCE instance, AppContext& app) {
   if (!RegisterMainWindowClass(instance)) return nullptr;
-  const ScreenPoint origin = CenteredOrigin(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
-                                            kMainWindowWidth, kMainWindowHeight);
   const std::wstring caption(kMainWindowCaption);
-  HWND window = CreateWindowExW(kExStyle, kClassName, caption.c_str(), kStyle, origin.x, origin.y,
-                                kMainWindowWidth, kMainWindowHeight, nullptr, nullptr, instance, &app);
+  // Made hidden on the primary screen, then sized for that screen's DPI,
+  // which only the window can tell.
+  HWND window = CreateWindowExW(kExStyle, kClassName, caption.c_str(), kStyle, 0, 0, kMainWindowClientWidth,
+                                kMainWindowClientHeight, nullptr, nullptr, instance, &app);
   if (!window) return nullptr;
+  PlaceMainWindow(window, WindowDpi(window));
   ShowWindow(window, SW_SHOW);
   UpdateWindow(window);
   return window;

@@ -8,6 +8,7 @@
 #include "output/DragOut_win.h"
 #include "output/FileDialog_win.h"
 #include "output/PictureStore.h"
+#include "support/ScopedWin_win.h"
 
 // The long-lived objects of the program, owned by WinMain and outliving the
 // main window.
@@ -18,6 +19,8 @@ struct AppContext {
   ComPtr<IconDragSource> dragSource;  // made at the first drag, then kept for the program's life
   PictureStore picture;   // the current icon, shown by the picture box
   FileDialog dialog;      // the one file dialog, shared by import and save
+  ScopedGdiObject<HFONT> font;  // the controls' font, made for fontDpi
+  UINT fontDpi = 0;
 
   // Readies the run directory, once: after the window's first paint, or
   // before the first pipeline if one comes sooner.
@@ -29,10 +32,11 @@ struct AppContext {
   }
 };
 
-// Creates and shows the main window with its controls. As soon as they exist
-// the window goes on top and the drop target starts accepting files; the
-// helper tools are written into the run directory once the window has
-// painted. nullptr when the window cannot be made.
+// Creates and shows the main window with its controls, laid out for the DPI
+// of the screen it opens on. As soon as they exist the window goes on top and
+// the drop target starts accepting files; the helper tools are written into
+// the run directory once the window has painted. nullptr when the window
+// cannot be made.
 HWND CreateMainWindow(HINSTANCE instance, AppContext& app);
 
 // Ctrl+O import, Ctrl+C copy, Ctrl+S save, Ctrl+V take in a copied file: the

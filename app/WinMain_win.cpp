@@ -14,7 +14,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   // Dragging the icon out is OLE drag and drop, which needs OLE on this thread.
   const HRESULT ole = OleInitialize(nullptr);
 
-  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
+  // Buttons, and the tooltip of the picture box.
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
   InitCommonControlsEx(&controls);
 
   AppContext app;

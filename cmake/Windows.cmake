@@ -37,6 +37,7 @@ add_library(tessaroo_win STATIC
   output/FileDialog_win.cpp
   output/PictureBox_win.cpp
   output/SaveCopy_win.cpp
+  support/Dpi_win.cpp
   support/FileIo_win.cpp
   support/ImageCodec_win.cpp
   support/MessagePump_win.cpp

@@ -91,6 +91,12 @@ set_tests_properties(gui_tests PROPERTIES ENVIRONMENT "${TESSAROO_TEST_ENV}"
 add_test(NAME gui_tests_cp936 COMMAND gui_tests)
 set_tests_properties(gui_tests_cp936 PROPERTIES ENVIRONMENT "${TESSAROO_TEST_ENV};LC_ALL=zh_CN.UTF-8"
   RESOURCE_LOCK wine_processes TIMEOUT 300)
+# The window on a 144-dpi (150 %) screen: the high-DPI tests of the same
+# program, with Wine's DPI switched in the registry for the run and put back.
+add_test(NAME gui_tests_144dpi COMMAND bash ${CMAKE_SOURCE_DIR}/scripts/at-dpi.sh 144
+  $<TARGET_FILE:gui_tests> --gtest_filter=HighDpi*)
+set_tests_properties(gui_tests_144dpi PROPERTIES ENVIRONMENT "${TESSAROO_TEST_ENV};TESSAROO_SCREEN_DPI=144"
+  RESOURCE_LOCK wine_processes TIMEOUT 300)
 
 # Package fixtures, built with Debian's aapt and cwebp by the tests' own script.
 set(TESSAROO_FIXTURES ${CMAKE_BINARY_DIR}/fixtures)

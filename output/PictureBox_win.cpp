@@ -1,11 +1,17 @@
 #include "output/PictureBox_win.h"
 
+#include <commctrl.h>
+
+#include <string>
+#include <utility>
+
 #include "output/Compose.h"
 #include "output/IcoDecode.h"
 #include "support/ImageFormat.h"
 #include "output/PngDecode.h"
 #include "support/ImageCodec_win.h"
 #include "support/ScopedWin_win.h"
+#include "support/TextCodec_win.h"
 
 #include <memory>
 
@@ -18,10 +24,31 @@ struct PictureBoxState {
   std::function<void()> onPress;
   ScopedGdiObject<HBITMAP> bitmap;  // the picture over the background, at its own size
   int width = 0, height = 0;
+  HWND tooltip = nullptr;  // destroyed with the control
 };
 
 PictureBoxState* StateOf(HWND window) {
   return reinterpret_cast<PictureBoxState*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+}
+
+// The tooltip's one tool is the whole control, present only while there is
+// a picture to describe.
+void UpdateTooltip(HWND window, HWND tooltip, ByteSpan picture) {
+  if (!tooltip) return;
+  std::wstring text = WideFromUtf8(DescribePicture(picture));
+  TOOLINFOW tool{};
+  tool.cbSize = sizeof tool;
+  tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+  tool.hwnd = GetParent(window);
+  tool.uId = reinterpret_cast<UINT_PTR>(window);
+  tool.lpszText = text.data();
+  if (text.empty()) {
+    SendMessageW(tooltip, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+  } else if (SendMessageW(tooltip, TTM_GETTOOLCOUNT, 0, 0) == 0) {
+    SendMessageW(tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+  } else {
+    SendMessageW(tooltip, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+  }
 }
 
 void Rebuild(HWND window, PictureBoxState& state) {
@@ -32,6 +59,7 @@ void Rebuild(HWND window, PictureBoxState& state) {
     state.width = image.width;
     state.height = image.height;
   }
+  UpdateTooltip(window, state.tooltip, state.store->picture());
   InvalidateRect(window, nullptr, FALSE);
 }
 
@@ -77,6 +105,9 @@ LRESULT CALLBACK PictureBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_SYSCOLORCHANGE:
       if (state) Rebuild(window, *state);
       break;
+    case WM_DESTROY:
+      if (state && state->tooltip) DestroyWindow(std::exchange(state->tooltip, nullptr));
+      break;
     case WM_NCDESTROY:
       if (state) {
         state->store->setListener(nullptr);
@@ -92,6 +123,9 @@ void RegisterPictureBoxClass(HINSTANCE instance) {
   WNDCLASSEXW cls{};
   if (GetClassInfoExW(instance, kClassName, &cls)) return;
   cls.cbSize = sizeof cls;
+  // The picture is stretched over the whole client area, so a new size
+  // (another DPI) repaints all of it, not only the uncovered strip.
+  cls.style = CS_HREDRAW | CS_VREDRAW;
   cls.lpfnWndProc = PictureBoxProc;
   cls.hInstance = instance;
   cls.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32649));  // IDC_HAND
@@ -145,6 +179,16 @@ HWND CreatePictureBox(HWND parent, int id, int left, int top, int width, int hei
   auto state = std::make_unique<PictureBoxState>();
   state->store = &store;
   state->onPress = std::move(onPress);
-  return CreateWindowExW(0, kClassName, L"", WS_CHILD | WS_VISIBLE | WS_BORDER, left, top, width, height, parent,
-                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, &state);
+  HWND box = CreateWindowExW(0, kClassName, L"", WS_CHILD | WS_VISIBLE | WS_BORDER, left, top, width, height, parent,
+                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, &state);
+  PictureBoxState* made = box ? StateOf(box) : nullptr;
+  if (!made) return box;
+  // Owned by no window: Wine (8) puts a window made topmost below the
+  // popups it owns, which leaves it not topmost, so an owned tooltip would
+  // undo the always-on-top button.
+  made->tooltip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                                  CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
+                                  instance, nullptr);
+  UpdateTooltip(box, made->tooltip, store.picture());
+  return box;
 }

@@ -1,7 +1,9 @@
 #pragma once
-// The 184 x 184 picture control of the main window: shows the picture of a
-// PictureStore stretched over its whole client area, on the store's
-// background colour, and repaints whenever the store changes.
+// The picture control of the main window: shows the picture of a
+// PictureStore stretched over its whole client area, whatever size the
+// window's DPI gives it, on the store's background colour, and repaints
+// whenever the store changes. Its tooltip names the picture's pixel size and
+// format; with no picture there is no tooltip.
 #include <windows.h>
 
 #include <functional>

@@ -142,3 +142,43 @@ bool IsPictureImage(ByteSpan bytes) {
       return false;
   }
 }
+
+namespace {
+
+// The first image of an icon file, by its own header: a PNG stream's, or a
+// bitmap's whose height counts the image and its mask together.
+ImageSize ProbeFirstIconImage(ByteSpan bytes) {
+  ByteReader entry(bytes, 6 + 8);  // the first directory entry, past its width .. bit count
+  const std::uint32_t size = entry.u32le(), offset = entry.u32le();
+  if (!entry.ok() || offset > bytes.size() || size > bytes.size() - offset) return {};
+  const ByteSpan image = bytes.subspan(offset, size);
+  if (SniffImageFormat(image) == ImageFormat::Png) return ProbeImageSize(image);
+  ByteReader header(image, 4);  // BITMAPINFOHEADER, past its size
+  const std::int32_t width = header.i32le(), doubleHeight = header.i32le();
+  if (!header.ok() || width <= 0 || doubleHeight <= 1) return {};
+  return {static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(doubleHeight) / 2};
+}
+
+constexpr struct {
+  ImageFormat format;
+  const char* name;
+} kFormatNames[] = {
+    {ImageFormat::Png, "PNG"}, {ImageFormat::Jpeg, "JPEG"}, {ImageFormat::Bmp, "BMP"},
+    {ImageFormat::Gif, "GIF"}, {ImageFormat::Icon, "ICO"},
+};
+
+}  // namespace
+
+std::string DescribePicture(ByteSpan bytes) {
+  if (!IsPictureImage(bytes)) return {};
+  const ImageFormat format = SniffImageFormat(bytes);
+  const ImageSize size = format == ImageFormat::Icon ? ProbeFirstIconImage(bytes) : ProbeImageSize(bytes);
+  if (!ImageSizeAllowed(size.width, size.height)) return {};
+  for (const auto& f : kFormatNames) {
+    if (f.format == format) {
+      // U+00D7 MULTIPLICATION SIGN in UTF-8.
+      return std::to_string(size.width) + " \xC3\x97 " + std::to_string(size.height) + " " + f.name;
+    }
+  }
+  return {};
+}

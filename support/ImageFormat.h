@@ -1,6 +1,7 @@
 #pragma once
 // Which image format a picture's bytes are, from their first bytes.
 #include <cstdint>
+#include <string>
 
 #include "support/Bytes.h"
 #include "support/RgbaImage.h"
@@ -29,3 +30,8 @@ ImageSize ProbeWebpSize(ByteSpan bytes);
 // holding at least one image entry. Anything else (an executable stored
 // under an icon's name, say) is no picture.
 bool IsPictureImage(ByteSpan bytes);
+
+// What the picture box shows, for its tooltip: the pixel size and format of
+// a picture, "192 × 192 PNG" (UTF-8); for an icon file the size of its first
+// image, the one the box draws. Empty when the bytes are no picture.
+std::string DescribePicture(ByteSpan bytes);

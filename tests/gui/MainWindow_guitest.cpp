@@ -4,6 +4,7 @@
 // the same UTF-8 manifest, so its narrow text is UTF-8 too.
 #include <windows.h>
 
+#include <commctrl.h>
 #include <shlobj.h>
 
 #include <gtest/gtest.h>
@@ -17,6 +18,7 @@
 #include "app/HelperTools_win.h"
 #include "app/MainWindowLayout.h"
 #include "support/FileIo_win.h"
+#include "support/ScopedWin_win.h"
 #include "support/TextCodec_win.h"
 #include "tests/support/TestImages.h"
 #include "tests/win/TestSupport.h"
@@ -30,6 +32,90 @@ std::wstring TextOf(HWND window) {
 }
 
 HWND WaitForMainWindow(HANDLE process) { return WaitForWindowOf(process, L"TessarooMainWindow"); }
+
+// Sends a message whose lParam points to a T. The pointer is good only in
+// the program's process, so the T lives there; gives what it holds after.
+template <typename T>
+T SendWithRemote(HANDLE process, HWND window, UINT message, WPARAM wParam, T value) {
+  void* remote = VirtualAllocEx(process, nullptr, sizeof(T), MEM_COMMIT, PAGE_READWRITE);
+  SIZE_T moved = 0;
+  if (remote && WriteProcessMemory(process, remote, &value, sizeof value, &moved)) {
+    SendMessageW(window, message, wParam, reinterpret_cast<LPARAM>(remote));
+    ReadProcessMemory(process, remote, &value, sizeof value, &moved);
+  }
+  if (remote) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  return value;
+}
+
+// The height a button asks for to show its caption: the line height of its
+// font plus Wine's fixed margins. A font handle cannot be read from another
+// process, so this is how the test sees the font's size.
+LONG IdealHeightOf(HANDLE process, HWND button) {
+  return SendWithRemote(process, button, BCM_GETIDEALSIZE, 0, SIZE{}).cy;
+}
+
+// Every control where the layout at 96 or 144 dpi puts it, and its font.
+void ExpectLayoutAt(int dpi, HANDLE process, HWND window) {
+  const struct { int id; LayoutRect at96, at144; } expected[] = {
+      {kOnTopButtonId, {248, 116, 120, 32}, {372, 174, 180, 48}},
+      {kSaveButtonId, {248, 168, 120, 32}, {372, 252, 180, 48}},
+      {kCopyButtonId, {248, 66, 120, 32}, {372, 99, 180, 48}},
+      {kImportButtonId, {248, 16, 120, 32}, {372, 24, 180, 48}},
+      {kPictureBoxId, {16, 16, 184, 184}, {24, 24, 276, 276}},
+  };
+  for (const auto& e : expected) {
+    const LayoutRect want = dpi == 144 ? e.at144 : e.at96;
+    RECT r{};
+    GetWindowRect(GetDlgItem(window, e.id), &r);
+    MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&r), 2);
+    EXPECT_EQ(r.left, want.left) << e.id << " at " << dpi;
+    EXPECT_EQ(r.top, want.top) << e.id << " at " << dpi;
+    EXPECT_EQ(r.right - r.left, want.width) << e.id << " at " << dpi;
+    EXPECT_EQ(r.bottom - r.top, want.height) << e.id << " at " << dpi;
+  }
+  EXPECT_EQ(IdealHeightOf(process, GetDlgItem(window, kImportButtonId)), dpi == 144 ? 23 : 15) << dpi;
+  RECT client;
+  GetClientRect(GetDlgItem(window, kPictureBoxId), &client);
+  EXPECT_EQ(client.right, dpi == 144 ? 274 : 182) << "a one-pixel border on each side, at any DPI";
+  EXPECT_EQ(client.bottom, dpi == 144 ? 274 : 182);
+}
+
+// The picture box's tooltip: the one tooltip window of the program.
+HWND TooltipOf(HANDLE process) {
+  struct Search { DWORD process; HWND found; } search{GetProcessId(process), nullptr};
+  EnumWindows([](HWND candidate, LPARAM param) -> BOOL {
+    auto* s = reinterpret_cast<Search*>(param);
+    wchar_t cls[32] = {};
+    GetClassNameW(candidate, cls, 32);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(candidate, &owner);
+    if (lstrcmpiW(cls, TOOLTIPS_CLASSW) != 0 || owner != s->process) return TRUE;
+    s->found = candidate;
+    return FALSE;
+  }, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+LRESULT ToolCount(HWND tooltip) { return SendMessageW(tooltip, TTM_GETTOOLCOUNT, 0, 0); }
+
+// The text of the tooltip's first tool, which TTM_ENUMTOOLS copies out. Its
+// pointers are good only inside the program's process, so the tool and the
+// text live there.
+std::wstring ToolText(HANDLE process, HWND tooltip) {
+  struct Exchange {
+    TOOLINFOW tool;
+    wchar_t text[1024];  // the most a tooltip holds (INFOTIPSIZE)
+  } local{};
+  auto* remote = static_cast<Exchange*>(VirtualAllocEx(process, nullptr, sizeof local, MEM_COMMIT, PAGE_READWRITE));
+  local.tool.cbSize = sizeof local.tool;
+  local.tool.lpszText = remote ? remote->text : nullptr;
+  SIZE_T moved = 0;
+  const bool read = remote && WriteProcessMemory(process, remote, &local, sizeof local, &moved) &&
+                    SendMessageW(tooltip, TTM_ENUMTOOLSW, 0, reinterpret_cast<LPARAM>(&remote->tool)) &&
+                    ReadProcessMemory(process, remote, &local, sizeof local, &moved);
+  if (remote) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  return read ? std::wstring(local.text, wcsnlen(local.text, std::size(local.text))) : std::wstring();
+}
 
 // The current directory of another process, read from its process parameters.
 std::wstring CurrentDirectoryOf(HANDLE process) {
@@ -80,10 +166,9 @@ TEST_F(MainWindowTest, OpensCentredFixedAndOnTopWithItsControls) {
 
   RECT outer;
   GetWindowRect(window, &outer);
-  EXPECT_EQ(outer.right - outer.left, kMainWindowWidth);
-  EXPECT_EQ(outer.bottom - outer.top, kMainWindowHeight);
-  const ScreenPoint centre = CenteredOrigin(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
-                                            kMainWindowWidth, kMainWindowHeight);
+  EXPECT_EQ(outer.right - outer.left, 418);
+  EXPECT_EQ(outer.bottom - outer.top, 248);
+  const ScreenPoint centre = CenteredOrigin(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), 418, 248);
   EXPECT_EQ(outer.left, centre.x);
   EXPECT_EQ(outer.top, centre.y);
 
@@ -98,21 +183,14 @@ TEST_F(MainWindowTest, OpensCentredFixedAndOnTopWithItsControls) {
     HWND control = GetDlgItem(window, c.id);
     ASSERT_TRUE(control) << c.id;
     EXPECT_TRUE(IsWindowVisible(control)) << c.id;
-    RECT r;
-    GetWindowRect(control, &r);
-    MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&r), 2);
-    EXPECT_EQ(r.left, c.left) << c.id;
-    EXPECT_EQ(r.top, c.top) << c.id;
-    EXPECT_EQ(r.right - r.left, c.width) << c.id;
-    EXPECT_EQ(r.bottom - r.top, c.height) << c.id;
     const std::wstring expected = c.id == kOnTopButtonId ? std::wstring(kCancelOnTopCaption)
                                                          : std::wstring(c.caption);
     EXPECT_EQ(TextOf(control), expected) << c.id;
   }
-  RECT client;
-  GetClientRect(GetDlgItem(window, kPictureBoxId), &client);
-  EXPECT_EQ(client.right, 182) << "a one-pixel border on each side";
-  EXPECT_EQ(client.bottom, 182);
+  ExpectLayoutAt(96, process_, window);
+  HWND tooltip = TooltipOf(process_);
+  ASSERT_TRUE(tooltip);
+  EXPECT_EQ(ToolCount(tooltip), 0) << "no picture, no tooltip";
 
   // The current directory is the run directory, although the program was
   // started from another folder.
@@ -124,6 +202,29 @@ TEST_F(MainWindowTest, OpensCentredFixedAndOnTopWithItsControls) {
   Sleep(500);  // let the window paint before the picture is taken
   const std::string shot = TestEnvironment("TESSAROO_ARTIFACTS") + "\\mainwindow.png";
   EXPECT_TRUE(SaveScreenRectAsPng(outer, WideFromAnsi(shot)));
+}
+
+// Wine lays out every program per monitor whatever its manifest says, so
+// the program's manifest is asked directly, through the activation context
+// the system would make from it.
+TEST(ProgramManifest, AsksForPerMonitorDpiAwareness) {
+  const std::wstring program = WideFromAnsi(TestProgramFolder() + "\\Tessaroo.exe");
+  ACTCTXW request{};
+  request.cbSize = sizeof request;
+  request.dwFlags = ACTCTX_FLAG_RESOURCE_NAME_VALID;
+  request.lpSource = program.c_str();
+  request.lpResourceName = MAKEINTRESOURCEW(1);
+  HANDLE context = CreateActCtxW(&request);
+  ASSERT_NE(context, INVALID_HANDLE_VALUE);
+  const auto setting = [&](const wchar_t* space, const wchar_t* name) {
+    wchar_t value[64] = {};
+    SIZE_T length = 0;
+    QueryActCtxSettingsW(0, context, space, name, value, std::size(value), &length);
+    return std::wstring(value);
+  };
+  EXPECT_EQ(setting(L"http://schemas.microsoft.com/SMI/2016/WindowsSettings", L"dpiAwareness"), L"PerMonitorV2");
+  EXPECT_EQ(setting(L"http://schemas.microsoft.com/SMI/2005/WindowsSettings", L"dpiAware"), L"true/pm");
+  ReleaseActCtx(context);
 }
 
 TEST_F(MainWindowTest, OnTopButtonFlipsTheStateBothWays) {
@@ -142,6 +243,27 @@ TEST_F(MainWindowTest, OnTopButtonFlipsTheStateBothWays) {
   SendMessageW(button, BM_CLICK, 0, 0);
   EXPECT_FALSE(GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TOPMOST);
   EXPECT_EQ(TextOf(button), kOnTopCaption);
+}
+
+// Wine has one DPI for every screen, so the message a move to a 150 % screen
+// brings is sent by hand, with the rectangle the system would suggest.
+TEST_F(MainWindowTest, DpiChangeMovesToTheSuggestedRectangleAndScalesTheControls) {
+  HWND window = start();
+  ASSERT_TRUE(window);
+  const auto changeDpi = [&](UINT dpi, RECT suggested) {
+    SendWithRemote(process_, window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), suggested);
+    RECT outer;
+    GetWindowRect(window, &outer);
+    EXPECT_EQ(outer.left, suggested.left);
+    EXPECT_EQ(outer.top, suggested.top);
+    EXPECT_EQ(outer.right, suggested.right);
+    EXPECT_EQ(outer.bottom, suggested.bottom);
+  };
+  changeDpi(144, {100, 80, 724, 449});
+  ExpectLayoutAt(144, process_, window);
+
+  changeDpi(96, {120, 90, 538, 338});
+  ExpectLayoutAt(96, process_, window);
 }
 
 TEST_F(MainWindowTest, EscapeClosesTheWindowAndEndsTheProgram) {
@@ -306,14 +428,18 @@ TEST_F(MainWindowTest, ImportsEveryKindNamedInAnyLanguageAndSavesUnderAChineseNa
   ASSERT_TRUE(CreateShellShortcut(exe, inputs.file("快捷方式.lnk")));
   const Bytes icon = EncodeIcoPng(SolidImage(64, 64, 90, 30, 160, 255));
   ASSERT_TRUE(WriteTestFile(inputs.file("图标.ico"), CombineIcons({icon})));
-  const struct { const char* name; const char* fixture; COLORREF centre; } kinds[] = {
-      {"微信.apk", "apk\\five-densities.apk", RGB(200, 0, 200)},
-      {"한국어.webp", "apk\\webp-only.webp", RGB(255, 200, 0)},
-      {"😀 应用.ipa", "ipa\\single.ipa", RGB(10, 120, 230)},
-      {"程序 😀.exe", nullptr, RGB(30, 180, 60)},
-      {"快捷方式.lnk", nullptr, RGB(30, 180, 60)},
-      {"图标.ico", nullptr, RGB(90, 30, 160)},
+  // The tooltip names what the box shows: the executable's icon is an icon
+  // file of one 48 x 48 image, the icon file's own PNG entry comes as it is.
+  const struct { const char* name; const char* fixture; COLORREF centre; const wchar_t* tip; } kinds[] = {
+      {"微信.apk", "apk\\five-densities.apk", RGB(200, 0, 200), L"192 × 192 PNG"},
+      {"한국어.webp", "apk\\webp-only.webp", RGB(255, 200, 0), L"144 × 144 PNG"},
+      {"😀 应用.ipa", "ipa\\single.ipa", RGB(10, 120, 230), L"60 × 60 PNG"},
+      {"程序 😀.exe", nullptr, RGB(30, 180, 60), L"48 × 48 ICO"},
+      {"快捷方式.lnk", nullptr, RGB(30, 180, 60), L"48 × 48 ICO"},
+      {"图标.ico", nullptr, RGB(90, 30, 160), L"64 × 64 PNG"},
   };
+  HWND tooltip = TooltipOf(process_);
+  ASSERT_TRUE(tooltip);
   for (const auto& kind : kinds) {
     if (kind.fixture) {
       ASSERT_TRUE(CopyTestFile(fixtures + "\\" + kind.fixture, inputs.file(kind.name)));
@@ -321,6 +447,7 @@ TEST_F(MainWindowTest, ImportsEveryKindNamedInAnyLanguageAndSavesUnderAChineseNa
     ImportThroughTheDialog(process_, window, inputs.file(kind.name));
     Sleep(500);
     EXPECT_EQ(PictureBoxCentre(window), kind.centre) << kind.name;
+    EXPECT_EQ(ToolText(process_, tooltip), kind.tip) << kind.name;
   }
 
   PostMessageW(GetDlgItem(window, kSaveButtonId), BM_CLICK, 0, 0);
@@ -331,6 +458,10 @@ TEST_F(MainWindowTest, ImportsEveryKindNamedInAnyLanguageAndSavesUnderAChineseNa
   PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
   for (int i = 0; i < 100 && GetFileAttributesA((saved + ".png").c_str()) == INVALID_FILE_ATTRIBUTES; ++i) Sleep(50);
   EXPECT_EQ(ReadWholeFile(saved + ".png"), Bytes(icon.begin() + 22, icon.end())) << "the icon file's PNG, as it is";
+
+  // A program without an icon clears the picture, and the tooltip goes.
+  ImportThroughTheDialog(process_, window, fixtures + "\\exe\\no-icons.exe");
+  EXPECT_EQ(ToolCount(tooltip), 0);
 }
 
 // Ctrl with a key, typed as the user's hand would.
@@ -478,6 +609,42 @@ TEST_F(MainWindowTest, FileDraggedFromAnotherProgramIsTakenIn) {
   ReleaseDC(nullptr, screen);
   EXPECT_EQ(centre, RGB(30, 180, 60)) << "the dropped executable's 48 x 48 green icon";
 
+}
+
+// Run by the gui_tests_144dpi entry only, with Wine's screen at 144 dpi
+// (scripts/at-dpi.sh); TESSAROO_SCREEN_DPI says so.
+class HighDpiMainWindowTest : public MainWindowTest {
+ protected:
+  void SetUp() override {
+    if (TestEnvironment("TESSAROO_SCREEN_DPI") != "144") GTEST_SKIP() << "runs with the screen at 144 dpi only";
+    const ScopedGetDC screen(nullptr);
+    ASSERT_EQ(GetDeviceCaps(screen.get(), LOGPIXELSY), 144);
+    MainWindowTest::SetUp();
+  }
+};
+
+// The window made on a 144-dpi screen: client area, controls and font one
+// and a half times those of 96 dpi, inside the frame Wine draws at 144 dpi.
+TEST_F(HighDpiMainWindowTest, OpensScaledForTheScreen) {
+  HWND window = start();
+  ASSERT_TRUE(window);
+  RECT outer, client;
+  GetWindowRect(window, &outer);
+  GetClientRect(window, &client);
+  EXPECT_EQ(client.right, 618);
+  EXPECT_EQ(client.bottom, 335);
+  EXPECT_EQ(outer.right - outer.left, 624) << "3 pixels of frame a side";
+  EXPECT_EQ(outer.bottom - outer.top, 369) << "and a 28-pixel caption";
+  const ScreenPoint centre = CenteredOrigin(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), 624, 369);
+  EXPECT_EQ(outer.left, centre.x);
+  EXPECT_EQ(outer.top, centre.y);
+  ExpectLayoutAt(144, process_, window);
+
+  // A real program's icon, for the eye: Wine's own notepad, as in the
+  // picture of the window at 96 dpi (mainwindow-notepad.png).
+  ImportThroughTheDialog(process_, window, "C:\\windows\\system32\\notepad.exe");
+  Sleep(300);
+  SaveScreenRectAsPng(outer, WideFromAnsi(TestEnvironment("TESSAROO_ARTIFACTS") + "\\mainwindow-144dpi.png"));
 }
 
 }  // namespace

@@ -157,6 +157,32 @@ TEST(IsPictureImage, OnlyImagesThePictureBoxDrawsWithinTheSizeLimit) {
   for (const auto& c : cases) EXPECT_EQ(IsPictureImage(c.bytes), c.shown) << c.name;
 }
 
+TEST(DescribePicture, SizeAndFormatOfWhatTheBoxShows) {
+  // JPEG: SOI, then the frame header SOF0 (height 16, width 260).
+  const Bytes jpeg{0xFF, 0xD8, 0xFF, 0xC0, 0x00, 0x11, 0x08, 0x00, 0x10, 0x01, 0x04, 0x03};
+  Bytes bmp{'B', 'M'};
+  bmp.resize(26, 0);
+  bmp[18] = 200;
+  bmp[22] = 100;
+  Bytes tooWide = EncodePng(SolidImage(1, 1, 1, 2, 3, 255));
+  tooWide[18] = 0x13;  // width 0x1301 = 4865
+  const struct { const char* name; Bytes bytes; const char* text; } cases[] = {
+      {"png", EncodePng(TestPattern(192, 192)), "192 \xC3\x97 192 PNG"},
+      {"jpeg", jpeg, "260 \xC3\x97 16 JPEG"},
+      {"bmp", bmp, "200 \xC3\x97 100 BMP"},
+      {"gif", Bytes{'G', 'I', 'F', '8', '9', 'a', 0x10, 0x00, 0x20, 0x00}, "16 \xC3\x97 32 GIF"},
+      {"icon bitmap", EncodeIcoBitmap(TestPattern(48, 40), 32), "48 \xC3\x97 40 ICO"},
+      // The first image is the one the box draws, not the largest.
+      {"icon of two", CombineIcons({EncodeIcoPng(TestPattern(32, 32)), EncodeIcoPng(TestPattern(256, 256))}),
+       "32 \xC3\x97 32 ICO"},
+      {"icon pointing outside", Bytes{0, 0, 1, 0, 1, 0, 16, 16, 0, 0, 1, 0, 32, 0, 40, 0, 0, 0, 0xFF, 0, 0, 0}, ""},
+      {"png above 4096", tooWide, ""},
+      {"webp", Webp("VP8L", {0x2F, 0x04, 0x80, 0x00, 0x00}), ""},
+      {"nothing", Bytes{}, ""},
+  };
+  for (const auto& c : cases) EXPECT_EQ(DescribePicture(c.bytes), c.text) << c.name;
+}
+
 TEST(BlendChannel, TruncatesTheExactBlendAndKeepsOpaquePixels) {
   EXPECT_EQ(BlendChannel(200, 255, 0), 200);
   EXPECT_EQ(BlendChannel(200, 0, 17), 17);
