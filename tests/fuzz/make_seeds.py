@@ -341,6 +341,90 @@ def ipa_seeds(full):
     return seeds
 
 
+# --- drawn Android icons ------------------------------------------------------
+
+DRAWABLES = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "native", "data", "drawables")
+
+
+def captured(package, name):
+    """A dump captured from the carried packaging tool (tests/native/data)."""
+    with open(os.path.join(DRAWABLES, package, name), "rb") as f:
+        return f.read()
+
+
+VECTOR_HEAD = ("N: android=http://schemas.android.com/apk/res/android\r\n"
+               "  E: vector (line=1)\r\n"
+               "    A: android:height(0x01010155)=(type 0x5)0x1801\r\n"
+               "    A: android:width(0x01010159)=(type 0x5)0x1801\r\n"
+               "    A: android:viewportWidth(0x01010402)=(type 0x4)0x41c00000\r\n"
+               "    A: android:viewportHeight(0x01010403)=(type 0x4)0x41c00000\r\n")
+# Both layers given inline: an inset of a gradient oval, and a vector.
+INLINE_ADAPTIVE = ("N: android=http://schemas.android.com/apk/res/android\r\n"
+                   "  E: adaptive-icon (line=1)\r\n"
+                   "    E: background (line=2)\r\n"
+                   "      E: inset (line=2)\r\n"
+                   "        A: android:inset(0x010104b5)=(type 0x6)0x20000030\r\n"
+                   "        E: shape (line=2)\r\n"
+                   "          A: android:shape(0x0101019a)=(type 0x10)0x1\r\n"
+                   "          E: gradient (line=2)\r\n"
+                   "            A: android:type(0x010101a1)=(type 0x10)0x1\r\n"
+                   "            A: android:gradientRadius(0x010101a4)=(type 0x5)0x1401\r\n"
+                   "            A: android:startColor(0x0101019d)=(type 0x1d)0xffffffff\r\n"
+                   "            A: android:centerColor(0x0101020b)=@0x7f010001\r\n"
+                   "            A: android:endColor(0x0101019e)=(type 0x1f)0xff000000\r\n"
+                   "          E: corners (line=2)\r\n"
+                   "            A: android:radius(0x010101a8)=(type 0x5)0x801\r\n"
+                   "    E: foreground (line=3)\r\n"
+                   "      E: vector (line=1)\r\n"
+                   "        A: android:height(0x01010155)=(type 0x5)0x1801\r\n"
+                   "        A: android:width(0x01010159)=(type 0x5)0x1801\r\n"
+                   "        A: android:viewportWidth(0x01010402)=(type 0x4)0x41c00000\r\n"
+                   "        A: android:viewportHeight(0x01010403)=(type 0x4)0x41c00000\r\n"
+                   "        E: path (line=4)\r\n"
+                   "          A: android:fillColor(0x01010404)=@0x7f010001\r\n"
+                   "          A: android:pathData(0x01010405)=\"M0,0h24v24z\" (Raw: \"M0,0h24v24z\")\r\n")
+
+
+def drawable_seeds(full):
+    def seed(resources, tree):
+        return resources + b"\0" + tree
+    shapes = captured("adaptive-shapes", "resources.txt")
+    seeds = {
+        "vector.txt": seed(captured("vector-every-attribute", "resources.txt"),
+                           captured("vector-every-attribute", "res_drawable_fg.xml.txt")),
+        "groups.txt": seed(captured("groups-15", "resources.txt"), captured("groups-15", "res_drawable_ic_deep.xml.txt")),
+        "adaptive-bitmap.txt": seed(captured("adaptive-bitmap", "resources.txt"),
+                                    captured("adaptive-bitmap", "res_mipmap-anydpi-v26_ic_launcher.xml.txt")),
+        "adaptive-framework.txt": seed(b"", captured("adaptive-framework-colours", "res_mipmap-anydpi-v26_ic_launcher.xml.txt")),
+        "adaptive-inline.txt": seed(shapes, INLINE_ADAPTIVE.encode()),
+    }
+    if full:
+        room = MAX_INPUT - len(shapes) - len(VECTOR_HEAD) - 64
+        path = ("    E: path (line=2)\r\n      A: android:fillColor(0x01010404)=@0x7f010001\r\n"
+                "      A: android:pathData(0x01010405)=\"M0,0h1z\" (Raw: \"M0,0h1z\")\r\n")
+        seeds["many-paths.txt"] = seed(shapes, (VECTOR_HEAD + path * (room // len(path))).encode())
+        data = "M0,0" + "l1,1" * ((room - 200) // 8)
+        seeds["long-path-data.txt"] = seed(shapes, (VECTOR_HEAD + "    E: path (line=2)\r\n      A: android:pathData(0x01010405)=\""
+                                                    + data + "\" (Raw: \"" + data + "\")\r\n").encode())
+        seeds["long-attribute-line.txt"] = seed(shapes, (VECTOR_HEAD + "    A: " + "a" * room + "=(type 0x4)0x0\r\n").encode())
+        # One colour listed under configuration after configuration, named by every path.
+        config = "      config xxhdpi:\r\n        resource 0x7f010001 c:color/c: t=0x1d d=0xff336699 (s=0x0008 r=0x00)\r\n"
+        configs = (config * ((MAX_INPUT // 2) // len(config))).encode()
+        seeds["many-configs.txt"] = seed(configs, (VECTOR_HEAD + path * ((MAX_INPUT // 2 - 1024) // len(path))).encode())
+        nested = "".join(" " * (2 + 2 * i) + "E: group (line=1)\r\n" for i in range(1000))
+        seeds["deep-groups.txt"] = seed(b"", (VECTOR_HEAD + nested).encode())
+    return seeds
+
+
+def resource_seeds(full):
+    seeds = {name + ".txt": captured(name, "resources.txt") for name in ("vector-every-attribute", "adaptive-bitmap")}
+    if full:
+        line = "        resource 0x7f020000 c:drawable/d: t=0x03 d=0x00000000 (s=0x0008 r=0x00)\r\n          (string8) \"res/d.png\"\r\n"
+        seeds["long-listing.txt"] = ("      config xxhdpi:\r\n" + line * ((MAX_INPUT - 64) // len(line))).encode()
+        seeds["long-line.txt"] = ("        resource 0x7f020000 " + " t=" * ((MAX_INPUT - 64) // 3) + "\r\n").encode()
+    return seeds
+
+
 TARGETS = {
     "exe_shortcut": exe_seeds,
     "cgbi": cgbi_seeds,
@@ -349,6 +433,8 @@ TARGETS = {
     "image_probe": probe_seeds,
     "apk_listing": apk_seeds,
     "ipa_listing": ipa_seeds,
+    "android_drawable": drawable_seeds,
+    "resource_values": resource_seeds,
 }
 
 

@@ -1,0 +1,238 @@
+#include "extract/AndroidDrawableText.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+// The tool's text for packages made by tests/fixtures/make_drawables.py,
+// captured from the carried tool under Wine: resources.txt, and each XML
+// entry with "/" as "_" plus ".txt".
+namespace {
+
+constexpr const char* kAdaptive = "res/mipmap-anydpi-v26/ic_launcher.xml";
+
+std::string ReadText(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// One captured package, with at most one entry's text edited, and the
+// raster entries asked for (each answered with a 2 x 2 picture).
+struct Package {
+  explicit Package(const std::string& name, const std::string& editEntry = "", const std::string& from = "",
+                   const std::string& to = "")
+      : folder(TESSAROO_TEST_DATA "/drawables/" + name + "/"), resources(ReadText(folder + "resources.txt")) {
+    sources.resources = resources;
+    sources.xmlTree = [=, this](const std::string& entry) {
+      std::string name = entry;
+      for (char& c : name) c = c == '/' ? '_' : c;
+      std::string text = ReadText(folder + name + ".txt");
+      if (entry == editEntry) {
+        const std::size_t at = text.find(from);
+        EXPECT_NE(at, std::string::npos) << from;
+        if (at != std::string::npos) text.replace(at, from.size(), to);
+      }
+      return text;
+    };
+    sources.bitmap = [this](const std::string& entry) {
+      rasters.push_back(entry);
+      return RgbaImage{2, 2, std::vector<std::uint8_t>(16, 0xff)};
+    };
+  }
+  Package(const Package&) = delete;
+
+  AndroidIconDrawing read(const std::string& entry) { return ReadAndroidIcon(sources, entry); }
+
+  std::string folder, resources;
+  DrawableSources sources;
+  std::vector<std::string> rasters;
+};
+
+std::string Hex(std::uint32_t argb) {
+  char text[12];
+  std::snprintf(text, sizeof text, "#%08x", argb);
+  return text;
+}
+
+std::string Number(float value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%g", value);
+  return text;
+}
+
+std::string Stops(const std::vector<GradientStop>& stops) {
+  std::string out;
+  for (const GradientStop& stop : stops) out += " " + Number(stop.offset) + " " + Hex(stop.argb);
+  return out;
+}
+
+// A layer in one line, so a table row can state all of it.
+std::string Describe(const LayerDrawable& layer) {
+  switch (layer.kind) {
+    case LayerDrawable::Kind::Color: return "color " + Hex(layer.argb);
+    case LayerDrawable::Kind::Bitmap: return "bitmap";
+    case LayerDrawable::Kind::Vector: return "vector";
+    case LayerDrawable::Kind::Inset: {
+      std::string out = "inset";
+      for (int i = 0; i < 4; ++i) {
+        out += " " + (layer.insetIsFraction[i] ? Number(layer.insets[i] * 100) + "%" : Number(layer.insets[i]) + "dp");
+      }
+      return out + " (" + (layer.inner ? Describe(*layer.inner) : "") + ")";
+    }
+    case LayerDrawable::Kind::Shape: break;
+  }
+  const ShapeDrawable& shape = layer.shape;
+  std::string out = shape.shape == ShapeDrawable::Shape::Oval ? "oval" : "rectangle";
+  if (shape.hasSolid) out += " solid " + Hex(shape.solidArgb);
+  if (shape.hasGradient) {
+    const ShapeGradient& g = shape.gradient;
+    if (g.type == ShapeGradient::Type::Linear) out += " linear angle " + Number(g.angle);
+    if (g.type != ShapeGradient::Type::Linear) out += " center " + Number(g.centerX) + "," + Number(g.centerY);
+    if (g.type == ShapeGradient::Type::Radial) out += " radius " + (g.radiusIsFraction ? Number(g.radius * 100) + "%" : Number(g.radius) + "dp");
+    out += " stops" + Stops(g.stops);
+  }
+  if (shape.shape == ShapeDrawable::Shape::Rectangle) {
+    out += " corners";
+    for (float radius : shape.cornerRadii) out += " " + Number(radius);
+  }
+  return out;
+}
+
+}  // namespace
+
+TEST(ReadAndroidIcon, EveryVectorAttribute) {
+  Package package("vector-every-attribute");
+  const AndroidIconDrawing icon = package.read(kAdaptive);
+  ASSERT_EQ(icon.kind, AndroidIconDrawing::Kind::Adaptive);
+  EXPECT_EQ(Describe(icon.adaptive.background), "color #ff336699");
+  ASSERT_EQ(icon.adaptive.foreground.kind, LayerDrawable::Kind::Vector);
+  const VectorDrawable& vector = icon.adaptive.foreground.vector;
+  EXPECT_EQ(vector.widthDp, 108);
+  EXPECT_EQ(vector.heightDp, 108);
+  EXPECT_EQ(vector.viewportWidth, 108);
+  EXPECT_EQ(vector.viewportHeight, 108);
+  EXPECT_EQ(vector.alpha, 0.5f);
+  ASSERT_EQ(vector.root.children.size(), 1u);
+  const VectorGroup& group = vector.root.children[0].group;
+  EXPECT_EQ(vector.root.children[0].kind, VectorNode::Kind::Group);
+  EXPECT_EQ(group.rotation, 45);
+  EXPECT_EQ(group.pivotX, 54);
+  EXPECT_EQ(group.pivotY, 54);
+  EXPECT_EQ(group.scaleX, 0.5f);
+  EXPECT_EQ(group.scaleY, 2);
+  EXPECT_EQ(group.translateX, 3);
+  EXPECT_EQ(group.translateY, -4.5f);
+  ASSERT_EQ(group.children.size(), 5u);
+  EXPECT_EQ(group.children[0].kind, VectorNode::Kind::ClipPath);
+  EXPECT_EQ(group.children[0].path.pathData, "M0,0h108v108h-108z");
+
+  const VectorPath& first = group.children[1].path;
+  EXPECT_EQ(first.pathData, "M12,2L22,22H2Z");
+  EXPECT_EQ(first.fill.kind, VectorPaint::Kind::Solid);
+  EXPECT_EQ(Hex(first.fill.argb), "#ff336699");
+  EXPECT_EQ(Hex(first.stroke.argb), "#ff0000ff");
+  EXPECT_EQ(first.fillAlpha, 0.25f);
+  EXPECT_EQ(first.strokeAlpha, 0.75f);
+  EXPECT_EQ(first.strokeWidth, 2.5f);
+  EXPECT_EQ(first.strokeMiterLimit, 10);
+  EXPECT_TRUE(first.evenOdd);
+  EXPECT_EQ(first.cap, VectorPath::Cap::Round);
+  EXPECT_EQ(first.join, VectorPath::Join::Bevel);
+  EXPECT_FLOAT_EQ(first.trimStart, 0.1f);
+  EXPECT_FLOAT_EQ(first.trimEnd, 0.9f);
+  EXPECT_FLOAT_EQ(first.trimOffset, 0.2f);
+
+  // The state list's default: its stateless item, @color/alias (#336699) at half alpha.
+  const VectorPath& second = group.children[2].path;
+  EXPECT_EQ(Hex(second.fill.argb), "#80336699");
+  EXPECT_EQ(Hex(second.stroke.argb), "#ffff0000");
+  EXPECT_FALSE(second.evenOdd);
+  EXPECT_EQ(second.fillAlpha, 1);
+  EXPECT_EQ(second.cap, VectorPath::Cap::Butt);
+
+  // Inline gradients, read from res/drawable/$fg__0.xml and $fg__1.xml.
+  const VectorPaint& linear = group.children[3].path.fill;
+  ASSERT_EQ(linear.kind, VectorPaint::Kind::Gradient);
+  EXPECT_EQ(linear.gradient.type, VectorGradient::Type::Linear);
+  EXPECT_EQ(linear.gradient.tile, VectorGradient::Tile::Mirror);
+  EXPECT_EQ(linear.gradient.endX, 108);
+  EXPECT_EQ(linear.gradient.endY, 108);
+  EXPECT_EQ(Stops(linear.gradient.stops), " 0 #ffff0000 0.5 #8000ff00 1 #ff0000ff");
+  const VectorPaint& radial = group.children[4].path.stroke;
+  ASSERT_EQ(radial.kind, VectorPaint::Kind::Gradient);
+  EXPECT_EQ(radial.gradient.type, VectorGradient::Type::Radial);
+  EXPECT_EQ(radial.gradient.tile, VectorGradient::Tile::Clamp);
+  EXPECT_EQ(radial.gradient.centerX, 54);
+  EXPECT_EQ(radial.gradient.radius, 20);
+  EXPECT_EQ(Stops(radial.gradient.stops), " 0 #ffffffff 0.5 #80ff0000 1 #ff000000");
+  EXPECT_EQ(group.children[4].path.fill.kind, VectorPaint::Kind::None);
+}
+
+TEST(ReadAndroidIcon, AdaptiveLayers) {
+  const struct { const char* package; const char* background; const char* foreground; std::vector<std::string> rasters; } cases[] = {
+      {"adaptive-bitmap", "rectangle solid #ffff8800 corners 0 0 0 0", "bitmap", {"res/mipmap-xxxhdpi-v4/ic_fg.png"}},
+      {"adaptive-shapes", "rectangle solid #ff1e88e5 corners 2 8 8 8", "inset 25% 25% 25% 25% (oval solid #ffffeb3b)", {}},
+      {"adaptive-gradient", "rectangle linear angle 0 stops 0 #ffff0000 1 #ff0000ff corners 0 0 0 0",
+       "inset 36dp 36dp 36dp 36dp (oval center 0.5,0.5 radius 50% stops 0 #ffffffff 0.5 #ff808080 1 #ff000000)", {}},
+      {"adaptive-wrappers", "bitmap", "inset 27dp 25% 27dp 25% (color #ff009688)", {"res/drawable-nodpi-v4/tile.png"}},
+      {"adaptive-framework-colours", "color #ffffffff", "color #ff000000", {}},
+  };
+  for (const auto& c : cases) {
+    Package package(c.package);
+    const AndroidIconDrawing icon = package.read(kAdaptive);
+    ASSERT_EQ(icon.kind, AndroidIconDrawing::Kind::Adaptive) << c.package;
+    EXPECT_EQ(Describe(icon.adaptive.background), c.background) << c.package;
+    EXPECT_EQ(Describe(icon.adaptive.foreground), c.foreground) << c.package;
+    EXPECT_EQ(package.rasters, c.rasters) << c.package;
+  }
+}
+
+TEST(ReadAndroidIcon, RefusedRatherThanHalfDrawn) {
+  using Kind = AndroidIconDrawing::Kind;
+  const struct { const char* package; const char* icon; const char* entry; const char* from; const char* to; Kind kind; } cases[] = {
+      {"groups-15", "res/drawable/ic_deep.xml", "", "", "", Kind::Vector},
+      {"groups-16", "res/drawable/ic_deep.xml", "", "", "", Kind::None},
+      {"tinted-vector", "res/drawable/ic_tint.xml", "", "", "", Kind::None},
+      {"theme-colour", "res/drawable/ic_theme.xml", "", "", "", Kind::None},
+      {"self-inset", kAdaptive, "", "", "", Kind::None},
+      {"layer-list-layer", kAdaptive, "", "", "", Kind::None},
+      {"adaptive-shapes", kAdaptive, "", "", "", Kind::Adaptive},
+      {"adaptive-shapes", "res/drawable/dot.xml", "", "", "", Kind::None},  // a shape is no icon by itself
+      {"adaptive-shapes", kAdaptive, "res/drawable/dot.xml", "E: solid", "E: stroke", Kind::None},
+      {"adaptive-shapes", kAdaptive, "res/drawable/dot.xml", "=@0x7f010005", "=?0x7f010005", Kind::None},
+      {"adaptive-shapes", kAdaptive, "res/drawable/fg_inset.xml", "=@0x7f020001", "=@0x7f020002", Kind::None},
+      {"adaptive-shapes", kAdaptive, "res/drawable/fg_inset.xml", "=@0x7f020001", "=@0x7f7f0000", Kind::None},
+      {"adaptive-shapes", kAdaptive, "res/drawable/bg_rect.xml", "(type 0x5)0x801", "(type 0x6)0x801", Kind::None},
+      {"vector-every-attribute", kAdaptive, "res/drawable/fg.xml", "(type 0x4)0x3f000000", "(type 0x4)0x7fc00000", Kind::None},
+      {"vector-every-attribute", kAdaptive, "res/color/half_state.xml", "=@0x7f010000", "=@0x7f010005", Kind::None},
+      {"vector-every-attribute", kAdaptive, "res/drawable/$fg__1.xml", "(type 0x4)0x41a00000", "(type 0x4)0x0", Kind::None},
+  };
+  for (const auto& c : cases) {
+    Package package(c.package, c.entry, c.from, c.to);
+    const AndroidIconDrawing icon = package.read(c.icon);
+    EXPECT_EQ(icon.kind, c.kind) << c.package << " " << c.icon << " " << c.to;
+    if (icon.kind == Kind::None) {
+      EXPECT_TRUE(icon.vector.root.children.empty() && icon.adaptive.foreground.kind == LayerDrawable::Kind::Color)
+          << "nothing of a refused icon is kept";
+    }
+  }
+}
+
+TEST(ReadAndroidIcon, PathLimit) {
+  for (int paths : {kMaxDrawablePaths, kMaxDrawablePaths + 1}) {
+    std::string text = "  E: vector (line=1)\n"
+                       "    A: android:height(0x01010155)=(type 0x5)0x1801\n"
+                       "    A: android:width(0x01010159)=(type 0x5)0x1801\n"
+                       "    A: android:viewportWidth(0x01010402)=(type 0x4)0x41c00000\n"
+                       "    A: android:viewportHeight(0x01010403)=(type 0x4)0x41c00000\n";
+    for (int i = 0; i < paths; ++i) text += "    E: path (line=2)\n      A: android:pathData(0x01010405)=\"M0,0h1\"\n";
+    DrawableSources sources;
+    sources.xmlTree = [&](const std::string&) { return text; };
+    EXPECT_EQ(ReadAndroidIcon(sources, "res/drawable/v.xml").kind,
+              paths > kMaxDrawablePaths ? AndroidIconDrawing::Kind::None : AndroidIconDrawing::Kind::Vector);
+  }
+}
