@@ -52,6 +52,8 @@ add_executable(win_tests
   tests/win/DragOut_test.cpp
   tests/win/PipelineHarness.cpp
   tests/shared/PatternMatcher_test.cpp
+  # The portable renderer again, on the cross-built cairo and pixman.
+  tests/native/DrawableRender_test.cpp
 )
 target_link_libraries(win_tests PRIVATE win_test_support GTest::gtest_main version)
 add_dependencies(win_tests emit clipread payload runnerhost Tessaroo tessaroo-cli)

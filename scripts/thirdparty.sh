@@ -167,6 +167,66 @@ build_expat_win() {
   mark expat-win
 }
 
+# Autotools projects cross-built into the build/deps/win prefix as static
+# libraries only. pkg-config looks in that prefix alone, so a library is never
+# matched with the build machine's copy of another. The prefix written into
+# the pkg-config files is the folder's real path: build/deps may be reached
+# through a link from a work tree that comes and goes.
+cross_configure() { # name source-dir [configure args...]
+  local name=$1 srcdir=$2; shift 2
+  local log=$deps/build-$name.log prefix; prefix=$(cd "$deps/win" && pwd -P)
+  say "cross-building $name"
+  (cd "$srcdir" && PKG_CONFIG_LIBDIR="$prefix/lib/pkgconfig" PKG_CONFIG_PATH= ./configure \
+    --host=x86_64-w64-mingw32 CC=x86_64-w64-mingw32-gcc-posix --prefix="$prefix" \
+    --enable-static --disable-shared --disable-dependency-tracking CFLAGS=-O2 "$@") \
+    >"$log" 2>&1 || { tail -20 "$log"; return 1; }
+}
+
+# Builds and installs one folder of a configured autotools tree, plus the
+# pkg-config file from the top when the project keeps it there.
+make_install_dir() { # name source-dir subdir [pc-file]
+  local name=$1 srcdir=$2 sub=$3 log=$deps/build-$1.log
+  make -C "$srcdir/$sub" -j"$jobs" >>"$log" 2>&1 && make -C "$srcdir/$sub" install >>"$log" 2>&1 \
+    || { tail -20 "$log"; return 1; }
+  if [ $# -ge 4 ]; then install -D -m 0644 "$srcdir/$4" "$deps/win/lib/pkgconfig/$(basename "$4")"; fi
+}
+
+build_pixman_win() {
+  stamp pixman-win && return 0
+  local orig=debian/pool/main/p/pixman/pixman_0.42.2.orig.tar.gz
+  fetch_deb $orig
+  unpack_source pixman $orig
+  # The x86 fast paths (MMX, SSE2, SSSE3) build with mingw-w64 gcc as they do
+  # on Linux; OpenMP would pull in libgomp, and only the library is wanted.
+  cross_configure pixman "$deps/src/pixman" --disable-openmp --disable-gtk --disable-libpng
+  make_install_dir pixman "$deps/src/pixman" pixman pixman-1.pc
+  mark pixman-win
+}
+
+build_cairo_win() {
+  stamp cairo-win && return 0
+  local orig=debian/pool/main/c/cairo/cairo_1.16.0.orig.tar.xz
+  local deb=debian/pool/main/c/cairo/cairo_1.16.0-7.debian.tar.xz
+  fetch_deb $orig; fetch_deb $deb
+  unpack_source cairo $orig $deb
+  # Debian's patches also touch configure.ac and Makefile.am (maintainer
+  # mode, perf tools, the shared library's exported symbols); none of that
+  # matters for a static library with the image surface alone, so the
+  # shipped generated files are kept instead of regenerated with autotools.
+  (cd "$deps/src/cairo" && touch aclocal.m4 && touch configure config.h.in && find . -name Makefile.in -exec touch {} +)
+  # The image surface only: no windowing system, no fonts beyond the
+  # built-in toy font, no file formats. On Windows cairo opens files through
+  # its UTF-8 to UTF-16 conversion, which 1.16 compiles only along with the
+  # Windows fonts or PDF, hence the define.
+  cross_configure cairo "$deps/src/cairo" CPPFLAGS=-DCAIRO_HAS_UTF8_TO_UTF16=1 --disable-xlib --disable-xlib-xrender --disable-xcb \
+    --disable-win32 --disable-win32-font --disable-ft --disable-fc --disable-png --disable-svg \
+    --disable-pdf --disable-ps --disable-script --disable-gobject --disable-trace \
+    --disable-interpreter --disable-symbol-lookup --disable-valgrind --disable-tee --disable-xml \
+    --disable-gtk-doc --disable-full-testing
+  make_install_dir cairo "$deps/src/cairo" src src/cairo.pc
+  mark cairo-win
+}
+
 # `thirdparty.sh fetch PATH...` only downloads and checks the named Debian
 # artefacts: the release notices read licence texts from sources this
 # script does not build.
@@ -186,4 +246,6 @@ build_gtest_win
 build_libpng_win
 build_pcre2_win
 build_expat_win
+build_pixman_win
+build_cairo_win
 say "ready in $deps"

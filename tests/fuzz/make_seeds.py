@@ -425,6 +425,39 @@ def resource_seeds(full):
     return seeds
 
 
+# --- drawn icons (renderer) ---------------------------------------------------
+
+def path_data_seeds(full):
+    seeds = {
+        "shapes.txt": b"M12 2C6.48 2 2 6.48 2 12s4.48 10 10 10 10-4.48 10-10S17.52 2 12 2zm0 18c-4.41 0-8-3.59-8-8h16z",
+        "arcs.txt": b"M50 0A50 50,0,1,1,50 100A50 50,0,1,1,50 0a5 5 0 0110 0a0 5 0 0 1 5 5",
+        "compact.txt": b"M1-2l1e-3.5.5H4V5h-1v-1Q3 3 6 0T12 0t1 1zm+1,2",
+    }
+    if full:
+        step = b"c1 2 3 4 5 6a7 8 9 1 0 10 11q1 1 2 2t3 3"
+        seeds["long-path.txt"] = b"M0 0" + step * ((MAX_INPUT - 16) // len(step))
+    return seeds
+
+
+def render_seeds(full):
+    """Lines as tests/fuzz/DrawableRenderFuzzer.cpp reads them; parameter
+    digits pick 0 1 2 4 24 48 90 108 -1 0.5."""
+    vector = (b"\x0055551\n"
+              b"p11000100M8 8H40V40H8Z\n"
+              b"(6441100\n" b"cM0 0H24V48H0Z\n" b"p00530102M12 24H36\n" b")\n"
+              b"p22000100M0 0H48V48H0Z\n"
+              b"p33539190M4 44L44 4\n"
+              b"p14000100M24 24m-10 0a10 10 0 1 0 20 0a10 10 0 1 0 -20 0\n")
+    adaptive = (b"\x0777771\n"
+                b"p11000100M36 36h36v36h-36z\n"
+                b"p04530102M54 30a24 24 0 1 0 0.1 0z\n")
+    seeds = {"vector.bin": vector, "adaptive.bin": adaptive}
+    if full:
+        line = b"p11000100" + b"M0 0" + b"L48 48L0 48" * 1000 + b"\n"
+        seeds["many-paths.bin"] = b"\x0055551\n" + line * ((MAX_INPUT - 16) // len(line))
+    return seeds
+
+
 TARGETS = {
     "exe_shortcut": exe_seeds,
     "cgbi": cgbi_seeds,
@@ -435,6 +468,8 @@ TARGETS = {
     "ipa_listing": ipa_seeds,
     "android_drawable": drawable_seeds,
     "resource_values": resource_seeds,
+    "path_data": path_data_seeds,
+    "drawable": render_seeds,
 }
 
 

@@ -1,0 +1,266 @@
+#include "extract/DrawableRender.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <functional>
+
+namespace {
+
+constexpr std::uint32_t kRed = 0xFFFF0000, kGreen = 0xFF00FF00, kBlue = 0xFF0000FF, kClear = 0;
+
+// 0xAARRGGBB of one pixel.
+std::uint32_t Pixel(const RgbaImage& image, int x, int y) {
+  const std::uint8_t* p = &image.pixels[(std::size_t(y) * image.width + x) * 4];
+  return std::uint32_t(p[3]) << 24 | p[0] << 16 | p[1] << 8 | p[2];
+}
+
+bool Near(std::uint32_t a, std::uint32_t b, int tolerance) {
+  for (int shift = 0; shift < 32; shift += 8) {
+    if (std::abs(int((a >> shift) & 0xFF) - int((b >> shift) & 0xFF)) > tolerance) return false;
+  }
+  return true;
+}
+
+VectorNode FillPath(std::string data, std::uint32_t argb) {
+  VectorNode node;
+  node.path.pathData = std::move(data);
+  node.path.fill = {VectorPaint::Kind::Solid, argb, {}};
+  return node;
+}
+
+VectorNode StrokePath(std::string data, std::uint32_t argb, float width, VectorPath::Cap cap = VectorPath::Cap::Butt) {
+  VectorNode node;
+  node.path.pathData = std::move(data);
+  node.path.stroke = {VectorPaint::Kind::Solid, argb, {}};
+  node.path.strokeWidth = width;
+  node.path.cap = cap;
+  return node;
+}
+
+VectorNode Group(std::vector<VectorNode> children, std::function<void(VectorGroup&)> set = {}) {
+  VectorNode node;
+  node.kind = VectorNode::Kind::Group;
+  node.group.children = std::move(children);
+  if (set) set(node.group);
+  return node;
+}
+
+VectorNode Clip(std::string data) {
+  VectorNode node;
+  node.kind = VectorNode::Kind::ClipPath;
+  node.path.pathData = std::move(data);
+  return node;
+}
+
+VectorNode GradientFill(std::string data, VectorGradient gradient) {
+  VectorNode node;
+  node.path.pathData = std::move(data);
+  node.path.fill.kind = VectorPaint::Kind::Gradient;
+  node.path.fill.gradient = std::move(gradient);
+  return node;
+}
+
+// 48 x 48 dp over a 48-unit viewport: 4 pixels a unit on the 192 canvas.
+VectorDrawable Vector(std::vector<VectorNode> children, float viewport = 48) {
+  VectorDrawable v;
+  v.widthDp = v.heightDp = 48;
+  v.viewportWidth = v.viewportHeight = viewport;
+  v.root.children = std::move(children);
+  return v;
+}
+
+template <typename T>
+T With(T value, std::function<void(T&)> change) {
+  change(value);
+  return value;
+}
+
+struct Probe {
+  int x, y;
+  std::uint32_t argb;
+};
+
+TEST(RenderVectorIcon, PixelsAtChosenPoints) {
+  const std::string square = "M8 8H40V40H8Z";
+  const std::string whole = "M0 0H48V48H0Z";
+  VectorGradient linear;
+  linear.startX = 12, linear.endX = 36;
+  linear.stops = {{0, 0xFF000000}, {1, 0xFFFFFFFF}};
+  VectorGradient radial;
+  radial.type = VectorGradient::Type::Radial;
+  radial.centerX = radial.centerY = radial.radius = 24;
+  radial.stops = {{0, kRed}, {1, kBlue}};
+  VectorGradient sweep = radial;
+  sweep.type = VectorGradient::Type::Sweep;
+  VectorNode trimmed = StrokePath("M0 24H48", kBlue, 4);
+  trimmed.path.trimEnd = 0.5f, trimmed.path.trimOffset = 0.75f;  // wraps: the first and last quarters
+
+  const struct {
+    const char* name;
+    VectorDrawable drawable;
+    std::vector<Probe> probes;
+  } cases[] = {
+      {"fill", Vector({FillPath(square, kRed)}), {{96, 96, kRed}, {40, 40, kRed}, {10, 10, kClear}}},
+      {"even-odd hole",
+       Vector({With<VectorNode>(FillPath(square + "M16 16H32V32H16Z", kRed), [](auto& n) { n.path.evenOdd = true; })}),
+       {{96, 96, kClear}, {40, 96, kRed}}},
+      {"round cap reaches past the end", Vector({StrokePath("M12 24H36", kBlue, 4, VectorPath::Cap::Round)}),
+       {{96, 100, kBlue}, {150, 96, kBlue}, {160, 96, kClear}}},
+      {"butt cap stops at the end", Vector({StrokePath("M12 24H36", kBlue, 4)}), {{96, 100, kBlue}, {150, 96, kClear}}},
+      {"rotation about the pivot",
+       Vector({Group({FillPath("M4 4H12V12H4Z", kRed)},
+                     [](VectorGroup& g) { g.rotation = 90, g.pivotX = g.pivotY = 24; })}),
+       {{160, 32, kRed}, {32, 32, kClear}}},
+      {"scale then translate",
+       Vector({Group({FillPath("M4 4H12V12H4Z", kRed)}, [](VectorGroup& g) { g.scaleX = 2, g.translateY = 24; })}),
+       {{80, 128, kRed}, {24, 32, kClear}, {24, 128, kClear}}},
+      {"clip path clips later siblings only",
+       Vector({Group({FillPath("M0 0H48V8H0Z", kGreen), Clip("M0 0H24V48H0Z"), FillPath(whole, kRed)}),
+               FillPath("M40 40H48V48H40Z", kBlue)}),
+       {{150, 10, kGreen}, {40, 96, kRed}, {150, 96, kClear}, {185, 185, kBlue}}},
+      {"linear gradient, clamped", Vector({GradientFill(whole, linear)}),
+       {{20, 96, 0xFF000000}, {96, 96, 0xFF818181}, {180, 96, 0xFFFFFFFF}}},
+      {"radial gradient", Vector({GradientFill(whole, radial)}),
+       {{96, 96, 0xFFFE0001}, {190, 96, 0xFF0400FB}, {2, 2, kBlue}}},
+      {"sweep gradient, clockwise from the right", Vector({GradientFill(whole, sweep)}),
+       {{180, 97, 0xFFFF0000}, {96, 180, 0xFFBF0040}}},
+      {"trim path wraps past the end", Vector({trimmed}), {{20, 96, kBlue}, {96, 96, kClear}, {185, 96, kBlue}}},
+      {"drawable alpha keeps the colour", With<VectorDrawable>(Vector({FillPath(whole, kRed)}), [](auto& v) { v.alpha = 0.5f; }),
+       {{96, 96, 0x80FF0000}}},
+      {"half-transparent colour keeps its straight RGB", Vector({FillPath(whole, 0x80336699)}), {{96, 96, 0x80336699}}},
+      {"fill alpha multiplies", Vector({With<VectorNode>(FillPath(whole, kRed), [](auto& n) { n.path.fillAlpha = 0.5f; })}),
+       {{96, 96, 0x80FF0000}}},
+      {"wide drawable centred",
+       With<VectorDrawable>(Vector({FillPath("M0 0H48V24H0Z", kRed)}), [](auto& v) { v.heightDp = 24, v.viewportHeight = 24; }),
+       {{96, 20, kClear}, {96, 96, kRed}, {96, 170, kClear}}},
+      {"viewport stretched, not cropped", Vector({FillPath(whole, kRed)}, 96), {{90, 90, kRed}, {100, 100, kClear}}},
+  };
+  for (const auto& c : cases) {
+    const RgbaImage image = RenderVectorIcon(c.drawable);
+    ASSERT_EQ(image.width, kVectorIconPixels) << c.name;
+    ASSERT_EQ(image.height, kVectorIconPixels) << c.name;
+    for (const Probe& p : c.probes) {
+      EXPECT_TRUE(Near(Pixel(image, p.x, p.y), p.argb, 2))
+          << c.name << " at " << p.x << "," << p.y << ": " << std::hex << Pixel(image, p.x, p.y);
+    }
+  }
+}
+
+LayerDrawable ColorLayer(std::uint32_t argb) {
+  LayerDrawable layer;
+  layer.argb = argb;
+  return layer;
+}
+
+LayerDrawable ShapeLayer(std::function<void(ShapeDrawable&)> set) {
+  LayerDrawable layer;
+  layer.kind = LayerDrawable::Kind::Shape;
+  set(layer.shape);
+  return layer;
+}
+
+TEST(RenderAdaptiveIcon, LayersUnderTheRoundMask) {
+  LayerDrawable vector;
+  vector.kind = LayerDrawable::Kind::Vector;
+  vector.vector = Vector({FillPath("M36 36H72V72H36Z", kRed)}, 108);  // the middle third of the layer
+  LayerDrawable bitmap;
+  bitmap.kind = LayerDrawable::Kind::Bitmap;
+  bitmap.bitmap = {4, 1, {255, 0, 0, 255, 255, 0, 0, 255, 0, 0, 255, 255, 0, 0, 255, 255}};
+  LayerDrawable inset;
+  inset.kind = LayerDrawable::Kind::Inset;
+  inset.insets[0] = inset.insets[1] = inset.insets[2] = inset.insets[3] = 0.25f;
+  inset.insetIsFraction[0] = inset.insetIsFraction[1] = inset.insetIsFraction[2] = inset.insetIsFraction[3] = true;
+  inset.inner = std::make_shared<LayerDrawable>(ShapeLayer([](ShapeDrawable& s) { s.hasSolid = true, s.solidArgb = kRed; }));
+  auto gradient = [](float angle) {
+    return ShapeLayer([angle](ShapeDrawable& s) {
+      s.hasGradient = true;
+      s.gradient.angle = angle;
+      s.gradient.stops = {{0, 0xFF000000}, {1, 0xFFFFFFFF}};
+    });
+  };
+
+  const struct {
+    const char* name;
+    AdaptiveIcon icon;
+    std::vector<Probe> probes;
+  } cases[] = {
+      {"colour and vector",
+       {ColorLayer(kGreen), vector},
+       {{0, 0, kClear}, {287, 287, kClear}, {144, 144, kRed}, {20, 144, kGreen}, {144, 1, kGreen}}},
+      {"bitmap stretched over the layer", {bitmap, ColorLayer(0)}, {{40, 144, kRed}, {250, 144, kBlue}}},
+      {"inset shape", {ColorLayer(0xFFFFFFFF), inset}, {{30, 144, 0xFFFFFFFF}, {40, 144, kRed}, {260, 144, 0xFFFFFFFF}}},
+      {"linear gradient left to right", {gradient(0), ColorLayer(0)}, {{10, 144, 0xFF313131}}},
+      {"linear gradient bottom to top", {gradient(90), ColorLayer(0)}, {{144, 10, 0xFFCECECE}}},
+      {"an angle off the eight directions is top to bottom", {gradient(30), ColorLayer(0)}, {{144, 10, 0xFF313131}}},
+  };
+  for (const auto& c : cases) {
+    const RgbaImage image = RenderAdaptiveIcon(c.icon);
+    ASSERT_EQ(image.width, kAdaptiveIconPixels) << c.name;
+    ASSERT_EQ(image.height, kAdaptiveIconPixels) << c.name;
+    for (const Probe& p : c.probes) {
+      EXPECT_TRUE(Near(Pixel(image, p.x, p.y), p.argb, 2))
+          << c.name << " at " << p.x << "," << p.y << ": " << std::hex << Pixel(image, p.x, p.y);
+    }
+  }
+}
+
+TEST(RenderAdaptiveIcon, MaskEdgeIsPartlyCoveredWithoutDarkening) {
+  const RgbaImage image = RenderAdaptiveIcon({ColorLayer(kGreen), ColorLayer(0)});
+  ASSERT_FALSE(image.empty());
+  // The circle of radius 144 about the centre crosses this pixel.
+  const std::uint32_t edge = Pixel(image, 41, 42);
+  EXPECT_GT(edge >> 24, 0u);
+  EXPECT_LT(edge >> 24, 255u);
+  EXPECT_EQ(edge & 0xFFFFFF, 0x00FF00u);
+}
+
+TEST(RenderAndroidIcon, BeyondTheLimitsNothingIsDrawn) {
+  const VectorDrawable good = Vector({Group({FillPath("M0 0H48V48H0Z", kRed)})});
+  ASSERT_FALSE(RenderVectorIcon(good).empty());
+  std::string half = "M0 0";
+  for (std::size_t i = 0; i < kMaxPathCommands / 2; ++i) half += "L1 1";
+  VectorGroup deep;
+  for (int i = 0; i < kMaxDrawableDepth + 1; ++i) deep = Group({VectorNode{VectorNode::Kind::Group, deep, {}}}).group;
+
+  const struct {
+    const char* name;
+    std::function<void(VectorDrawable&)> change;
+  } cases[] = {
+      {"commands over the whole icon", [&](auto& v) { v.root.children = {FillPath(half, kRed), FillPath(half, kRed)}; }},
+      {"too many paths", [](auto& v) { v.root.children.assign(kMaxDrawablePaths + 1, FillPath("M0 0", kRed)); }},
+      {"too deep", [&](auto& v) { v.root = deep; }},
+      {"NaN rotation", [](auto& v) { v.root.children[0].group.rotation = std::nanf(""); }},
+      {"infinite width", [](auto& v) { v.widthDp = INFINITY; }},
+      {"NaN stop", [](auto& v) {
+         VectorPaint& fill = v.root.children[0].group.children[0].path.fill;
+         fill.kind = VectorPaint::Kind::Gradient;
+         fill.gradient.stops = {{std::nanf(""), kRed}};
+       }},
+      {"radial gradient without radius", [](auto& v) {
+         VectorPaint& fill = v.root.children[0].group.children[0].path.fill;
+         fill.kind = VectorPaint::Kind::Gradient;
+         fill.gradient.type = VectorGradient::Type::Radial;
+         fill.gradient.stops = {{0, kRed}};
+       }},
+      {"empty viewport", [](auto& v) { v.viewportWidth = 0; }},
+      {"malformed path data", [](auto& v) { v.root.children[0].group.children[0].path.pathData = "M0 0L1"; }},
+      {"a scale no icon has", [](auto& v) { v.root.children[0].group.scaleX = 1e30f; }},
+  };
+  for (const auto& c : cases) EXPECT_TRUE(RenderVectorIcon(With<VectorDrawable>(good, c.change)).empty()) << c.name;
+
+  VectorGroup deepest;
+  for (int i = 0; i < kMaxDrawableDepth; ++i) deepest = Group({VectorNode{VectorNode::Kind::Group, deepest, {}}}).group;
+  EXPECT_FALSE(RenderVectorIcon(With<VectorDrawable>(good, [&](auto& v) { v.root = deepest; })).empty());
+
+  LayerDrawable unknown;
+  unknown.kind = static_cast<LayerDrawable::Kind>(99);
+  LayerDrawable emptyInset;
+  emptyInset.kind = LayerDrawable::Kind::Inset;
+  EXPECT_TRUE(RenderAdaptiveIcon({ColorLayer(kRed), unknown}).empty());
+  EXPECT_TRUE(RenderAdaptiveIcon({emptyInset, ColorLayer(kRed)}).empty());
+  EXPECT_TRUE(RenderAndroidIcon({}).empty());
+}
+
+}  // namespace
