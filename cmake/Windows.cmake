@@ -21,6 +21,7 @@ add_library(tessaroo_win STATIC
   app/Routes_win.cpp
   app/RunDirectory_win.cpp
   extract/ApkBundleIcon_win.cpp
+  extract/ApkDrawnIcon_win.cpp
   extract/ApkIcon_win.cpp
   extract/ConsoleRunner_win.cpp
   extract/ExeIcon_win.cpp

@@ -45,6 +45,7 @@ add_executable(win_tests
   tests/win/MatcherCodecs_win.cpp
   tests/win/ApkPipeline_test.cpp
   tests/win/BundlePipeline_test.cpp
+  tests/win/DrawnIcon_test.cpp
   tests/win/IpaPipeline_test.cpp
   tests/win/MsixPipeline_test.cpp
   tests/win/Intake_test.cpp
@@ -123,7 +124,12 @@ add_custom_command(OUTPUT ${TESSAROO_FIXTURES}/msix/stamp
   COMMAND python3 ${CMAKE_SOURCE_DIR}/tests/fixtures/make_msix.py ${TESSAROO_FIXTURES}/msix
   DEPENDS ${CMAKE_SOURCE_DIR}/tests/fixtures/make_msix.py
   COMMENT "Building Windows app package fixtures")
+add_custom_command(OUTPUT ${TESSAROO_FIXTURES}/drawn/stamp
+  COMMAND python3 ${CMAKE_SOURCE_DIR}/tests/fixtures/make_drawables.py ${TESSAROO_FIXTURES}/drawn
+  DEPENDS ${CMAKE_SOURCE_DIR}/tests/fixtures/make_drawables.py
+  COMMENT "Building drawn Android icon fixtures with aapt2")
 add_custom_target(fixtures ALL DEPENDS ${TESSAROO_FIXTURES}/apk/stamp ${TESSAROO_FIXTURES}/bundle/stamp
+  ${TESSAROO_FIXTURES}/drawn/stamp
   ${TESSAROO_FIXTURES}/ipa/stamp ${TESSAROO_FIXTURES}/exe/stamp ${TESSAROO_FIXTURES}/msix/stamp)
 
 # The executable route against icoutils' own reading of Wine's programs.

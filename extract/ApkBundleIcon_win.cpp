@@ -70,6 +70,20 @@ Bytes IconFromDensitySplits(const PipelineContext& context, const std::string& q
   return {};
 }
 
+// One exact entry from the first density split, densest first, that holds
+// it (a drawn icon's bitmap layer, named by the base package's resources).
+Bytes EntryFromDensitySplits(const PipelineContext& context, const std::string& quotedBundle,
+                             const std::vector<BundleEntry>& splits, const std::string& entry) {
+  for (const BundleEntry& split : splits) {
+    const WorkFolder work(context.runDirectory);
+    const std::string package = ExtractBundleEntry(context, quotedBundle, split, work, kMaxInnerPackageBytes);
+    if (package.empty()) continue;
+    Bytes found = ExtractApkIconEntry(context, work, package, entry);
+    if (!found.empty()) return found;
+  }
+  return {};
+}
+
 }  // namespace
 
 Bytes ExtractApkBundleIcon(const PipelineContext& context, const std::string& bundlePath) {
@@ -86,7 +100,8 @@ Bytes ExtractApkBundleIcon(const PipelineContext& context, const std::string& bu
   const std::string basePackage = ExtractBundleEntry(context, quotedBundle, base, work, kMaxInnerPackageBytes);
   if (basePackage.empty()) return {};
   const std::vector<BundleEntry> splits = DensitySplits(entries);
-  return ExtractApkIcon(context, basePackage, [&](const std::string& namedEntry) {
-    return IconFromDensitySplits(context, quotedBundle, splits, namedEntry);
-  });
+  return ExtractApkIcon(
+      context, basePackage,
+      [&](const std::string& namedEntry) { return IconFromDensitySplits(context, quotedBundle, splits, namedEntry); },
+      [&](const std::string& entry) { return EntryFromDensitySplits(context, quotedBundle, splits, entry); });
 }

@@ -79,10 +79,11 @@ Bytes ReadIconEntry(const PipelineContext& context, const WorkFolder& work, cons
 }  // namespace
 
 Bytes ExtractApkIcon(const PipelineContext& context, const std::string& packagePath) {
-  return ExtractApkIcon(context, packagePath, IconElsewhere());
+  return ExtractApkIcon(context, packagePath, IconElsewhere(), EntryElsewhere());
 }
 
-Bytes ExtractApkIcon(const PipelineContext& context, const std::string& packagePath, const IconElsewhere& iconElsewhere) {
+Bytes ExtractApkIcon(const PipelineContext& context, const std::string& packagePath, const IconElsewhere& iconElsewhere,
+                     const EntryElsewhere& entryElsewhere) {
   PatternMatcher matcher(SystemNarrowCodec());
   const std::string quotedPackage = "\"" + packagePath + "\"";
   EndToolRun(kPackagingTool);
@@ -98,7 +99,14 @@ Bytes ExtractApkIcon(const PipelineContext& context, const std::string& packageP
   const IconChoice icon = ChooseIconEntry(context, matcher, badging, quotedPackage);
   if (icon.named.empty()) return {};
   const Bytes none;
-  if (icon.entry.empty()) return iconElsewhere ? iconElsewhere(icon.named) : none;
+  if (icon.entry.empty()) {
+    Bytes found = iconElsewhere ? iconElsewhere(icon.named) : none;
+    // No bitmap of the icon's name anywhere: the drawable itself is drawn.
+    if (found.empty() && icon.named.ends_with(".xml")) {
+      found = DrawApkIcon(context, package, packagePath, icon.named, entryElsewhere);
+    }
+    return found;
+  }
   // The entry name comes from inside the package: it must be safe on the
   // command line and as a local file name, or it counts as no icon.
   const std::string name = ExtractedName(icon.entry, "/");

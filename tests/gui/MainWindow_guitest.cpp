@@ -377,6 +377,32 @@ TEST_F(MainWindowTest, ImportShowsTheIconAndTheSaveDialogProposesThePath) {
   for (int i = 0; i < 100 && IsWindow(dialog); ++i) Sleep(50);
   Sleep(800);
   SaveScreenRectAsPng(outer, WideFromAnsi(TestEnvironment("TESSAROO_ARTIFACTS") + "\\mainwindow-notepad.png"));
+
+  // An adaptive icon with no bitmap at all, drawn: a red-to-blue background
+  // under a white-centred radial oval, cut to a circle.
+  PostMessageW(GetDlgItem(window, kImportButtonId), BM_CLICK, 0, 0);
+  dialog = WaitForDialog(process_);
+  ASSERT_TRUE(dialog);
+  const std::string drawn = TestEnvironment("TESSAROO_FIXTURES") + "\\drawn\\adaptive-gradient.apk";
+  SendMessageW(FileNameBox(dialog), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(WideFromAnsi(drawn).c_str()));
+  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
+  for (int i = 0; i < 100 && IsWindow(dialog); ++i) Sleep(50);
+  COLORREF middle = 0;
+  for (int i = 0; i < 100; ++i) {  // the packaging tool runs a few times first
+    Sleep(100);
+    screen = GetDC(nullptr);
+    middle = GetPixel(screen, (box.left + box.right) / 2, (box.top + box.bottom) / 2);
+    ReleaseDC(nullptr, screen);
+    if (GetRValue(middle) > 240 && GetGValue(middle) > 240 && GetBValue(middle) > 240) break;
+  }
+  EXPECT_GT(GetGValue(middle), 240) << "the radial oval's white centre: " << std::hex << middle;
+  screen = GetDC(nullptr);
+  const COLORREF background = GetPixel(screen, box.left + (box.right - box.left) / 5, box.top + (box.bottom - box.top) / 5);
+  ReleaseDC(nullptr, screen);
+  EXPECT_NEAR(GetRValue(background), 0xb3, 12) << "the gradient background, a fifth of the way in";
+  EXPECT_NEAR(GetGValue(background), 0x00, 12);
+  EXPECT_NEAR(GetBValue(background), 0x4c, 12);
+  SaveScreenRectAsPng(outer, WideFromAnsi(TestEnvironment("TESSAROO_ARTIFACTS") + "\\mainwindow-drawn.png"));
 }
 
 // Real input, as the user's hand would give it.
