@@ -25,6 +25,14 @@ class ApkPipelineTest : public RunFolderTest {
       EXPECT_TRUE(store_.picture().empty()) << "no icon";
       return;
     }
+    if (entry == "drawn") {  // black over white: a black disc on a transparent square
+      const RgbaImage drawn = DecodePng(store_.picture());
+      ASSERT_EQ(drawn.width, 288);
+      const auto pixel = [&](int x, int y) { return std::vector<std::uint8_t>(&drawn.pixels[(y * 288 + x) * 4], &drawn.pixels[(y * 288 + x) * 4 + 4]); };
+      EXPECT_EQ(pixel(144, 144), (std::vector<std::uint8_t>{0, 0, 0, 255}));
+      EXPECT_EQ(pixel(0, 0)[3], 0);
+      return;
+    }
     const Bytes icon = ReadWholeFile(Fixture("apk\\" + name + ".icon"));
     ASSERT_FALSE(icon.empty());
     if (entry.ends_with(".webp")) {
@@ -54,7 +62,7 @@ TEST_F(ApkPipelineTest, WebpIconsAreConvertedToTheWorkFile) {
 
 TEST_F(ApkPipelineTest, AdaptiveIconFallsBackToTheDensestRasterFile) {
   expectFixture("adaptive-with-png");
-  expectFixture("adaptive-only");
+  expectFixture("adaptive-only");  // no raster file at all: drawn
 }
 
 TEST_F(ApkPipelineTest, PackagesWithoutAnIconGiveNothing) {
