@@ -25,6 +25,9 @@ wine build/win/codec_bench.exe
 echo "== Android package pipeline (tools written by the first start above)"
 cp build/win/fixtures/apk/five-densities.apk "$work"/
 (cd "$work" && wine pipeline_bench.exe apk five-densities.apk res/mipmap-xxxhdpi-v4/ic_launcher.png 11)
+echo "== drawn Android icon (an adaptive icon with no bitmap: resource values, two XML trees, rendering)"
+cp build/win/fixtures/drawn/adaptive-vector.apk "$work"/
+(cd "$work" && wine pipeline_bench.exe apk adaptive-vector.apk res/mipmap-anydpi-v26/ic_launcher.xml 7)
 echo "== iOS package pipeline, 50,000 entries"
 python3 bench/make_big_ipa.py "$work/big.ipa"
 (cd "$work" && wine pipeline_bench.exe ipa big.ipa 'Payload\Foo.app\AppIcon40000.png' 5)
