@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <functional>
+
 #include "extract/ApkBundle.h"
 #include "extract/ApkIcon_win.h"
 #include "extract/ApkIconChoice.h"
@@ -54,31 +56,17 @@ std::string ManifestBase(const PipelineContext& context, const std::string& quot
   return {};
 }
 
-// The first density split, densest first, that holds a raster file of the
-// named icon's name gives the icon. Each split is extracted into a work
-// folder of its own, gone before the next is tried.
-Bytes IconFromDensitySplits(const PipelineContext& context, const std::string& quotedBundle,
-                            const std::vector<BundleEntry>& splits, const std::string& namedEntry) {
+// What the first density split, densest first, gives: each split is
+// extracted into a work folder of its own, gone before the next is tried,
+// and asked by take (the work folder, the split's path) for the bytes.
+Bytes FirstFromDensitySplits(const PipelineContext& context, const std::string& quotedBundle,
+                             const std::vector<BundleEntry>& splits,
+                             const std::function<Bytes(const WorkFolder&, const std::string&)>& take) {
   for (const BundleEntry& split : splits) {
     const WorkFolder work(context.runDirectory);
     const std::string package = ExtractBundleEntry(context, quotedBundle, split, work, kMaxInnerPackageBytes);
     if (package.empty()) continue;
-    const std::string entry =
-        ChooseRasterIcon(RunConsoleCommand(context.toolPath(kUnzipTool), "-Z1 \"" + package + "\""), namedEntry);
-    if (!entry.empty()) return ExtractApkIconEntry(context, work, package, entry);
-  }
-  return {};
-}
-
-// One exact entry from the first density split, densest first, that holds
-// it (a drawn icon's bitmap layer, named by the base package's resources).
-Bytes EntryFromDensitySplits(const PipelineContext& context, const std::string& quotedBundle,
-                             const std::vector<BundleEntry>& splits, const std::string& entry) {
-  for (const BundleEntry& split : splits) {
-    const WorkFolder work(context.runDirectory);
-    const std::string package = ExtractBundleEntry(context, quotedBundle, split, work, kMaxInnerPackageBytes);
-    if (package.empty()) continue;
-    Bytes found = ExtractApkIconEntry(context, work, package, entry);
+    Bytes found = take(work, package);
     if (!found.empty()) return found;
   }
   return {};
@@ -100,8 +88,19 @@ Bytes ExtractApkBundleIcon(const PipelineContext& context, const std::string& bu
   const std::string basePackage = ExtractBundleEntry(context, quotedBundle, base, work, kMaxInnerPackageBytes);
   if (basePackage.empty()) return {};
   const std::vector<BundleEntry> splits = DensitySplits(entries);
-  return ExtractApkIcon(
-      context, basePackage,
-      [&](const std::string& namedEntry) { return IconFromDensitySplits(context, quotedBundle, splits, namedEntry); },
-      [&](const std::string& entry) { return EntryFromDensitySplits(context, quotedBundle, splits, entry); });
+  // The named icon: a raster file of its name in a split. A drawn icon's
+  // bitmap layer: the exact entry the base package's resources name.
+  const IconElsewhere iconElsewhere = [&](const std::string& namedEntry) {
+    return FirstFromDensitySplits(context, quotedBundle, splits, [&](const WorkFolder& work, const std::string& package) {
+      const std::string entry =
+          ChooseRasterIcon(RunConsoleCommand(context.toolPath(kUnzipTool), "-Z1 \"" + package + "\""), namedEntry);
+      return entry.empty() ? Bytes() : ExtractApkIconEntry(context, work, package, entry);
+    });
+  };
+  const EntryElsewhere entryElsewhere = [&](const std::string& entry) {
+    return FirstFromDensitySplits(context, quotedBundle, splits, [&](const WorkFolder& work, const std::string& package) {
+      return ExtractApkIconEntry(context, work, package, entry);
+    });
+  };
+  return ExtractApkIcon(context, basePackage, iconElsewhere, entryElsewhere);
 }
