@@ -462,6 +462,7 @@ TEST_F(MainWindowTest, ImportsEveryKindNamedInAnyLanguageAndSavesUnderAChineseNa
       {"😀 应用.ipa", "ipa\\single.ipa", RGB(10, 120, 230), L"60 × 60 PNG"},
       {"程序 😀.exe", nullptr, RGB(30, 180, 60), L"48 × 48 ICO"},
       {"快捷方式.lnk", nullptr, RGB(30, 180, 60), L"48 × 48 ICO"},
+      {"自适应 图标.apk", "drawn\\adaptive-vector.apk", RGB(255, 255, 255), L"288 × 288 PNG"},  // drawn
       {"图标.ico", nullptr, RGB(90, 30, 160), L"64 × 64 PNG"},
   };
   HWND tooltip = TooltipOf(process_);
@@ -471,7 +472,7 @@ TEST_F(MainWindowTest, ImportsEveryKindNamedInAnyLanguageAndSavesUnderAChineseNa
       ASSERT_TRUE(CopyTestFile(fixtures + "\\" + kind.fixture, inputs.file(kind.name)));
     }
     ImportThroughTheDialog(process_, window, inputs.file(kind.name));
-    Sleep(500);
+    for (int i = 0; i < 30 && PictureBoxCentre(window) != kind.centre; ++i) Sleep(100);
     EXPECT_EQ(PictureBoxCentre(window), kind.centre) << kind.name;
     EXPECT_EQ(ToolText(process_, tooltip), kind.tip) << kind.name;
   }
