@@ -40,8 +40,11 @@ struct DrawableSources {
 };
 
 // What one icon may make the reader fetch: each file is asked for once, and
-// beyond these the icon is refused.
-inline constexpr std::size_t kMaxDrawableFiles = 256;
+// beyond these the icon is refused. Every file is a run of a helper tool (a
+// tenth of a second or more under load), so the cap is what keeps a crafted
+// package from holding the window's work for minutes; real icons name a
+// handful (the icon, two layers, a gradient or colour list each).
+inline constexpr std::size_t kMaxDrawableFiles = 48;
 inline constexpr std::size_t kMaxDrawableText = 16u << 20;  // tree text over all files, and path data over all paths
 // Every path may copy a gradient; real ones have a handful of stops.
 inline constexpr std::size_t kMaxGradientStops = 256;
