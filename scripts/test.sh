@@ -15,8 +15,8 @@ for exe in build/win/Tessaroo.exe build/win/tessaroo-cli.exe; do
   echo "$exe imports: $(echo $imports)"
 done
 
-echo "== the release notices cover every third-party artefact and static library"
-python3 scripts/dist.py check
+echo "== the release zip, whose notices cover every third-party artefact and static library"
+python3 scripts/dist.py
 
 echo "== native tests"
 ctest --preset native -j"$(nproc)"
