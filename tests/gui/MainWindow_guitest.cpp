@@ -544,6 +544,15 @@ TEST_F(MainWindowTest, KeyboardShortcutsDriveTheWindow) {
   PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
   for (int i = 0; i < 100 && IsWindow(dialog); ++i) Sleep(50);
   EXPECT_EQ(TextOf(GetDlgItem(window, kImportButtonId)), L"导入文件");
+
+  // A package whose icon is drawn, taken in as a drop is: a yellow oval
+  // inset in a blue rounded rectangle.
+  ASSERT_TRUE(CopyFileToClipboard(TestEnvironment("TESSAROO_FIXTURES") + "\\drawn\\adaptive-shapes.apk"));
+  SetForegroundWindow(window);
+  Sleep(300);
+  PressWithControl('V');
+  for (int i = 0; i < 40 && PictureBoxCentre(window) != RGB(255, 235, 59); ++i) Sleep(100);
+  EXPECT_EQ(PictureBoxCentre(window), RGB(255, 235, 59)) << "the drawn icon's yellow centre";
 }
 
 // Presses on the picture box and moves, in steps, to (x, y); then either
