@@ -101,36 +101,28 @@ add_test(NAME gui_tests_144dpi COMMAND bash ${CMAKE_SOURCE_DIR}/scripts/at-dpi.s
 set_tests_properties(gui_tests_144dpi PROPERTIES ENVIRONMENT "${TESSAROO_TEST_ENV};TESSAROO_SCREEN_DPI=144"
   RESOURCE_LOCK wine_processes TIMEOUT 300)
 
-# Package fixtures, built with Debian's aapt and cwebp by the tests' own script.
+# Fixtures, each folder built by one of the tests' own scripts
+# (tests/fixtures/SCRIPT OUTDIR [ARGS...]) with Debian's aapt, aapt2, cwebp
+# and windres. DEPENDS: further files or targets the folder is made from.
 set(TESSAROO_FIXTURES ${CMAKE_BINARY_DIR}/fixtures)
-add_custom_command(OUTPUT ${TESSAROO_FIXTURES}/apk/stamp
-  COMMAND python3 ${CMAKE_SOURCE_DIR}/tests/fixtures/make_apks.py ${TESSAROO_FIXTURES}/apk
-  DEPENDS ${CMAKE_SOURCE_DIR}/tests/fixtures/make_apks.py
-  COMMENT "Building Android package fixtures")
-add_custom_command(OUTPUT ${TESSAROO_FIXTURES}/bundle/stamp
-  COMMAND python3 ${CMAKE_SOURCE_DIR}/tests/fixtures/make_bundles.py ${TESSAROO_FIXTURES}/bundle
-  DEPENDS ${CMAKE_SOURCE_DIR}/tests/fixtures/make_bundles.py ${CMAKE_SOURCE_DIR}/tests/fixtures/make_apks.py
-  COMMENT "Building Android split bundle fixtures")
-add_custom_command(OUTPUT ${TESSAROO_FIXTURES}/ipa/stamp
-  COMMAND python3 ${CMAKE_SOURCE_DIR}/tests/fixtures/make_ipas.py ${TESSAROO_FIXTURES}/ipa
-          ${TESSAROO_NPM_DIR}/cgbi-to-png@1.0.7/test/cgbi-image.png $<TARGET_FILE:payload>
-  DEPENDS ${CMAKE_SOURCE_DIR}/tests/fixtures/make_ipas.py payload
-  COMMENT "Building iOS package fixtures")
-add_custom_command(OUTPUT ${TESSAROO_FIXTURES}/exe/stamp
-  COMMAND python3 ${CMAKE_SOURCE_DIR}/tests/fixtures/make_exes.py ${TESSAROO_FIXTURES}/exe
-  DEPENDS ${CMAKE_SOURCE_DIR}/tests/fixtures/make_exes.py
-  COMMENT "Building executable fixtures with windres")
-add_custom_command(OUTPUT ${TESSAROO_FIXTURES}/msix/stamp
-  COMMAND python3 ${CMAKE_SOURCE_DIR}/tests/fixtures/make_msix.py ${TESSAROO_FIXTURES}/msix
-  DEPENDS ${CMAKE_SOURCE_DIR}/tests/fixtures/make_msix.py
-  COMMENT "Building Windows app package fixtures")
-add_custom_command(OUTPUT ${TESSAROO_FIXTURES}/drawn/stamp
-  COMMAND python3 ${CMAKE_SOURCE_DIR}/tests/fixtures/make_drawables.py ${TESSAROO_FIXTURES}/drawn
-  DEPENDS ${CMAKE_SOURCE_DIR}/tests/fixtures/make_drawables.py
-  COMMENT "Building drawn Android icon fixtures with aapt2")
-add_custom_target(fixtures ALL DEPENDS ${TESSAROO_FIXTURES}/apk/stamp ${TESSAROO_FIXTURES}/bundle/stamp
-  ${TESSAROO_FIXTURES}/drawn/stamp
-  ${TESSAROO_FIXTURES}/ipa/stamp ${TESSAROO_FIXTURES}/exe/stamp ${TESSAROO_FIXTURES}/msix/stamp)
+set(_fixture_stamps)
+function(tessaroo_fixtures folder script comment)
+  cmake_parse_arguments(PARSE_ARGV 3 F "" "" "ARGS;DEPENDS")
+  add_custom_command(OUTPUT ${TESSAROO_FIXTURES}/${folder}/stamp
+    COMMAND python3 ${CMAKE_SOURCE_DIR}/tests/fixtures/${script} ${TESSAROO_FIXTURES}/${folder} ${F_ARGS}
+    DEPENDS ${CMAKE_SOURCE_DIR}/tests/fixtures/${script} ${F_DEPENDS}
+    COMMENT "Building ${comment}")
+  set(_fixture_stamps ${_fixture_stamps} ${TESSAROO_FIXTURES}/${folder}/stamp PARENT_SCOPE)
+endfunction()
+tessaroo_fixtures(apk make_apks.py "Android package fixtures")
+tessaroo_fixtures(bundle make_bundles.py "Android split bundle fixtures"
+  DEPENDS ${CMAKE_SOURCE_DIR}/tests/fixtures/make_apks.py)
+tessaroo_fixtures(ipa make_ipas.py "iOS package fixtures"
+  ARGS ${TESSAROO_NPM_DIR}/cgbi-to-png@1.0.7/test/cgbi-image.png $<TARGET_FILE:payload> DEPENDS payload)
+tessaroo_fixtures(exe make_exes.py "executable fixtures with windres")
+tessaroo_fixtures(msix make_msix.py "Windows app package fixtures")
+tessaroo_fixtures(drawn make_drawables.py "drawn Android icon fixtures with aapt2")
+add_custom_target(fixtures ALL DEPENDS ${_fixture_stamps})
 
 # The executable route against icoutils' own reading of Wine's programs.
 add_test(NAME exe_crosscheck COMMAND python3 ${CMAKE_SOURCE_DIR}/tests/fixtures/crosscheck_exes.py

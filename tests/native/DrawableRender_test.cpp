@@ -6,22 +6,12 @@
 #include <cstdlib>
 #include <functional>
 
+#include "tests/support/TestImages.h"
+
 namespace {
 
 constexpr std::uint32_t kRed = 0xFFFF0000, kGreen = 0xFF00FF00, kBlue = 0xFF0000FF, kClear = 0;
 
-// 0xAARRGGBB of one pixel.
-std::uint32_t Pixel(const RgbaImage& image, int x, int y) {
-  const std::uint8_t* p = &image.pixels[(std::size_t(y) * image.width + x) * 4];
-  return std::uint32_t(p[3]) << 24 | p[0] << 16 | p[1] << 8 | p[2];
-}
-
-bool Near(std::uint32_t a, std::uint32_t b, int tolerance) {
-  for (int shift = 0; shift < 32; shift += 8) {
-    if (std::abs(int((a >> shift) & 0xFF) - int((b >> shift) & 0xFF)) > tolerance) return false;
-  }
-  return true;
-}
 
 VectorNode FillPath(std::string data, std::uint32_t argb) {
   VectorNode node;
@@ -82,6 +72,17 @@ struct Probe {
   std::uint32_t argb;
 };
 
+// The image is side x side and has the probes' colours, each channel
+// within 2 (cairo keeps 8-bit premultiplied pixels).
+void ExpectProbes(const char* name, const RgbaImage& image, int side, const std::vector<Probe>& probes) {
+  ASSERT_EQ(image.width, side) << name;
+  ASSERT_EQ(image.height, side) << name;
+  for (const Probe& p : probes) {
+    EXPECT_TRUE(ArgbNear(PixelArgb(image, p.x, p.y), p.argb, 2))
+        << name << " at " << p.x << "," << p.y << ": " << std::hex << PixelArgb(image, p.x, p.y);
+  }
+}
+
 TEST(RenderVectorIcon, PixelsAtChosenPoints) {
   const std::string square = "M8 8H40V40H8Z";
   const std::string whole = "M0 0H48V48H0Z";
@@ -137,15 +138,7 @@ TEST(RenderVectorIcon, PixelsAtChosenPoints) {
        {{96, 20, kClear}, {96, 96, kRed}, {96, 170, kClear}}},
       {"viewport stretched, not cropped", Vector({FillPath(whole, kRed)}, 96), {{90, 90, kRed}, {100, 100, kClear}}},
   };
-  for (const auto& c : cases) {
-    const RgbaImage image = RenderVectorIcon(c.drawable);
-    ASSERT_EQ(image.width, kVectorIconPixels) << c.name;
-    ASSERT_EQ(image.height, kVectorIconPixels) << c.name;
-    for (const Probe& p : c.probes) {
-      EXPECT_TRUE(Near(Pixel(image, p.x, p.y), p.argb, 2))
-          << c.name << " at " << p.x << "," << p.y << ": " << std::hex << Pixel(image, p.x, p.y);
-    }
-  }
+  for (const auto& c : cases) ExpectProbes(c.name, RenderVectorIcon(c.drawable), kVectorIconPixels, c.probes);
 }
 
 LayerDrawable ColorLayer(std::uint32_t argb) {
@@ -195,22 +188,14 @@ TEST(RenderAdaptiveIcon, LayersUnderTheRoundMask) {
       {"linear gradient bottom to top", {gradient(90), ColorLayer(0)}, {{144, 10, 0xFFCECECE}}},
       {"an angle off the eight directions is top to bottom", {gradient(30), ColorLayer(0)}, {{144, 10, 0xFF313131}}},
   };
-  for (const auto& c : cases) {
-    const RgbaImage image = RenderAdaptiveIcon(c.icon);
-    ASSERT_EQ(image.width, kAdaptiveIconPixels) << c.name;
-    ASSERT_EQ(image.height, kAdaptiveIconPixels) << c.name;
-    for (const Probe& p : c.probes) {
-      EXPECT_TRUE(Near(Pixel(image, p.x, p.y), p.argb, 2))
-          << c.name << " at " << p.x << "," << p.y << ": " << std::hex << Pixel(image, p.x, p.y);
-    }
-  }
+  for (const auto& c : cases) ExpectProbes(c.name, RenderAdaptiveIcon(c.icon), kAdaptiveIconPixels, c.probes);
 }
 
 TEST(RenderAdaptiveIcon, MaskEdgeIsPartlyCoveredWithoutDarkening) {
   const RgbaImage image = RenderAdaptiveIcon({ColorLayer(kGreen), ColorLayer(0)});
   ASSERT_FALSE(image.empty());
   // The circle of radius 144 about the centre crosses this pixel.
-  const std::uint32_t edge = Pixel(image, 41, 42);
+  const std::uint32_t edge = PixelArgb(image, 41, 42);
   EXPECT_GT(edge >> 24, 0u);
   EXPECT_LT(edge >> 24, 255u);
   EXPECT_EQ(edge & 0xFFFFFF, 0x00FF00u);

@@ -236,3 +236,17 @@ Bytes CombineIcons(const std::vector<Bytes>& singles) {
   out.insert(out.end(), data.begin(), data.end());
   return out;
 }
+
+std::uint32_t PixelArgb(const RgbaImage& image, int x, int y) {
+  const std::uint8_t* p = &image.pixels[(static_cast<std::size_t>(y) * image.width + x) * 4];
+  return (std::uint32_t{p[3]} << 24) | (std::uint32_t{p[0]} << 16) | (std::uint32_t{p[1]} << 8) | p[2];
+}
+
+bool ArgbNear(std::uint32_t a, std::uint32_t b, int tolerance) {
+  for (int shift = 0; shift < 32; shift += 8) {
+    if (std::abs(static_cast<int>((a >> shift) & 0xff) - static_cast<int>((b >> shift) & 0xff)) > tolerance) {
+      return false;
+    }
+  }
+  return true;
+}

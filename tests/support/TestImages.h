@@ -33,6 +33,11 @@ Bytes EncodeIcoPng(const RgbaImage& image);
 // One icon file made of single-image icon files, their images in that order.
 Bytes CombineIcons(const std::vector<Bytes>& singles);
 
+// One pixel as 0xAARRGGBB, and whether two such colours are within the
+// tolerance in every channel.
+std::uint32_t PixelArgb(const RgbaImage& image, int x, int y);
+bool ArgbNear(std::uint32_t a, std::uint32_t b, int tolerance);
+
 // Big-endian helpers for hand-made chunks.
 void PutU32Be(Bytes& out, std::uint32_t value);
 void PutPngChunk(Bytes& out, const char* type, ByteSpan data);

@@ -8,6 +8,7 @@
 #include "output/PngDecode.h"
 #include "support/FileIo_win.h"
 #include "support/TextCodec_win.h"
+#include "tests/support/TestImages.h"
 #include "tests/win/PipelineHarness.h"
 
 namespace {
@@ -28,9 +29,8 @@ class ApkPipelineTest : public RunFolderTest {
     if (entry == "drawn") {  // black over white: a black disc on a transparent square
       const RgbaImage drawn = DecodePng(store_.picture());
       ASSERT_EQ(drawn.width, 288);
-      const auto pixel = [&](int x, int y) { return std::vector<std::uint8_t>(&drawn.pixels[(y * 288 + x) * 4], &drawn.pixels[(y * 288 + x) * 4 + 4]); };
-      EXPECT_EQ(pixel(144, 144), (std::vector<std::uint8_t>{0, 0, 0, 255}));
-      EXPECT_EQ(pixel(0, 0)[3], 0);
+      EXPECT_EQ(PixelArgb(drawn, 144, 144), 0xff000000u);
+      EXPECT_EQ(PixelArgb(drawn, 0, 0) >> 24, 0u);
       return;
     }
     const Bytes icon = ReadWholeFile(Fixture("apk\\" + name + ".icon"));

@@ -15,6 +15,7 @@
 
 #include "output/PngDecode.h"
 #include "support/FileIo_win.h"
+#include "tests/support/TestImages.h"
 #include "tests/win/PipelineHarness.h"
 
 namespace {
@@ -54,20 +55,6 @@ Expectation ReadExpectation(const std::string& path) {
   return expected;
 }
 
-std::uint32_t PixelAt(const RgbaImage& image, int x, int y) {
-  const std::uint8_t* p = &image.pixels[(static_cast<std::size_t>(y) * image.width + x) * 4];
-  return (std::uint32_t{p[3]} << 24) | (std::uint32_t{p[0]} << 16) | (std::uint32_t{p[1]} << 8) | p[2];
-}
-
-bool Near(std::uint32_t a, std::uint32_t b, int tolerance) {
-  for (int shift = 0; shift < 32; shift += 8) {
-    if (std::abs(static_cast<int>((a >> shift) & 0xff) - static_cast<int>((b >> shift) & 0xff)) > tolerance) {
-      return false;
-    }
-  }
-  return true;
-}
-
 // Checks the picture against the fixture: an adaptive icon is the middle
 // 72 dp of its 108 dp canvas at 4 px per dp (288 px), cut to a circle, so
 // only points well inside the circle are visible; a vector icon of square
@@ -88,9 +75,9 @@ int ExpectDrawing(const std::string& stem, const Bytes& picture) {
   if (image.width != side || image.height != side) return 0;
   if (adaptive) {
     for (const auto& [x, y] : {std::pair{0, 0}, {side - 1, 0}, {0, side - 1}, {side - 1, side - 1}}) {
-      EXPECT_EQ(PixelAt(image, x, y) >> 24, 0u) << "a transparent corner at " << x << "," << y;
+      EXPECT_EQ(PixelArgb(image, x, y) >> 24, 0u) << "a transparent corner at " << x << "," << y;
     }
-    EXPECT_EQ(PixelAt(image, side / 2, side / 2) >> 24, 0xffu) << "an opaque centre";
+    EXPECT_EQ(PixelArgb(image, side / 2, side / 2) >> 24, 0xffu) << "an opaque centre";
   }
   int checked = 0;
   for (const ExpectedPoint& point : expected.points) {
@@ -100,8 +87,8 @@ int ExpectDrawing(const std::string& stem, const Bytes& picture) {
       py = (point.y * 108 - 18) * 4;
       if (std::hypot(px - 144, py - 144) > 136) continue;  // masked away
     }
-    const std::uint32_t got = PixelAt(image, static_cast<int>(px), static_cast<int>(py));
-    EXPECT_TRUE(Near(got, point.argb, point.tolerance))
+    const std::uint32_t got = PixelArgb(image, static_cast<int>(px), static_cast<int>(py));
+    EXPECT_TRUE(ArgbNear(got, point.argb, point.tolerance))
         << "at " << point.x << "," << point.y << ": got #" << std::hex << got << ", want #" << point.argb;
     ++checked;
   }
