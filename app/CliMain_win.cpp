@@ -7,12 +7,12 @@
 #include <cstdio>
 #include <string>
 
-#include "app/HelperTools_win.h"
 #include "app/Intake_win.h"
 #include "app/RunDirectory_win.h"
+#include "image/ImageCodec_win.h"
 #include "output/PictureStore.h"
 #include "support/FileIo_win.h"
-#include "support/ImageCodec_win.h"
+#include "tools/HelperTools_win.h"
 
 namespace {
 

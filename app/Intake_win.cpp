@@ -1,9 +1,9 @@
 #include "app/Intake_win.h"
 
 #include "app/Routes_win.h"
+#include "image/ImageFormat.h"
 #include "output/FileDialog_win.h"
 #include "output/PictureStore.h"
-#include "support/ImageFormat.h"
 #include "support/TextCodec_win.h"
 
 void DispatchFile(const PipelineContext& context, PictureStore& picture, const std::string& path) {

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "extract/Pipeline.h"
+#include "tools/Pipeline.h"
 
 class FileDialog;
 class PictureStore;

@@ -4,7 +4,6 @@
 #include <string>
 
 #include "app/DropTarget_win.h"
-#include "app/HelperTools_win.h"
 #include "app/Intake_win.h"
 #include "app/MainWindowLayout.h"
 #include "app/RunDirectory_win.h"
@@ -12,6 +11,7 @@
 #include "output/SaveCopy_win.h"
 #include "support/Dpi_win.h"
 #include "support/TextCodec_win.h"
+#include "tools/HelperTools_win.h"
 
 namespace {
 

@@ -4,11 +4,11 @@
 #include <string>
 
 #include "app/DropTarget_win.h"
-#include "extract/Pipeline.h"
 #include "output/DragOut_win.h"
 #include "output/FileDialog_win.h"
 #include "output/PictureStore.h"
 #include "support/ScopedWin_win.h"
+#include "tools/Pipeline.h"
 
 // The long-lived objects of the program, owned by WinMain and outliving the
 // main window.

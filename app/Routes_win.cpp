@@ -1,13 +1,12 @@
 #include "app/Routes_win.h"
 
-#include "extract/ApkBundleIcon_win.h"
-#include "extract/ApkIcon_win.h"
-#include "extract/ExeIcon_win.h"
-#include "extract/ImageFileIcon_win.h"
-#include "extract/IpaIcon_win.h"
-#include "extract/MsixIcon_win.h"
-#include "extract/ShortcutIcon_win.h"
-#include "extract/WebpConvert_win.h"
+#include "android/ApkBundleIcon_win.h"
+#include "android/ApkIcon_win.h"
+#include "ios/IpaIcon_win.h"
+#include "pictures/ImageFileIcon_win.h"
+#include "windows/ExeIcon_win.h"
+#include "windows/MsixIcon_win.h"
+#include "windows/ShortcutIcon_win.h"
 
 namespace {
 

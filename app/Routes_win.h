@@ -1,8 +1,8 @@
 #pragma once
 // The input kinds the program takes: one row each. Adding a kind is a
-// pipeline in extract/ and a row here.
+// pipeline in its platform folder and a row here.
 #include <span>
 
-#include "extract/FileRoute.h"
+#include "app/FileRoute.h"
 
 std::span<const InputRoute> InputRoutes();

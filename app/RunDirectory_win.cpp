@@ -2,9 +2,9 @@
 
 #include <windows.h>
 
-#include "app/HelperTools_win.h"
-#include "extract/WorkFolder_win.h"
 #include "support/FileIo_win.h"
+#include "tools/HelperTools_win.h"
+#include "tools/WorkFolder_win.h"
 
 std::string RunDirectory() {
   std::string path(32768, '\0');

@@ -6,7 +6,7 @@
 
 #include "app/MainWindow_win.h"
 #include "app/RunDirectory_win.h"
-#include "support/ImageCodec_win.h"
+#include "image/ImageCodec_win.h"
 #include "support/MessagePump_win.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {

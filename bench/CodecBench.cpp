@@ -13,8 +13,8 @@
 #include <cstdio>
 #include <vector>
 
-#include "extract/PngNormalize_win.h"
-#include "support/CgbiPng.h"
+#include "image/CgbiPng.h"
+#include "image/PngNormalize_win.h"
 #include "tests/support/TestImages.h"
 
 int main() {

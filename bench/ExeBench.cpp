@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "extract/ExeIcon_win.h"
-#include "extract/IconGroup.h"
+#include "windows/ExeIcon_win.h"
+#include "windows/IconGroup.h"
 
 namespace {
 

@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
+#include "android/ApkIcon_win.h"
 #include "bench/BenchTiming.h"
-#include "extract/ApkIcon_win.h"
-#include "extract/ConsoleRunner_win.h"
-#include "extract/HelperTools.h"
-#include "extract/IpaIcon_win.h"
+#include "ios/IpaIcon_win.h"
+#include "tools/ConsoleRunner_win.h"
+#include "tools/HelperTools.h"
 
 int main(int argc, char** argv) {
   if (argc < 5) return 2;

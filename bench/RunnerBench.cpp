@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "extract/ConsoleRunner_win.h"
+#include "tools/ConsoleRunner_win.h"
 
 namespace {
 

@@ -14,35 +14,36 @@ endif()
 set(TESSAROO_SYSTEM_LIBS comctl32 shell32 ole32 oleaut32 uuid gdiplus gdi32 user32 advapi32 shlwapi)
 
 add_library(tessaroo_win STATIC
+  android/ApkBundleIcon_win.cpp
+  android/ApkDrawnIcon_win.cpp
+  android/ApkEntry_win.cpp
+  android/ApkIcon_win.cpp
   app/DropTarget_win.cpp
-  app/HelperTools_win.cpp
   app/Intake_win.cpp
   app/MainWindow_win.cpp
   app/Routes_win.cpp
   app/RunDirectory_win.cpp
-  extract/ApkBundleIcon_win.cpp
-  extract/ApkDrawnIcon_win.cpp
-  extract/ApkIcon_win.cpp
-  extract/ConsoleRunner_win.cpp
-  extract/ExeIcon_win.cpp
-  extract/Extraction_win.cpp
-  extract/ImageFileIcon_win.cpp
-  extract/IpaIcon_win.cpp
-  extract/MsixIcon_win.cpp
-  extract/ShortcutIcon_win.cpp
-  extract/ToolArgument_win.cpp
-  extract/WebpConvert_win.cpp
-  extract/WorkFolder_win.cpp
-  extract/PngNormalize_win.cpp
+  image/ImageCodec_win.cpp
+  image/PngNormalize_win.cpp
+  ios/IpaIcon_win.cpp
   output/DragOut_win.cpp
   output/FileDialog_win.cpp
   output/PictureBox_win.cpp
   output/SaveCopy_win.cpp
+  pictures/ImageFileIcon_win.cpp
   support/Dpi_win.cpp
   support/FileIo_win.cpp
-  support/ImageCodec_win.cpp
   support/MessagePump_win.cpp
   support/TextCodec_win.cpp
+  tools/ConsoleRunner_win.cpp
+  tools/Extraction_win.cpp
+  tools/HelperTools_win.cpp
+  tools/ToolArgument_win.cpp
+  tools/WebpConvert_win.cpp
+  tools/WorkFolder_win.cpp
+  windows/ExeIcon_win.cpp
+  windows/MsixIcon_win.cpp
+  windows/ShortcutIcon_win.cpp
 )
 target_link_libraries(tessaroo_win PUBLIC tessaroo_core ${TESSAROO_SYSTEM_LIBS})
 

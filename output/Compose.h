@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "support/RgbaImage.h"
+#include "image/RgbaImage.h"
 
 struct Rgb {
   std::uint8_t r, g, b;

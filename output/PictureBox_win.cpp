@@ -5,11 +5,11 @@
 #include <string>
 #include <utility>
 
+#include "image/IcoDecode.h"
+#include "image/ImageCodec_win.h"
+#include "image/ImageFormat.h"
+#include "image/PngDecode.h"
 #include "output/Compose.h"
-#include "output/IcoDecode.h"
-#include "support/ImageFormat.h"
-#include "output/PngDecode.h"
-#include "support/ImageCodec_win.h"
 #include "support/ScopedWin_win.h"
 #include "support/TextCodec_win.h"
 

@@ -8,8 +8,8 @@
 
 #include <functional>
 
+#include "image/RgbaImage.h"
 #include "output/PictureStore.h"
-#include "support/RgbaImage.h"
 
 
 // onPress runs when the left mouse button goes down on the control.

@@ -8,11 +8,8 @@
 #include <functional>
 #include <utility>
 
+#include "image/Colours.h"
 #include "support/Bytes.h"
-
-// Colour value that stands for the system's button-face colour.
-inline constexpr std::uint32_t kButtonFaceColour = 0xFF000000;
-inline constexpr std::uint32_t kWhite = 0x00FFFFFF;
 
 class PictureStore {
  public:

@@ -1,9 +1,9 @@
 #include "output/SaveCopy_win.h"
 
+#include "image/ImageFormat.h"
+#include "image/PngEncode.h"
 #include "output/PictureBox_win.h"
-#include "output/PngEncode.h"
 #include "output/SaveName.h"
-#include "support/ImageFormat.h"
 #include "support/FileIo_win.h"
 #include "support/ScopedWin_win.h"
 #include "support/TextCodec_win.h"

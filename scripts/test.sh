@@ -4,6 +4,8 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
+echo "== every include goes down the rooms, none in a circle"
+python3 scripts/check_layers.py
 bash scripts/build.sh
 
 echo "== the program needs no DLL beside it"

@@ -10,8 +10,8 @@
 #include <string>
 #include <string_view>
 
-#include "extract/AndroidDrawableText.h"
-#include "extract/ToolXmlTree.h"
+#include "android/AndroidDrawableText.h"
+#include "android/ToolXmlTree.h"
 
 namespace {
 

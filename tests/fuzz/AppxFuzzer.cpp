@@ -9,8 +9,8 @@
 #include <string_view>
 #include <vector>
 
-#include "extract/AppxIconChoice.h"
-#include "extract/AppxManifest.h"
+#include "windows/AppxIconChoice.h"
+#include "windows/AppxManifest.h"
 
 namespace {
 

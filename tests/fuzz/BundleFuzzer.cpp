@@ -8,8 +8,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "extract/ApkBundle.h"
-#include "extract/ApkIconChoice.h"
+#include "android/ApkBundle.h"
+#include "android/ApkIconChoice.h"
 
 namespace {
 bool Listed(const std::vector<BundleEntry>& entries, const std::string& path) {

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "support/CgbiPng.h"
+#include "image/CgbiPng.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const ByteSpan bytes(data, size);

@@ -22,7 +22,7 @@
 #include <string_view>
 #include <vector>
 
-#include "extract/DrawableRender.h"
+#include "draw/DrawableRender.h"
 
 namespace {
 

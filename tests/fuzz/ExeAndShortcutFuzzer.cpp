@@ -5,9 +5,9 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "extract/IconGroup.h"
-#include "extract/PeResources.h"
-#include "extract/Shortcut.h"
+#include "windows/IconGroup.h"
+#include "windows/PeResources.h"
+#include "windows/Shortcut.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const ByteSpan bytes(data, size);

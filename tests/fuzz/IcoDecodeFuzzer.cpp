@@ -4,9 +4,9 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "extract/ImageFile.h"
-#include "output/IcoDecode.h"
-#include "output/PngDecode.h"
+#include "image/IcoDecode.h"
+#include "image/PngDecode.h"
+#include "pictures/ImageFile.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const ByteSpan bytes(data, size);

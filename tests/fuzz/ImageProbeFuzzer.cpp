@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "support/ImageFormat.h"
+#include "image/ImageFormat.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const ByteSpan bytes(data, size);

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "extract/IpaIconChoice.h"
+#include "ios/IpaIconChoice.h"
 #include "tests/support/IconvCodec.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "output/PngDecode.h"
+#include "image/PngDecode.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const RgbaImage image = DecodePng(ByteSpan(data, size));

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "extract/ResourceValues.h"
+#include "android/ResourceValues.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view input(reinterpret_cast<const char*>(data), size);

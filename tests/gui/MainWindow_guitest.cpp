@@ -13,15 +13,15 @@
 #include <cstring>
 #include <string>
 
-#include "extract/ConsoleRunner_win.h"
-#include "extract/HelperTools.h"
-#include "app/HelperTools_win.h"
 #include "app/MainWindowLayout.h"
 #include "support/FileIo_win.h"
 #include "support/ScopedWin_win.h"
 #include "support/TextCodec_win.h"
 #include "tests/support/TestImages.h"
 #include "tests/win/TestSupport.h"
+#include "tools/ConsoleRunner_win.h"
+#include "tools/HelperTools.h"
+#include "tools/HelperTools_win.h"
 
 namespace {
 

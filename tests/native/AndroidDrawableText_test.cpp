@@ -1,4 +1,4 @@
-#include "extract/AndroidDrawableText.h"
+#include "android/AndroidDrawableText.h"
 
 #include <gtest/gtest.h>
 

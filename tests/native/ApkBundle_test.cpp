@@ -1,8 +1,8 @@
-#include "extract/ApkBundle.h"
+#include "android/ApkBundle.h"
 
 #include <gtest/gtest.h>
 
-#include "extract/ApkIconChoice.h"
+#include "android/ApkIconChoice.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "extract/ApkIconChoice.h"
+#include "android/ApkIconChoice.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "extract/AppxIconChoice.h"
+#include "windows/AppxIconChoice.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "extract/AppxManifest.h"
+#include "windows/AppxManifest.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "extract/CapturedOutput.h"
+#include "tools/CapturedOutput.h"
 
 #include <gtest/gtest.h>
 

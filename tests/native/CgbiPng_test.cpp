@@ -1,4 +1,4 @@
-#include "support/CgbiPng.h"
+#include "image/CgbiPng.h"
 
 #include <gtest/gtest.h>
 
@@ -8,8 +8,8 @@
 #include <fstream>
 #include <iterator>
 
-#include "extract/PngCheck.h"
-#include "output/PngDecode.h"
+#include "image/PngCheck.h"
+#include "image/PngDecode.h"
 #include "tests/support/TestImages.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "extract/DrawableRender.h"
+#include "draw/DrawableRender.h"
 
 #include <gtest/gtest.h>
 

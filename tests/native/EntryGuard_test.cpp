@@ -1,4 +1,4 @@
-#include "extract/EntryGuard.h"
+#include "tools/EntryGuard.h"
 
 #include <gtest/gtest.h>
 

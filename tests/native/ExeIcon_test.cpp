@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
-#include "extract/IconGroup.h"
-#include "extract/PeResources.h"
 #include "support/ByteReader.h"
 #include "tests/support/PeBuilder.h"
 #include "tests/support/TestImages.h"
+#include "windows/IconGroup.h"
+#include "windows/PeResources.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
+#include "image/IcoDecode.h"
+#include "image/ImageFormat.h"
+#include "image/PngDecode.h"
 #include "output/Compose.h"
-#include "output/IcoDecode.h"
-#include "support/ImageFormat.h"
-#include "output/PngDecode.h"
 #include "tests/support/TestImages.h"
 
 namespace {

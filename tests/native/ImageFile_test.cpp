@@ -1,12 +1,12 @@
-#include "extract/ImageFile.h"
+#include "pictures/ImageFile.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 
-#include "output/IcoDecode.h"
-#include "output/PngDecode.h"
-#include "support/CgbiPng.h"
+#include "image/CgbiPng.h"
+#include "image/IcoDecode.h"
+#include "image/PngDecode.h"
 #include "tests/support/TestImages.h"
 
 namespace {

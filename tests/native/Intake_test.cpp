@@ -3,8 +3,8 @@
 #include <climits>
 #include <cstring>
 
-#include "extract/FileRoute.h"
-#include "extract/Shortcut.h"
+#include "app/FileRoute.h"
+#include "windows/Shortcut.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "extract/IpaIconChoice.h"
+#include "ios/IpaIconChoice.h"
 
 #include <gtest/gtest.h>
 

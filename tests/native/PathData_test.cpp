@@ -1,4 +1,4 @@
-#include "extract/PathData.h"
+#include "draw/PathData.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "extract/ResourceValues.h"
+#include "android/ResourceValues.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "extract/ToolXmlTree.h"
+#include "android/ToolXmlTree.h"
 
 #include <gtest/gtest.h>
 

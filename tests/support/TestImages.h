@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "image/RgbaImage.h"
 #include "support/Bytes.h"
-#include "support/RgbaImage.h"
 
 // A deterministic pattern with varied colours and alpha (alpha 0 included).
 RgbaImage TestPattern(int width, int height);

@@ -1,15 +1,15 @@
 // The Android package pipeline under Wine with the real packaging and unzip
 // tools, on packages built by Debian's aapt (tests/fixtures/make_apks.py).
-#include "extract/ApkIcon_win.h"
+#include "android/ApkIcon_win.h"
 
 #include <gtest/gtest.h>
 
-#include "extract/WebpConvert_win.h"
-#include "output/PngDecode.h"
+#include "image/PngDecode.h"
 #include "support/FileIo_win.h"
 #include "support/TextCodec_win.h"
 #include "tests/support/TestImages.h"
 #include "tests/win/PipelineHarness.h"
+#include "tools/WebpConvert_win.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "output/PngDecode.h"
+#include "image/PngDecode.h"
 #include "support/FileIo_win.h"
 #include "tests/win/PipelineHarness.h"
 

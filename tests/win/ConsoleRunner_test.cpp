@@ -1,6 +1,6 @@
-#include "extract/ConsoleRunner_win.h"
 #include "support/MessagePump_win.h"
 #include "support/TextCodec_win.h"
+#include "tools/ConsoleRunner_win.h"
 
 #include <gtest/gtest.h>
 

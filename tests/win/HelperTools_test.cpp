@@ -1,16 +1,16 @@
-#include "app/HelperTools_win.h"
+#include "tools/HelperTools_win.h"
 
 #include <gtest/gtest.h>
 
 #include <vector>
 
-#include "extract/HelperTools.h"
-#include "extract/PeResources.h"
+#include "image/ImageFormat.h"
 #include "support/ByteReader.h"
-#include "support/ImageFormat.h"
-#include "support/TextCodec_win.h"
 #include "support/FileIo_win.h"
+#include "support/TextCodec_win.h"
 #include "tests/win/TestSupport.h"
+#include "tools/HelperTools.h"
+#include "windows/PeResources.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "extract/ApkIcon_win.h"
+#include "android/ApkIcon_win.h"
 #include "support/FileIo_win.h"
 #include "tests/win/PipelineHarness.h"
 

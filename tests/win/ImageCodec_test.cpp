@@ -1,13 +1,13 @@
-#include "support/ImageCodec_win.h"
+#include "image/ImageCodec_win.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 
-#include "extract/PngCheck.h"
-#include "extract/PngNormalize_win.h"
-#include "output/PngDecode.h"
-#include "support/CgbiPng.h"
+#include "image/CgbiPng.h"
+#include "image/PngCheck.h"
+#include "image/PngDecode.h"
+#include "image/PngNormalize_win.h"
 #include "support/FileIo_win.h"
 #include "tests/support/TestImages.h"
 #include "tests/win/TestSupport.h"

@@ -12,14 +12,14 @@
 #include "app/DropTarget_win.h"
 #include "app/Intake_win.h"
 #include "app/MainWindow_win.h"
-#include "extract/Shortcut.h"
-#include "extract/ConsoleRunner_win.h"
-#include "extract/ExeIcon_win.h"
-#include "output/PngDecode.h"
+#include "image/PngDecode.h"
 #include "support/FileIo_win.h"
 #include "support/MessagePump_win.h"
 #include "tests/support/TestImages.h"
 #include "tests/win/PipelineHarness.h"
+#include "tools/ConsoleRunner_win.h"
+#include "windows/ExeIcon_win.h"
+#include "windows/Shortcut.h"
 
 namespace {
 

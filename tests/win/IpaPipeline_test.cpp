@@ -1,11 +1,11 @@
 // The iOS package pipeline under Wine with the real 7-Zip console, on
 // packages built by tests/fixtures/make_ipas.py.
-#include "extract/IpaIcon_win.h"
+#include "ios/IpaIcon_win.h"
 
 #include <gtest/gtest.h>
 
-#include "output/PngDecode.h"
-#include "support/CgbiPng.h"
+#include "image/CgbiPng.h"
+#include "image/PngDecode.h"
 #include "support/FileIo_win.h"
 #include "support/TextCodec_win.h"
 #include "tests/win/PipelineHarness.h"

@@ -14,11 +14,11 @@
 
 #include "app/Intake_win.h"
 #include "app/Routes_win.h"
-#include "extract/MsixIcon_win.h"
-#include "output/PngDecode.h"
+#include "image/PngDecode.h"
 #include "support/FileIo_win.h"
 #include "support/TextCodec_win.h"
 #include "tests/win/PipelineHarness.h"
+#include "windows/MsixIcon_win.h"
 
 namespace {
 

@@ -1,14 +1,14 @@
 // The picture control, the clipboard copy and the save rule, on a test window.
 #include <gtest/gtest.h>
 
-#include "extract/ConsoleRunner_win.h"
+#include "image/PngDecode.h"
 #include "output/PictureBox_win.h"
-#include "output/PngDecode.h"
 #include "output/SaveCopy_win.h"
 #include "support/FileIo_win.h"
 #include "support/TextCodec_win.h"
 #include "tests/support/TestImages.h"
 #include "tests/win/TestSupport.h"
+#include "tools/ConsoleRunner_win.h"
 
 namespace {
 

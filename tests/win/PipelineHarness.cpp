@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "app/HelperTools_win.h"
 #include "app/Intake_win.h"
 #include "support/FileIo_win.h"
+#include "tools/HelperTools_win.h"
 
 namespace {
 const Bytes kSentinel{'s', 'e', 'n', 't', 'i', 'n', 'e', 'l'};

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "extract/Pipeline.h"
 #include "output/PictureStore.h"
+#include "tools/Pipeline.h"
 #include <gtest/gtest.h>
 
 #include "tests/win/TestSupport.h"

@@ -10,10 +10,10 @@
 #include <cstdlib>
 #include <vector>
 
-#include "extract/WorkFolder_win.h"
 #include "support/FileIo_win.h"
 #include "support/ScopedWin_win.h"
 #include "support/TextCodec_win.h"
+#include "tools/WorkFolder_win.h"
 
 std::string TestProgramFolder() {
   char path[MAX_PATH] = {};

@@ -12,15 +12,15 @@
 #include <string>
 #include <vector>
 
-#include "app/HelperTools_win.h"
-#include "extract/ApkIcon_win.h"
-#include "extract/ExeIcon_win.h"
-#include "extract/HelperTools.h"
-#include "extract/ToolArgument_win.h"
-#include "output/PngDecode.h"
+#include "android/ApkIcon_win.h"
+#include "image/PngDecode.h"
 #include "support/FileIo_win.h"
 #include "support/TextCodec_win.h"
 #include "tests/win/PipelineHarness.h"
+#include "tools/HelperTools.h"
+#include "tools/HelperTools_win.h"
+#include "tools/ToolArgument_win.h"
+#include "windows/ExeIcon_win.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 // A test ends this host while the tool runs, to see the tool end with it.
 #include <string>
 
-#include "extract/ConsoleRunner_win.h"
+#include "tools/ConsoleRunner_win.h"
 
 int main(int argc, char** argv) {
   if (argc < 3) return 2;

@@ -1,0 +1,32 @@
+#pragma once
+// One icon entry of an Android package, read with the unzip tool: shared by
+// the raster route, the drawn route and the split bundles.
+#include <functional>
+#include <string>
+
+#include "support/Bytes.h"
+#include "tools/Pipeline.h"
+#include "tools/WorkFolder_win.h"
+
+// The bytes of one entry found outside the package (the density splits of
+// a bundle hold the bitmaps its base package's resources name), already
+// made a PNG; empty when there is none.
+using EntryElsewhere = std::function<Bytes(const std::string& entry)>;
+
+// What the package's directory says of an entry: absent, or present with an
+// uncompressed size the program would read at all or not (a larger entry is
+// never written out).
+enum class EntryPresence { Missing, TooLarge, Fits };
+EntryPresence ZipEntryPresence(const PipelineContext& context, const std::string& quotedPackage, const std::string& entry);
+
+// Extracts an entry that passed the guard (as name) and fits the read cap,
+// and keeps or converts it by ClassifyIconEntry.
+Bytes ReadIconEntry(const PipelineContext& context, const WorkFolder& work, const std::string& quotedPackage,
+                    const std::string& entry, const std::string& name);
+
+// One icon entry of an Android package as the picture's bytes: extracted
+// into the work folder when its name passes the entry guard and its listed
+// size is within the read cap, then kept or converted by ClassifyIconEntry.
+// Empty when the entry is missing, refused or not an image.
+Bytes ExtractApkIconEntry(const PipelineContext& context, const WorkFolder& work, const std::string& packagePath,
+                          const std::string& entry);

@@ -1,0 +1,110 @@
+#include "android/ApkIconChoice.h"
+
+#include "support/TextScan.h"
+
+#include <algorithm>
+#include <array>
+#include <utility>
+
+#include "image/PngCheck.h"
+
+namespace {
+
+constexpr std::array<std::pair<std::string_view, int>, 7> kDensityRank = {{
+    {"ldpi", 1}, {"mdpi", 2}, {"tvdpi", 3}, {"hdpi", 4}, {"xhdpi", 5}, {"xxhdpi", 6}, {"xxxhdpi", 7}}};
+
+std::string_view BaseName(std::string_view path) {
+  const std::size_t slash = path.rfind('/');
+  if (slash != std::string_view::npos) path.remove_prefix(slash + 1);
+  const std::size_t dot = path.find('.');
+  return dot == std::string_view::npos ? path : path.substr(0, dot);
+}
+
+// The density rank of a folder such as "mipmap-xxhdpi-v4"; 0 for nodpi or no
+// density qualifier; -1 for folders that are not mipmap or drawable.
+int FolderRank(std::string_view folder) {
+  std::size_t dash = folder.find('-');
+  const std::string_view type = folder.substr(0, dash);
+  if (type != "mipmap" && type != "drawable") return -1;
+  while (dash != std::string_view::npos) {
+    const std::size_t next = folder.find('-', dash + 1);
+    const std::string_view qualifier = folder.substr(dash + 1, next == std::string_view::npos ? next : next - dash - 1);
+    if (const int rank = DensityRank(qualifier)) return rank;
+    dash = next;
+  }
+  return 0;
+}
+
+// "RIFF", a 32-bit length, "WEBP".
+bool HasWebpSignature(ByteSpan start) {
+  constexpr std::string_view kRiff = "RIFF", kWebp = "WEBP";
+  if (start.size() < 12) return false;
+  return std::equal(kRiff.begin(), kRiff.end(), start.begin()) && std::equal(kWebp.begin(), kWebp.end(), start.begin() + 8);
+}
+
+}  // namespace
+
+int DensityRank(std::string_view qualifier) {
+  for (const auto& [name, rank] : kDensityRank) if (qualifier == name) return rank;
+  return 0;
+}
+
+IconEntryKind ClassifyIconEntry(std::string_view entry, ByteSpan start) {
+  if (entry.ends_with(".png")) return IconEntryKind::Keep;
+  if (entry.ends_with(".webp")) return IconEntryKind::ConvertWebp;
+  if (CheckPngHeader(start) == "png") return IconEntryKind::Keep;
+  if (HasWebpSignature(start)) return IconEntryKind::ConvertWebp;
+  return IconEntryKind::Drop;
+}
+
+std::string ChooseRasterIcon(std::string_view listing, std::string_view xmlIconPath) {
+  const std::string_view base = BaseName(xmlIconPath);
+  if (base.empty()) return {};
+  std::string best;
+  int bestScore = -1;
+  while (!listing.empty()) {
+    const std::size_t end = listing.find('\n');
+    std::string_view line = listing.substr(0, end);
+    listing.remove_prefix(end == std::string_view::npos ? listing.size() : end + 1);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+
+    // res/<folder>/<base>.png or .webp, nothing deeper.
+    if (line.substr(0, 4) != "res/") continue;
+    const std::size_t slash = line.find('/', 4);
+    if (slash == std::string_view::npos || line.find('/', slash + 1) != std::string_view::npos) continue;
+    const std::string_view file = line.substr(slash + 1);
+    const bool png = file == std::string(base) + ".png";
+    if (!png && file != std::string(base) + ".webp") continue;
+    const int rank = FolderRank(line.substr(4, slash - 4));
+    if (rank < 0) continue;
+    const int score = rank * 2 + (png ? 1 : 0);
+    if (score > bestScore) {
+      bestScore = score;
+      best = line;
+    }
+  }
+  return best;
+}
+
+std::optional<std::uint64_t> ZipInfoEntrySize(std::string_view listing, std::string_view entry) {
+  while (!listing.empty()) {
+    const std::string_view line = NextLine(listing);
+    if (entry.empty() || line.size() <= entry.size() || !line.ends_with(entry)) continue;
+    if (line[line.size() - entry.size() - 1] != ' ') continue;
+    // Columns are separated by runs of blanks; the size is the fourth.
+    std::size_t at = 0;
+    std::string_view column;
+    for (int i = 0; i < 4; ++i) {
+      at = line.find_first_not_of(' ', at);
+      if (at == std::string_view::npos) break;
+      const std::size_t stop = line.find(' ', at);
+      column = line.substr(at, stop == std::string_view::npos ? std::string_view::npos : stop - at);
+      at = stop;
+    }
+    if (column.empty() || column.size() > 19 || column.find_first_not_of("0123456789") != std::string_view::npos) continue;
+    std::uint64_t size = 0;
+    for (char c : column) size = size * 10 + static_cast<std::uint64_t>(c - '0');
+    return size;
+  }
+  return std::nullopt;
+}

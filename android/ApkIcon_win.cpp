@@ -1,0 +1,93 @@
+#include "android/ApkIcon_win.h"
+
+#include "android/ApkDrawnIcon_win.h"
+
+#include "android/ApkIconChoice.h"
+#include "support/FileIo_win.h"
+#include "support/PatternMatcher.h"
+#include "support/TextCodec_win.h"
+#include "tools/ConsoleRunner_win.h"
+#include "tools/Extraction_win.h"
+#include "tools/HelperTools.h"
+#include "tools/ToolArgument_win.h"
+#include "tools/WebpConvert_win.h"
+
+namespace {
+
+// Capture group 2 of the last line matching the pattern, or empty.
+std::string LastIconEntry(PatternMatcher& matcher, const char* pattern, const std::string& badging) {
+  matcher.search(pattern, badging);
+  return matcher.subMatchText(matcher.matchCount(), 2);
+}
+
+struct IconChoice {
+  std::string named;  // the entry the badging names
+  std::string entry;  // the entry to extract; empty for an adaptive icon with no raster file here
+};
+
+// The icon entry the badging names: the last PNG line wins, WebP lines count
+// only when there is none. When the badging names only an adaptive (XML)
+// icon, the package's own listing is searched for its raster fallbacks.
+// Large packages also name icons without an extension
+// ('res/drawable-xxhdpi-v4/app_icon'): with no line of the three kinds, the
+// last line is taken whatever its name. The dots are literal, so such a
+// name that merely ends in "png" is not taken for "<name>.png".
+IconChoice ChooseIconEntry(const PipelineContext& context, PatternMatcher& matcher, const std::string& badging,
+                           const std::string& quotedPackage) {
+  std::string found = LastIconEntry(matcher, "application-icon(.*?):'(.*?)\\.png'", badging);
+  if (!found.empty()) return {found + ".png", found + ".png"};
+  found = LastIconEntry(matcher, "application-icon(.*?):'(.*?)\\.webp'", badging);
+  if (!found.empty()) return {found + ".webp", found + ".webp"};
+  found = LastIconEntry(matcher, "application-icon(.*?):'(.*?)\\.xml'", badging);
+  if (!found.empty()) {
+    // The names as the unzip tool prints them are the names it accepts back.
+    const std::string raster =
+        ChooseRasterIcon(RunConsoleCommand(context.toolPath(kUnzipTool), "-Z1 " + quotedPackage), found + ".xml");
+    return {found + ".xml", raster};
+  }
+  found = LastIconEntry(matcher, "application-icon(.*?):'(.*?)'", badging);
+  return {found, found};
+}
+
+}  // namespace
+
+Bytes ExtractApkIcon(const PipelineContext& context, const std::string& packagePath) {
+  return ExtractApkIcon(context, packagePath, IconElsewhere(), EntryElsewhere());
+}
+
+Bytes ExtractApkIcon(const PipelineContext& context, const std::string& packagePath, const IconElsewhere& iconElsewhere,
+                     const EntryElsewhere& entryElsewhere) {
+  PatternMatcher matcher(SystemNarrowCodec());
+  const std::string quotedPackage = "\"" + packagePath + "\"";
+  EndToolRun(kPackagingTool);
+  EndToolRun(kUnzipTool);
+  const WorkFolder work(context.runDirectory);
+
+  // The packaging tool reads its command line in the system's ANSI code page.
+  const ToolArgument package = AnsiToolArgument(context, work, packagePath);
+  if (package.text.empty()) return {};
+  const std::string badging = ToolTextToNarrow(RunConsoleCommand(
+      context.toolPath(kPackagingTool), "dump badging \"" + package.text + "\"",
+      package.folder.empty() ? context.runDirectory : package.folder));
+  const IconChoice icon = ChooseIconEntry(context, matcher, badging, quotedPackage);
+  if (icon.named.empty()) return {};
+  const Bytes none;
+  if (icon.entry.empty()) {
+    Bytes found = iconElsewhere ? iconElsewhere(icon.named) : none;
+    // No bitmap of the icon's name anywhere: the drawable itself is drawn.
+    if (found.empty() && icon.named.ends_with(".xml")) {
+      found = DrawApkIcon(context, package, packagePath, icon.named, entryElsewhere);
+    }
+    return found;
+  }
+  // The entry name comes from inside the package: it must be safe on the
+  // command line and as a local file name, or it counts as no icon.
+  const std::string name = ExtractedName(icon.entry, "/");
+  if (name.empty()) return {};
+  switch (ZipEntryPresence(context, quotedPackage, icon.entry)) {
+    case EntryPresence::Missing: return iconElsewhere ? iconElsewhere(icon.named) : none;
+    case EntryPresence::TooLarge: return {};
+    case EntryPresence::Fits: break;
+  }
+  return ReadIconEntry(context, work, quotedPackage, icon.entry, name);
+}

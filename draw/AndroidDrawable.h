@@ -1,0 +1,132 @@
+#pragma once
+// An Android launcher icon that is drawn rather than stored as a bitmap: a
+// vector drawable, or an adaptive icon whose two layers are colours,
+// bitmaps, vectors or shapes. The packaging tool's text is read into this
+// model (AndroidDrawableText), which the renderer (DrawableRender) turns
+// into pixels. Every value here is finite; colours are 0xAARRGGBB.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "image/RgbaImage.h"
+
+// Drawing limits: a drawable beyond any of them gives no picture.
+inline constexpr int kMaxDrawablePaths = 1000;            // path and clip-path elements in one icon
+inline constexpr std::size_t kMaxPathCommands = 100000;   // path-data commands in one icon
+inline constexpr int kMaxDrawableDepth = 16;              // nested groups and wrapper drawables
+
+struct GradientStop {
+  float offset = 0;  // 0..1, ascending
+  std::uint32_t argb = 0;
+};
+
+// A gradient inside a vector drawable (the build tools inline it as a
+// drawable resource of its own). Coordinates are in viewport units, in the
+// space of the path it paints.
+struct VectorGradient {
+  enum class Type { Linear, Radial, Sweep };
+  enum class Tile { Clamp, Repeat, Mirror };
+  Type type = Type::Linear;
+  float startX = 0, startY = 0, endX = 0, endY = 0;  // linear
+  float centerX = 0, centerY = 0;                    // radial and sweep
+  float radius = 0;                                  // radial
+  std::vector<GradientStop> stops;                   // at least two
+  Tile tile = Tile::Clamp;
+};
+
+struct VectorPaint {
+  enum class Kind { None, Solid, Gradient };
+  Kind kind = Kind::None;
+  std::uint32_t argb = 0;
+  VectorGradient gradient;
+};
+
+struct VectorPath {
+  std::string pathData;  // SVG path grammar, parsed by the renderer
+  VectorPaint fill;
+  VectorPaint stroke;
+  float fillAlpha = 1, strokeAlpha = 1;
+  float strokeWidth = 0;
+  float strokeMiterLimit = 4;
+  bool evenOdd = false;  // fillType
+  enum class Cap { Butt, Round, Square } cap = Cap::Butt;
+  enum class Join { Miter, Round, Bevel } join = Join::Miter;
+  float trimStart = 0, trimEnd = 1, trimOffset = 0;
+};
+
+struct VectorNode;
+
+struct VectorGroup {
+  float rotation = 0;  // degrees
+  float pivotX = 0, pivotY = 0;
+  float scaleX = 1, scaleY = 1;
+  float translateX = 0, translateY = 0;
+  std::vector<VectorNode> children;  // in document order
+};
+
+// One child of a group: a group, a path, or a clip-path (which clips the
+// group's later children, as Android does).
+struct VectorNode {
+  enum class Kind { Group, Path, ClipPath };
+  Kind kind = Kind::Path;
+  VectorGroup group;  // Kind::Group
+  VectorPath path;    // Kind::Path; Kind::ClipPath uses path.pathData only
+};
+
+struct VectorDrawable {
+  float widthDp = 0, heightDp = 0;               // intrinsic size, in dp
+  float viewportWidth = 0, viewportHeight = 0;   // > 0
+  float alpha = 1;
+  VectorGroup root;
+};
+
+// A shape drawable's gradient, as Android states it for a shape: relative
+// to the shape's bounds.
+struct ShapeGradient {
+  enum class Type { Linear, Radial, Sweep };
+  Type type = Type::Linear;
+  float angle = 0;                    // linear: degrees, 0 = left to right, 90 = bottom to top
+  float centerX = 0.5f, centerY = 0.5f;  // fractions of the bounds
+  float radius = 0;                   // radial
+  bool radiusIsFraction = false;      // radius as a fraction of the bounds' smaller side, else in dp
+  std::vector<GradientStop> stops;    // start/center/end colours as stops
+};
+
+struct ShapeDrawable {
+  enum class Shape { Rectangle, Oval };
+  Shape shape = Shape::Rectangle;
+  bool hasSolid = false;
+  std::uint32_t solidArgb = 0;
+  bool hasGradient = false;
+  ShapeGradient gradient;
+  float cornerRadii[4] = {0, 0, 0, 0};  // dp: top-left, top-right, bottom-right, bottom-left (rectangle)
+};
+
+// One layer of an adaptive icon, or what an inset/bitmap wrapper holds.
+struct LayerDrawable {
+  enum class Kind { Color, Bitmap, Vector, Shape, Inset };
+  Kind kind = Kind::Color;
+  std::uint32_t argb = 0;   // Color
+  RgbaImage bitmap;         // Bitmap: stretched over the layer's bounds
+  VectorDrawable vector;    // Vector: its viewport fills the layer's bounds
+  ShapeDrawable shape;      // Shape
+  // Inset: the inner drawable drawn inside bounds shrunk by these insets,
+  // each a fraction of the bounds' width/height or a length in dp.
+  float insets[4] = {0, 0, 0, 0};  // left, top, right, bottom
+  bool insetIsFraction[4] = {false, false, false, false};
+  std::shared_ptr<LayerDrawable> inner;  // Inset
+};
+
+struct AdaptiveIcon {
+  LayerDrawable background;
+  LayerDrawable foreground;
+};
+
+// What an icon entry turned out to be.
+struct AndroidIconDrawing {
+  enum class Kind { None, Vector, Adaptive };
+  Kind kind = Kind::None;
+  VectorDrawable vector;
+  AdaptiveIcon adaptive;
+};

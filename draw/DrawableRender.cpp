@@ -1,0 +1,792 @@
+#include "draw/DrawableRender.h"
+
+#include <cairo.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstring>
+#include <initializer_list>
+#include <memory>
+#include <numbers>
+#include <optional>
+
+#include "draw/PathData.h"
+
+namespace {
+
+constexpr double kPixelsPerDp = 4;
+constexpr double kAdaptiveLayerPixels = 108 * kPixelsPerDp;
+constexpr double kAdaptiveMargin = 18 * kPixelsPerDp;  // layer edge to the shown 72 dp
+// Android's default launcher mask, in a 100-unit square over the shown part.
+constexpr const char* kIconMask = "M50 0A50 50,0,1,1,50 100A50 50,0,1,1,50 0";
+constexpr double kMaskUnits = 100;
+
+// Device coordinates are clamped to this many pixels either way before
+// cairo sees them: a few hundred canvases, far inside cairo's 24.8 fixed
+// point (about 8 million), and it bounds how finely a curve is flattened.
+constexpr double kMaxDevice = 32768;
+// A transform entry beyond this (a viewport of 1e-20 units, scales
+// multiplied through nested groups) refuses the drawable: no real icon
+// comes near it, and it keeps products of coordinates finite.
+constexpr double kMaxMatrixEntry = 1e12;
+// Transforms that shrink an area below this draw nothing visible; inverting
+// them for a stroke pen or a gradient would only magnify rounding.
+constexpr double kMinDeterminant = 1e-12;
+// Gradient geometry in its own units, clamped; cairo scales gradients into
+// pixman's fixed-point range itself.
+constexpr double kMaxGradientCoordinate = 1e9;
+// Colours in one gradient: more than any tool writes, few enough for cheap
+// lookups.
+constexpr std::size_t kMaxGradientStops = 256;
+constexpr int kSweepTableSize = 1024;
+
+struct CairoFree {
+  void operator()(cairo_t* cr) const { cairo_destroy(cr); }
+  void operator()(cairo_surface_t* surface) const { cairo_surface_destroy(surface); }
+  void operator()(cairo_pattern_t* pattern) const { cairo_pattern_destroy(pattern); }
+  void operator()(cairo_path_t* path) const { cairo_path_destroy(path); }
+};
+using CairoPtr = std::unique_ptr<cairo_t, CairoFree>;
+using SurfacePtr = std::unique_ptr<cairo_surface_t, CairoFree>;
+using PatternPtr = std::unique_ptr<cairo_pattern_t, CairoFree>;
+using PathPtr = std::unique_ptr<cairo_path_t, CairoFree>;
+
+struct Box {
+  double x = 0, y = 0, width = 0, height = 0;
+};
+
+// --- checks before drawing -------------------------------------------------
+
+bool Finite(std::initializer_list<float> values) {
+  return std::all_of(values.begin(), values.end(), [](float v) { return std::isfinite(v); });
+}
+
+bool StopsFinite(const std::vector<GradientStop>& stops) {
+  return std::all_of(stops.begin(), stops.end(), [](const GradientStop& s) { return std::isfinite(s.offset); });
+}
+
+bool StopsUsable(const std::vector<GradientStop>& stops) {
+  return !stops.empty() && stops.size() <= kMaxGradientStops;
+}
+
+// Gradient numbers are checked even where the paint does not use them: any
+// number that is not finite refuses the drawable.
+bool PaintOk(const VectorPaint& paint) {
+  const VectorGradient& g = paint.gradient;
+  if (!StopsFinite(g.stops) || !Finite({g.startX, g.startY, g.endX, g.endY, g.centerX, g.centerY, g.radius})) return false;
+  if (paint.kind != VectorPaint::Kind::Gradient) return true;
+  // Android refuses a radial gradient without a positive radius.
+  if (g.type == VectorGradient::Type::Radial && !(g.radius > 0)) return false;
+  return StopsUsable(g.stops);
+}
+
+bool PathOk(const VectorPath& p) {
+  return PaintOk(p.fill) && PaintOk(p.stroke) &&
+         Finite({p.fillAlpha, p.strokeAlpha, p.strokeWidth, p.strokeMiterLimit, p.trimStart, p.trimEnd, p.trimOffset});
+}
+
+// Checks every number in a group and its descendants, the nesting depth and
+// the number of path elements (counted down in `paths`).
+bool GroupOk(const VectorGroup& g, int depth, int& paths) {
+  if (depth > kMaxDrawableDepth) return false;
+  if (!Finite({g.rotation, g.pivotX, g.pivotY, g.scaleX, g.scaleY, g.translateX, g.translateY})) return false;
+  for (const VectorNode& node : g.children) {
+    if (node.kind == VectorNode::Kind::Group) {
+      if (!GroupOk(node.group, depth + 1, paths)) return false;
+      continue;
+    }
+    if (--paths < 0 || !PathOk(node.path)) return false;
+  }
+  return true;
+}
+
+bool VectorOk(const VectorDrawable& v, int depth, int& paths) {
+  return Finite({v.widthDp, v.heightDp, v.alpha}) && v.viewportWidth > 0 && v.viewportHeight > 0 &&
+         std::isfinite(v.viewportWidth) && std::isfinite(v.viewportHeight) && GroupOk(v.root, depth, paths);
+}
+
+bool ShapeOk(const ShapeDrawable& s) {
+  const ShapeGradient& g = s.gradient;
+  return Finite({s.cornerRadii[0], s.cornerRadii[1], s.cornerRadii[2], s.cornerRadii[3]}) &&
+         Finite({g.angle, g.centerX, g.centerY, g.radius}) && StopsFinite(g.stops) &&
+         (!s.hasGradient || StopsUsable(g.stops));
+}
+
+bool LayerOk(const LayerDrawable& layer, int depth, int& paths) {
+  if (depth > kMaxDrawableDepth) return false;
+  switch (layer.kind) {
+    case LayerDrawable::Kind::Color:
+      return true;
+    case LayerDrawable::Kind::Bitmap: {
+      const RgbaImage& b = layer.bitmap;
+      return b.width > 0 && b.height > 0 && ImageSizeAllowed(b.width, b.height) &&
+             b.pixels.size() == std::size_t(b.width) * std::size_t(b.height) * 4;
+    }
+    case LayerDrawable::Kind::Vector:
+      return VectorOk(layer.vector, depth + 1, paths);
+    case LayerDrawable::Kind::Shape:
+      return ShapeOk(layer.shape);
+    case LayerDrawable::Kind::Inset:
+      return Finite({layer.insets[0], layer.insets[1], layer.insets[2], layer.insets[3]}) && layer.inner &&
+             LayerOk(*layer.inner, depth + 1, paths);
+  }
+  return false;  // a kind this renderer does not know
+}
+
+// --- geometry --------------------------------------------------------------
+
+bool MatrixOk(const cairo_matrix_t& m) {
+  for (double v : {m.xx, m.yx, m.xy, m.yy, m.x0, m.y0}) {
+    if (!(std::fabs(v) <= kMaxMatrixEntry)) return false;
+  }
+  return true;
+}
+
+bool Invertible(const cairo_matrix_t& m) { return std::fabs(m.xx * m.yy - m.xy * m.yx) >= kMinDeterminant; }
+
+PathPoint ToDevice(const cairo_matrix_t& m, PathPoint p) {
+  double x = p.x, y = p.y;
+  cairo_matrix_transform_point(&m, &x, &y);
+  return {std::clamp(x, -kMaxDevice, kMaxDevice), std::clamp(y, -kMaxDevice, kMaxDevice)};
+}
+
+// Android's group transform: scale and rotate about the pivot, then move.
+cairo_matrix_t GroupMatrix(const VectorGroup& g) {
+  cairo_matrix_t m;
+  cairo_matrix_init_translate(&m, double(g.translateX) + g.pivotX, double(g.translateY) + g.pivotY);
+  cairo_matrix_rotate(&m, g.rotation * std::numbers::pi / 180);
+  cairo_matrix_scale(&m, g.scaleX, g.scaleY);
+  cairo_matrix_translate(&m, -double(g.pivotX), -double(g.pivotY));
+  return m;
+}
+
+// Replaces cairo's current path with `commands` mapped to the device. The
+// path is built under the identity transform, so cairo only ever sees
+// clamped device coordinates.
+void SetPath(cairo_t* cr, const std::vector<PathCommand>& commands, const cairo_matrix_t& m) {
+  cairo_new_path(cr);
+  for (const PathCommand& c : commands) {
+    const PathPoint to = ToDevice(m, c.to);
+    switch (c.op) {
+      case PathCommand::Op::MoveTo:
+        cairo_move_to(cr, to.x, to.y);
+        break;
+      case PathCommand::Op::LineTo:
+        cairo_line_to(cr, to.x, to.y);
+        break;
+      case PathCommand::Op::CubicTo: {
+        const PathPoint c1 = ToDevice(m, c.c1), c2 = ToDevice(m, c.c2);
+        cairo_curve_to(cr, c1.x, c1.y, c2.x, c2.y, to.x, to.y);
+        break;
+      }
+      case PathCommand::Op::Close:
+        cairo_close_path(cr);
+        break;
+    }
+  }
+}
+
+// A rectangle with elliptic corners (top-left, top-right, bottom-right,
+// bottom-left), each a quarter ellipse as one cubic; an oval is the
+// rectangle whose corner radii are half its sides.
+void SetRoundRect(cairo_t* cr, const Box& b, const std::array<double, 4>& rx, const std::array<double, 4>& ry) {
+  constexpr double k = 0.5522847498307936;  // 4/3 (sqrt 2 - 1): a quarter circle's control length
+  const double l = b.x, t = b.y, r = b.x + b.width, bottom = b.y + b.height;
+  cairo_new_path(cr);
+  cairo_move_to(cr, l + rx[0], t);
+  cairo_line_to(cr, r - rx[1], t);
+  cairo_curve_to(cr, r - rx[1] + k * rx[1], t, r, t + ry[1] - k * ry[1], r, t + ry[1]);
+  cairo_line_to(cr, r, bottom - ry[2]);
+  cairo_curve_to(cr, r, bottom - ry[2] + k * ry[2], r - rx[2] + k * rx[2], bottom, r - rx[2], bottom);
+  cairo_line_to(cr, l + rx[3], bottom);
+  cairo_curve_to(cr, l + rx[3] - k * rx[3], bottom, l, bottom - ry[3] + k * ry[3], l, bottom - ry[3]);
+  cairo_line_to(cr, l, t + ry[0]);
+  cairo_curve_to(cr, l, t + ry[0] - k * ry[0], l + rx[0] - k * rx[0], t, l + rx[0], t);
+  cairo_close_path(cr);
+}
+
+// --- trimming --------------------------------------------------------------
+
+struct FlatVertex {
+  double x, y;
+  bool move;       // starts a contour
+  double length;   // along the path up to here, in the path's own units
+};
+
+std::vector<FlatVertex> FlattenCurrentPath(cairo_t* cr, const cairo_matrix_t& m) {
+  std::vector<FlatVertex> out;
+  const PathPtr flat(cairo_copy_path_flat(cr));
+  if (!flat || flat->status != CAIRO_STATUS_SUCCESS) return out;
+  // Lengths are measured where the path data lives, as Android measures
+  // them, so a stretched viewport does not move the trim points.
+  cairo_matrix_t inverse = m;
+  const bool local = Invertible(m) && cairo_matrix_invert(&inverse) == CAIRO_STATUS_SUCCESS;
+  double length = 0, startX = 0, startY = 0;
+  auto add = [&](double x, double y, bool move) {
+    if (!move && !out.empty()) {
+      double dx = x - out.back().x, dy = y - out.back().y;
+      if (local) cairo_matrix_transform_distance(&inverse, &dx, &dy);
+      length += std::hypot(dx, dy);
+    }
+    out.push_back({x, y, move, length});
+  };
+  for (int i = 0; i < flat->num_data; i += flat->data[i].header.length) {
+    const cairo_path_data_type_t type = flat->data[i].header.type;
+    if (type == CAIRO_PATH_MOVE_TO) {
+      startX = flat->data[i + 1].point.x, startY = flat->data[i + 1].point.y;
+      add(startX, startY, true);
+    } else if (type == CAIRO_PATH_LINE_TO) {
+      add(flat->data[i + 1].point.x, flat->data[i + 1].point.y, false);
+    } else if (type == CAIRO_PATH_CLOSE_PATH) {
+      add(startX, startY, false);
+    }
+  }
+  return out;
+}
+
+// Adds the part of a flattened path between two lengths as open lines.
+void AddPathPart(cairo_t* cr, const std::vector<FlatVertex>& v, double from, double to) {
+  bool drawing = false;
+  for (std::size_t i = 1; i < v.size(); ++i) {
+    if (v[i].move) {
+      drawing = false;
+      continue;
+    }
+    const double s0 = v[i - 1].length, s1 = v[i].length;
+    if (s1 <= from || s0 >= to || s1 <= s0) continue;
+    auto at = [&](double s) {
+      const double t = (s - s0) / (s1 - s0);
+      return PathPoint{v[i - 1].x + (v[i].x - v[i - 1].x) * t, v[i - 1].y + (v[i].y - v[i - 1].y) * t};
+    };
+    if (!drawing) {
+      const PathPoint p = at(std::max(from, s0));
+      cairo_move_to(cr, p.x, p.y);
+      drawing = true;
+    }
+    const PathPoint p = at(std::min(to, s1));
+    cairo_line_to(cr, p.x, p.y);
+  }
+}
+
+double Fraction(double v) { return v - std::floor(v); }
+
+// Keeps the part of the current path between trimStart and trimEnd (moved
+// on by trimOffset, wrapping past the end to the start) as Android does,
+// measured over the whole path's length.
+void TrimCurrentPath(cairo_t* cr, const VectorPath& p, const cairo_matrix_t& m) {
+  const std::vector<FlatVertex> flat = FlattenCurrentPath(cr, m);
+  cairo_new_path(cr);
+  if (p.trimStart == p.trimEnd || flat.empty()) return;
+  const double length = flat.back().length;
+  const double start = length * Fraction(double(p.trimStart) + p.trimOffset);
+  const double end = length * Fraction(double(p.trimEnd) + p.trimOffset);
+  if (start > end) {
+    AddPathPart(cr, flat, start, length);
+    if (end > 0) AddPathPart(cr, flat, 0, end);
+  } else {
+    AddPathPart(cr, flat, start, end);
+  }
+}
+
+// --- paint -----------------------------------------------------------------
+
+struct Rgba {
+  double r = 0, g = 0, b = 0, a = 0;
+};
+
+Rgba FromArgb(std::uint32_t argb, double alpha = 1) {
+  return {((argb >> 16) & 0xFF) / 255.0, ((argb >> 8) & 0xFF) / 255.0, (argb & 0xFF) / 255.0,
+          (argb >> 24) / 255.0 * std::clamp(alpha, 0.0, 1.0)};
+}
+
+// Offsets clamped to 0..1 and made ascending, as Android's gradients take them.
+std::vector<GradientStop> NormalisedStops(const std::vector<GradientStop>& stops) {
+  std::vector<GradientStop> out = stops;
+  float floor = 0;
+  for (GradientStop& s : out) {
+    s.offset = std::clamp(s.offset, floor, 1.0f);
+    floor = s.offset;
+  }
+  return out;
+}
+
+void AddStops(cairo_pattern_t* pattern, const std::vector<GradientStop>& stops, double alpha) {
+  for (const GradientStop& s : NormalisedStops(stops)) {
+    const Rgba c = FromArgb(s.argb, alpha);
+    cairo_pattern_add_color_stop_rgba(pattern, s.offset, c.r, c.g, c.b, c.a);
+  }
+}
+
+// The colour at t in 0..1, interpolated between straight-alpha stops (as
+// Android's gradients interpolate), premultiplied for cairo.
+std::uint32_t PremultipliedAt(const std::vector<GradientStop>& stops, double t, double alpha) {
+  std::size_t i = 0;
+  while (i + 1 < stops.size() && stops[i + 1].offset <= t) ++i;
+  Rgba c = FromArgb(stops[i].argb, alpha);
+  if (i + 1 < stops.size() && t > stops[i].offset) {
+    const Rgba n = FromArgb(stops[i + 1].argb, alpha);
+    const double f = (t - stops[i].offset) / (stops[i + 1].offset - stops[i].offset);
+    c = {c.r + (n.r - c.r) * f, c.g + (n.g - c.g) * f, c.b + (n.b - c.b) * f, c.a + (n.a - c.a) * f};
+  }
+  auto byte = [](double v) { return std::uint32_t(std::lround(std::clamp(v, 0.0, 1.0) * 255)); };
+  return byte(c.a) << 24 | byte(c.r * c.a) << 16 | byte(c.g * c.a) << 8 | byte(c.b * c.a);
+}
+
+// cairo has no sweep (conic) gradient, so its colours are worked out per
+// pixel over `area` (device pixels) into an image cairo then paints from.
+// `toGradient` maps device pixels into the gradient's space, where the
+// sweep starts along +x and turns towards +y (clockwise on screen).
+PatternPtr SweepPattern(const std::vector<GradientStop>& stops, double alpha, const cairo_matrix_t& toGradient,
+                        double cx, double cy, const Box& area) {
+  const int width = int(area.width), height = int(area.height);
+  if (width <= 0 || height <= 0) return nullptr;
+  std::vector<std::uint32_t> table(kSweepTableSize);
+  const std::vector<GradientStop> normalised = NormalisedStops(stops);
+  for (int i = 0; i < kSweepTableSize; ++i) table[i] = PremultipliedAt(normalised, (i + 0.5) / kSweepTableSize, alpha);
+  SurfacePtr image(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height));
+  if (cairo_surface_status(image.get()) != CAIRO_STATUS_SUCCESS) return nullptr;
+  cairo_surface_flush(image.get());
+  unsigned char* data = cairo_image_surface_get_data(image.get());
+  const int stride = cairo_image_surface_get_stride(image.get());
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      double gx = area.x + x + 0.5, gy = area.y + y + 0.5;
+      cairo_matrix_transform_point(&toGradient, &gx, &gy);
+      const double turn = Fraction(std::atan2(gy - cy, gx - cx) / (2 * std::numbers::pi));
+      const int index = std::clamp(int(turn * kSweepTableSize), 0, kSweepTableSize - 1);
+      std::memcpy(data + std::size_t(y) * stride + std::size_t(x) * 4, &table[index], 4);
+    }
+  }
+  cairo_surface_mark_dirty(image.get());
+  PatternPtr pattern(cairo_pattern_create_for_surface(image.get()));
+  cairo_matrix_t offset;
+  cairo_matrix_init_translate(&offset, -area.x, -area.y);
+  cairo_pattern_set_matrix(pattern.get(), &offset);
+  cairo_pattern_set_extend(pattern.get(), CAIRO_EXTEND_PAD);
+  return pattern;
+}
+
+// The device pixels a paint can reach: the clip's bounds (the vector's box,
+// narrowed by its clip paths), within the canvas.
+Box PaintArea(cairo_t* cr) {
+  double x0, y0, x1, y1;
+  cairo_clip_extents(cr, &x0, &y0, &x1, &y1);
+  x0 = std::floor(std::max(x0, 0.0)), y0 = std::floor(std::max(y0, 0.0));
+  x1 = std::ceil(std::min(x1, kMaxDevice)), y1 = std::ceil(std::min(y1, kMaxDevice));
+  return {x0, y0, std::max(0.0, x1 - x0), std::max(0.0, y1 - y0)};
+}
+
+cairo_extend_t Extend(VectorGradient::Tile tile) {
+  switch (tile) {
+    case VectorGradient::Tile::Repeat: return CAIRO_EXTEND_REPEAT;
+    case VectorGradient::Tile::Mirror: return CAIRO_EXTEND_REFLECT;
+    case VectorGradient::Tile::Clamp: break;
+  }
+  return CAIRO_EXTEND_PAD;
+}
+
+double GradientCoordinate(float v) { return std::clamp(double(v), -kMaxGradientCoordinate, kMaxGradientCoordinate); }
+
+// A vector gradient in the path's own space, as a device-space pattern.
+PatternPtr VectorGradientPattern(cairo_t* cr, const VectorGradient& g, double alpha, const cairo_matrix_t& m) {
+  cairo_matrix_t toGradient = m;
+  if (cairo_matrix_invert(&toGradient) != CAIRO_STATUS_SUCCESS) return nullptr;
+  const double cx = GradientCoordinate(g.centerX), cy = GradientCoordinate(g.centerY);
+  PatternPtr pattern;
+  switch (g.type) {
+    case VectorGradient::Type::Linear:
+      pattern.reset(cairo_pattern_create_linear(GradientCoordinate(g.startX), GradientCoordinate(g.startY),
+                                                GradientCoordinate(g.endX), GradientCoordinate(g.endY)));
+      break;
+    case VectorGradient::Type::Radial:
+      pattern.reset(cairo_pattern_create_radial(cx, cy, 0, cx, cy, GradientCoordinate(g.radius)));
+      break;
+    case VectorGradient::Type::Sweep:
+      return SweepPattern(g.stops, alpha, toGradient, cx, cy, PaintArea(cr));
+  }
+  AddStops(pattern.get(), g.stops, alpha);
+  cairo_pattern_set_extend(pattern.get(), Extend(g.tile));
+  cairo_pattern_set_matrix(pattern.get(), &toGradient);
+  return pattern;
+}
+
+// Sets the source for a fill or stroke; false when there is nothing to paint.
+bool SetPaint(cairo_t* cr, const VectorPaint& paint, double alpha, const cairo_matrix_t& m) {
+  if (paint.kind == VectorPaint::Kind::Solid) {
+    const Rgba c = FromArgb(paint.argb, alpha);
+    cairo_set_source_rgba(cr, c.r, c.g, c.b, c.a);
+    return c.a > 0;
+  }
+  if (paint.kind != VectorPaint::Kind::Gradient) return false;
+  const PatternPtr pattern = VectorGradientPattern(cr, paint.gradient, alpha, m);
+  if (!pattern) return false;
+  cairo_set_source(cr, pattern.get());
+  return true;
+}
+
+// --- vector drawables ------------------------------------------------------
+
+struct Painter {
+  cairo_t* cr;
+  std::size_t commands = kMaxPathCommands;  // left for the whole icon
+  bool ok = true;  // false once something could not be drawn: no picture then
+};
+
+std::optional<std::vector<PathCommand>> ParseCounted(Painter& p, const std::string& data) {
+  auto commands = ParsePathData(data, p.commands);
+  if (!commands) p.ok = false;
+  return commands;
+}
+
+cairo_line_cap_t Cap(VectorPath::Cap cap) {
+  switch (cap) {
+    case VectorPath::Cap::Round: return CAIRO_LINE_CAP_ROUND;
+    case VectorPath::Cap::Square: return CAIRO_LINE_CAP_SQUARE;
+    case VectorPath::Cap::Butt: break;
+  }
+  return CAIRO_LINE_CAP_BUTT;
+}
+
+cairo_line_join_t Join(VectorPath::Join join) {
+  switch (join) {
+    case VectorPath::Join::Round: return CAIRO_LINE_JOIN_ROUND;
+    case VectorPath::Join::Bevel: return CAIRO_LINE_JOIN_BEVEL;
+    case VectorPath::Join::Miter: break;
+  }
+  return CAIRO_LINE_JOIN_MITER;
+}
+
+// The stroke is drawn under the path's transform, so its width scales with
+// the path as Android scales it (a stretched viewport stretches the pen).
+// Width 0 is Skia's hairline: one device pixel.
+void StrokeCurrentPath(cairo_t* cr, const VectorPath& p, const cairo_matrix_t& m) {
+  cairo_save(cr);
+  double width = p.strokeWidth;
+  if (width > 0) {
+    cairo_set_matrix(cr, &m);
+    // A pen wider than the clamped plane covers all of it anyway.
+    const double spread = std::hypot(m.xx, m.yx) + std::hypot(m.xy, m.yy);
+    width = std::min(width, 4 * kMaxDevice / spread);
+  } else {
+    width = 1;
+  }
+  cairo_set_line_width(cr, width);
+  cairo_set_line_cap(cr, Cap(p.cap));
+  cairo_set_line_join(cr, Join(p.join));
+  cairo_set_miter_limit(cr, std::clamp(double(p.strokeMiterLimit), 1.0, 1000.0));
+  cairo_stroke_preserve(cr);
+  cairo_restore(cr);
+}
+
+void DrawPath(Painter& p, const VectorPath& path, const cairo_matrix_t& m) {
+  const auto commands = ParseCounted(p, path.pathData);
+  if (!commands || !Invertible(m)) return;  // a collapsed transform leaves nothing to see
+  cairo_t* cr = p.cr;
+  SetPath(cr, *commands, m);
+  if (path.trimStart != 0 || path.trimEnd != 1) TrimCurrentPath(cr, path, m);
+  cairo_set_fill_rule(cr, path.evenOdd ? CAIRO_FILL_RULE_EVEN_ODD : CAIRO_FILL_RULE_WINDING);
+  if (SetPaint(cr, path.fill, path.fillAlpha, m)) cairo_fill_preserve(cr);
+  if (SetPaint(cr, path.stroke, path.strokeAlpha, m)) StrokeCurrentPath(cr, path, m);
+  cairo_new_path(cr);
+}
+
+// A clip path narrows the clip for the group's later children only: the
+// group's save and restore end it.
+void ClipToPath(Painter& p, const VectorPath& path, const cairo_matrix_t& m) {
+  const auto commands = ParseCounted(p, path.pathData);
+  if (!commands) return;
+  SetPath(p.cr, *commands, m);
+  cairo_set_fill_rule(p.cr, CAIRO_FILL_RULE_WINDING);
+  cairo_clip(p.cr);
+}
+
+void DrawGroup(Painter& p, const VectorGroup& group, const cairo_matrix_t& parent) {
+  const cairo_matrix_t local = GroupMatrix(group);
+  cairo_matrix_t m;
+  cairo_matrix_multiply(&m, &local, &parent);
+  if (!MatrixOk(m)) {
+    p.ok = false;
+    return;
+  }
+  cairo_save(p.cr);
+  for (const VectorNode& node : group.children) {
+    if (!p.ok) break;
+    switch (node.kind) {
+      case VectorNode::Kind::Group: DrawGroup(p, node.group, m); break;
+      case VectorNode::Kind::Path: DrawPath(p, node.path, m); break;
+      case VectorNode::Kind::ClipPath: ClipToPath(p, node.path, m); break;
+    }
+  }
+  cairo_restore(p.cr);
+}
+
+// Draws the drawable's viewport stretched over `box`. Android draws a
+// vector into a bitmap of the box's size, so nothing reaches outside it,
+// and the drawable's alpha applies to that bitmap as a whole.
+void DrawVector(Painter& p, const VectorDrawable& v, const Box& box) {
+  cairo_matrix_t m;
+  cairo_matrix_init(&m, box.width / v.viewportWidth, 0, 0, box.height / v.viewportHeight, box.x, box.y);
+  if (!MatrixOk(m)) {
+    p.ok = false;
+    return;
+  }
+  cairo_t* cr = p.cr;
+  cairo_save(cr);
+  cairo_rectangle(cr, box.x, box.y, box.width, box.height);
+  cairo_clip(cr);
+  cairo_push_group(cr);
+  DrawGroup(p, v.root, m);
+  cairo_pop_group_to_source(cr);
+  cairo_paint_with_alpha(cr, std::clamp(double(v.alpha), 0.0, 1.0));
+  cairo_restore(cr);
+}
+
+// --- adaptive icon layers --------------------------------------------------
+
+// Android's linear shape gradient runs along one of eight directions, from
+// edge or corner to edge or corner of the bounds; an angle that is not a
+// multiple of 45 degrees keeps the default, top to bottom.
+struct LinearDirection {
+  int angle;
+  double x0, y0, x1, y1;  // fractions of the bounds
+};
+constexpr LinearDirection kLinearDirections[] = {
+    {0, 0, 0, 1, 0},   {45, 0, 1, 1, 0},  {90, 0, 1, 0, 0},  {135, 1, 1, 0, 0},
+    {180, 1, 0, 0, 0}, {225, 1, 0, 0, 1}, {270, 0, 0, 0, 1}, {315, 0, 0, 1, 1},
+};
+
+LinearDirection ShapeLinearDirection(float angle) {
+  // Android reads the angle as a whole number of degrees.
+  const int degrees = ((int(std::clamp(angle, -1e6f, 1e6f)) % 360) + 360) % 360;
+  for (const LinearDirection& d : kLinearDirections) {
+    if (d.angle == degrees) return d;
+  }
+  return kLinearDirections[6];
+}
+
+PatternPtr ShapeGradientPattern(cairo_t* cr, const ShapeGradient& g, const Box& b) {
+  const double cx = b.x + b.width * std::clamp(double(g.centerX), -1e3, 1e3);
+  const double cy = b.y + b.height * std::clamp(double(g.centerY), -1e3, 1e3);
+  PatternPtr pattern;
+  switch (g.type) {
+    case ShapeGradient::Type::Linear: {
+      const LinearDirection d = ShapeLinearDirection(g.angle);
+      pattern.reset(cairo_pattern_create_linear(b.x + d.x0 * b.width, b.y + d.y0 * b.height, b.x + d.x1 * b.width,
+                                                b.y + d.y1 * b.height));
+      break;
+    }
+    case ShapeGradient::Type::Radial: {
+      double radius = g.radiusIsFraction ? g.radius * std::min(b.width, b.height) : g.radius * kPixelsPerDp;
+      // Android draws a radius of zero or less as a tiny one.
+      radius = std::clamp(radius, 0.001, kMaxDevice);
+      pattern.reset(cairo_pattern_create_radial(cx, cy, 0, cx, cy, radius));
+      break;
+    }
+    case ShapeGradient::Type::Sweep: {
+      cairo_matrix_t identity;
+      cairo_matrix_init_identity(&identity);
+      return SweepPattern(g.stops, 1, identity, cx, cy, PaintArea(cr));
+    }
+  }
+  AddStops(pattern.get(), g.stops, 1);
+  cairo_pattern_set_extend(pattern.get(), CAIRO_EXTEND_PAD);
+  return pattern;
+}
+
+void DrawShape(Painter& p, const ShapeDrawable& s, const Box& b) {
+  if (b.width <= 0 || b.height <= 0) return;
+  std::array<double, 4> rx{}, ry{};
+  if (s.shape == ShapeDrawable::Shape::Oval) {
+    rx.fill(b.width / 2);
+    ry.fill(b.height / 2);
+  } else {
+    for (int i = 0; i < 4; ++i) rx[i] = std::clamp(s.cornerRadii[i] * kPixelsPerDp, 0.0, kMaxDevice);
+    // Radii that do not fit their sides all shrink by the same factor.
+    const double scale = std::min({1.0, b.width / std::max(rx[0] + rx[1], 1e-9), b.width / std::max(rx[2] + rx[3], 1e-9),
+                                   b.height / std::max(rx[0] + rx[3], 1e-9), b.height / std::max(rx[1] + rx[2], 1e-9)});
+    for (double& r : rx) r *= scale;
+    ry = rx;
+  }
+  cairo_t* cr = p.cr;
+  SetRoundRect(cr, b, rx, ry);
+  if (s.hasSolid) {
+    const Rgba c = FromArgb(s.solidArgb);
+    cairo_set_source_rgba(cr, c.r, c.g, c.b, c.a);
+    cairo_fill_preserve(cr);
+  }
+  if (s.hasGradient) {
+    const PatternPtr pattern = ShapeGradientPattern(cr, s.gradient, b);
+    if (pattern) {
+      cairo_set_source(cr, pattern.get());
+      cairo_fill_preserve(cr);
+    }
+  }
+  cairo_new_path(cr);
+}
+
+// A straight-alpha picture as a premultiplied cairo image.
+SurfacePtr PremultipliedSurface(const RgbaImage& image) {
+  SurfacePtr surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, image.width, image.height));
+  if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS) return nullptr;
+  cairo_surface_flush(surface.get());
+  unsigned char* data = cairo_image_surface_get_data(surface.get());
+  const int stride = cairo_image_surface_get_stride(surface.get());
+  for (int y = 0; y < image.height; ++y) {
+    for (int x = 0; x < image.width; ++x) {
+      const std::uint8_t* px = &image.pixels[(std::size_t(y) * image.width + x) * 4];
+      const std::uint32_t a = px[3];
+      auto pre = [a](std::uint32_t c) { return (c * a + 127) / 255; };
+      const std::uint32_t value = a << 24 | pre(px[0]) << 16 | pre(px[1]) << 8 | pre(px[2]);
+      std::memcpy(data + std::size_t(y) * stride + std::size_t(x) * 4, &value, 4);
+    }
+  }
+  cairo_surface_mark_dirty(surface.get());
+  return surface;
+}
+
+void DrawBitmap(Painter& p, const RgbaImage& image, const Box& b) {
+  if (b.width <= 0 || b.height <= 0) return;
+  const SurfacePtr surface = PremultipliedSurface(image);
+  if (!surface) {
+    p.ok = false;
+    return;
+  }
+  const PatternPtr pattern(cairo_pattern_create_for_surface(surface.get()));
+  cairo_matrix_t m;
+  cairo_matrix_init_scale(&m, image.width / b.width, image.height / b.height);
+  cairo_matrix_translate(&m, -b.x, -b.y);
+  cairo_pattern_set_matrix(pattern.get(), &m);
+  // Smooth scaling either way, and the edge pixels repeated rather than
+  // faded into transparency at the bounds.
+  cairo_pattern_set_filter(pattern.get(), CAIRO_FILTER_GOOD);
+  cairo_pattern_set_extend(pattern.get(), CAIRO_EXTEND_PAD);
+  cairo_set_source(p.cr, pattern.get());
+  cairo_rectangle(p.cr, b.x, b.y, b.width, b.height);
+  cairo_fill(p.cr);
+}
+
+double InsetPixels(float inset, bool fraction, double side) {
+  const double pixels = fraction ? inset * side : inset * kPixelsPerDp;
+  return std::clamp(pixels, -kMaxDevice, kMaxDevice);
+}
+
+void DrawLayer(Painter& p, const LayerDrawable& layer, const Box& b) {
+  switch (layer.kind) {
+    case LayerDrawable::Kind::Color: {
+      const Rgba c = FromArgb(layer.argb);
+      cairo_set_source_rgba(p.cr, c.r, c.g, c.b, c.a);
+      cairo_rectangle(p.cr, b.x, b.y, b.width, b.height);
+      cairo_fill(p.cr);
+      return;
+    }
+    case LayerDrawable::Kind::Bitmap: DrawBitmap(p, layer.bitmap, b); return;
+    case LayerDrawable::Kind::Vector: DrawVector(p, layer.vector, b); return;
+    case LayerDrawable::Kind::Shape: DrawShape(p, layer.shape, b); return;
+    case LayerDrawable::Kind::Inset: {
+      const double left = InsetPixels(layer.insets[0], layer.insetIsFraction[0], b.width);
+      const double top = InsetPixels(layer.insets[1], layer.insetIsFraction[1], b.height);
+      const double right = InsetPixels(layer.insets[2], layer.insetIsFraction[2], b.width);
+      const double bottom = InsetPixels(layer.insets[3], layer.insetIsFraction[3], b.height);
+      const Box inner{b.x + left, b.y + top, b.width - left - right, b.height - top - bottom};
+      // Insets that leave no room draw nothing, as on Android.
+      if (inner.width > 0 && inner.height > 0) DrawLayer(p, *layer.inner, inner);
+      return;
+    }
+  }
+  p.ok = false;
+}
+
+// --- canvas ----------------------------------------------------------------
+
+// cairo prepares its locks at first use. On Windows, linked statically,
+// nothing guards that first use against a second thread, so it happens
+// once here under the guard of a C++ static.
+void PrepareCairo() {
+  static const bool ready = [] {
+    const SurfacePtr surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 1, 1));
+    const CairoPtr cr(cairo_create(surface.get()));
+    cairo_paint(cr.get());
+    return true;
+  }();
+  (void)ready;
+}
+
+// cairo's pixels are premultiplied 32-bit words in the machine's byte
+// order; ours are straight R, G, B, A bytes.
+RgbaImage StraightRgba(cairo_surface_t* surface) {
+  cairo_surface_flush(surface);
+  RgbaImage image;
+  image.width = cairo_image_surface_get_width(surface);
+  image.height = cairo_image_surface_get_height(surface);
+  image.pixels.resize(std::size_t(image.width) * image.height * 4);
+  const unsigned char* data = cairo_image_surface_get_data(surface);
+  const int stride = cairo_image_surface_get_stride(surface);
+  for (int y = 0; y < image.height; ++y) {
+    for (int x = 0; x < image.width; ++x) {
+      std::uint32_t value;
+      std::memcpy(&value, data + std::size_t(y) * stride + std::size_t(x) * 4, 4);
+      std::uint8_t* out = &image.pixels[(std::size_t(y) * image.width + x) * 4];
+      const std::uint32_t a = value >> 24;
+      const std::uint32_t rgb[3] = {(value >> 16) & 0xFF, (value >> 8) & 0xFF, value & 0xFF};
+      for (int c = 0; c < 3; ++c) out[c] = a == 0 ? 0 : std::uint8_t(std::min(255u, (rgb[c] * 255 + a / 2) / a));
+      out[3] = std::uint8_t(a);
+    }
+  }
+  return image;
+}
+
+// Runs `draw` on a transparent square canvas; the picture only if all of
+// it could be drawn.
+template <typename Draw>
+RgbaImage DrawOnCanvas(int side, Draw draw) {
+  PrepareCairo();
+  const SurfacePtr surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, side, side));
+  const CairoPtr cr(cairo_create(surface.get()));
+  Painter painter{cr.get()};
+  draw(painter);
+  if (!painter.ok || cairo_status(cr.get()) != CAIRO_STATUS_SUCCESS) return {};
+  return StraightRgba(surface.get());
+}
+
+}  // namespace
+
+RgbaImage RenderVectorIcon(const VectorDrawable& drawable) {
+  int paths = kMaxDrawablePaths;
+  if (!VectorOk(drawable, 0, paths) || !(drawable.widthDp > 0) || !(drawable.heightDp > 0)) return {};
+  const double longer = std::max(drawable.widthDp, drawable.heightDp);
+  const double width = kVectorIconPixels * (drawable.widthDp / longer);
+  const double height = kVectorIconPixels * (drawable.heightDp / longer);
+  const Box box{(kVectorIconPixels - width) / 2, (kVectorIconPixels - height) / 2, width, height};
+  return DrawOnCanvas(kVectorIconPixels, [&](Painter& p) { DrawVector(p, drawable, box); });
+}
+
+RgbaImage RenderAdaptiveIcon(const AdaptiveIcon& icon) {
+  int paths = kMaxDrawablePaths;
+  if (!LayerOk(icon.background, 0, paths) || !LayerOk(icon.foreground, 0, paths)) return {};
+  std::size_t maskBudget = kMaxPathCommands;
+  const auto mask = ParsePathData(kIconMask, maskBudget);
+  if (!mask) return {};
+  return DrawOnCanvas(kAdaptiveIconPixels, [&](Painter& p) {
+    // The canvas is the shown part; the layers reach a margin beyond it.
+    const Box layers{-kAdaptiveMargin, -kAdaptiveMargin, kAdaptiveLayerPixels, kAdaptiveLayerPixels};
+    cairo_push_group(p.cr);
+    DrawLayer(p, icon.background, layers);
+    if (p.ok) DrawLayer(p, icon.foreground, layers);
+    cairo_pop_group_to_source(p.cr);
+    cairo_matrix_t toCanvas;
+    cairo_matrix_init_scale(&toCanvas, kAdaptiveIconPixels / kMaskUnits, kAdaptiveIconPixels / kMaskUnits);
+    SetPath(p.cr, *mask, toCanvas);
+    cairo_set_fill_rule(p.cr, CAIRO_FILL_RULE_WINDING);
+    cairo_fill(p.cr);
+  });
+}
+
+RgbaImage RenderAndroidIcon(const AndroidIconDrawing& drawing) {
+  switch (drawing.kind) {
+    case AndroidIconDrawing::Kind::Vector: return RenderVectorIcon(drawing.vector);
+    case AndroidIconDrawing::Kind::Adaptive: return RenderAdaptiveIcon(drawing.adaptive);
+    case AndroidIconDrawing::Kind::None: break;
+  }
+  return {};
+}

@@ -1,0 +1,24 @@
+#pragma once
+// Draws Android's drawn launcher icons (draw/AndroidDrawable.h) into
+// pixels with cairo, at 4 pixels per dp (a launcher on an extra-extra-extra
+// high density screen). Every function gives an empty image for a drawable
+// it cannot draw whole: beyond the limits in AndroidDrawable.h, a number that
+// is not finite, malformed path data, a layer it does not know.
+#include "draw/AndroidDrawable.h"
+#include "image/RgbaImage.h"
+
+inline constexpr int kVectorIconPixels = 192;    // a 48 dp launcher icon
+inline constexpr int kAdaptiveIconPixels = 288;  // the 72 dp a launcher shows of the 108 dp layers
+
+// The drawable on a square canvas of kVectorIconPixels: its width:height
+// kept, the larger side filling the canvas, centred; its viewport stretched
+// over that box as Android stretches it (each axis on its own).
+RgbaImage RenderVectorIcon(const VectorDrawable& drawable);
+
+// Background then foreground over 108 x 108 dp, the middle 72 x 72 dp cut
+// out by the round mask of Android's default launcher; the corners outside
+// the circle are transparent. kAdaptiveIconPixels a side.
+RgbaImage RenderAdaptiveIcon(const AdaptiveIcon& icon);
+
+// Whichever of the two the drawing is; empty for Kind::None.
+RgbaImage RenderAndroidIcon(const AndroidIconDrawing& drawing);

@@ -1,9 +1,0 @@
-#pragma once
-#include <string>
-
-#include "extract/Pipeline.h"
-#include "support/Bytes.h"
-
-// The icon of a shortcut's target, read as an executable's (whatever the
-// target's type); empty bytes when there is none.
-Bytes ExtractShortcutIcon(const PipelineContext& context, const std::string& shortcutPath);

@@ -1,0 +1,326 @@
+#include "image/CgbiPng.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <string_view>
+#include <vector>
+
+#include "image/RgbaImage.h"
+#include "support/ByteReader.h"
+
+namespace {
+
+constexpr std::uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+// Compressed image data beyond this is not an icon.
+constexpr std::size_t kMaxCompressedBytes = 64u << 20;
+// Deflate at its best codes a 258-byte match in two bits, so no stream
+// inflates to more than 1032 times its size. A header declaring more than the
+// data can hold is refused before anything is inflated.
+constexpr std::size_t kMaxDeflateRatio = 1032;
+// Inflated data is handed on in blocks of this size and never held whole.
+constexpr std::size_t kBlockBytes = 64u << 10;
+
+struct Header {
+  std::uint32_t width = 0, height = 0;
+  std::uint8_t bitDepth = 0, colourType = 0, interlace = 0;
+};
+
+struct Chunk {
+  std::string_view type;
+  ByteSpan data;
+};
+
+// A crushed file's parts, as views into its bytes.
+struct CrushedImage {
+  Header header;
+  ByteSpan headerData, palette, transparency;
+  std::vector<ByteSpan> idat;
+  std::size_t rawSize = 0;  // the image data once inflated
+};
+
+bool HasSignature(ByteSpan bytes) {
+  return bytes.size() >= 8 && std::memcmp(bytes.data(), kSignature, 8) == 0;
+}
+
+// Reads the chunk at the reader's position; false at the end or on damage.
+bool ReadChunk(ByteReader& r, Chunk& chunk) {
+  const std::uint32_t length = r.u32be();
+  const ByteSpan type = r.take(4);
+  chunk.data = r.take(length);
+  r.skip(4);  // CRC: recomputed on output
+  if (!r.ok()) return false;
+  chunk.type = {reinterpret_cast<const char*>(type.data()), 4};
+  return true;
+}
+
+int Channels(std::uint8_t colourType) {
+  switch (colourType) {
+    case 0: return 1;
+    case 2: return 3;
+    case 3: return 1;
+    case 4: return 2;
+    case 6: return 4;
+  }
+  return 0;
+}
+
+bool ReadHeader(ByteSpan data, Header& h) {
+  ByteReader r(data);
+  h.width = r.u32be();
+  h.height = r.u32be();
+  h.bitDepth = r.u8();
+  h.colourType = r.u8();
+  const std::uint8_t compression = r.u8(), filter = r.u8();
+  h.interlace = r.u8();
+  return r.ok() && ImageSizeAllowed(h.width, h.height) && Channels(h.colourType) != 0 &&
+         (h.bitDepth == 1 || h.bitDepth == 2 || h.bitDepth == 4 || h.bitDepth == 8 || h.bitDepth == 16) &&
+         compression == 0 && filter == 0 && h.interlace <= 1;
+}
+
+std::size_t FilteredRowsSize(std::uint32_t width, std::uint32_t height, const Header& h) {
+  if (width == 0 || height == 0) return 0;
+  const std::size_t rowBytes = (std::size_t{width} * Channels(h.colourType) * h.bitDepth + 7) / 8;
+  return std::size_t{height} * (1 + rowBytes);
+}
+
+// Size of the decompressed image data: every row with its filter byte, for
+// each of the seven passes when the image is interlaced.
+std::size_t RawImageSize(const Header& h) {
+  if (h.interlace == 0) return FilteredRowsSize(h.width, h.height, h);
+  static const std::uint32_t x0[] = {0, 4, 0, 2, 0, 1, 0}, dx[] = {8, 8, 4, 4, 2, 2, 1};
+  static const std::uint32_t y0[] = {0, 0, 4, 0, 2, 0, 1}, dy[] = {8, 8, 8, 4, 4, 2, 2};
+  std::size_t total = 0;
+  for (int p = 0; p < 7; ++p) {
+    const std::uint32_t w = h.width > x0[p] ? (h.width - x0[p] + dx[p] - 1) / dx[p] : 0;
+    const std::uint32_t rows = h.height > y0[p] ? (h.height - y0[p] + dy[p] - 1) / dy[p] : 0;
+    total += FilteredRowsSize(w, rows, h);
+  }
+  return total;
+}
+
+// Collects the parts of a crushed file without copying or inflating
+// anything; false when it is not one, is damaged, or declares an image its
+// compressed data cannot hold.
+bool ReadCrushed(ByteSpan bytes, CrushedImage& image) {
+  if (!IsCgbiPng(bytes)) return false;
+  ByteReader r(bytes, 8);
+  std::size_t compressedSize = 0;
+  bool ended = false;
+  for (Chunk c; !ended && ReadChunk(r, c);) {
+    if (c.type == "IHDR") {
+      if (!ReadHeader(c.data, image.header)) return false;
+      image.headerData = c.data;
+    } else if (c.type == "PLTE") {
+      image.palette = c.data;
+    } else if (c.type == "tRNS") {
+      image.transparency = c.data;
+    } else if (c.type == "IDAT") {
+      if (c.data.size() > kMaxCompressedBytes - compressedSize) return false;
+      compressedSize += c.data.size();
+      image.idat.push_back(c.data);
+    } else if (c.type == "IEND") {
+      ended = true;
+    }
+  }
+  if (image.headerData.empty() || compressedSize == 0) return false;
+  image.rawSize = RawImageSize(image.header);
+  return image.rawSize / kMaxDeflateRatio <= compressedSize;
+}
+
+// Inflates the image data, spread over the IDAT chunks, and hands it to
+// take() in blocks of blockSize bytes (the last one may be shorter), so only
+// one block is ever held. windowBits picks raw deflate or the zlib wrapper.
+// True when exactly rawSize bytes came out and take() accepted every block;
+// data beyond them is ignored.
+template <typename Take>
+bool InflateInBlocks(const CrushedImage& image, int windowBits, std::size_t blockSize, Take&& take) {
+  z_stream z{};
+  if (inflateInit2(&z, windowBits) != Z_OK) return false;
+  Bytes block(std::min(blockSize, image.rawSize));
+  std::size_t nextPiece = 0, left = image.rawSize;
+  bool ok = true;
+  while (ok && left > 0) {
+    const std::size_t want = std::min(block.size(), left);
+    z.next_out = block.data();
+    z.avail_out = static_cast<uInt>(want);
+    while (ok && z.avail_out > 0) {
+      if (z.avail_in == 0) {
+        if (nextPiece == image.idat.size()) { ok = false; break; }
+        const ByteSpan piece = image.idat[nextPiece++];
+        z.next_in = const_cast<Bytef*>(piece.data());
+        z.avail_in = static_cast<uInt>(piece.size());
+        continue;
+      }
+      // The stream may end only where the image does.
+      const int status = inflate(&z, Z_NO_FLUSH);
+      ok = status == Z_OK || (status == Z_STREAM_END && z.avail_out == 0);
+    }
+    ok = ok && take(ByteSpan(block.data(), want));
+    left -= want;
+  }
+  inflateEnd(&z);
+  return ok;
+}
+
+void PutU32(Bytes& out, std::uint32_t v) {
+  for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<std::uint8_t>(v >> shift));
+}
+
+void PutChunk(Bytes& out, const char* type, ByteSpan data) {
+  PutU32(out, static_cast<std::uint32_t>(data.size()));
+  const std::size_t typeAt = out.size();
+  out.insert(out.end(), type, type + 4);
+  out.insert(out.end(), data.begin(), data.end());
+  PutU32(out, static_cast<std::uint32_t>(crc32(0, out.data() + typeAt, static_cast<uInt>(4 + data.size()))));
+}
+
+// One IDAT chunk at the end of a PNG being written, its data deflated
+// straight into place as it is handed over; finish() fills in the length and
+// appends the CRC. zlib's run-length strategy is made for filtered image
+// data: almost as fast as Huffman coding alone, and it still shrinks runs.
+class IdatWriter {
+ public:
+  explicit IdatWriter(Bytes& out) : out_(out), start_(out.size()), used_(out.size()) {
+    ok_ = deflateInit2(&z_, Z_BEST_SPEED, Z_DEFLATED, MAX_WBITS, 8, Z_RLE) == Z_OK;
+    started_ = ok_;
+    PutU32(out_, 0);
+    out_.insert(out_.end(), {'I', 'D', 'A', 'T'});
+    used_ = out_.size();
+  }
+  IdatWriter(const IdatWriter&) = delete;
+  IdatWriter& operator=(const IdatWriter&) = delete;
+  ~IdatWriter() {
+    if (started_) deflateEnd(&z_);
+  }
+
+  bool write(ByteSpan data) { return run(data, Z_NO_FLUSH); }
+
+  bool finish() {
+    if (!run({}, Z_FINISH)) return false;
+    out_.resize(used_);
+    const std::size_t length = used_ - start_ - 8;
+    if (length > 0x7FFFFFFF) return false;  // a PNG chunk holds at most 2^31 - 1 bytes
+    for (int i = 0; i < 4; ++i) out_[start_ + i] = static_cast<std::uint8_t>(length >> (24 - 8 * i));
+    PutU32(out_, static_cast<std::uint32_t>(crc32(0, out_.data() + start_ + 4, static_cast<uInt>(4 + length))));
+    return true;
+  }
+
+ private:
+  bool run(ByteSpan data, int flush) {
+    z_.next_in = const_cast<Bytef*>(data.data());
+    z_.avail_in = static_cast<uInt>(data.size());
+    while (ok_) {
+      if (used_ == out_.size()) out_.resize(std::max(out_.size() * 2, used_ + kBlockBytes));
+      const uInt room = static_cast<uInt>(std::min<std::size_t>(out_.size() - used_, UINT_MAX));
+      z_.next_out = out_.data() + used_;
+      z_.avail_out = room;
+      const int status = deflate(&z_, flush);
+      used_ += room - z_.avail_out;
+      if (status == Z_STREAM_END) return true;
+      ok_ = status == Z_OK || status == Z_BUF_ERROR;
+      if (flush == Z_NO_FLUSH && z_.avail_in == 0) return ok_;
+    }
+    return false;
+  }
+
+  Bytes& out_;
+  std::size_t start_, used_;  // where the chunk starts; how much of out_ is written
+  z_stream z_{};
+  bool ok_ = false, started_ = false;
+};
+
+std::uint8_t Paeth(int a, int b, int c) {
+  const int p = a + b - c, pa = std::abs(p - a), pb = std::abs(p - b), pc = std::abs(p - c);
+  if (pa <= pb && pa <= pc) return static_cast<std::uint8_t>(a);
+  return static_cast<std::uint8_t>(pb <= pc ? b : c);
+}
+
+// What a row's filter type predicts for a byte from the same channel's byte
+// to the left (a), above (b) and above-left (c).
+int Predict(std::uint8_t filter, int a, int b, int c) {
+  switch (filter) {
+    case 1: return a;
+    case 2: return b;
+    case 3: return (a + b) / 2;
+    case 4: return Paeth(a, b, c);
+  }
+  return 0;
+}
+
+// A filtered row as shown, without unfiltering it. A filter predicts each
+// byte from the same channel only, so exchanging red and blue in the filtered
+// bytes exchanges them in the pixels, and the row keeps the filter its
+// encoder chose. The opaque alpha gets the filtered bytes of a channel that
+// is 255 everywhere. False for an unknown filter type.
+bool ShowFilteredRow(ByteSpan filtered, bool firstRow, std::size_t channels, Bytes& shown) {
+  const std::uint8_t filter = filtered[0];
+  if (filter > 4) return false;
+  shown[0] = filter;
+  const int above = firstRow ? 0 : 255;
+  const auto firstAlpha = static_cast<std::uint8_t>(255 - Predict(filter, 0, above, 0));
+  const auto alpha = static_cast<std::uint8_t>(255 - Predict(filter, 255, above, above));
+  for (std::size_t i = 1; i < filtered.size(); i += channels) {
+    shown[i] = filtered[i + 2];
+    shown[i + 1] = filtered[i + 1];
+    shown[i + 2] = filtered[i];
+    if (channels == 4) shown[i + 3] = i == 1 ? firstAlpha : alpha;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool IsCgbiPng(ByteSpan bytes) {
+  return HasSignature(bytes) && bytes.size() >= 16 && std::memcmp(bytes.data() + 12, "CgBI", 4) == 0;
+}
+
+Bytes NormalizeCgbiPng(ByteSpan bytes) {
+  CrushedImage image;
+  if (!ReadCrushed(bytes, image)) return {};
+  // Raw deflate first (the crushed form), the zlib-wrapped form as a fallback.
+  for (const int windowBits : {-MAX_WBITS, MAX_WBITS}) {
+    Bytes out(kSignature, kSignature + 8);
+    PutChunk(out, "IHDR", image.headerData);
+    if (!image.palette.empty()) PutChunk(out, "PLTE", image.palette);
+    if (!image.transparency.empty()) PutChunk(out, "tRNS", image.transparency);
+    IdatWriter idat(out);
+    if (InflateInBlocks(image, windowBits, kBlockBytes, [&](ByteSpan block) { return idat.write(block); }) &&
+        idat.finish()) {
+      PutChunk(out, "IEND", {});
+      return out;
+    }
+  }
+  return {};
+}
+
+Bytes CgbiToOpaquePng(ByteSpan bytes) {
+  CrushedImage image;
+  if (!ReadCrushed(bytes, image)) return {};
+  const Header& h = image.header;
+  if (h.bitDepth != 8 || (h.colourType != 2 && h.colourType != 6) || h.interlace != 0 ||
+      !image.palette.empty() || !image.transparency.empty()) {
+    return {};
+  }
+  const std::size_t channels = h.colourType == 6 ? 4 : 3, rowBytes = std::size_t{h.width} * channels;
+  for (const int windowBits : {-MAX_WBITS, MAX_WBITS}) {
+    Bytes out(kSignature, kSignature + 8);
+    PutChunk(out, "IHDR", image.headerData);
+    IdatWriter idat(out);
+    Bytes shown(1 + rowBytes);
+    bool firstRow = true;
+    const auto takeRow = [&](ByteSpan filtered) {
+      if (!ShowFilteredRow(filtered, firstRow, channels, shown)) return false;
+      firstRow = false;
+      return idat.write(shown);
+    };
+    if (InflateInBlocks(image, windowBits, 1 + rowBytes, takeRow) && idat.finish()) {
+      PutChunk(out, "IEND", {});
+      return out;
+    }
+  }
+  return {};
+}

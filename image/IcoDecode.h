@@ -1,0 +1,25 @@
+#pragma once
+// Decodes the first image of an icon (.ico) file: a PNG stream, or a bitmap
+// of 1, 4, 8, 24 or 32 bits per pixel with its AND mask. Malformed files give
+// an empty image.
+#include <cstdint>
+#include <vector>
+
+#include "image/RgbaImage.h"
+#include "support/Bytes.h"
+
+RgbaImage DecodeIco(ByteSpan bytes);
+
+// One image of an icon file, as its directory and its own header give it.
+struct IcoEntry {
+  std::uint32_t width = 0, height = 0, bitCount = 0;  // read from the image itself
+  bool png = false;                                   // a PNG stream rather than a bitmap
+  ByteSpan data;                                      // inside the file
+};
+
+// The images of an icon file whose data lies inside the file and whose own
+// header reads, in directory order; none for a damaged file.
+std::vector<IcoEntry> ListIcoEntries(ByteSpan bytes);
+
+// One image's pixels: a PNG stream or a bitmap with its mask.
+RgbaImage DecodeIcoImage(const IcoEntry& entry);

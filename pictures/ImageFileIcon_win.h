@@ -1,0 +1,16 @@
+#pragma once
+// Routes for image files: icon files, loose pictures and WebP images.
+#include <string>
+
+#include "support/Bytes.h"
+#include "tools/Pipeline.h"
+
+// An icon (.ico) file's best image as a PNG.
+Bytes ExtractIconFileIcon(const PipelineContext& context, const std::string& path);
+
+// A PNG, JPEG, BMP or GIF file shown as it is; a crushed PNG repaired.
+Bytes ExtractPictureIcon(const PipelineContext& context, const std::string& path);
+
+// The route for a WebP image: converted to the work file, whose bytes are the
+// result (empty when the conversion fails).
+Bytes ExtractWebpIcon(const PipelineContext& context, const std::string& webpPath);

@@ -1,0 +1,196 @@
+#include "tools/ConsoleRunner_win.h"
+
+#include <windows.h>
+
+#include <tlhelp32.h>
+
+#include <cstring>
+#include <vector>
+
+#include "support/MessagePump_win.h"
+#include "support/ScopedWin_win.h"
+#include "support/TextCodec_win.h"
+#include "tools/CapturedOutput.h"
+
+namespace {
+
+// The default pipe buffer (about 4 KB) makes a tool that prints megabytes
+// wait on every timer tick of the poll loop; a large buffer lets it run on.
+constexpr DWORD kPipeBufferBytes = 1u << 20;
+
+// Reads whatever the pipe holds right now, up to a few megabytes so that a
+// tool printing without pause still leaves the window time to answer. False
+// when it held nothing; stops on a broken pipe (every writer gone) as well.
+bool ReadAvailable(HANDLE pipe, std::string& output, std::vector<char>& buffer) {
+  constexpr std::size_t kMaxReadPerPoll = 4u << 20;
+  bool readAny = false;
+  for (std::size_t readNow = 0; readNow < kMaxReadPerPoll;) {
+    DWORD available = 0;
+    if (!PeekNamedPipe(pipe, nullptr, 0, nullptr, &available, nullptr) || available == 0) {
+      return readAny;
+    }
+    buffer.assign(available, '\0');
+    DWORD got = 0;
+    if (!ReadFile(pipe, buffer.data(), available, &got, nullptr) || got == 0) return readAny;
+    AppendCapturedChunk(output, {buffer.data(), got});
+    readAny = true;
+    readNow += got;
+  }
+  return readAny;
+}
+
+bool HasExited(HANDLE process) { return WaitForSingleObject(process, 0) != WAIT_TIMEOUT; }
+
+// A start that fails for want of resources (seen under Wine on a loaded
+// machine: one start in hundreds fails and the next succeeds) is tried
+// again, a few times; a program that is missing or cannot run fails at once.
+bool StartFailureIsLasting(DWORD error) {
+  switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_ACCESS_DENIED:
+    case ERROR_BAD_EXE_FORMAT:
+    case ERROR_DIRECTORY:
+    case ERROR_INVALID_NAME:
+    case ERROR_INVALID_PARAMETER:
+    case ERROR_FILENAME_EXCED_RANGE: return true;
+    default: return false;
+  }
+}
+
+// The tool runs this program is waiting on, innermost last: a nested run may
+// end an outer run's tool of the same name.
+struct ToolRun {
+  std::string name;  // the program's file name, lower case
+  HANDLE process;
+};
+std::vector<ToolRun> gToolRuns;
+
+std::string LowerFileName(const std::string& path) {
+  std::string name = path.substr(path.find_last_of("\\/") + 1);
+  for (char& c : name) c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+  return name;
+}
+
+// Registers the run for its lifetime.
+class ToolRunScope {
+ public:
+  ToolRunScope(const std::string& program, HANDLE process) { gToolRuns.push_back({LowerFileName(program), process}); }
+  ~ToolRunScope() { gToolRuns.pop_back(); }
+  ToolRunScope(const ToolRunScope&) = delete;
+  ToolRunScope& operator=(const ToolRunScope&) = delete;
+};
+
+}  // namespace
+
+HANDLE ToolJob() {
+  // One job for the life of the process; its handle closes when the process
+  // ends, and with it every tool still running.
+  static const HANDLE job = [] {
+    HANDLE created = CreateJobObjectW(nullptr, nullptr);
+    if (!created) return created;
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    SetInformationJobObject(created, JobObjectExtendedLimitInformation, &limits, sizeof limits);
+    return created;
+  }();
+  return job;
+}
+
+void EndToolRun(const std::string& name) {
+  const std::string wanted = LowerFileName(name);
+  for (auto run = gToolRuns.rbegin(); run != gToolRuns.rend(); ++run) {
+    if (run->name != wanted) continue;
+    TerminateProcess(run->process, 1);
+    return;
+  }
+}
+
+std::string RunConsoleCommand(const std::string& program, const std::string& arguments, const std::string& folder) {
+  if (QuitRequested()) return {};
+  SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
+  UniqueHandle readEnd, writeEnd;
+  if (!CreatePipe(readEnd.receive(), writeEnd.receive(), &inheritable, kPipeBufferBytes)) return {};
+  // Only the write end belongs in the child.
+  SetHandleInformation(readEnd.get(), HANDLE_FLAG_INHERIT, 0);
+
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESHOWWINDOW | STARTF_USESTDHANDLES;
+  startup.wShowWindow = SW_HIDE;
+  startup.hStdInput = nullptr;
+  startup.hStdOutput = writeEnd.get();
+  startup.hStdError = writeEnd.get();
+
+  // The program is named by its full path and started directly: no search
+  // of the program's folder, the current folder or PATH for it, and no
+  // command interpreter to resolve names through PATHEXT or expand %NAME%.
+  // The C runtime of the tool takes the first word as its own name.
+  std::string line = "\"" + program + "\" " + arguments;
+  PROCESS_INFORMATION info{};
+  // No console window at all: where the default terminal is Windows
+  // Terminal a hidden start is not always honoured. Started suspended, so
+  // it is in the job before it runs a single instruction.
+  constexpr int kStartAttempts = 4;
+  BOOL started = FALSE;
+  for (int attempt = 0; attempt < kStartAttempts && !started; ++attempt) {
+    if (attempt > 0) {
+      if (StartFailureIsLasting(GetLastError())) break;
+      PauseWithMessages(50);
+      if (QuitRequested()) break;
+    }
+    started = CreateProcessA(program.c_str(), line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW | CREATE_SUSPENDED,
+                             nullptr, folder.empty() ? nullptr : folder.c_str(), &startup, &info);
+  }
+  // Closed here so that the pipe reports its end once the child and its
+  // descendants are gone.
+  writeEnd.reset();
+  if (!started) return {};
+  UniqueHandle process(info.hProcess), thread(info.hThread);
+  if (HANDLE job = ToolJob()) AssignProcessToJobObject(job, process.get());
+  ResumeThread(thread.get());
+  const ToolRunScope registered(program, process.get());
+
+  std::string output;
+  std::vector<char> buffer;
+  for (bool exited = false;;) {
+    const bool read = ReadAvailable(readEnd.get(), output, buffer);
+    if (!read) {
+      // The pipe was empty. After the exit has been seen, one more empty
+      // pass means everything the tool wrote has been read.
+      if (exited) break;
+      exited = HasExited(process.get());
+      if (exited) continue;
+    }
+    if (GetInputState()) DispatchPendingMessages();
+    if (!read) PauseWithMessages(1);
+    if (QuitRequested()) {
+      // The window is gone: the tool's result is of no use to anyone.
+      TerminateProcess(process.get(), 1);
+      return {};
+    }
+  }
+  return output;
+}
+
+std::uint32_t FindProcessIdByName(const std::string& name, bool caseSensitive) {
+  UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  if (!snapshot) return 0;
+  PROCESSENTRY32 entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = Process32First(snapshot.get(), &entry); more;
+       more = Process32Next(snapshot.get(), &entry)) {
+    const bool same =
+        caseSensitive ? std::strcmp(name.c_str(), entry.szExeFile) == 0
+                      : CompareStringA(LOCALE_SYSTEM_DEFAULT, NORM_IGNORECASE, name.c_str(), -1,
+                                       entry.szExeFile, -1) == CSTR_EQUAL;
+    if (same) return entry.th32ProcessID;
+  }
+  return 0;
+}
+
+bool TerminateProcessById(std::uint32_t processId) {
+  UniqueHandle process(OpenProcess(PROCESS_TERMINATE, FALSE, processId));
+  return process && TerminateProcess(process.get(), 0);
+}
+

@@ -1,0 +1,32 @@
+#pragma once
+// The one place that decides how the path of a user's file reaches a helper
+// tool. 7-Zip and the WebP decoder read their command lines wide, and UnZip
+// is built with a UTF-8 manifest, so the process's own text reaches them
+// whole. The packaging tool is a prebuilt program that reads its command
+// line in the system's ANSI code page: a path that code page cannot spell
+// reaches it through an alias, and the user's file is never changed.
+#include <string>
+
+#include "tools/Pipeline.h"
+#include "tools/WorkFolder_win.h"
+
+struct ToolArgument {
+  std::string text;    // what stands between the quotes; empty: no way to hand it over
+  std::string folder;  // the folder the tool must start in; empty: the run directory
+};
+
+// How the file at path reaches the packaging tool: the path itself where the
+// system's ANSI code page spells it (always, when the process's text is that
+// code page); else its 8.3 short name where the volume has one the code page
+// spells; else a hard link in the work folder under a plain ASCII name (never
+// to a read-only file, which a link would share its attribute with); else a
+// copy there. When the work folder's own path is not spellable either, the
+// alias is named bare and the tool starts in the work folder. Aliases go with
+// the work folder.
+ToolArgument AnsiToolArgument(const PipelineContext& context, const WorkFolder& work, const std::string& path);
+
+// For tests: which way AnsiToolArgument takes, whatever the path (a link
+// that cannot be made still falls back to a copy). Natural chooses as
+// described above.
+enum class AliasWay { Natural, ShortName, HardLink, Copy, BareInWorkFolder };
+void ForceAliasWayForTesting(AliasWay way);

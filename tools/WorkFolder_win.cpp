@@ -1,0 +1,91 @@
+#include "tools/WorkFolder_win.h"
+
+#include <windows.h>
+
+#include <cstdlib>
+
+#include "support/ScopedWin_win.h"
+
+namespace {
+
+// "~work-<process id>-<count>": the process id tells a later start whether
+// the run that made it can still be going.
+constexpr char kPrefix[] = "~work-";
+
+bool ProcessIsRunning(DWORD id) {
+  UniqueHandle process(OpenProcess(SYNCHRONIZE, FALSE, id));
+  if (!process) return GetLastError() == ERROR_ACCESS_DENIED;  // another user's: not ours to judge
+  return WaitForSingleObject(process.get(), 0) == WAIT_TIMEOUT;
+}
+
+}  // namespace
+
+WorkFolder::WorkFolder(const std::string& runDirectory) {
+  static unsigned count = 0;
+  const std::string stem = runDirectory + "\\" + kPrefix + std::to_string(GetCurrentProcessId()) + "-";
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const std::string candidate = stem + std::to_string(++count);
+    if (CreateDirectoryA(candidate.c_str(), nullptr)) {
+      SetFileAttributesA(candidate.c_str(), FILE_ATTRIBUTE_HIDDEN);
+      path_ = candidate;
+      return;
+    }
+    if (GetLastError() != ERROR_ALREADY_EXISTS) return;
+  }
+}
+
+WorkFolder::~WorkFolder() {
+  if (path_.empty()) return;
+  // A scanner may hold a new file open for a moment; a folder that still
+  // stays is removed at the next start.
+  for (int attempt = 0; attempt < 5; ++attempt) {
+    RemoveFolderTree(path_);
+    if (GetFileAttributesA(path_.c_str()) == INVALID_FILE_ATTRIBUTES) return;
+    Sleep(20);
+  }
+}
+
+void RemoveFolderTree(const std::string& folder) {
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      const std::string name = found.cFileName;
+      if (name == "." || name == "..") continue;
+      const std::string path = folder + "\\" + name;
+      // Only a read-only file has its attributes touched: a hard link shares
+      // them with the user's own file, which must stay as it is.
+      if (found.dwFileAttributes & FILE_ATTRIBUTE_READONLY) {
+        SetFileAttributesA(path.c_str(), found.dwFileAttributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
+      }
+      const bool isFolder = found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY;
+      const bool isLink = found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT;
+      if (isFolder && !isLink) {
+        RemoveFolderTree(path);
+      } else if (isFolder) {
+        RemoveDirectoryA(path.c_str());
+      } else {
+        DeleteFileA(path.c_str());
+      }
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+  }
+  SetFileAttributesA(folder.c_str(), FILE_ATTRIBUTE_NORMAL);
+  RemoveDirectoryA(folder.c_str());
+}
+
+void RemoveStaleWorkFolders(const std::string& runDirectory) {
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((runDirectory + "\\" + kPrefix + "*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return;
+  do {
+    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) continue;
+    const char* id = found.cFileName + sizeof kPrefix - 1;
+    char* end = nullptr;
+    const unsigned long processId = std::strtoul(id, &end, 10);
+    if (end == id || *end != '-') continue;
+    if (processId == GetCurrentProcessId() || ProcessIsRunning(processId)) continue;
+    RemoveFolderTree(runDirectory + "\\" + found.cFileName);
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+}

@@ -1,0 +1,33 @@
+#pragma once
+// Turning an executable's icon resources into a one-image icon file: the
+// first icon group decides, and within it the entry chosen by the rule below.
+#include <cstdint>
+#include <vector>
+
+#include "support/Bytes.h"
+#include "windows/PeResources.h"
+
+struct IconEntryChoice {
+  int entry = -1;          // 0-based index in the group; -1 when the group has no entry
+  std::uint16_t iconId = 0;
+};
+
+// Walks the group's entries in order; an entry becomes the choice when its
+// bits per pixel, width byte and height byte are each at least those of the
+// current choice (starting from 0), so a later tie wins. Widths and heights
+// count as stored: 256 is stored as 0 and compares as 0.
+IconEntryChoice ChooseIconEntry(ByteSpan group);
+
+// The icon file for that choice: the group's first four bytes, count 1, the
+// entry's first eight bytes, the image's real length, offset 22, the image.
+Bytes AssembleIconFile(ByteSpan group, const IconEntryChoice& choice, ByteSpan image);
+
+// The whole rule over an executable's bytes: empty bytes when it has no icon
+// group, or when the chosen image is missing (an icon file without an image
+// would show nothing).
+// True when the file holds at least one icon group.
+bool HasIconGroups(ByteSpan file);
+
+// Each resource in the language the platform would take for a user whose UI
+// language is uiLanguage (0: none).
+Bytes ExtractIconFromPe(ByteSpan file, std::uint16_t uiLanguage = 0);

@@ -1,0 +1,24 @@
+#include "windows/ShortcutIcon_win.h"
+
+#include "support/FileIo_win.h"
+#include "support/TextCodec_win.h"
+#include "windows/ExeIcon_win.h"
+#include "windows/Shortcut.h"
+
+namespace {
+
+// The Unicode target where the shortcut has one and the process code page
+// spells it; else the ANSI target, as shortcuts of old carry it.
+std::string ShortcutTarget(ByteSpan bytes) {
+  const std::u16string unicode = ReadShortcutUnicodeTarget(bytes);
+  if (!unicode.empty()) {
+    if (auto target = SpellInCodePage(std::wstring(unicode.begin(), unicode.end()), CP_ACP)) return *target;
+  }
+  return ReadShortcutTarget(bytes);
+}
+
+}  // namespace
+
+Bytes ExtractShortcutIcon(const PipelineContext& context, const std::string& shortcutPath) {
+  return ExtractExeIcon(context, ShortcutTarget(ReadWholeFile(shortcutPath)));
+}
