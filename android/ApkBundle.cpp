@@ -1,5 +1,6 @@
 #include "android/ApkBundle.h"
 
+#include "support/Json.h"
 #include "support/TextScan.h"
 
 #include <algorithm>
@@ -22,175 +23,12 @@ bool SamePath(std::string_view a, std::string_view b) {
 
 bool AtRoot(std::string_view path) { return std::none_of(path.begin(), path.end(), IsSeparator); }
 
-// A whole decimal number below 10^19 (no 64-bit overflow), or false.
-bool ParseSize(std::string_view digits, std::uint64_t& value) {
-  if (digits.empty() || digits.size() > 19) return false;
-  value = 0;
-  for (char c : digits) {
-    if (c < '0' || c > '9') return false;
-    value = value * 10 + static_cast<std::uint64_t>(c - '0');
-  }
-  return true;
-}
-
 // The text after "Key = " on a line of the technical listing.
 bool FieldValue(std::string_view line, std::string_view key, std::string_view& value) {
   if (line.size() < key.size() + 3 || !line.starts_with(key) || line.substr(key.size(), 3) != " = ") return false;
   value = line.substr(key.size() + 3);
   return true;
 }
-
-// A reader of just enough JSON to walk a manifest: every value is checked
-// for form and skipped unless the caller reads it. The first error poisons
-// the reader (ok() stays false and nothing further is read). Nesting is
-// capped, so a hostile manifest cannot exhaust the stack.
-class JsonReader {
- public:
-  explicit JsonReader(std::string_view text) : text_(text) {}
-
-  bool ok() const { return ok_; }
-  bool atEnd() {
-    skipBlank();
-    return at_ == text_.size();
-  }
-  char peek() {
-    skipBlank();
-    return at_ < text_.size() ? text_[at_] : '\0';
-  }
-
-  // Reads "{ "key": value, ... }", handing each key to member, which must
-  // read or skip the value at depth + 1.
-  template <typename Member>
-  void readObject(int depth, Member member) {
-    if (depth >= kMaxJsonDepth || !expect('{')) return fail();
-    if (take('}')) return;
-    do {
-      const std::string key = readString();
-      if (!ok_ || !expect(':')) return fail();
-      member(key, depth + 1);
-    } while (ok_ && take(','));
-    if (!expect('}')) fail();
-  }
-
-  // Reads "[ value, ... ]", element reading or skipping each at depth + 1.
-  template <typename Element>
-  void readArray(int depth, Element element) {
-    if (depth >= kMaxJsonDepth || !expect('[')) return fail();
-    if (take(']')) return;
-    do element(depth + 1);
-    while (ok_ && take(','));
-    if (!expect(']')) fail();
-  }
-
-  std::string readString() {
-    std::string out;
-    if (!expect('"')) return {};
-    while (ok_ && at_ < text_.size()) {
-      const char c = text_[at_++];
-      if (c == '"') return out;
-      if (static_cast<unsigned char>(c) < 0x20 || (c == '\\' && at_ >= text_.size())) break;
-      if (c != '\\') {
-        out.push_back(c);
-        continue;
-      }
-      const char e = text_[at_++];
-      switch (e) {
-        case '"': case '\\': case '/': out.push_back(e); break;
-        case 'b': out.push_back('\b'); break;
-        case 'f': out.push_back('\f'); break;
-        case 'n': out.push_back('\n'); break;
-        case 'r': out.push_back('\r'); break;
-        case 't': out.push_back('\t'); break;
-        case 'u': readEscapedCodePoint(out); break;
-        default: fail();
-      }
-    }
-    fail();  // no closing quote
-    return {};
-  }
-
-  void skipValue(int depth) {
-    switch (peek()) {
-      case '{': return readObject(depth, [this](const std::string&, int inner) { skipValue(inner); });
-      case '[': return readArray(depth, [this](int inner) { skipValue(inner); });
-      case '"': readString(); return;
-      default: return skipScalar();
-    }
-  }
-
- private:
-  void fail() {
-    ok_ = false;
-    at_ = text_.size();
-  }
-  void skipBlank() {
-    while (at_ < text_.size() && (text_[at_] == ' ' || text_[at_] == '\t' || text_[at_] == '\n' || text_[at_] == '\r')) ++at_;
-  }
-  bool take(char c) {
-    if (peek() != c || at_ >= text_.size()) return false;
-    ++at_;
-    return true;
-  }
-  bool expect(char c) {
-    if (!take(c)) fail();
-    return ok_;
-  }
-
-  // true, false, null or a number; the number's form is checked loosely
-  // (only its characters), as nothing here reads its value.
-  void skipScalar() {
-    skipBlank();
-    const std::size_t start = at_;
-    while (at_ < text_.size() && std::string_view("+-.0123456789eEtrufalsn").find(text_[at_]) != std::string_view::npos) ++at_;
-    const std::string_view token = text_.substr(start, at_ - start);
-    if (token == "true" || token == "false" || token == "null") return;
-    if (token.empty() || token.find_first_not_of("+-.0123456789eE") != std::string_view::npos) fail();
-  }
-
-  int readHex4() {
-    if (text_.size() - at_ < 4) return -1;
-    int value = 0;
-    for (int i = 0; i < 4; ++i) {
-      const char c = text_[at_++];
-      const int digit = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
-      if (digit < 0) return -1;
-      value = value * 16 + digit;
-    }
-    return value;
-  }
-
-  // "\uXXXX", a surrogate pair as two of them, written out as UTF-8.
-  void readEscapedCodePoint(std::string& out) {
-    long code = readHex4();
-    if (code < 0 || (code >= 0xDC00 && code <= 0xDFFF)) return fail();
-    if (code >= 0xD800 && code <= 0xDBFF) {
-      if (text_.size() - at_ < 2 || text_[at_] != '\\' || text_[at_ + 1] != 'u') return fail();
-      at_ += 2;
-      const long low = readHex4();
-      if (low < 0xDC00 || low > 0xDFFF) return fail();
-      code = 0x10000 + ((code - 0xD800) << 10) + (low - 0xDC00);
-    }
-    if (code < 0x80) {
-      out.push_back(static_cast<char>(code));
-    } else if (code < 0x800) {
-      out.push_back(static_cast<char>(0xC0 | (code >> 6)));
-      out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-    } else if (code < 0x10000) {
-      out.push_back(static_cast<char>(0xE0 | (code >> 12)));
-      out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-    } else {
-      out.push_back(static_cast<char>(0xF0 | (code >> 18)));
-      out.push_back(static_cast<char>(0x80 | ((code >> 12) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-    }
-  }
-
-  std::string_view text_;
-  std::size_t at_ = 0;
-  bool ok_ = true;
-};
 
 const BundleEntry* FindEntry(const std::vector<BundleEntry>& entries, std::string_view path) {
   for (const BundleEntry& entry : entries) {
@@ -244,7 +82,9 @@ std::vector<BundleEntry> ParseBundleListing(std::string_view listing) {
     } else if (FieldValue(line, "Folder", value)) {
       folder = value == "+";
     } else if (FieldValue(line, "Size", value)) {
-      haveSize = ParseSize(value, current.size);
+      const std::optional<std::uint64_t> size = ParseDecimal(value);
+      haveSize = size.has_value();
+      current.size = size.value_or(0);
     }
   }
   finish();

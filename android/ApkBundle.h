@@ -29,9 +29,8 @@ std::vector<BundleEntry> ParseBundleListing(std::string_view listing);
 //                   {"file": "config.xxhdpi.apk", "id": "config.xxhdpi"}]}.
 // Empty when there is none, when the text is not one well-formed JSON object
 // of at most kMaxManifestBytes, or when it holds more than kMaxJsonDepth
-// levels of objects and arrays (the outermost object is the first).
+// levels of objects and arrays (support/Json.h).
 inline constexpr std::size_t kMaxManifestBytes = 1u << 20;
-inline constexpr int kMaxJsonDepth = 64;
 std::string ManifestBaseFile(std::string_view json);
 
 // The base package: the package the manifest names (compared with '/' and

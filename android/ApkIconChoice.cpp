@@ -6,7 +6,7 @@
 #include <array>
 #include <utility>
 
-#include "image/PngCheck.h"
+#include "image/ImageFormat.h"
 
 namespace {
 
@@ -35,13 +35,6 @@ int FolderRank(std::string_view folder) {
   return 0;
 }
 
-// "RIFF", a 32-bit length, "WEBP".
-bool HasWebpSignature(ByteSpan start) {
-  constexpr std::string_view kRiff = "RIFF", kWebp = "WEBP";
-  if (start.size() < 12) return false;
-  return std::equal(kRiff.begin(), kRiff.end(), start.begin()) && std::equal(kWebp.begin(), kWebp.end(), start.begin() + 8);
-}
-
 }  // namespace
 
 int DensityRank(std::string_view qualifier) {
@@ -52,7 +45,7 @@ int DensityRank(std::string_view qualifier) {
 IconEntryKind ClassifyIconEntry(std::string_view entry, ByteSpan start) {
   if (entry.ends_with(".png")) return IconEntryKind::Keep;
   if (entry.ends_with(".webp")) return IconEntryKind::ConvertWebp;
-  if (CheckPngHeader(start) == "png") return IconEntryKind::Keep;
+  if (IsStandardPngStart(start)) return IconEntryKind::Keep;
   if (HasWebpSignature(start)) return IconEntryKind::ConvertWebp;
   return IconEntryKind::Drop;
 }
@@ -101,10 +94,7 @@ std::optional<std::uint64_t> ZipInfoEntrySize(std::string_view listing, std::str
       column = line.substr(at, stop == std::string_view::npos ? std::string_view::npos : stop - at);
       at = stop;
     }
-    if (column.empty() || column.size() > 19 || column.find_first_not_of("0123456789") != std::string_view::npos) continue;
-    std::uint64_t size = 0;
-    for (char c : column) size = size * 10 + static_cast<std::uint64_t>(c - '0');
-    return size;
+    if (const std::optional<std::uint64_t> size = ParseDecimal(column)) return size;
   }
   return std::nullopt;
 }

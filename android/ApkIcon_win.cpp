@@ -32,7 +32,7 @@ struct IconChoice {
 // ('res/drawable-xxhdpi-v4/app_icon'): with no line of the three kinds, the
 // last line is taken whatever its name. The dots are literal, so such a
 // name that merely ends in "png" is not taken for "<name>.png".
-IconChoice ChooseIconEntry(const PipelineContext& context, PatternMatcher& matcher, const std::string& badging,
+IconChoice ChooseBadgingIcon(const PipelineContext& context, PatternMatcher& matcher, const std::string& badging,
                            const std::string& quotedPackage) {
   std::string found = LastIconEntry(matcher, "application-icon(.*?):'(.*?)\\.png'", badging);
   if (!found.empty()) return {found + ".png", found + ".png"};
@@ -69,7 +69,7 @@ Bytes ExtractApkIcon(const PipelineContext& context, const std::string& packageP
   const std::string badging = ToolTextToNarrow(RunConsoleCommand(
       context.toolPath(kPackagingTool), "dump badging \"" + package.text + "\"",
       package.folder.empty() ? context.runDirectory : package.folder));
-  const IconChoice icon = ChooseIconEntry(context, matcher, badging, quotedPackage);
+  const IconChoice icon = ChooseBadgingIcon(context, matcher, badging, quotedPackage);
   if (icon.named.empty()) return {};
   const Bytes none;
   if (icon.entry.empty()) {

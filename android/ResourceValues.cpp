@@ -15,15 +15,11 @@ constexpr std::array<std::pair<std::string_view, int>, 7> kDensityDpi = {{
 constexpr int kAnyDpi = 0xfffe;     // as Android numbers it: above every density
 constexpr int kUnscaledDpi = 159;   // no density, or nodpi: just below mdpi
 
-// Digits only, at most five of them; empty otherwise.
+// Digits only, at most 99999; empty otherwise.
 std::optional<int> SmallNumber(std::string_view digits) {
-  if (digits.empty() || digits.size() > 5) return std::nullopt;
-  int value = 0;
-  for (char c : digits) {
-    if (c < '0' || c > '9') return std::nullopt;
-    value = value * 10 + (c - '0');
-  }
-  return value;
+  const std::optional<std::uint64_t> value = ParseDecimal(digits, 99999);
+  if (!value) return std::nullopt;
+  return static_cast<int>(*value);
 }
 
 std::optional<int> DensityDpi(std::string_view qualifier) {

@@ -6,24 +6,13 @@
 
 #include "support/TextScan.h"
 
-namespace {
-
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
-}  // namespace
-
 std::optional<std::uint32_t> TakeHex(std::string_view& text) {
   if (!text.starts_with("0x")) return std::nullopt;
   std::size_t at = 2;
   std::uint32_t value = 0;
-  for (; at < text.size() && HexDigit(text[at]) >= 0; ++at) {
+  for (; at < text.size() && HexDigitValue(text[at]) >= 0; ++at) {
     if (at - 2 == 8) return std::nullopt;  // beyond 32 bits
-    value = value << 4 | static_cast<std::uint32_t>(HexDigit(text[at]));
+    value = value << 4 | static_cast<std::uint32_t>(HexDigitValue(text[at]));
   }
   if (at == 2) return std::nullopt;
   text.remove_prefix(at);

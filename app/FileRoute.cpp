@@ -2,16 +2,6 @@
 
 namespace {
 
-char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
-  }
-  return true;
-}
-
 // The last component's extension, dot included; empty when it has none.
 std::string_view OwnExtension(std::string_view path, LeadBytePredicate isLead) {
   std::size_t nameStart = 0;

@@ -6,15 +6,16 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <string_view>
 #include <vector>
 
+#include "image/ImageFormat.h"
 #include "image/RgbaImage.h"
 #include "support/ByteReader.h"
 
 namespace {
 
-constexpr std::uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
 // Compressed image data beyond this is not an icon.
 constexpr std::size_t kMaxCompressedBytes = 64u << 20;
 // Deflate at its best codes a 258-byte match in two bits, so no stream
@@ -41,10 +42,6 @@ struct CrushedImage {
   std::vector<ByteSpan> idat;
   std::size_t rawSize = 0;  // the image data once inflated
 };
-
-bool HasSignature(ByteSpan bytes) {
-  return bytes.size() >= 8 && std::memcmp(bytes.data(), kSignature, 8) == 0;
-}
 
 // Reads the chunk at the reader's position; false at the end or on damage.
 bool ReadChunk(ByteReader& r, Chunk& chunk) {
@@ -166,16 +163,12 @@ bool InflateInBlocks(const CrushedImage& image, int windowBits, std::size_t bloc
   return ok;
 }
 
-void PutU32(Bytes& out, std::uint32_t v) {
-  for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<std::uint8_t>(v >> shift));
-}
-
 void PutChunk(Bytes& out, const char* type, ByteSpan data) {
-  PutU32(out, static_cast<std::uint32_t>(data.size()));
+  PutU32be(out, static_cast<std::uint32_t>(data.size()));
   const std::size_t typeAt = out.size();
   out.insert(out.end(), type, type + 4);
   out.insert(out.end(), data.begin(), data.end());
-  PutU32(out, static_cast<std::uint32_t>(crc32(0, out.data() + typeAt, static_cast<uInt>(4 + data.size()))));
+  PutU32be(out, static_cast<std::uint32_t>(crc32(0, out.data() + typeAt, static_cast<uInt>(4 + data.size()))));
 }
 
 // One IDAT chunk at the end of a PNG being written, its data deflated
@@ -187,7 +180,7 @@ class IdatWriter {
   explicit IdatWriter(Bytes& out) : out_(out), start_(out.size()), used_(out.size()) {
     ok_ = deflateInit2(&z_, Z_BEST_SPEED, Z_DEFLATED, MAX_WBITS, 8, Z_RLE) == Z_OK;
     started_ = ok_;
-    PutU32(out_, 0);
+    PutU32be(out_, 0);
     out_.insert(out_.end(), {'I', 'D', 'A', 'T'});
     used_ = out_.size();
   }
@@ -205,7 +198,7 @@ class IdatWriter {
     const std::size_t length = used_ - start_ - 8;
     if (length > 0x7FFFFFFF) return false;  // a PNG chunk holds at most 2^31 - 1 bytes
     for (int i = 0; i < 4; ++i) out_[start_ + i] = static_cast<std::uint8_t>(length >> (24 - 8 * i));
-    PutU32(out_, static_cast<std::uint32_t>(crc32(0, out_.data() + start_ + 4, static_cast<uInt>(4 + length))));
+    PutU32be(out_, static_cast<std::uint32_t>(crc32(0, out_.data() + start_ + 4, static_cast<uInt>(4 + length))));
     return true;
   }
 
@@ -275,7 +268,7 @@ bool ShowFilteredRow(ByteSpan filtered, bool firstRow, std::size_t channels, Byt
 }  // namespace
 
 bool IsCgbiPng(ByteSpan bytes) {
-  return HasSignature(bytes) && bytes.size() >= 16 && std::memcmp(bytes.data() + 12, "CgBI", 4) == 0;
+  return HasPngSignature(bytes) && bytes.size() >= 16 && std::memcmp(bytes.data() + 12, "CgBI", 4) == 0;
 }
 
 Bytes NormalizeCgbiPng(ByteSpan bytes) {
@@ -283,7 +276,7 @@ Bytes NormalizeCgbiPng(ByteSpan bytes) {
   if (!ReadCrushed(bytes, image)) return {};
   // Raw deflate first (the crushed form), the zlib-wrapped form as a fallback.
   for (const int windowBits : {-MAX_WBITS, MAX_WBITS}) {
-    Bytes out(kSignature, kSignature + 8);
+    Bytes out(std::begin(kPngSignature), std::end(kPngSignature));
     PutChunk(out, "IHDR", image.headerData);
     if (!image.palette.empty()) PutChunk(out, "PLTE", image.palette);
     if (!image.transparency.empty()) PutChunk(out, "tRNS", image.transparency);
@@ -307,7 +300,7 @@ Bytes CgbiToOpaquePng(ByteSpan bytes) {
   }
   const std::size_t channels = h.colourType == 6 ? 4 : 3, rowBytes = std::size_t{h.width} * channels;
   for (const int windowBits : {-MAX_WBITS, MAX_WBITS}) {
-    Bytes out(kSignature, kSignature + 8);
+    Bytes out(std::begin(kPngSignature), std::end(kPngSignature));
     PutChunk(out, "IHDR", image.headerData);
     IdatWriter idat(out);
     Bytes shown(1 + rowBytes);

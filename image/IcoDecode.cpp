@@ -108,7 +108,7 @@ RgbaImage DecodeIco(ByteSpan bytes) {
   const std::uint32_t size = r.u32le(), offset = r.u32le();
   if (!r.ok() || offset > bytes.size() || size > bytes.size() - offset) return {};
   const ByteSpan image = bytes.subspan(offset, size);
-  if (image.size() >= 8 && std::memcmp(image.data(), "\x89PNG\r\n\x1a\n", 8) == 0) return DecodePng(image);
+  if (HasPngSignature(image)) return DecodePng(image);
   return DecodeDib(image);
 }
 
@@ -126,7 +126,7 @@ std::vector<IcoEntry> ListIcoEntries(ByteSpan bytes) {
     if (!r.ok() || offset > bytes.size() || size > bytes.size() - offset) continue;
     IcoEntry entry;
     entry.data = bytes.subspan(offset, size);
-    entry.png = entry.data.size() >= 8 && std::memcmp(entry.data.data(), "\x89PNG\r\n\x1a\n", 8) == 0;
+    entry.png = HasPngSignature(entry.data);
     if (entry.png) {
       const ImageSize size = ProbeImageSize(entry.data);
       entry.width = size.width;

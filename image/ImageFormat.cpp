@@ -13,6 +13,18 @@ bool StartsWith(ByteSpan bytes, const char* magic, std::size_t n) {
 
 }  // namespace
 
+bool HasPngSignature(ByteSpan bytes) {
+  return bytes.size() >= 8 && std::memcmp(bytes.data(), kPngSignature, 8) == 0;
+}
+
+bool IsStandardPngStart(ByteSpan bytes) {
+  return HasPngSignature(bytes) && StartsWith(bytes.subspan(8), "\0\0\0\x0DIHDR", 8);
+}
+
+bool HasWebpSignature(ByteSpan bytes) {
+  return StartsWith(bytes, "RIFF", 4) && bytes.size() >= 12 && std::memcmp(bytes.data() + 8, "WEBP", 4) == 0;
+}
+
 ImageFormat SniffImageFormat(ByteSpan b) {
   if (StartsWith(b, "\x89PNG", 4)) return ImageFormat::Png;
   if (StartsWith(b, "\xFF\xD8", 2)) return ImageFormat::Jpeg;
@@ -99,7 +111,7 @@ std::uint32_t LittleEndian(ByteReader& r, int n) {
 }  // namespace
 
 ImageSize ProbeWebpSize(ByteSpan bytes) {
-  if (!StartsWith(bytes, "RIFF", 4) || bytes.size() < 30 || std::memcmp(bytes.data() + 8, "WEBP", 4) != 0) return {};
+  if (!HasWebpSignature(bytes) || bytes.size() < 30) return {};
   const ByteSpan chunk = bytes.subspan(12, 4);
   ByteReader r(bytes, 20);  // the first chunk's data
   if (std::memcmp(chunk.data(), "VP8 ", 4) == 0) {
@@ -130,7 +142,7 @@ bool IsPictureImage(ByteSpan bytes) {
     case ImageFormat::Bmp:
     case ImageFormat::Gif: {
       const ImageSize size = ProbeImageSize(bytes);
-      return size.width > 0 && size.height > 0 && size.width <= kMaxImageSide && size.height <= kMaxImageSide;
+      return ImageSizeAllowed(size.width, size.height);
     }
     case ImageFormat::Icon: {
       ByteReader r(bytes, 4);

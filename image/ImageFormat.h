@@ -8,6 +8,15 @@
 
 enum class ImageFormat { Unknown, Png, Jpeg, Bmp, Icon, Gif, Pcx };
 
+// The eight bytes every PNG file starts with.
+inline constexpr std::uint8_t kPngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+bool HasPngSignature(ByteSpan bytes);
+// A standard PNG's first 16 bytes: the signature, then an IHDR chunk of
+// length 13 (a crushed PNG has its CgBI chunk there).
+bool IsStandardPngStart(ByteSpan bytes);
+// "RIFF", a 32-bit length, "WEBP".
+bool HasWebpSignature(ByteSpan bytes);
+
 ImageFormat SniffImageFormat(ByteSpan bytes);
 
 struct ImageSize {

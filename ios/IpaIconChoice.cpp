@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "support/TextScan.h"
+
 namespace {
 
 struct Candidate {
@@ -11,14 +13,9 @@ struct Candidate {
 
 // The decimal value of a size column, saturated at the 32-bit maximum; the
 // empty text counts as 0.
-std::int32_t SizeValue(const std::string& digits) {
-  std::int64_t value = 0;
-  for (char c : digits) {
-    if (c < '0' || c > '9') break;
-    value = value * 10 + (c - '0');
-    if (value > INT32_MAX) return INT32_MAX;
-  }
-  return static_cast<std::int32_t>(value);
+std::int32_t SizeValue(std::string_view digits) {
+  if (digits.empty()) return 0;
+  return static_cast<std::int32_t>(ParseDecimal(digits, INT32_MAX).value_or(INT32_MAX));
 }
 
 }  // namespace

@@ -2,7 +2,7 @@
 
 #include "image/CgbiPng.h"
 #include "image/Colours.h"
-#include "image/PngCheck.h"
+#include "image/ImageFormat.h"
 #include "image/PngNormalize_win.h"
 #include "ios/IpaIconChoice.h"
 #include "support/FileIo_win.h"
@@ -19,7 +19,7 @@ namespace {
 // there, with the same result. Anything else the codec reads (a JPEG under a
 // .png name, say) is re-encoded with its colours kept.
 Bytes StandardPng(Bytes bytes) {
-  if (!CheckPngHeader(bytes).empty()) return bytes;
+  if (IsStandardPngStart(bytes)) return bytes;
   if (!IsCgbiPng(bytes)) return ReencodeImage(bytes, 5, 0);
   Bytes shown = CgbiToOpaquePng(bytes);
   return shown.empty() ? ExchangeRedBlue(ReencodeImage(bytes, 5, 0)) : shown;

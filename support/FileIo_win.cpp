@@ -142,3 +142,18 @@ bool WriteFileAtomically(const std::string& path, ByteSpan bytes, TargetProtecti
   }
   return written;
 }
+
+FileView::FileView(const std::string& path) {
+  UniqueHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  LARGE_INTEGER size{};
+  if (!file || !GetFileSizeEx(file.get(), &size) || size.QuadPart <= 0) return;
+  UniqueHandle mapping(CreateFileMappingA(file.get(), nullptr, PAGE_READONLY, 0, 0, nullptr));
+  if (!mapping) return;
+  view_ = MapViewOfFile(mapping.get(), FILE_MAP_READ, 0, 0, 0);
+  if (view_) size_ = static_cast<std::size_t>(size.QuadPart);
+}
+
+FileView::~FileView() {
+  if (view_) UnmapViewOfFile(view_);
+}

@@ -18,6 +18,23 @@ Bytes ReadWholeFile(const std::string& path, std::size_t maxBytes = kMaxReadByte
 // unreadable.
 Bytes ReadFileStart(const std::string& path, std::size_t count);
 
+// A read-only view of a whole file, mapped into memory: the system pages in
+// only what a reader touches (a program's headers, its resource directory
+// and the one image chosen). Empty bytes when the file is missing, empty or
+// cannot be mapped.
+class FileView {
+ public:
+  explicit FileView(const std::string& path);
+  FileView(const FileView&) = delete;
+  FileView& operator=(const FileView&) = delete;
+  ~FileView();
+  ByteSpan bytes() const { return {static_cast<const std::uint8_t*>(view_), size_}; }
+
+ private:
+  void* view_ = nullptr;
+  std::size_t size_ = 0;
+};
+
 // True when the file exists and holds exactly these bytes.
 bool FileHoldsBytes(const std::string& path, ByteSpan bytes);
 

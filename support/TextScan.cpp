@@ -37,10 +37,39 @@ std::size_t FindLastText(std::string_view text, std::string_view needle, LeadByt
   return found;
 }
 
-std::string TextAfterLast(std::string_view text, std::string_view separator, LeadBytePredicate isLead) {
-  const std::size_t at = FindLastText(text, separator, isLead);
-  if (at == std::string_view::npos) return {};
-  return std::string(text.substr(at + separator.size()));
+std::optional<std::uint64_t> ParseDecimal(std::string_view digits, std::uint64_t max) {
+  if (digits.empty()) return std::nullopt;
+  std::uint64_t value = 0;
+  for (char c : digits) {
+    if (c < '0' || c > '9') return std::nullopt;
+    const std::uint64_t digit = static_cast<std::uint64_t>(c - '0');
+    if (value > (max - digit) / 10) return std::nullopt;  // value * 10 + digit > max
+    value = value * 10 + digit;
+  }
+  return value;
+}
+
+int HexDigitValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+std::string AsciiLowered(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) c = AsciiLower(c);
+  return out;
+}
+
+bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
+  }
+  return true;
 }
 
 std::string_view NextLine(std::string_view& text) {

@@ -2,6 +2,8 @@
 // Searches in narrow text that may hold double-byte characters of the system
 // code page: a match never starts on the second byte of such a character.
 #include <cstddef>
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -23,5 +25,16 @@ std::size_t FindLastText(std::string_view text, std::string_view needle, LeadByt
 // before it), which is then taken off text.
 std::string_view NextLine(std::string_view& text);
 
-// Everything after the last occurrence of separator; empty when there is none.
-std::string TextAfterLast(std::string_view text, std::string_view separator, LeadBytePredicate isLead);
+// A whole number written in ASCII digits alone (no sign, no blank), or
+// nullopt. The one rule for overflow: a value above max is no number,
+// however its digits are written (leading zeros count for nothing).
+std::optional<std::uint64_t> ParseDecimal(std::string_view digits, std::uint64_t max = UINT64_MAX);
+
+// The value of one hexadecimal digit of either case; -1 for any other character.
+int HexDigitValue(char c);
+
+// ASCII letters in lower case; every other byte (UTF-8 and double-byte
+// characters included) stays as it is.
+char AsciiLower(char c);
+std::string AsciiLowered(std::string_view text);
+bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b);

@@ -10,6 +10,7 @@
 #include "support/MessagePump_win.h"
 #include "support/ScopedWin_win.h"
 #include "support/TextCodec_win.h"
+#include "support/TextScan.h"
 #include "tools/CapturedOutput.h"
 
 namespace {
@@ -67,9 +68,7 @@ struct ToolRun {
 std::vector<ToolRun> gToolRuns;
 
 std::string LowerFileName(const std::string& path) {
-  std::string name = path.substr(path.find_last_of("\\/") + 1);
-  for (char& c : name) c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-  return name;
+  return AsciiLowered(std::string_view(path).substr(path.find_last_of("\\/") + 1));
 }
 
 // Registers the run for its lifetime.

@@ -12,7 +12,7 @@ std::string WorkFilePath(const PipelineContext& context) { return context.inRunD
 bool WebpFitsSizeCap(const std::string& path) {
   constexpr std::size_t kHeaderBytes = 30;  // enough for every form of the canvas size
   const ImageSize size = ProbeWebpSize(ReadFileStart(path, kHeaderBytes));
-  return size.width > 0 && size.height > 0 && size.width <= kMaxImageSide && size.height <= kMaxImageSide;
+  return ImageSizeAllowed(size.width, size.height);
 }
 
 void ConvertWebpToPng(const PipelineContext& context, const std::string& inputPath, std::string outputPath) {

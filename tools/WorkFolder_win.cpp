@@ -2,9 +2,10 @@
 
 #include <windows.h>
 
-#include <cstdlib>
+#include <string_view>
 
 #include "support/ScopedWin_win.h"
+#include "support/TextScan.h"
 
 namespace {
 
@@ -80,11 +81,12 @@ void RemoveStaleWorkFolders(const std::string& runDirectory) {
   if (search == INVALID_HANDLE_VALUE) return;
   do {
     if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) continue;
-    const char* id = found.cFileName + sizeof kPrefix - 1;
-    char* end = nullptr;
-    const unsigned long processId = std::strtoul(id, &end, 10);
-    if (end == id || *end != '-') continue;
-    if (processId == GetCurrentProcessId() || ProcessIsRunning(processId)) continue;
+    // "~work-<process id>-<n>"
+    const std::string_view id = std::string_view(found.cFileName).substr(sizeof kPrefix - 1);
+    const std::size_t dash = id.find('-');
+    const std::optional<std::uint64_t> processId = ParseDecimal(id.substr(0, dash), UINT32_MAX);
+    if (dash == std::string_view::npos || !processId) continue;
+    if (*processId == GetCurrentProcessId() || ProcessIsRunning(static_cast<DWORD>(*processId))) continue;
     RemoveFolderTree(runDirectory + "\\" + found.cFileName);
   } while (FindNextFileA(search, &found));
   FindClose(search);

@@ -9,28 +9,6 @@ namespace {
 // Scales and target sizes are a few hundred; anything longer is no number.
 constexpr std::int64_t kMaxQualifierNumber = 1000000;
 
-// A size column's value; UINT64_MAX (never extracted) when it is no number.
-std::uint64_t SizeValue(std::string_view digits) {
-  if (digits.empty() || digits.size() > 20) return UINT64_MAX;
-  std::uint64_t value = 0;
-  for (char c : digits) {
-    if (c < '0' || c > '9') return UINT64_MAX;
-    const std::uint64_t digit = static_cast<std::uint64_t>(c - '0');
-    if (value > (UINT64_MAX - digit) / 10) return UINT64_MAX;
-    value = value * 10 + digit;
-  }
-  return value;
-}
-
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
-char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
 // The form names are compared in: ASCII lower case, '\' between folders, no
 // leading separator.
 std::string Comparable(std::string_view name) {
@@ -67,13 +45,8 @@ constexpr QualifierName kQualifierNames[] = {
 };
 
 std::int64_t QualifierNumber(std::string_view value) {
-  if (value.empty() || value.size() > 7) return -1;
-  std::int64_t number = 0;
-  for (char c : value) {
-    if (c < '0' || c > '9') return -1;
-    number = number * 10 + (c - '0');
-  }
-  return number > kMaxQualifierNumber ? -1 : number;
+  const std::optional<std::uint64_t> number = ParseDecimal(value, kMaxQualifierNumber);
+  return number ? static_cast<std::int64_t>(*number) : -1;
 }
 
 // One "name-value" part of a qualifier list into q; false when it is none.
@@ -182,7 +155,7 @@ std::vector<ArchiveEntry> ParseArchiveListing(std::string_view listing) {
       inEntry = true;
       folder = false;
     } else if (inEntry && line.starts_with("Size = ")) {
-      current.size = SizeValue(line.substr(7));
+      current.size = ParseDecimal(line.substr(7)).value_or(UINT64_MAX);
     } else if (inEntry && line.starts_with("Folder = ")) {
       folder = line.substr(9) != "-";
     }
@@ -195,8 +168,8 @@ std::string PercentDecoded(std::string_view stored) {
   std::string out;
   out.reserve(stored.size());
   for (std::size_t i = 0; i < stored.size(); ++i) {
-    const int high = stored[i] == '%' && i + 2 < stored.size() ? HexValue(stored[i + 1]) : -1;
-    const int low = high >= 0 ? HexValue(stored[i + 2]) : -1;
+    const int high = stored[i] == '%' && i + 2 < stored.size() ? HexDigitValue(stored[i + 1]) : -1;
+    const int low = high >= 0 ? HexDigitValue(stored[i + 2]) : -1;
     if (low < 0) {
       out += stored[i];
       continue;

@@ -2,36 +2,8 @@
 
 #include <windows.h>
 
-#include "support/ScopedWin_win.h"
+#include "support/FileIo_win.h"
 #include "windows/IconGroup.h"
-
-namespace {
-
-// A read-only view of a whole file. The system pages in only what the reader
-// touches: the headers, the resource directory and the one chosen image.
-class FileView {
- public:
-  explicit FileView(const std::string& path) {
-    UniqueHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
-                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    LARGE_INTEGER size{};
-    if (!file || !GetFileSizeEx(file.get(), &size) || size.QuadPart <= 0) return;
-    UniqueHandle mapping(CreateFileMappingA(file.get(), nullptr, PAGE_READONLY, 0, 0, nullptr));
-    if (!mapping) return;
-    view_ = MapViewOfFile(mapping.get(), FILE_MAP_READ, 0, 0, 0);
-    if (view_) size_ = static_cast<std::size_t>(size.QuadPart);
-  }
-  FileView(const FileView&) = delete;
-  FileView& operator=(const FileView&) = delete;
-  ~FileView() { if (view_) UnmapViewOfFile(view_); }
-  ByteSpan bytes() const { return {static_cast<const std::uint8_t*>(view_), size_}; }
-
- private:
-  void* view_ = nullptr;
-  std::size_t size_ = 0;
-};
-
-}  // namespace
 
 Bytes ExtractExeIcon(const std::string& executablePath) {
   if (executablePath.empty()) return {};

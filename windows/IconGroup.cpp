@@ -17,10 +17,6 @@ Bytes IconHeader(ByteSpan group) {
   return out;
 }
 
-void PutU32(Bytes& out, std::uint32_t v) {
-  for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
-}
-
 }  // namespace
 
 IconEntryChoice ChooseIconEntry(ByteSpan group) {
@@ -51,8 +47,8 @@ Bytes AssembleIconFile(ByteSpan group, const IconEntryChoice& choice, ByteSpan i
   Bytes out = IconHeader(group);
   ByteReader entry(group, kGroupHeaderSize + kGroupEntrySize * static_cast<std::size_t>(choice.entry));
   for (int i = 0; i < 8; ++i) out.push_back(entry.u8());
-  PutU32(out, static_cast<std::uint32_t>(image.size()));
-  PutU32(out, kIconHeaderSize);
+  PutU32le(out, static_cast<std::uint32_t>(image.size()));
+  PutU32le(out, kIconHeaderSize);
   out.insert(out.end(), image.begin(), image.end());
   return out;
 }

@@ -1,4 +1,5 @@
 #include "android/ApkBundle.h"
+#include "support/Json.h"
 
 #include <gtest/gtest.h>
 
@@ -29,7 +30,7 @@ const char kListing[] =
     "Path = toc.pb\r\nFolder = -\r\nSize = 300\r\n\r\n"
     "Path = manifest.json\r\nFolder = -\r\nSize = 512\r\n\r\n"
     "Path = Android\\obb\\com.x\\main.1.com.x.obb\r\nFolder = -\r\nSize = 90000000\r\n\r\n"
-    "Path = splits\\base-xxhdpi.apk\r\nFolder = -\r\nSize = 18446744073709551615\r\n\r\n"  // above 10^19: no size
+    "Path = splits\\base-xxhdpi.apk\r\nFolder = -\r\nSize = 18446744073709551616\r\n\r\n"  // above 64 bits: no size
     "Path = a folder.apk\r\nFolder = +\r\nSize = 0\r\n\r\n"
     "Path = config.mdpi.apk\nFolder = -\nSize = 77\n";  // no final blank line, LF only
 

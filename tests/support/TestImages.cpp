@@ -57,51 +57,40 @@ Bytes Compress(const Bytes& data, int windowBits) {
 
 Bytes Header(const RgbaImage& image, int colourType) {
   Bytes ihdr;
-  PutU32Be(ihdr, static_cast<std::uint32_t>(image.width));
-  PutU32Be(ihdr, static_cast<std::uint32_t>(image.height));
+  PutU32be(ihdr, static_cast<std::uint32_t>(image.width));
+  PutU32be(ihdr, static_cast<std::uint32_t>(image.height));
   ihdr.insert(ihdr.end(), {8, static_cast<std::uint8_t>(colourType), 0, 0, 0});
   return ihdr;
 }
 
 const std::uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
 
-void PutU32Le(Bytes& out, std::uint32_t v) {
-  for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
-}
-void PutU16Le(Bytes& out, std::uint16_t v) {
-  out.push_back(static_cast<std::uint8_t>(v));
-  out.push_back(static_cast<std::uint8_t>(v >> 8));
-}
 
 Bytes IcoWrap(ByteSpan image, const RgbaImage& size, int bitCount) {
   Bytes out;
-  PutU16Le(out, 0);
-  PutU16Le(out, 1);
-  PutU16Le(out, 1);
+  PutU16le(out, 0);
+  PutU16le(out, 1);
+  PutU16le(out, 1);
   out.push_back(static_cast<std::uint8_t>(size.width >= 256 ? 0 : size.width));
   out.push_back(static_cast<std::uint8_t>(size.height >= 256 ? 0 : size.height));
   out.push_back(0);
   out.push_back(0);
-  PutU16Le(out, 1);
-  PutU16Le(out, static_cast<std::uint16_t>(bitCount));
-  PutU32Le(out, static_cast<std::uint32_t>(image.size()));
-  PutU32Le(out, 22);
+  PutU16le(out, 1);
+  PutU16le(out, static_cast<std::uint16_t>(bitCount));
+  PutU32le(out, static_cast<std::uint32_t>(image.size()));
+  PutU32le(out, 22);
   out.insert(out.end(), image.begin(), image.end());
   return out;
 }
 
 }  // namespace
 
-void PutU32Be(Bytes& out, std::uint32_t v) {
-  for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<std::uint8_t>(v >> shift));
-}
-
 void PutPngChunk(Bytes& out, const char* type, ByteSpan data) {
-  PutU32Be(out, static_cast<std::uint32_t>(data.size()));
+  PutU32be(out, static_cast<std::uint32_t>(data.size()));
   const std::size_t at = out.size();
   out.insert(out.end(), type, type + 4);
   out.insert(out.end(), data.begin(), data.end());
-  PutU32Be(out, static_cast<std::uint32_t>(crc32(0, out.data() + at, static_cast<uInt>(4 + data.size()))));
+  PutU32be(out, static_cast<std::uint32_t>(crc32(0, out.data() + at, static_cast<uInt>(4 + data.size()))));
 }
 
 RgbaImage TestPattern(int width, int height) {
@@ -169,12 +158,12 @@ Bytes EncodeCgbi(const RgbaImage& image, int colourType, int filter, std::size_t
 Bytes EncodeIcoBitmap(const RgbaImage& image, int bitCount) {
   const int w = image.width, h = image.height;
   Bytes dib;
-  PutU32Le(dib, 40);
-  PutU32Le(dib, static_cast<std::uint32_t>(w));
-  PutU32Le(dib, static_cast<std::uint32_t>(h * 2));
-  PutU16Le(dib, 1);
-  PutU16Le(dib, static_cast<std::uint16_t>(bitCount));
-  for (int i = 0; i < 6; ++i) PutU32Le(dib, 0);
+  PutU32le(dib, 40);
+  PutU32le(dib, static_cast<std::uint32_t>(w));
+  PutU32le(dib, static_cast<std::uint32_t>(h * 2));
+  PutU16le(dib, 1);
+  PutU16le(dib, static_cast<std::uint16_t>(bitCount));
+  for (int i = 0; i < 6; ++i) PutU32le(dib, 0);
   std::map<std::uint32_t, int> palette;
   auto colourOf = [&](int x, int y) {
     const std::uint8_t* p = &image.pixels[(static_cast<std::size_t>(y) * w + x) * 4];

@@ -38,6 +38,5 @@ Bytes CombineIcons(const std::vector<Bytes>& singles);
 std::uint32_t PixelArgb(const RgbaImage& image, int x, int y);
 bool ArgbNear(std::uint32_t a, std::uint32_t b, int tolerance);
 
-// Big-endian helpers for hand-made chunks.
-void PutU32Be(Bytes& out, std::uint32_t value);
+// A hand-made PNG chunk (length, type, data, CRC).
 void PutPngChunk(Bytes& out, const char* type, ByteSpan data);
