@@ -2,9 +2,6 @@
 
 #include <windows.h>
 
-#include <tlhelp32.h>
-
-#include <cstring>
 #include <vector>
 
 #include "support/MessagePump_win.h"
@@ -170,26 +167,5 @@ std::string RunConsoleCommand(const std::string& program, const std::string& arg
     }
   }
   return output;
-}
-
-std::uint32_t FindProcessIdByName(const std::string& name, bool caseSensitive) {
-  UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-  if (!snapshot) return 0;
-  PROCESSENTRY32 entry{};
-  entry.dwSize = sizeof entry;
-  for (BOOL more = Process32First(snapshot.get(), &entry); more;
-       more = Process32Next(snapshot.get(), &entry)) {
-    const bool same =
-        caseSensitive ? std::strcmp(name.c_str(), entry.szExeFile) == 0
-                      : CompareStringA(LOCALE_SYSTEM_DEFAULT, NORM_IGNORECASE, name.c_str(), -1,
-                                       entry.szExeFile, -1) == CSTR_EQUAL;
-    if (same) return entry.th32ProcessID;
-  }
-  return 0;
-}
-
-bool TerminateProcessById(std::uint32_t processId) {
-  UniqueHandle process(OpenProcess(PROCESS_TERMINATE, FALSE, processId));
-  return process && TerminateProcess(process.get(), 0);
 }
 

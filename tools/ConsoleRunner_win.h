@@ -25,11 +25,5 @@ std::string RunConsoleCommand(const std::string& program, const std::string& arg
 // gives up. Other programs' processes of that name are never touched.
 void EndToolRun(const std::string& name);
 
-// The id of the first process whose executable file name equals name, or 0.
-std::uint32_t FindProcessIdByName(const std::string& name, bool caseSensitive);
-
-// True when the process was ended.
-bool TerminateProcessById(std::uint32_t processId);
-
 // The job every tool runs in; it ends its processes when the program ends.
 HANDLE ToolJob();

@@ -96,3 +96,9 @@ HWND WaitForWindowOf(HANDLE process, const wchar_t* className, DWORD millisecond
 
 // Saves the pixels of a screen rectangle as a PNG file.
 bool SaveScreenRectAsPng(const RECT& rect, const std::wstring& path);
+
+// The id of the first process whose executable file name equals name, or 0.
+std::uint32_t FindProcessIdByName(const std::string& name, bool caseSensitive);
+
+// True when the process was ended.
+bool TerminateProcessById(std::uint32_t processId);
