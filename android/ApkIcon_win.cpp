@@ -64,7 +64,7 @@ Bytes ExtractApkIcon(const PipelineContext& context, const std::string& packageP
   const WorkFolder work(context.runDirectory);
 
   // The packaging tool reads its command line in the system's ANSI code page.
-  const ToolArgument package = AnsiToolArgument(context, work, packagePath);
+  const ToolArgument package = AnsiToolArgument(work, packagePath);
   if (package.text.empty()) return {};
   const std::string badging = ToolTextToNarrow(RunConsoleCommand(
       context.toolPath(kPackagingTool), "dump badging \"" + package.text + "\"",

@@ -99,13 +99,14 @@ void OnMainWindowCreated(HWND window, AppContext& app) {
 // as a drop would be; the first one when several were copied.
 void OnPaste(AppContext& app) {
   std::string path;
-  if (OpenClipboard(nullptr)) {
-    if (HDROP files = static_cast<HDROP>(GetClipboardData(CF_HDROP))) {
+  {
+    const ScopedClipboard clipboard(nullptr);
+    HDROP files = clipboard.opened() ? static_cast<HDROP>(GetClipboardData(CF_HDROP)) : nullptr;
+    if (files) {
       const UINT length = DragQueryFileW(files, 0, nullptr, 0);
       std::wstring name(length + 1, L'\0');
       if (length && DragQueryFileW(files, 0, name.data(), length + 1)) path = CodePageFromWide(name.substr(0, length), CP_ACP);
     }
-    CloseClipboard();
   }
   if (!path.empty()) DispatchFile(app.pipeline(), app.picture, path);
 }

@@ -8,11 +8,12 @@
 #include "app/RunDirectory_win.h"
 #include "image/ImageCodec_win.h"
 #include "support/MessagePump_win.h"
+#include "support/ScopedWin_win.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   RestrictLibrarySearchToSystem();
   // Dragging the icon out is OLE drag and drop, which needs OLE on this thread.
-  const HRESULT ole = OleInitialize(nullptr);
+  const ScopedOle ole;
 
   // Buttons, and the tooltip of the picture box.
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
@@ -36,6 +37,5 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   app.dragSource.reset();
   app.dropTarget.disable();
   StopCodec();
-  if (SUCCEEDED(ole)) OleUninitialize();
   return exitCode;
 }

@@ -55,10 +55,9 @@ HRESULT CopyMedium(const STGMEDIUM& from, STGMEDIUM* to) {
     case TYMED_NULL:
       break;
     case TYMED_HGLOBAL: {
-      const void* source = from.hGlobal ? GlobalLock(from.hGlobal) : nullptr;
-      if (!source) return DV_E_STGMEDIUM;
-      to->hGlobal = GlobalCopy({static_cast<const std::uint8_t*>(source), GlobalSize(from.hGlobal)}, GMEM_MOVEABLE);
-      GlobalUnlock(from.hGlobal);
+      const ScopedGlobalLock source(from.hGlobal);
+      if (!source.data()) return DV_E_STGMEDIUM;
+      to->hGlobal = GlobalCopy({static_cast<const std::uint8_t*>(source.data()), source.size()}, GMEM_MOVEABLE);
       if (!to->hGlobal) return E_OUTOFMEMORY;
       break;
     }
@@ -172,7 +171,6 @@ bool AddDragFormat(UINT format, ByteSpan payload) {
 IconDragSource* IconDragSource::Create() { return new (std::nothrow) IconDragSource(); }
 
 IconDragSource::IconDragSource() {
-  comInitialised_ = SUCCEEDED(CoInitialize(nullptr));
   CoCreateInstance(CLSID_DragDropHelper, nullptr, CLSCTX_INPROC_SERVER, IID_IDragSourceHelper,
                    reinterpret_cast<void**>(helper_.receive()));
 }
@@ -180,7 +178,6 @@ IconDragSource::IconDragSource() {
 IconDragSource::~IconDragSource() {
   helper_.reset();
   ClearFormats();
-  if (comInitialised_) CoUninitialize();
 }
 
 IFACEMETHODIMP IconDragSource::QueryInterface(REFIID riid, void** ppv) {

@@ -38,9 +38,9 @@ class IconDragSource final : public IDropSource {
   IconDragSource();
   ~IconDragSource();
 
+  ScopedOle com_{ScopedOle::ComOnly};  // first in, so the last to go
   LONG references_ = 1;
   ComPtr<IDragSourceHelper> helper_;  // for drags with an image; the picture box passes none
-  bool comInitialised_ = false;
 };
 
 // The picture box's press handler: nothing for an empty picture; otherwise,

@@ -71,7 +71,8 @@ HWND FocusWindowOfForeground() {
 void CopyIconToClipboard(HWND owner, const PictureStore& store) {
   ScopedGdiObject<HBITMAP> bitmap(CreateOpaqueBitmap(DecodePicture(store.picture()), RGB(255, 255, 255)));
   HWND focus = FocusWindowOfForeground();
-  if (!OpenClipboard(focus ? focus : owner)) return;
+  const ScopedClipboard clipboard(focus ? focus : owner);
+  if (!clipboard.opened()) return;
   EmptyClipboard();
   // Once set, the bitmap belongs to the clipboard.
   if (bitmap && SetClipboardData(CF_BITMAP, bitmap.get())) bitmap.release();
@@ -81,5 +82,4 @@ void CopyIconToClipboard(HWND owner, const PictureStore& store) {
   if (HGLOBAL memory = png.empty() ? nullptr : CopyToGlobalMemory(png.data(), png.size())) {
     if (!SetClipboardData(RegisterClipboardFormatW(L"PNG"), memory)) GlobalFree(memory);
   }
-  CloseClipboard();
 }

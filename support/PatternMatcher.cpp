@@ -13,13 +13,6 @@ constexpr uint32_t kDepthLimit = 100'000;
 
 PCRE2_SPTR16 Sptr(const std::u16string& s) { return reinterpret_cast<PCRE2_SPTR16>(s.data()); }
 
-std::u16string ReplaceAll(std::u16string text, std::u16string_view what, std::u16string_view with) {
-  for (std::size_t at = 0; (at = text.find(what, at)) != std::u16string::npos; at += with.size()) {
-    text.replace(at, what.size(), with);
-  }
-  return text;
-}
-
 struct CompiledPattern {
   pcre2_code_16* code = nullptr;
   pcre2_match_data_16* data = nullptr;
@@ -31,14 +24,12 @@ struct CompiledPattern {
   }
 };
 
-bool Compile(const std::u16string& pattern, bool caseSensitive, bool multiline, CompiledPattern& out) {
+bool Compile(const std::u16string& pattern, CompiledPattern& out) {
   pcre2_compile_context_16* compile = pcre2_compile_context_create_16(nullptr);
   if (!compile) return false;
   // Line feed alone ends a line: "." still matches the \r of a \r\n ending.
   pcre2_set_newline_16(compile, PCRE2_NEWLINE_LF);
-  uint32_t options = PCRE2_UTF | PCRE2_MATCH_INVALID_UTF;
-  if (!caseSensitive) options |= PCRE2_CASELESS;
-  if (multiline) options |= PCRE2_MULTILINE;
+  const uint32_t options = PCRE2_UTF | PCRE2_MATCH_INVALID_UTF | PCRE2_CASELESS | PCRE2_MULTILINE;
   int error = 0;
   PCRE2_SIZE offset = 0;
   out.code = pcre2_compile_16(Sptr(pattern), pattern.size(), options, &error, &offset, compile);
@@ -58,17 +49,13 @@ bool Compile(const std::u16string& pattern, bool caseSensitive, bool multiline, 
 PatternMatcher::PatternMatcher(const NarrowCodec& codec) : codec_(codec) {}
 PatternMatcher::~PatternMatcher() = default;
 
-bool PatternMatcher::search(std::string_view pattern, std::string_view subject, bool caseSensitive,
-                            bool multiline, bool global, bool quoteToken) {
+bool PatternMatcher::search(std::string_view pattern, std::string_view subject) {
   matches_.clear();
   groups_ = 0;
-  global_ = global;
-  pattern_ = codec_.toUtf16(pattern);
-  if (quoteToken) pattern_ = ReplaceAll(pattern_, u"#\u5F15\u53F7", u"\"");  // "#引号"
   subject_ = codec_.toUtf16(subject);
 
   CompiledPattern compiled;
-  if (!Compile(pattern_, caseSensitive, multiline, compiled)) return false;
+  if (!Compile(codec_.toUtf16(pattern), compiled)) return false;
   uint32_t captures = 0;
   pcre2_pattern_info_16(compiled.code, PCRE2_INFO_CAPTURECOUNT, &captures);
   groups_ = static_cast<int>(captures);
@@ -98,7 +85,6 @@ bool PatternMatcher::search(std::string_view pattern, std::string_view subject, 
       match[g] = took ? Span{ovector[2 * g], ovector[2 * g + 1]} : Span{kUnset, kUnset};
     }
     matches_.push_back(std::move(match));
-    if (!global) break;
     start = ovector[1];
     flags = ovector[0] == ovector[1] ? PCRE2_NOTEMPTY_ATSTART | PCRE2_ANCHORED : 0;
   }
@@ -120,53 +106,4 @@ std::string PatternMatcher::matchText(int match) const {
 std::string PatternMatcher::subMatchText(int match, int group) const {
   if (match < 1 || match > matchCount() || group < 1 || group > groups_) return {};
   return narrow(matches_[static_cast<std::size_t>(match - 1)][static_cast<std::size_t>(group)]);
-}
-
-std::string PatternMatcher::patternText() const { return codec_.fromUtf16(pattern_); }
-
-int PatternMatcher::groupCount() const { return matches_.empty() ? 0 : groups_; }
-
-std::u16string PatternMatcher::expand(std::u16string_view r, const std::vector<Span>& match) const {
-  auto part = [&](const Span& s) {
-    return s.begin == kUnset ? std::u16string_view() : std::u16string_view(subject_).substr(s.begin, s.end - s.begin);
-  };
-  std::u16string out;
-  for (std::size_t i = 0; i < r.size(); ++i) {
-    if (r[i] != u'$' || i + 1 == r.size()) { out.push_back(r[i]); continue; }
-    const char16_t c = r[i + 1];
-    if (c == u'$') { out.push_back(u'$'); ++i; continue; }
-    if (c == u'&') { out.append(part(match[0])); ++i; continue; }
-    if (c == u'`') { out.append(std::u16string_view(subject_).substr(0, match[0].begin)); ++i; continue; }
-    if (c == u'\'') { out.append(std::u16string_view(subject_).substr(match[0].end)); ++i; continue; }
-    if (c >= u'0' && c <= u'9') {
-      // Two digits when that names a group, else one.
-      int n = c - u'0';
-      std::size_t used = 1;
-      if (i + 2 < r.size() && r[i + 2] >= u'0' && r[i + 2] <= u'9' && n * 10 + (r[i + 2] - u'0') <= groups_) {
-        n = n * 10 + (r[i + 2] - u'0');
-        used = 2;
-      }
-      if (n >= 1 && n <= groups_) {
-        out.append(part(match[static_cast<std::size_t>(n)]));
-        i += used;
-        continue;
-      }
-    }
-    out.push_back(u'$');
-  }
-  return out;
-}
-
-std::string PatternMatcher::replace(std::string_view replacement) const {
-  const std::u16string r = codec_.toUtf16(replacement);
-  std::u16string out;
-  std::size_t at = 0;
-  for (const auto& match : matches_) {
-    out.append(subject_, at, match[0].begin - at);
-    out.append(expand(r, match));
-    at = match[0].end;
-    if (!global_) break;
-  }
-  out.append(subject_, at, std::u16string::npos);
-  return codec_.fromUtf16(out);
 }

@@ -4,7 +4,7 @@
 // number out of range) gives the empty text or 0; nothing is thrown.
 //
 // Dialect, as the pipelines' patterns expect it: case-insensitive, multi-line
-// and global unless asked otherwise; "." matches anything but a line feed (so
+// and global (every match of the subject is kept); "." matches anything but a line feed (so
 // it does match the carriage return of a Windows tool's line end); lazy
 // quantifiers, \s, \d, counted repetition and classes as in ECMAScript.
 // Texts cross into the engine as UTF-16, so a double-byte character of the
@@ -30,34 +30,24 @@ class PatternMatcher {
   PatternMatcher& operator=(const PatternMatcher&) = delete;
 
   // Runs pattern over subject and keeps the results for the readers below.
-  // With quoteToken, every "#引号" in the pattern stands for a double quote.
   // True when the pattern compiled and the search ran to the end (also with
   // no match). A search that hits the engine's backtracking or depth limit
   // fails: false, and no matches.
-  bool search(std::string_view pattern, std::string_view subject, bool caseSensitive = false,
-              bool multiline = true, bool global = true, bool quoteToken = false);
+  bool search(std::string_view pattern, std::string_view subject);
 
   int matchCount() const;
   std::string matchText(int match) const;
   // Empty when either number is out of range or the group took no part.
   std::string subMatchText(int match, int group) const;
-  std::string patternText() const;
-  // The last subject with its matches replaced ($1..$99, $&, $`, $', $$).
-  std::string replace(std::string_view replacement) const;
-  // Capture groups of the pattern, when there is at least one match.
-  int groupCount() const;
 
  private:
   struct Span {
     std::size_t begin, end;  // UTF-16 offsets; begin == npos for a group that took no part
   };
   std::string narrow(const Span& span) const;
-  std::u16string expand(std::u16string_view replacement, const std::vector<Span>& match) const;
 
   NarrowCodec codec_;
-  std::u16string pattern_;
   std::u16string subject_;
-  bool global_ = true;
   int groups_ = 0;
   std::vector<std::vector<Span>> matches_;  // per match: the whole match, then each group
 };

@@ -2,7 +2,10 @@
 // One small owner per Win32 handle kind; none of them can be copied.
 #include <windows.h>
 
+#include <ole2.h>
+
 #include <cstring>
+#include <string>
 #include <utility>
 
 // A kernel handle closed with CloseHandle. Both null and INVALID_HANDLE_VALUE
@@ -149,3 +152,70 @@ inline HGLOBAL CopyToGlobalMemory(const void* bytes, std::size_t size, UINT flag
   }
   return memory;
 }
+
+// The entries of a folder that match a pattern ("C:\\dir\\*"), "." and ".."
+// left out:
+//   for (FolderEntries entries(pattern); entries.valid(); entries.next()) ...
+// The search handle is closed when the iterator goes.
+class FolderEntries {
+ public:
+  explicit FolderEntries(const std::string& pattern) : search_(FindFirstFileA(pattern.c_str(), &found_)) {
+    skipDots();
+  }
+  FolderEntries(const FolderEntries&) = delete;
+  FolderEntries& operator=(const FolderEntries&) = delete;
+  ~FolderEntries() { if (search_ != INVALID_HANDLE_VALUE) FindClose(search_); }
+
+  bool valid() const { return search_ != INVALID_HANDLE_VALUE && more_; }
+  void next() {
+    more_ = FindNextFileA(search_, &found_);
+    skipDots();
+  }
+  const WIN32_FIND_DATAA& entry() const { return found_; }
+  const char* name() const { return found_.cFileName; }
+  DWORD attributes() const { return found_.dwFileAttributes; }
+
+ private:
+  void skipDots() {
+    while (valid() && (std::strcmp(found_.cFileName, ".") == 0 || std::strcmp(found_.cFileName, "..") == 0)) {
+      more_ = FindNextFileA(search_, &found_);
+    }
+  }
+
+  WIN32_FIND_DATAA found_{};
+  HANDLE search_;
+  bool more_ = true;
+};
+
+// The clipboard, opened for the scope and closed when it ends; opened()
+// tells whether another program kept it.
+class ScopedClipboard {
+ public:
+  explicit ScopedClipboard(HWND owner) : opened_(OpenClipboard(owner)) {}
+  ScopedClipboard(const ScopedClipboard&) = delete;
+  ScopedClipboard& operator=(const ScopedClipboard&) = delete;
+  ~ScopedClipboard() { if (opened_) CloseClipboard(); }
+  bool opened() const { return opened_; }
+
+ private:
+  bool opened_;
+};
+
+// OLE (or COM alone) on this thread for the scope; undone only when this
+// scope started it.
+class ScopedOle {
+ public:
+  enum Kind { Ole, ComOnly };
+  explicit ScopedOle(Kind kind = Ole)
+      : kind_(kind), started_(SUCCEEDED(kind == Ole ? OleInitialize(nullptr) : CoInitialize(nullptr))) {}
+  ScopedOle(const ScopedOle&) = delete;
+  ScopedOle& operator=(const ScopedOle&) = delete;
+  ~ScopedOle() {
+    if (!started_) return;
+    if (kind_ == Ole) OleUninitialize(); else CoUninitialize();
+  }
+
+ private:
+  Kind kind_;
+  bool started_;
+};

@@ -59,7 +59,7 @@ bool MakeAlias(AliasWay way, const std::wstring& source, const std::wstring& ali
 
 void ForceAliasWayForTesting(AliasWay way) { gForcedWay = way; }
 
-ToolArgument AnsiToolArgument(const PipelineContext&, const WorkFolder& work, const std::string& path) {
+ToolArgument AnsiToolArgument(const WorkFolder& work, const std::string& path) {
   if (!ProcessTextIsUtf8()) return {path, {}};  // the process's text is the tool's already
   const UINT ansi = SystemAnsiCodePage();
   const std::wstring wide = WideFromUtf8(path);

@@ -7,7 +7,6 @@
 // reaches it through an alias, and the user's file is never changed.
 #include <string>
 
-#include "tools/Pipeline.h"
 #include "tools/WorkFolder_win.h"
 
 struct ToolArgument {
@@ -23,7 +22,7 @@ struct ToolArgument {
 // copy there. When the work folder's own path is not spellable either, the
 // alias is named bare and the tool starts in the work folder. Aliases go with
 // the work folder.
-ToolArgument AnsiToolArgument(const PipelineContext& context, const WorkFolder& work, const std::string& path);
+ToolArgument AnsiToolArgument(const WorkFolder& work, const std::string& path);
 
 // For tests: which way AnsiToolArgument takes, whatever the path (a link
 // that cannot be made still falls back to a copy). Natural chooses as

@@ -47,47 +47,37 @@ WorkFolder::~WorkFolder() {
 }
 
 void RemoveFolderTree(const std::string& folder) {
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-  if (search != INVALID_HANDLE_VALUE) {
-    do {
-      const std::string name = found.cFileName;
-      if (name == "." || name == "..") continue;
-      const std::string path = folder + "\\" + name;
-      // Only a read-only file has its attributes touched: a hard link shares
-      // them with the user's own file, which must stay as it is.
-      if (found.dwFileAttributes & FILE_ATTRIBUTE_READONLY) {
-        SetFileAttributesA(path.c_str(), found.dwFileAttributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
-      }
-      const bool isFolder = found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY;
-      const bool isLink = found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT;
-      if (isFolder && !isLink) {
-        RemoveFolderTree(path);
-      } else if (isFolder) {
-        RemoveDirectoryA(path.c_str());
-      } else {
-        DeleteFileA(path.c_str());
-      }
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
+  for (FolderEntries entries(folder + "\\*"); entries.valid(); entries.next()) {
+    const std::string path = folder + "\\" + entries.name();
+    const DWORD attributes = entries.attributes();
+    // Only a read-only file has its attributes touched: a hard link shares
+    // them with the user's own file, which must stay as it is.
+    if (attributes & FILE_ATTRIBUTE_READONLY) {
+      SetFileAttributesA(path.c_str(), attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
+    }
+    const bool isFolder = attributes & FILE_ATTRIBUTE_DIRECTORY;
+    const bool isLink = attributes & FILE_ATTRIBUTE_REPARSE_POINT;
+    if (isFolder && !isLink) {
+      RemoveFolderTree(path);
+    } else if (isFolder) {
+      RemoveDirectoryA(path.c_str());
+    } else {
+      DeleteFileA(path.c_str());
+    }
   }
   SetFileAttributesA(folder.c_str(), FILE_ATTRIBUTE_NORMAL);
   RemoveDirectoryA(folder.c_str());
 }
 
 void RemoveStaleWorkFolders(const std::string& runDirectory) {
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((runDirectory + "\\" + kPrefix + "*").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return;
-  do {
-    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) continue;
+  for (FolderEntries entries(runDirectory + "\\" + kPrefix + "*"); entries.valid(); entries.next()) {
+    if (!(entries.attributes() & FILE_ATTRIBUTE_DIRECTORY)) continue;
     // "~work-<process id>-<n>"
-    const std::string_view id = std::string_view(found.cFileName).substr(sizeof kPrefix - 1);
+    const std::string_view id = std::string_view(entries.name()).substr(sizeof kPrefix - 1);
     const std::size_t dash = id.find('-');
     const std::optional<std::uint64_t> processId = ParseDecimal(id.substr(0, dash), UINT32_MAX);
     if (dash == std::string_view::npos || !processId) continue;
     if (*processId == GetCurrentProcessId() || ProcessIsRunning(static_cast<DWORD>(*processId))) continue;
-    RemoveFolderTree(runDirectory + "\\" + found.cFileName);
-  } while (FindNextFileA(search, &found));
-  FindClose(search);
+    RemoveFolderTree(runDirectory + "\\" + entries.name());
+  }
 }

@@ -26,7 +26,6 @@ TEST_P(PatternMatcherTest, NumbersMatchesAndGroupsFromOne) {
   EXPECT_EQ(m.subMatchText(m.matchCount(), 2), "res/mipmap-xxhdpi-v4/ic");
   EXPECT_EQ(m.subMatchText(1, 1), "-160");
   EXPECT_EQ(m.matchText(2), "application-icon-240:'res/mipmap-hdpi-v4/ic.png'");
-  EXPECT_EQ(m.groupCount(), 2);
   for (auto [match, group] : {std::pair{0, 1}, {4, 1}, {1, 0}, {1, 3}, {-1, 2}}) {
     EXPECT_EQ(m.subMatchText(match, group), "") << match << "," << group;
   }
@@ -40,7 +39,6 @@ TEST_P(PatternMatcherTest, NoMatchAndEmptySubjectGiveEmptyResults) {
   EXPECT_EQ(m.matchCount(), 0);
   EXPECT_EQ(m.matchText(1), "");
   EXPECT_EQ(m.subMatchText(m.matchCount(), 2), "");
-  EXPECT_EQ(m.groupCount(), 0);
 }
 
 TEST_P(PatternMatcherTest, IgnoresCaseAndNeverSpansALineFeed) {
@@ -55,8 +53,6 @@ TEST_P(PatternMatcherTest, IgnoresCaseAndNeverSpansALineFeed) {
   m.search("^(.*)$", "ab\r\ncd");
   ASSERT_EQ(m.matchCount(), 2);
   EXPECT_EQ(m.subMatchText(1, 1), "ab\r");
-  EXPECT_TRUE(m.search("APPICON", "appicon", true));
-  EXPECT_EQ(m.matchCount(), 0) << "case-sensitive when asked";
 }
 
 TEST_P(PatternMatcherTest, ColumnPatternOfTheArchiveListing) {
@@ -87,18 +83,6 @@ TEST_P(PatternMatcherTest, SearchAtTheBacktrackingLimitFails) {
   EXPECT_EQ(m.matchCount(), 1);
 }
 
-TEST_P(PatternMatcherTest, QuoteTokenAndPatternText) {
-  if (!representable(u"#\u5F15\u53F7")) GTEST_SKIP() << "the token cannot be written in " << GetParam().name;
-  PatternMatcher m(codec());
-  const std::string pattern = N(u"name=#\u5F15\u53F7(.*?)#\u5F15\u53F7");
-  m.search(pattern, "name=\"x\"");
-  EXPECT_EQ(m.matchCount(), 0) << "without quoteToken the token is literal text";
-  EXPECT_EQ(m.patternText(), pattern);
-  m.search(pattern, "name=\"x\"", false, true, true, true);
-  EXPECT_EQ(m.subMatchText(1, 1), "x");
-  EXPECT_EQ(m.patternText(), "name=\"(.*?)\"");
-}
-
 TEST_P(PatternMatcherTest, DoubleByteCharacterIsOneCharacter) {
   if (!representable(u"\u56FE\u6807")) GTEST_SKIP() << "no Chinese in " << GetParam().name;
   PatternMatcher m(codec());
@@ -107,16 +91,6 @@ TEST_P(PatternMatcherTest, DoubleByteCharacterIsOneCharacter) {
   EXPECT_EQ(m.subMatchText(1, 2), N(u"\u6807"));
   m.search("label:'(.*?)'", N(u"application-label:'\u56FE\u6807'"));
   EXPECT_EQ(m.subMatchText(1, 1), N(u"\u56FE\u6807"));
-}
-
-TEST_P(PatternMatcherTest, ReplaceUsesDollarNotation) {
-  PatternMatcher m(codec());
-  m.search("(\\w+)@(\\w+)", "a@b c@d");
-  EXPECT_EQ(m.replace("$2@$1"), "b@a d@c");
-  EXPECT_EQ(m.replace("[$&]$$"), "[a@b]$ [c@d]$");
-  m.search("(\\w+)@(\\w+)", "a@b c@d", false, true, false);
-  EXPECT_EQ(m.replace("x"), "x c@d") << "not global: only the first";
-  EXPECT_EQ(m.matchCount(), 1);
 }
 
 TEST_P(PatternMatcherTest, EmptyMatchesAdvance) {
