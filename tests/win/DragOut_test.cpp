@@ -24,10 +24,8 @@ class CountingUnknown : public IUnknown {
 FORMATETC Format(CLIPFORMAT cf, DWORD tymed = TYMED_HGLOBAL) { return {cf, nullptr, DVASPECT_CONTENT, -1, tymed}; }
 
 std::string HGlobalText(HGLOBAL memory, std::size_t skip = 0) {
-  const char* at = static_cast<const char*>(GlobalLock(memory));
-  std::string text(at + skip);
-  GlobalUnlock(memory);
-  return text;
+  const ScopedGlobalLock lock(memory);
+  return std::string(static_cast<const char*>(lock.data()) + skip);
 }
 
 TEST(IconDataObject, ServesItsFormatsByTheMatchingRule) {
@@ -80,8 +78,7 @@ TEST(IconDataObject, SetDataIsAnsweredUntilTheObjectDiesThenReleased) {
   CountingUnknown owner;
   const char text[] = "dropped";
   HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, sizeof text);
-  memcpy(GlobalLock(memory), text, sizeof text);
-  GlobalUnlock(memory);
+  memcpy(ScopedGlobalLock(memory).data(), text, sizeof text);
   STGMEDIUM given{};
   given.tymed = TYMED_HGLOBAL;
   given.hGlobal = memory;

@@ -2,19 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include "support/ScopedWin_win.h"
 #include "tests/win/TestSupport.h"
 
 namespace {
 
 int FilesIn(const std::string& folder) {
   int n = 0;
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return 0;
-  do {
-    if (std::string(found.cFileName) != "." && std::string(found.cFileName) != "..") ++n;
-  } while (FindNextFileA(search, &found));
-  FindClose(search);
+  for (FolderEntries entries(folder + "\\*"); entries.valid(); entries.next()) ++n;
   return n;
 }
 

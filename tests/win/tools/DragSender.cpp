@@ -7,6 +7,7 @@
 #include <string>
 
 #include "output/DragOut_win.h"
+#include "support/ScopedWin_win.h"
 #include "tests/win/tools/ToolWindow.h"
 
 namespace {
@@ -17,7 +18,7 @@ IconDragSource* gSource = nullptr;
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   if (__argc < 4) return 2;
   gFile = __argv[3];
-  OleInitialize(nullptr);
+  const ScopedOle ole;
   gSource = IconDragSource::Create();
   auto proc = [](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
     if (m == WM_LBUTTONDOWN && gSource) {
@@ -29,6 +30,5 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   CreateToolWindow(instance, L"DragSender", proc, std::atoi(__argv[1]), std::atoi(__argv[2]));
   RunToolMessageLoop();
   gSource->Release();
-  OleUninitialize();
   return 0;
 }

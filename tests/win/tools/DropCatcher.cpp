@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "support/ScopedWin_win.h"
 #include "tests/win/tools/ToolWindow.h"
 
 namespace {
@@ -60,12 +61,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   gOut = __argv[3];
   gOutWide.assign(gOut.size() + 1, L'\0');
   gOutWide.resize(static_cast<size_t>(MultiByteToWideChar(CP_ACP, 0, gOut.c_str(), -1, gOutWide.data(), static_cast<int>(gOutWide.size()))) - 1);
-  OleInitialize(nullptr);
+  const ScopedOle ole;
   HWND window = CreateToolWindow(instance, L"DropCatcher", ToolWindowDefault, std::atoi(__argv[1]), std::atoi(__argv[2]));
   static Catcher catcher;
   RegisterDragDrop(window, &catcher);
   RunToolMessageLoop();
   RevokeDragDrop(window);
-  OleUninitialize();
   return 0;
 }
