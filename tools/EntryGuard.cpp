@@ -13,15 +13,12 @@ bool IsSafeCommandText(std::string_view text) {
 
 namespace {
 
-char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
-
 // CON, PRN, AUX, NUL, COM1-9, LPT1-9, whatever follows a dot, in any case.
 bool IsReservedDeviceName(std::string_view name) {
-  std::string stem;
-  for (char c : name.substr(0, name.find('.'))) stem += Upper(c);
+  std::string stem = AsciiLowered(name.substr(0, name.find('.')));
   while (!stem.empty() && stem.back() == ' ') stem.pop_back();
-  if (stem == "CON" || stem == "PRN" || stem == "AUX" || stem == "NUL") return true;
-  return stem.size() == 4 && (stem.starts_with("COM") || stem.starts_with("LPT")) && stem[3] >= '1' && stem[3] <= '9';
+  if (stem == "con" || stem == "prn" || stem == "aux" || stem == "nul") return true;
+  return stem.size() == 4 && (stem.starts_with("com") || stem.starts_with("lpt")) && stem[3] >= '1' && stem[3] <= '9';
 }
 
 }  // namespace
