@@ -80,12 +80,13 @@ TEST_F(ApkPipelineTest, WebpIconsAreConvertedToTheWorkFile) {
 }
 
 TEST_F(ApkPipelineTest, DamagedOrMissingPackagesGiveNothing) {
-  expectFixtureLeavingNothing("no-icon", folder_.file("missing.apk"));
-  ASSERT_TRUE(WriteTestFile(folder_.file("not a zip.apk"), Bytes(5000, 'x')));
-  expectFixtureLeavingNothing("no-icon", folder_.file("not a zip.apk"));
+  TempFolder outside;  // the inputs stay out of the run directory, whose leftovers are checked
+  expectFixtureLeavingNothing("no-icon", outside.file("missing.apk"));
+  ASSERT_TRUE(WriteTestFile(outside.file("not a zip.apk"), Bytes(5000, 'x')));
+  expectFixtureLeavingNothing("no-icon", outside.file("not a zip.apk"));
   const Bytes whole = ReadWholeFile(Fixture("apk\\five-densities.apk"));
-  ASSERT_TRUE(WriteTestFile(folder_.file("cut.apk"), ByteSpan(whole).first(whole.size() / 2)));
-  expectFixtureLeavingNothing("no-icon", folder_.file("cut.apk"));
+  ASSERT_TRUE(WriteTestFile(outside.file("cut.apk"), ByteSpan(whole).first(whole.size() / 2)));
+  expectFixtureLeavingNothing("no-icon", outside.file("cut.apk"));
 }
 
 TEST_F(ApkPipelineTest, PathWithBlanks) {
