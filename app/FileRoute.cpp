@@ -16,24 +16,24 @@ std::string_view OwnExtension(std::string_view path, LeadBytePredicate isLead) {
 
 }  // namespace
 
-const InputRoute* RouteByPath(std::string_view path, std::span<const InputRoute> routes, LeadBytePredicate isLead) {
+const InputKind* KindByPath(std::string_view path, std::span<const InputKind> kinds, LeadBytePredicate isLead) {
   const std::string_view extension = OwnExtension(path, isLead);
-  for (const InputRoute& route : routes) {
-    if (EqualsIgnoringAsciiCase(extension, route.extension)) return &route;
+  for (const InputKind& kind : kinds) {
+    if (EqualsIgnoringAsciiCase(extension, kind.extension)) return &kind;
   }
-  for (const InputRoute& route : routes) {
-    if (FindText(path, route.extension, isLead) != std::string_view::npos) return &route;
+  for (const InputKind& kind : kinds) {
+    if (FindText(path, kind.extension, isLead) != std::string_view::npos) return &kind;
   }
   return nullptr;
 }
 
-std::string ImportPatterns(std::span<const InputRoute> routes) {
+std::string ImportPatterns(std::span<const InputKind> kinds) {
   std::string patterns;
-  for (const InputRoute& route : routes) {
-    if (!route.listedInImportDialog) continue;
+  for (const InputKind& kind : kinds) {
+    if (!kind.listedInImportDialog) continue;
     if (!patterns.empty()) patterns += ';';
     patterns += '*';
-    patterns += route.extension;
+    patterns += kind.extension;
   }
   return patterns;
 }

@@ -21,7 +21,7 @@ void DispatchFile(const PipelineContext& context, PictureStore& picture, const s
 }
 
 std::wstring ImportDialogFilter() {
-  const std::wstring patterns = WideFromUtf8(ImportPatterns(InputRoutes()));
+  const std::wstring patterns = WideFromUtf8(ImportPatterns(InputKinds()));
   return L"应用程序(" + patterns + L")|" + patterns;
 }
 

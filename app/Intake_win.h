@@ -1,7 +1,7 @@
 #pragma once
 // Taking files in: the import dialog and dropped files both end in
-// DispatchFile, which picks the pipeline from the route table and is the one
-// place that sets the picture.
+// DispatchFile, which picks the pipeline by the file's kind (app/InputKinds.cpp,
+// bound in app/Routes_win.cpp) and is the one place that sets the picture.
 #include <windows.h>
 
 #include <string>
@@ -20,5 +20,5 @@ void DispatchFile(const PipelineContext& context, PictureStore& picture, const s
 // The "导入文件" command: the open dialog, then DispatchFile on the choice.
 void OnImportClicked(HWND owner, FileDialog& dialog, const PipelineContext& context, PictureStore& picture);
 
-// The open dialog's filter, made from the route table.
+// The open dialog's filter, made from the kinds list.
 std::wstring ImportDialogFilter();

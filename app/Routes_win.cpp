@@ -10,37 +10,29 @@
 
 namespace {
 
-// The order matters only where a path carries no known extension of its own:
-// then the first extension text found anywhere in it decides. The bundles
-// come before ".apk", which is the start of two of their extensions, so a
-// partly downloaded "game.apks.part" still reaches the bundle route.
 constexpr InputRoute kInputRoutes[] = {
-    {".xapk", ExtractApkBundleIcon, true},
-    {".apks", ExtractApkBundleIcon, true},
-    {".apkm", ExtractApkBundleIcon, true},
-    {".apk", ExtractApkIcon, true},
-    {".webp", ExtractWebpIcon, false},
-    {".exe", ExtractExeIcon, true},
-    {".ipa", ExtractIpaIcon, true},
-    {".lnk", ExtractShortcutIcon, false},
-    {".dll", ExtractLibraryIcon, true},
-    {".cpl", ExtractLibraryIcon, true},
-    {".ocx", ExtractLibraryIcon, true},
-    {".scr", ExtractLibraryIcon, true},
-    {".mun", ExtractExeIcon, true},
-    {".ico", ExtractIconFileIcon, true},
-    {".png", ExtractPictureIcon, true},
-    {".jpg", ExtractPictureIcon, true},
-    {".jpeg", ExtractPictureIcon, true},
-    {".bmp", ExtractPictureIcon, true},
-    {".gif", ExtractPictureIcon, true},
-    // Bundles before packages: ".msix" also occurs in "app.msixbundle.part".
-    {".msixbundle", ExtractMsixBundleIcon, true},
-    {".appxbundle", ExtractMsixBundleIcon, true},
-    {".msix", ExtractMsixIcon, true},
-    {".appx", ExtractMsixIcon, true},
+    {RouteId::ApkBundle, ExtractApkBundleIcon},
+    {RouteId::Apk, ExtractApkIcon},
+    {RouteId::Webp, ExtractWebpIcon},
+    {RouteId::Exe, ExtractExeIcon},
+    {RouteId::Ipa, ExtractIpaIcon},
+    {RouteId::Shortcut, ExtractShortcutIcon},
+    {RouteId::Library, ExtractLibraryIcon},
+    {RouteId::IconFile, ExtractIconFileIcon},
+    {RouteId::Picture, ExtractPictureIcon},
+    {RouteId::MsixBundle, ExtractMsixBundleIcon},
+    {RouteId::Msix, ExtractMsixIcon},
 };
 
 }  // namespace
 
 std::span<const InputRoute> InputRoutes() { return kInputRoutes; }
+
+const InputRoute* RouteByPath(std::string_view path, std::span<const InputRoute> routes, LeadBytePredicate isLead) {
+  const InputKind* kind = KindByPath(path, InputKinds(), isLead);
+  if (!kind) return nullptr;
+  for (const InputRoute& route : routes) {
+    if (route.id == kind->route) return &route;
+  }
+  return nullptr;
+}

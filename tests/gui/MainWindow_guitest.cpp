@@ -168,9 +168,11 @@ TEST_F(MainWindowTest, OpensCentredFixedAndOnTopWithItsControls) {
   GetWindowRect(window, &outer);
   EXPECT_EQ(outer.right - outer.left, 418);
   EXPECT_EQ(outer.bottom - outer.top, 248);
-  const ScreenPoint centre = CenteredOrigin(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), 418, 248);
-  EXPECT_EQ(outer.left, centre.x);
-  EXPECT_EQ(outer.top, centre.y);
+  // Centred on the test screen (Xvfb, 1280 x 1024): (1280 - 418) / 2, (1024 - 248) / 2.
+  ASSERT_EQ(GetSystemMetrics(SM_CXSCREEN), 1280);
+  ASSERT_EQ(GetSystemMetrics(SM_CYSCREEN), 1024);
+  EXPECT_EQ(outer.left, 431);
+  EXPECT_EQ(outer.top, 388);
 
   const LONG_PTR style = GetWindowLongPtrW(window, GWL_STYLE);
   EXPECT_FALSE(style & WS_THICKFRAME) << "no sizing border";
@@ -671,9 +673,11 @@ TEST_F(HighDpiMainWindowTest, OpensScaledForTheScreen) {
   EXPECT_EQ(client.bottom, 335);
   EXPECT_EQ(outer.right - outer.left, 624) << "3 pixels of frame a side";
   EXPECT_EQ(outer.bottom - outer.top, 369) << "and a 28-pixel caption";
-  const ScreenPoint centre = CenteredOrigin(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), 624, 369);
-  EXPECT_EQ(outer.left, centre.x);
-  EXPECT_EQ(outer.top, centre.y);
+  // Centred on the 1280 x 1024 test screen, the odd pixel left above.
+  ASSERT_EQ(GetSystemMetrics(SM_CXSCREEN), 1280);
+  ASSERT_EQ(GetSystemMetrics(SM_CYSCREEN), 1024);
+  EXPECT_EQ(outer.left, 328);
+  EXPECT_EQ(outer.top, 327);
   ExpectLayoutAt(144, process_, window);
 
   // A real program's icon, for the eye: Wine's own notepad, as in the

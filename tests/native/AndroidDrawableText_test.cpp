@@ -102,6 +102,36 @@ std::string Describe(const LayerDrawable& layer) {
   return out;
 }
 
+std::string Describe(const VectorPaint& paint) {
+  if (paint.kind == VectorPaint::Kind::None) return "none";
+  if (paint.kind == VectorPaint::Kind::Solid) return Hex(paint.argb);
+  const VectorGradient& g = paint.gradient;
+  static const char* const kTypes[] = {"linear", "radial", "sweep"};
+  static const char* const kTiles[] = {"clamp", "repeat", "mirror"};
+  std::string out = std::string(kTypes[static_cast<int>(g.type)]) + " " + kTiles[static_cast<int>(g.tile)];
+  if (g.type == VectorGradient::Type::Linear) {
+    out += " " + Number(g.startX) + "," + Number(g.startY) + " " + Number(g.endX) + "," + Number(g.endY);
+  } else {
+    out += " " + Number(g.centerX) + "," + Number(g.centerY);
+  }
+  if (g.type == VectorGradient::Type::Radial) out += " radius " + Number(g.radius);
+  return out + " stops" + Stops(g.stops);
+}
+
+// A path or clip-path in one line, every attribute stated.
+std::string Describe(const VectorNode& node) {
+  if (node.kind == VectorNode::Kind::Group) return "group";
+  const VectorPath& p = node.path;
+  if (node.kind == VectorNode::Kind::ClipPath) return "clip " + p.pathData;
+  static const char* const kCaps[] = {"butt", "round", "square"};
+  static const char* const kJoins[] = {"miter", "round", "bevel"};
+  return "path " + p.pathData + " fill " + Describe(p.fill) + " stroke " + Describe(p.stroke) + " alpha " +
+         Number(p.fillAlpha) + "/" + Number(p.strokeAlpha) + " width " + Number(p.strokeWidth) + " miter " +
+         Number(p.strokeMiterLimit) + (p.evenOdd ? " evenodd" : " nonzero") + " cap " + kCaps[static_cast<int>(p.cap)] +
+         " join " + kJoins[static_cast<int>(p.join)] + " trim " + Number(p.trimStart) + " " + Number(p.trimEnd) + " " +
+         Number(p.trimOffset);
+}
+
 }  // namespace
 
 TEST(ReadAndroidIcon, EveryVectorAttribute) {
@@ -126,50 +156,21 @@ TEST(ReadAndroidIcon, EveryVectorAttribute) {
   EXPECT_EQ(group.scaleY, 2);
   EXPECT_EQ(group.translateX, 3);
   EXPECT_EQ(group.translateY, -4.5f);
-  ASSERT_EQ(group.children.size(), 5u);
-  EXPECT_EQ(group.children[0].kind, VectorNode::Kind::ClipPath);
-  EXPECT_EQ(group.children[0].path.pathData, "M0,0h108v108h-108z");
-
-  const VectorPath& first = group.children[1].path;
-  EXPECT_EQ(first.pathData, "M12,2L22,22H2Z");
-  EXPECT_EQ(first.fill.kind, VectorPaint::Kind::Solid);
-  EXPECT_EQ(Hex(first.fill.argb), "#ff336699");
-  EXPECT_EQ(Hex(first.stroke.argb), "#ff0000ff");
-  EXPECT_EQ(first.fillAlpha, 0.25f);
-  EXPECT_EQ(first.strokeAlpha, 0.75f);
-  EXPECT_EQ(first.strokeWidth, 2.5f);
-  EXPECT_EQ(first.strokeMiterLimit, 10);
-  EXPECT_TRUE(first.evenOdd);
-  EXPECT_EQ(first.cap, VectorPath::Cap::Round);
-  EXPECT_EQ(first.join, VectorPath::Join::Bevel);
-  EXPECT_FLOAT_EQ(first.trimStart, 0.1f);
-  EXPECT_FLOAT_EQ(first.trimEnd, 0.9f);
-  EXPECT_FLOAT_EQ(first.trimOffset, 0.2f);
-
-  // The state list's default: its stateless item, @color/alias (#336699) at half alpha.
-  const VectorPath& second = group.children[2].path;
-  EXPECT_EQ(Hex(second.fill.argb), "#80336699");
-  EXPECT_EQ(Hex(second.stroke.argb), "#ffff0000");
-  EXPECT_FALSE(second.evenOdd);
-  EXPECT_EQ(second.fillAlpha, 1);
-  EXPECT_EQ(second.cap, VectorPath::Cap::Butt);
-
-  // Inline gradients, read from res/drawable/$fg__0.xml and $fg__1.xml.
-  const VectorPaint& linear = group.children[3].path.fill;
-  ASSERT_EQ(linear.kind, VectorPaint::Kind::Gradient);
-  EXPECT_EQ(linear.gradient.type, VectorGradient::Type::Linear);
-  EXPECT_EQ(linear.gradient.tile, VectorGradient::Tile::Mirror);
-  EXPECT_EQ(linear.gradient.endX, 108);
-  EXPECT_EQ(linear.gradient.endY, 108);
-  EXPECT_EQ(Stops(linear.gradient.stops), " 0 #ffff0000 0.5 #8000ff00 1 #ff0000ff");
-  const VectorPaint& radial = group.children[4].path.stroke;
-  ASSERT_EQ(radial.kind, VectorPaint::Kind::Gradient);
-  EXPECT_EQ(radial.gradient.type, VectorGradient::Type::Radial);
-  EXPECT_EQ(radial.gradient.tile, VectorGradient::Tile::Clamp);
-  EXPECT_EQ(radial.gradient.centerX, 54);
-  EXPECT_EQ(radial.gradient.radius, 20);
-  EXPECT_EQ(Stops(radial.gradient.stops), " 0 #ffffffff 0.5 #80ff0000 1 #ff000000");
-  EXPECT_EQ(group.children[4].path.fill.kind, VectorPaint::Kind::None);
+  // The second path's fill is the state list's default: its stateless item,
+  // @color/alias (#336699) at half alpha. The gradients are inline, read from
+  // res/drawable/$fg__0.xml and $fg__1.xml.
+  const char* const kChildren[] = {
+      "clip M0,0h108v108h-108z",
+      "path M12,2L22,22H2Z fill #ff336699 stroke #ff0000ff alpha 0.25/0.75 width 2.5 miter 10 evenodd cap round "
+      "join bevel trim 0.1 0.9 0.2",
+      "path M1,1h2v2z fill #80336699 stroke #ffff0000 alpha 1/1 width 0 miter 4 nonzero cap butt join miter trim 0 1 0",
+      "path M1,1h3v3z fill linear mirror 0,0 108,108 stops 0 #ffff0000 0.5 #8000ff00 1 #ff0000ff stroke none "
+      "alpha 1/1 width 0 miter 4 nonzero cap butt join miter trim 0 1 0",
+      "path M2,2h3v3z fill none stroke radial clamp 54,54 radius 20 stops 0 #ffffffff 0.5 #80ff0000 1 #ff000000 "
+      "alpha 1/1 width 0 miter 4 nonzero cap butt join miter trim 0 1 0",
+  };
+  ASSERT_EQ(group.children.size(), std::size(kChildren));
+  for (std::size_t i = 0; i < std::size(kChildren); ++i) EXPECT_EQ(Describe(group.children[i]), kChildren[i]) << i;
 }
 
 TEST(ReadAndroidIcon, AdaptiveLayers) {

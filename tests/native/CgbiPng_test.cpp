@@ -72,45 +72,42 @@ TEST(CgbiPng, RecognisesOnlyACgbiFirstChunk) {
   EXPECT_TRUE(NormalizeCgbiPng(EncodePng(image)).empty()) << "a standard PNG is not crushed";
 }
 
-// Every row filter, both colour types, IDAT split into small pieces: the
-// normalised file decodes to exactly the stored bytes.
-TEST(CgbiPng, NormalisedFileKeepsTheStoredBytesForEveryFilter) {
+// Every row filter, both colour types, IDAT split into small pieces. The
+// normalised file decodes to exactly the stored bytes; what the program
+// shows is the stored colours with red and blue exchanged, every pixel
+// opaque, the colour type kept.
+TEST(CgbiPng, EveryFilterAndColourType) {
   const RgbaImage image = TestPattern(37, 23);
-  for (int colourType : {2, 6}) {
-    for (int filter = 0; filter <= 4; ++filter) {
-      SCOPED_TRACE("colour type " + std::to_string(colourType) + ", filter " + std::to_string(filter));
-      const Bytes normal = NormalizeCgbiPng(EncodeCgbi(image, colourType, filter, 97));
-      ASSERT_FALSE(normal.empty());
-      EXPECT_TRUE(IsStandardPngStart(normal));
-      const RgbaImage decoded = DecodePng(normal);
-      ASSERT_EQ(decoded.width, 37);
-      ASSERT_EQ(decoded.height, 23);
-      EXPECT_EQ(ShownBytes(decoded, colourType), CrushedPixelBytes(image, colourType));
+  const struct { int colourType, filter; } kLayouts[] = {
+      {2, 0}, {2, 1}, {2, 2}, {2, 3}, {2, 4}, {6, 0}, {6, 1}, {6, 2}, {6, 3}, {6, 4},
+  };
+  for (const auto& layout : kLayouts) {
+    SCOPED_TRACE("colour type " + std::to_string(layout.colourType) + ", filter " + std::to_string(layout.filter));
+    const Bytes crushed = EncodeCgbi(image, layout.colourType, layout.filter, 97);
+    const Bytes stored = CrushedPixelBytes(image, layout.colourType);
+
+    const Bytes normal = NormalizeCgbiPng(crushed);
+    ASSERT_TRUE(IsStandardPngStart(normal));
+    const RgbaImage decoded = DecodePng(normal);
+    ASSERT_EQ(decoded.width, 37);
+    ASSERT_EQ(decoded.height, 23);
+    EXPECT_EQ(ShownBytes(decoded, layout.colourType), stored);
+
+    const Bytes shown = CgbiToOpaquePng(crushed);
+    ASSERT_TRUE(IsStandardPngStart(shown));
+    EXPECT_EQ(shown[25], layout.colourType);
+    const RgbaImage opaque = DecodePng(shown);
+    ASSERT_EQ(opaque.width, 37);
+    ASSERT_EQ(opaque.height, 23);
+    const std::size_t n = layout.colourType == 6 ? 4 : 3;
+    for (std::size_t p = 0; p < std::size_t{37 * 23}; ++p) {
+      const Bytes want{stored[p * n + 2], stored[p * n + 1], stored[p * n], 255};
+      ASSERT_EQ(Bytes(opaque.pixels.begin() + p * 4, opaque.pixels.begin() + p * 4 + 4), want) << p;
     }
   }
 }
 
-// What the program shows: the stored colours with red and blue exchanged,
-// every pixel opaque, the colour type kept.
-TEST(CgbiToOpaquePng, ShowsTheStoredColoursOpaqueForEveryFilter) {
-  const RgbaImage image = TestPattern(37, 23);
-  for (int colourType : {2, 6}) {
-    for (int filter = 0; filter <= 4; ++filter) {
-      SCOPED_TRACE("colour type " + std::to_string(colourType) + ", filter " + std::to_string(filter));
-      const Bytes shown = CgbiToOpaquePng(EncodeCgbi(image, colourType, filter, 97));
-      ASSERT_TRUE(IsStandardPngStart(shown));
-      EXPECT_EQ(shown[25], colourType);
-      const RgbaImage decoded = DecodePng(shown);
-      ASSERT_EQ(decoded.width, 37);
-      ASSERT_EQ(decoded.height, 23);
-      const Bytes stored = CrushedPixelBytes(image, colourType);
-      const std::size_t n = colourType == 6 ? 4 : 3;
-      for (std::size_t p = 0; p < std::size_t{37 * 23}; ++p) {
-        const Bytes want{stored[p * n + 2], stored[p * n + 1], stored[p * n], 255};
-        ASSERT_EQ(Bytes(decoded.pixels.begin() + p * 4, decoded.pixels.begin() + p * 4 + 4), want) << p;
-      }
-    }
-  }
+TEST(CgbiToOpaquePng, KeepsThePremultipliedColoursAsStored) {
   // Red 200, green 100, blue 50 at alpha 128 is stored premultiplied.
   const RgbaImage solid = DecodePng(CgbiToOpaquePng(EncodeCgbi(SolidImage(3, 2, 200, 100, 50, 128), 6, 4)));
   ASSERT_EQ(solid.pixels.size(), 24u);
@@ -147,6 +144,15 @@ TEST(CgbiPng, RealCrushedIconFromAnIosBuild) {
     const std::uint8_t a = decoded.pixels[i + 3];
     ASSERT_TRUE(decoded.pixels[i] <= a && decoded.pixels[i + 1] <= a && decoded.pixels[i + 2] <= a) << i;
   }
+  // As the program shows it; the stored B, G, R, A of these pixels, read by
+  // hand from the file: (0, 0) 0, 0, 0, 0; (90, 90) 102, 153, 153, 255;
+  // (20, 90) 78, 118, 195, 255.
+  const RgbaImage shown = DecodePng(CgbiToOpaquePng(crushed));
+  ASSERT_EQ(shown.width, 180);
+  ASSERT_EQ(shown.height, 180);
+  EXPECT_EQ(PixelArgb(shown, 0, 0), 0xFF000000u) << "transparent black, shown opaque";
+  EXPECT_EQ(PixelArgb(shown, 90, 90), 0xFF999966u);
+  EXPECT_EQ(PixelArgb(shown, 20, 90), 0xFFC3764Eu);
 }
 
 TEST(CgbiPng, DamagedOrOversizedDataGivesEmptyBytes) {

@@ -3,15 +3,22 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <string>
 
 #include "image/CgbiPng.h"
-#include "image/IcoDecode.h"
 #include "image/PngDecode.h"
 #include "tests/support/TestImages.h"
 
 namespace {
 
 Bytes PngEntryOf(const Bytes& single) { return Bytes(single.begin() + 22, single.end()); }
+
+// One character a pixel, rows top-down: '#' opaque, '.' transparent, '?' between.
+std::string AlphaMap(const RgbaImage& image) {
+  std::string map;
+  for (std::size_t i = 3; i < image.pixels.size(); i += 4) map += image.pixels[i] == 255 ? '#' : image.pixels[i] == 0 ? '.' : '?';
+  return map;
+}
 
 TEST(IconFileToPng, TheLargestImageThenTheDeeperThenTheEarlier) {
   const Bytes png48 = EncodeIcoPng(SolidImage(48, 48, 1, 2, 3, 255));
@@ -24,8 +31,21 @@ TEST(IconFileToPng, TheLargestImageThenTheDeeperThenTheEarlier) {
   EXPECT_EQ(IconFileToPng(CombineIcons({pngA, pngB})), PngEntryOf(pngA)) << "a tie keeps the earlier";
   const RgbaImage deeper = DecodePng(IconFileToPng(CombineIcons({red32x8, blue32x32})));
   EXPECT_EQ(deeper.pixels, TestPattern(32, 32).pixels) << "32 bits beat 8 at the same size, alpha kept";
+  // 24 bits carry no alpha: the mask makes the pattern's alpha below 128
+  // transparent ('.') and the rest opaque ('#').
   const RgbaImage masked = DecodePng(IconFileToPng(CombineIcons({EncodeIcoBitmap(TestPattern(8, 8), 24)})));
-  EXPECT_EQ(masked.pixels, DecodeIco(EncodeIcoBitmap(TestPattern(8, 8), 24)).pixels) << "the mask decides alpha";
+  ASSERT_EQ(masked.width, 8);
+  ASSERT_EQ(masked.height, 8);
+  EXPECT_EQ(AlphaMap(masked),
+            "......##"
+            ".....###"
+            "....####"
+            "...####."
+            "..####.."
+            "..###..."
+            ".###...."
+            ".##.#...");
+  EXPECT_EQ(PixelArgb(masked, 6, 0), 0xFFDA002Au) << "an opaque pixel keeps the pattern's colour";
 }
 
 TEST(IconFileToPng, DamagedFilesGiveNothing) {

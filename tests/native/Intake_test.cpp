@@ -8,20 +8,12 @@
 
 namespace {
 
-// The program's kinds in the program's order; the pipelines are not needed
-// to tell which row a path reaches.
-constexpr InputRoute kRoutes[] = {
-    {".xapk", nullptr, true}, {".apks", nullptr, true}, {".apkm", nullptr, true},
-    {".apk", nullptr, true},  {".webp", nullptr, false}, {".exe", nullptr, true},
-    {".ipa", nullptr, true},  {".lnk", nullptr, false},
-};
-
 std::string RoutedTo(std::string_view path, LeadBytePredicate isLead = NoLeadBytes) {
-  const InputRoute* route = RouteByPath(path, kRoutes, isLead);
-  return route ? std::string(route->extension) : "none";
+  const InputKind* kind = KindByPath(path, InputKinds(), isLead);
+  return kind ? std::string(kind->extension) : "none";
 }
 
-TEST(RouteByPath, TheFileNamesOwnExtensionDecidesWhateverItsCase) {
+TEST(KindByPath, TheFileNamesOwnExtensionDecidesWhateverItsCase) {
   const struct { const char* path; const char* route; } cases[] = {
       {"C:\\pkg\\game.apk", ".apk"},
       {"C:\\pkg\\game.xapk", ".xapk"},
@@ -50,7 +42,7 @@ TEST(RouteByPath, TheFileNamesOwnExtensionDecidesWhateverItsCase) {
   for (const auto& c : cases) EXPECT_EQ(RoutedTo(c.path), c.route) << c.path;
 }
 
-TEST(RouteByPath, StepsOverDoubleByteCharactersOfTheSystemCodePage) {
+TEST(KindByPath, StepsOverDoubleByteCharactersOfTheSystemCodePage) {
   // On code page 1252 "é" (0xE9) is one character: C:\Café.apk is a package.
   EXPECT_EQ(RoutedTo("C:\\Caf\xE9.apk"), ".apk");
   // On code page 936 a lead byte takes the next byte with it, so ".apk" is
@@ -58,8 +50,37 @@ TEST(RouteByPath, StepsOverDoubleByteCharactersOfTheSystemCodePage) {
   EXPECT_EQ(RoutedTo("C:\\\xB0.apk\\x.exe.part", Gbk936LeadByte), ".exe");
 }
 
-TEST(ImportPatterns, ListsTheRoutesMarkedForTheDialogInTableOrder) {
-  EXPECT_EQ(ImportPatterns(kRoutes), "*.xapk;*.apks;*.apkm;*.apk;*.exe;*.ipa");
+// Each kind reaches its route, whatever the letter case, and a partly
+// downloaded file reaches the route of the kind its name holds.
+TEST(KindByPath, EveryKindReachesItsRoute) {
+  const struct { const char* path; RouteId route; } cases[] = {
+      {"C:\\in\\a.xapk", RouteId::ApkBundle},   {"C:\\in\\a.APKS", RouteId::ApkBundle},
+      {"C:\\in\\a.apkm", RouteId::ApkBundle},   {"C:\\in\\a.apk", RouteId::Apk},
+      {"C:\\in\\a.webp", RouteId::Webp},        {"C:\\in\\a.exe", RouteId::Exe},
+      {"C:\\in\\a.ipa", RouteId::Ipa},          {"C:\\in\\a.lnk", RouteId::Shortcut},
+      {"C:\\in\\a.DLL", RouteId::Library},      {"C:\\in\\a.cpl", RouteId::Library},
+      {"C:\\in\\a.ocx", RouteId::Library},      {"C:\\in\\a.scr", RouteId::Library},
+      {"C:\\Windows\\SystemResources\\imageres.dll.mun", RouteId::Exe},
+      {"C:\\in\\a.ico", RouteId::IconFile},     {"C:\\in\\a.png", RouteId::Picture},
+      {"C:\\in\\a.jpg", RouteId::Picture},      {"C:\\in\\a.JPEG", RouteId::Picture},
+      {"C:\\in\\a.bmp", RouteId::Picture},      {"C:\\in\\a.gif", RouteId::Picture},
+      {"C:\\in\\a.msixbundle", RouteId::MsixBundle}, {"C:\\in\\a.AppxBundle", RouteId::MsixBundle},
+      {"C:\\in\\a.msix", RouteId::Msix},        {"C:\\in\\a.appx", RouteId::Msix},
+      {"C:\\dl\\a.msixbundle.part", RouteId::MsixBundle},  // ".msix" is in its name too
+      {"C:\\dl\\a.appx.crdownload", RouteId::Msix},
+      {"C:\\dl\\a.jpeg.part", RouteId::Picture},
+  };
+  for (const auto& c : cases) {
+    const InputKind* kind = KindByPath(c.path, InputKinds(), NoLeadBytes);
+    ASSERT_NE(kind, nullptr) << c.path;
+    EXPECT_EQ(kind->route, c.route) << c.path;
+  }
+}
+
+TEST(ImportPatterns, ListsTheKindsMarkedForTheDialogInListOrder) {
+  EXPECT_EQ(ImportPatterns(InputKinds()),
+            "*.xapk;*.apks;*.apkm;*.apk;*.exe;*.ipa;*.dll;*.cpl;*.ocx;*.scr;*.mun;*.ico;"
+            "*.png;*.jpg;*.jpeg;*.bmp;*.gif;*.msixbundle;*.appxbundle;*.msix;*.appx");
   EXPECT_EQ(ImportPatterns({}), "");
 }
 

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "image/PngDecode.h"
 #include "support/FileIo_win.h"
 #include "support/TextCodec_win.h"
@@ -42,37 +45,48 @@ class ApkPipelineTest : public RunFolderTest {
     } else {
       EXPECT_EQ(store_.picture(), icon) << "the packed file, byte for byte";
     }
-    const std::string file = entry.substr(entry.find_last_of('/') + 1);
-    EXPECT_EQ(GetFileAttributesA(context_.inRunDirectory(file).c_str()), INVALID_FILE_ATTRIBUTES)
-        << "the extracted file is deleted";
+  }
+
+  // The fixture through the pipeline, then nothing the run extracted stays:
+  // the work folder is gone and only the converted work file may remain.
+  void expectFixtureLeavingNothing(const std::string& name, const std::string& packagePath = {}) {
+    expectFixture(name, packagePath);
+    EXPECT_EQ(leftovers(), std::vector<std::string>{}) << name;
   }
 };
 
-TEST_F(ApkPipelineTest, TakesTheLastIconLineOfTheBadging) {
-  expectFixture("five-densities");
-  expectFixture("mixed-nodpi");  // the nodpi line comes last and is taken
-  expectFixture("plain-drawable");
-  expectFixture("webpage-name");  // a PNG, whatever its name holds
+TEST_F(ApkPipelineTest, EveryFixturePackage) {
+  const struct { const char* fixture; const char* note; } cases[] = {
+      {"five-densities", "the last icon line of the badging"},
+      {"mixed-nodpi", "the nodpi line comes last and is taken"},
+      {"plain-drawable", ""},
+      {"webpage-name", "a PNG, whatever its name holds"},
+      {"adaptive-with-png", "an adaptive icon falls back to the densest raster file"},
+      {"adaptive-only", "no raster file at all: drawn"},
+      {"no-icon", ""},
+      {"crafted-ampersand", "an odd but harmless entry name"},
+      {"crafted-percent", "no interpreter expands it"},
+      {"crafted-root", "an icon at the archive root"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.note);
+    expectFixtureLeavingNothing(c.fixture);
+  }
 }
 
 TEST_F(ApkPipelineTest, WebpIconsAreConvertedToTheWorkFile) {
-  expectFixture("webp-only");
+  expectFixtureLeavingNothing("webp-only");
   EXPECT_EQ(ReadWholeFile(WorkFilePath(context_)), store_.picture());
 }
 
-TEST_F(ApkPipelineTest, AdaptiveIconFallsBackToTheDensestRasterFile) {
-  expectFixture("adaptive-with-png");
-  expectFixture("adaptive-only");  // no raster file at all: drawn
-}
-
-TEST_F(ApkPipelineTest, PackagesWithoutAnIconGiveNothing) {
-  expectFixture("no-icon");
-  expectFixture("no-icon", folder_.file("missing.apk"));
-  ASSERT_TRUE(WriteTestFile(folder_.file("not a zip.apk"), Bytes(5000, 'x')));
-  expectFixture("no-icon", folder_.file("not a zip.apk"));
+TEST_F(ApkPipelineTest, DamagedOrMissingPackagesGiveNothing) {
+  TempFolder outside;  // the inputs stay out of the run directory, whose leftovers are checked
+  expectFixtureLeavingNothing("no-icon", outside.file("missing.apk"));
+  ASSERT_TRUE(WriteTestFile(outside.file("not a zip.apk"), Bytes(5000, 'x')));
+  expectFixtureLeavingNothing("no-icon", outside.file("not a zip.apk"));
   const Bytes whole = ReadWholeFile(Fixture("apk\\five-densities.apk"));
-  ASSERT_TRUE(WriteTestFile(folder_.file("cut.apk"), ByteSpan(whole).first(whole.size() / 2)));
-  expectFixture("no-icon", folder_.file("cut.apk"));
+  ASSERT_TRUE(WriteTestFile(outside.file("cut.apk"), ByteSpan(whole).first(whole.size() / 2)));
+  expectFixtureLeavingNothing("no-icon", outside.file("cut.apk"));
 }
 
 TEST_F(ApkPipelineTest, PathWithBlanks) {
@@ -81,7 +95,7 @@ TEST_F(ApkPipelineTest, PathWithBlanks) {
   CreateDirectoryA(dir.c_str(), nullptr);
   const std::string path = dir + "\\my package.apk";
   ASSERT_TRUE(CopyTestFile(Fixture("apk\\five-densities.apk"), path));
-  expectFixture("five-densities", path);
+  expectFixtureLeavingNothing("five-densities", path);
   DeleteFileA(path.c_str());
   RemoveDirectoryA(dir.c_str());
 }
@@ -93,7 +107,7 @@ TEST_F(ApkPipelineTest, ChinesePathUnderCp936) {
   CreateDirectoryW(dir.c_str(), nullptr);
   const std::wstring path = dir + L"\\\u56FE\u6807.apk";  // "图标.apk"
   ASSERT_TRUE(CopyFileW(WideFromAnsi(Fixture("apk\\five-densities.apk")).c_str(), path.c_str(), FALSE));
-  expectFixture("five-densities", CodePageFromWide(path, CP_ACP));
+  expectFixtureLeavingNothing("five-densities", CodePageFromWide(path, CP_ACP));
   DeleteFileW(path.c_str());
   RemoveDirectoryW(dir.c_str());
 }
@@ -101,7 +115,7 @@ TEST_F(ApkPipelineTest, ChinesePathUnderCp936) {
 // Entry names a hostile package could carry: nothing runs, nothing outside
 // the run directory is touched, no icon.
 TEST_F(ApkPipelineTest, HostileEntryNamesRunNothing) {
-  expectFixture("crafted-quote");
+  expectFixtureLeavingNothing("crafted-quote");
   EXPECT_EQ(GetFileAttributesA(context_.inRunDirectory("pwned.txt").c_str()), INVALID_FILE_ATTRIBUTES);
   EXPECT_EQ(GetFileAttributesA((TestProgramFolder() + "\\pwned.txt").c_str()), INVALID_FILE_ATTRIBUTES);
 
@@ -110,15 +124,9 @@ TEST_F(ApkPipelineTest, HostileEntryNamesRunNothing) {
   EXPECT_EQ(entry, "-");
   const std::string victim = folder_.path() + "\\..\\..\\victimzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzz.png";
   ASSERT_TRUE(WriteTestFile(victim, Bytes{1, 2, 3}));
-  expectFixture("crafted-traversal");
+  expectFixtureLeavingNothing("crafted-traversal");
   EXPECT_EQ(ReadWholeFile(victim), (Bytes{1, 2, 3}));
   DeleteFileA(victim.c_str());
-}
-
-TEST_F(ApkPipelineTest, HarmlessOddNamesStillWork) {
-  expectFixture("crafted-ampersand");
-  expectFixture("crafted-percent");  // no interpreter expands it
-  expectFixture("crafted-root");  // an icon at the archive root
 }
 
 // A .webp file taken in directly shows its pixels. Conversions into a path

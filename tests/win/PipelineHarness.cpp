@@ -8,6 +8,29 @@
 
 namespace {
 const Bytes kSentinel{'s', 'e', 'n', 't', 'i', 'n', 'e', 'l'};
+
+std::uint32_t Le(const Bytes& b, std::size_t at, int size) {
+  std::uint32_t value = 0;
+  for (int i = size - 1; i >= 0; --i) value = (value << 8) | (at + i < b.size() ? b[at + i] : 0);
+  return value;
+}
+}  // namespace
+
+IconFileFacts ReadIconFileFacts(const Bytes& icon) {
+  IconFileFacts facts;
+  if (icon.size() < 22) return facts;
+  facts.images = static_cast<int>(Le(icon, 4, 2));
+  facts.width = icon[6];
+  facts.height = icon[7];
+  facts.bits = static_cast<int>(Le(icon, 12, 2));
+  // A bitmap image: BITMAPINFOHEADER (40 bytes), then, at 32 bits, the
+  // pixels as B, G, R, A, bottom row first.
+  const std::size_t image = Le(icon, 18, 4);
+  if (Le(icon, image, 4) == 40 && Le(icon, image + 14, 2) == 32) {
+    const std::size_t at = image + 40;
+    facts.firstPixel = Le(icon, at, 4);
+  }
+  return facts;
 }
 
 void RunFolderTest::SetUp() {

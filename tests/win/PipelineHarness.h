@@ -2,6 +2,7 @@
 // A run directory for pipeline tests: a fresh folder holding the helper tools
 // exactly as the real program writes them, a picture store, and a context
 // naming both.
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,16 @@
 #include <gtest/gtest.h>
 
 #include "tests/win/TestSupport.h"
+
+// What an icon file holds, read from its header by hand: the number of
+// images, the first image's width, height and bits per pixel as its entry
+// states them (256 stored as 0), and for a 32-bit bitmap its first stored
+// pixel (the bottom-left one) as 0xAARRGGBB.
+struct IconFileFacts {
+  int images = 0, width = 0, height = 0, bits = 0;
+  std::uint32_t firstPixel = 0;
+};
+IconFileFacts ReadIconFileFacts(const Bytes& icon);
 
 class RunFolderTest : public testing::Test {
  protected:

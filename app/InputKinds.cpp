@@ -1,0 +1,38 @@
+#include "app/InputKinds.h"
+
+namespace {
+
+// The order matters only where a path carries no known extension of its own:
+// then the first extension text found anywhere in it decides. The bundles
+// come before ".apk", which is the start of two of their extensions, so a
+// partly downloaded "game.apks.part" still reaches the bundle route.
+constexpr InputKind kInputKinds[] = {
+    {".xapk", RouteId::ApkBundle, true},
+    {".apks", RouteId::ApkBundle, true},
+    {".apkm", RouteId::ApkBundle, true},
+    {".apk", RouteId::Apk, true},
+    {".webp", RouteId::Webp, false},
+    {".exe", RouteId::Exe, true},
+    {".ipa", RouteId::Ipa, true},
+    {".lnk", RouteId::Shortcut, false},
+    {".dll", RouteId::Library, true},
+    {".cpl", RouteId::Library, true},
+    {".ocx", RouteId::Library, true},
+    {".scr", RouteId::Library, true},
+    {".mun", RouteId::Exe, true},
+    {".ico", RouteId::IconFile, true},
+    {".png", RouteId::Picture, true},
+    {".jpg", RouteId::Picture, true},
+    {".jpeg", RouteId::Picture, true},
+    {".bmp", RouteId::Picture, true},
+    {".gif", RouteId::Picture, true},
+    // Bundles before packages: ".msix" also occurs in "app.msixbundle.part".
+    {".msixbundle", RouteId::MsixBundle, true},
+    {".appxbundle", RouteId::MsixBundle, true},
+    {".msix", RouteId::Msix, true},
+    {".appx", RouteId::Msix, true},
+};
+
+}  // namespace
+
+std::span<const InputKind> InputKinds() { return kInputKinds; }
