@@ -11,6 +11,7 @@
 
 #include "android/ResourceValues.h"
 #include "android/ToolXmlTree.h"
+#include "draw/PathData.h"
 
 namespace {
 
@@ -185,6 +186,7 @@ class IconReader {
   std::vector<std::string> reading_;  // entries being read, outermost first
   int paths_ = 0;
   std::size_t pathText_ = 0;
+  std::size_t pathCommands_ = kMaxPathCommands;  // left for the whole icon, as the renderer counts them
 };
 
 AndroidIconDrawing IconReader::read(const std::string& entry) {
@@ -557,6 +559,9 @@ void IconReader::path(const ToolElement& element, VectorPath& out, int depth) {
     // A string resource may be named by every path: its copies count.
     pathText_ += data->string.size();
     if (data->type != kResString || pathText_ > kMaxDrawableText) fail();
+    // Malformed path data refuses the whole drawable, as Android does; read
+    // here too, so that no drawing leaves the reader that the renderer refuses.
+    if (ok_ && !ParsePathData(data->string, pathCommands_)) fail();
     if (ok_) out.pathData = data->string;
   }
   numbers<VectorPath>(element, kPathFloats, out);

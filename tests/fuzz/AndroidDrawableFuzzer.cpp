@@ -4,8 +4,6 @@
 // entry is a 1 x 1 picture. Whatever the input, a drawing comes back whole
 // or not at all: every number finite, gradient stops ascending, and the
 // renderer draws it (its own checks of the limits decide what whole means).
-// Path data is read by the renderer alone, so a drawing whose path data does
-// not parse may be refused there.
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -15,13 +13,8 @@
 #include "android/AndroidDrawableText.h"
 #include "android/ToolXmlTree.h"
 #include "draw/DrawableRender.h"
-#include "draw/PathData.h"
 
 namespace {
-
-// Commands left for the whole icon, and whether all its path data parsed.
-std::size_t gBudget = 0;
-bool gPathsParse = true;
 
 void Check(bool condition) {
   if (!condition) __builtin_trap();
@@ -54,7 +47,6 @@ void CheckGroup(const VectorGroup& group) {
       continue;
     }
     const VectorPath& p = node.path;
-    if (!ParsePathData(p.pathData, gBudget)) gPathsParse = false;
     CheckFinite({p.fillAlpha, p.strokeAlpha, p.strokeWidth, p.strokeMiterLimit, p.trimStart, p.trimEnd, p.trimOffset});
     CheckPaint(p.fill);
     CheckPaint(p.stroke);
@@ -106,8 +98,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   sources.xmlTree = [tree](const std::string&) { return std::string(tree); };
   sources.bitmap = [](const std::string&) { return RgbaImage{1, 1, {0, 0, 0, 0}}; };
   const AndroidIconDrawing icon = ReadAndroidIcon(sources, "res/mipmap-anydpi-v26/ic_launcher.xml");
-  gBudget = kMaxPathCommands;
-  gPathsParse = true;
   switch (icon.kind) {
     case AndroidIconDrawing::Kind::None:
       Check(icon.vector.root.children.empty() && icon.adaptive.foreground.kind == LayerDrawable::Kind::Color);
@@ -118,6 +108,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       CheckLayer(icon.adaptive.foreground);
       break;
   }
-  if (gPathsParse) Check(!RenderAndroidIcon(icon).empty());
+  Check(!RenderAndroidIcon(icon).empty());
   return 0;
 }

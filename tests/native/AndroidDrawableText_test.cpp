@@ -237,3 +237,20 @@ TEST(ReadAndroidIcon, PathLimit) {
               paths > kMaxDrawablePaths ? AndroidIconDrawing::Kind::None : AndroidIconDrawing::Kind::Vector);
   }
 }
+
+TEST(ReadAndroidIcon, MalformedPathDataRefusesTheIcon) {
+  for (const char* data : {"M0,0h24v24z", "droid:M0,0h24v24z", "M0,0h", "M0,0z 5"}) {
+    const std::string text = std::string("  E: vector (line=1)\n"
+                                         "    A: android:height(0x01010155)=(type 0x5)0x1801\n"
+                                         "    A: android:width(0x01010159)=(type 0x5)0x1801\n"
+                                         "    A: android:viewportWidth(0x01010402)=(type 0x4)0x41c00000\n"
+                                         "    A: android:viewportHeight(0x01010403)=(type 0x4)0x41c00000\n"
+                                         "    E: path (line=2)\n      A: android:pathData(0x01010405)=\"") +
+                             data + "\"\n";
+    DrawableSources sources;
+    sources.xmlTree = [&](const std::string&) { return text; };
+    EXPECT_EQ(ReadAndroidIcon(sources, "res/drawable/v.xml").kind,
+              std::string_view(data) == "M0,0h24v24z" ? AndroidIconDrawing::Kind::Vector : AndroidIconDrawing::Kind::None)
+        << data;
+  }
+}
