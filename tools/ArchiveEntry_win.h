@@ -31,10 +31,11 @@ struct ArchiveSource {
 std::vector<ArchiveEntry> ListArchive(const PipelineContext& context, const ArchiveSource& archive,
                                       ArchiveEntryFilter keep = nullptr, std::size_t maxEntries = kMaxArchiveEntries);
 
-// The entry's bytes (entry.path as listed). Empty when its name fails the
-// entry guard or its listed size is above maxBytes (nothing runs then), when
-// the tool wrote no such file, or when the file holds more than maxBytes or
-// kMaxReadBytes.
+// The entry's bytes (entry.path as listed), extracted into a work folder of
+// its own, so two reads never meet over a file name. Empty when its name
+// fails the entry guard or its listed size is above maxBytes (nothing runs
+// then), when the tool wrote no such file, or when the file holds more than
+// maxBytes or kMaxReadBytes.
 Bytes ReadArchiveEntry(const PipelineContext& context, const ArchiveSource& archive, const ArchiveEntry& entry,
                        std::uint64_t maxBytes);
 
