@@ -1,7 +1,6 @@
 #include "android/ApkBundle.h"
 
 #include "support/Json.h"
-#include "support/TextScan.h"
 
 #include <algorithm>
 #include <array>
@@ -23,15 +22,8 @@ bool SamePath(std::string_view a, std::string_view b) {
 
 bool AtRoot(std::string_view path) { return std::none_of(path.begin(), path.end(), IsSeparator); }
 
-// The text after "Key = " on a line of the technical listing.
-bool FieldValue(std::string_view line, std::string_view key, std::string_view& value) {
-  if (line.size() < key.size() + 3 || !line.starts_with(key) || line.substr(key.size(), 3) != " = ") return false;
-  value = line.substr(key.size() + 3);
-  return true;
-}
-
-const BundleEntry* FindEntry(const std::vector<BundleEntry>& entries, std::string_view path) {
-  for (const BundleEntry& entry : entries) {
+const ArchiveEntry* FindEntry(const std::vector<ArchiveEntry>& entries, std::string_view path) {
+  for (const ArchiveEntry& entry : entries) {
     if (SamePath(entry.path, path)) return &entry;
   }
   return nullptr;
@@ -55,41 +47,7 @@ int SplitDensity(std::string_view path) {
 
 }  // namespace
 
-std::vector<BundleEntry> ParseBundleListing(std::string_view listing) {
-  std::vector<BundleEntry> entries;
-  BundleEntry current;
-  bool havePath = false, haveSize = false, folder = false, inEntries = false;
-  auto finish = [&] {
-    const bool kept = current.path.ends_with(".apk") || current.path == "manifest.json";
-    if (havePath && haveSize && !folder && kept && entries.size() < kMaxBundleEntries) entries.push_back(current);
-    current = {};
-    havePath = haveSize = folder = false;
-  };
-  while (!listing.empty()) {
-    const std::string_view line = NextLine(listing);
-    // The archive's own block (its path, type, size) comes before the line.
-    if (!inEntries) {
-      inEntries = line == "----------";
-      continue;
-    }
-    std::string_view value;
-    if (line.empty()) {
-      finish();
-    } else if (FieldValue(line, "Path", value)) {
-      finish();
-      current.path = value;
-      havePath = true;
-    } else if (FieldValue(line, "Folder", value)) {
-      folder = value == "+";
-    } else if (FieldValue(line, "Size", value)) {
-      const std::optional<std::uint64_t> size = ParseDecimal(value);
-      haveSize = size.has_value();
-      current.size = size.value_or(0);
-    }
-  }
-  finish();
-  return entries;
-}
+bool KeptBundleEntry(std::string_view path) { return path.ends_with(".apk") || path == "manifest.json"; }
 
 std::string ManifestBaseFile(std::string_view json) {
   if (json.size() > kMaxManifestBytes) return {};
@@ -115,33 +73,33 @@ std::string ManifestBaseFile(std::string_view json) {
   return base;
 }
 
-BundleEntry ChooseBundleBase(const std::vector<BundleEntry>& entries, std::string_view manifestBase) {
+ArchiveEntry ChooseBundleBase(const std::vector<ArchiveEntry>& entries, std::string_view manifestBase) {
   if (manifestBase.ends_with(".apk")) {
-    if (const BundleEntry* named = FindEntry(entries, manifestBase)) return *named;
+    if (const ArchiveEntry* named = FindEntry(entries, manifestBase)) return *named;
   }
   for (std::string_view usual : {"base.apk", "splits/base-master.apk", "universal.apk"}) {
-    if (const BundleEntry* found = FindEntry(entries, usual)) return *found;
+    if (const ArchiveEntry* found = FindEntry(entries, usual)) return *found;
   }
-  const BundleEntry* only = nullptr;
-  for (const BundleEntry& entry : entries) {
+  const ArchiveEntry* only = nullptr;
+  for (const ArchiveEntry& entry : entries) {
     if (!AtRoot(entry.path) || !entry.path.ends_with(".apk")) continue;
     if (entry.path.starts_with("config.") || entry.path.starts_with("split_")) continue;
     if (only) return {};
     only = &entry;
   }
-  return only ? *only : BundleEntry{};
+  return only ? *only : ArchiveEntry{};
 }
 
-std::vector<BundleEntry> DensitySplits(const std::vector<BundleEntry>& entries) {
-  std::vector<std::pair<int, const BundleEntry*>> ranked;
-  for (const BundleEntry& entry : entries) {
+std::vector<ArchiveEntry> DensitySplits(const std::vector<ArchiveEntry>& entries) {
+  std::vector<std::pair<int, const ArchiveEntry*>> ranked;
+  for (const ArchiveEntry& entry : entries) {
     const int rank = SplitDensity(entry.path);
     if (rank == 0) continue;
     const bool seen = std::any_of(ranked.begin(), ranked.end(), [&](const auto& r) { return SamePath(r.second->path, entry.path); });
     if (!seen) ranked.emplace_back(rank, &entry);
   }
   std::stable_sort(ranked.begin(), ranked.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
-  std::vector<BundleEntry> splits;
+  std::vector<ArchiveEntry> splits;
   for (const auto& r : ranked) splits.push_back(*r.second);
   return splits;
 }

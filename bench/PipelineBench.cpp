@@ -31,7 +31,7 @@ int main(int argc, char** argv) {
       RunConsoleCommand(context.toolPath(kPackagingTool), "dump badging " + quoted);
       RunConsoleCommand(context.toolPath(kUnzipTool), "-n -j " + quoted + " \"" + entry + "\"");
     } else {
-      RunConsoleCommand(context.toolPath(kArchiveTool), "l -sccUTF-8 " + quoted);
+      RunConsoleCommand(context.toolPath(kArchiveTool), "l -slt -sccUTF-8 " + quoted);
       RunConsoleCommand(context.toolPath(kArchiveTool), "e -sccUTF-8 -y " + quoted + " \"" + entry + "\"");
     }
     const double t2 = NowMs();

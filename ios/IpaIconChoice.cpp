@@ -1,45 +1,41 @@
 #include "ios/IpaIconChoice.h"
 
-#include <cstdint>
-
-#include "support/TextScan.h"
-
 namespace {
 
-struct Candidate {
-  std::int32_t size = 0;
-  std::string name;
-};
+constexpr std::size_t kCandidatesCompared = 3;
 
-// The decimal value of a size column, saturated at the 32-bit maximum; the
-// empty text counts as 0.
-std::int32_t SizeValue(std::string_view digits) {
-  if (digits.empty()) return 0;
-  return static_cast<std::int32_t>(ParseDecimal(digits, INT32_MAX).value_or(INT32_MAX));
+bool StartsIgnoringCase(std::string_view text, std::string_view lowerWord) {
+  return text.size() >= lowerWord.size() && EqualsIgnoringAsciiCase(text.substr(0, lowerWord.size()), lowerWord);
+}
+
+// Where an icon's name ends in its path: the start of the character before
+// the first "png" that begins at least one character after "AppIcon"; npos
+// when the path is no icon's. Only whole characters are compared, so a
+// double-byte character's second byte never starts a word.
+std::size_t IconNameEnd(std::string_view path, LeadBytePredicate isLead) {
+  std::size_t afterAppIcon = std::string_view::npos, previous = 0;
+  for (std::size_t at = 0, step = 1; at < path.size(); previous = at, at += step) {
+    step = isLead(static_cast<unsigned char>(path[at])) && at + 1 < path.size() ? 2 : 1;
+    if (afterAppIcon == std::string_view::npos) {
+      if (StartsIgnoringCase(path.substr(at), "appicon")) afterAppIcon = at + 7, step = 7;
+    } else if (at > afterAppIcon && StartsIgnoringCase(path.substr(at), "png")) {
+      return previous;
+    }
+  }
+  return std::string_view::npos;
 }
 
 }  // namespace
 
-IpaIconEntry ChooseIpaIconEntry(std::string_view listing, const NarrowCodec& codec) {
-  PatternMatcher lines(codec), columns(codec);
-  lines.search("[1-9][0-9]{0,}\\s(.*?)AppIcon(.*?).png", listing);
-  if (lines.matchCount() == 0) lines.search("[1-9][0-9]{0,}\\s(.*?)AppIcon(.*?).webp", listing);
-  const int n = lines.matchCount();
-
-  Candidate previous, best;
-  for (int i = 1; i <= n && i <= 3; ++i) {
-    // The entry runs to the last "png" of the line's match, which ends at the
-    // icon's own extension: a bundle folder such as pngview.app stays whole.
-    columns.search("(\\d+)\\s+([1-9][0-9]{0,})\\s+(.*).png", lines.matchText(i));
-    const Candidate candidate{SizeValue(columns.subMatchText(1, 1)), columns.subMatchText(1, 3)};
-    if (n == 1) best = candidate;
-    if (i == 2) best = candidate.size > previous.size ? candidate : previous;
-    if (i == 3 && candidate.size > best.size) best = candidate;
-    previous = candidate;
+IpaIconEntry ChooseIpaIconEntry(const std::vector<ArchiveEntry>& entries, LeadBytePredicate isLead) {
+  IpaIconEntry best;
+  std::size_t candidates = 0;
+  for (const ArchiveEntry& entry : entries) {
+    if (entry.packedSize == 0 || entry.packedSize == UINT64_MAX) continue;
+    const std::size_t end = IconNameEnd(entry.path, isLead);
+    if (end == std::string_view::npos) continue;
+    if (candidates == 0 || entry.size > best.size) best = {entry.path.substr(0, end), entry.size};
+    if (++candidates == kCandidatesCompared) break;
   }
-  return {best.name, best.size};
-}
-
-std::string ChooseIpaIcon(std::string_view listing, const NarrowCodec& codec) {
-  return ChooseIpaIconEntry(listing, codec).name;
+  return best;
 }

@@ -1,23 +1,24 @@
 #pragma once
-// Choosing the app icon among the lines of an iOS package's archive listing
-// (the 7-Zip console's "l" output).
+// Choosing the app icon among an iOS package's entries, as 7-Zip's technical
+// listing gives them (tools/ArchiveListing.h).
 #include <cstdint>
 #include <string>
-#include <string_view>
+#include <vector>
 
-#include "support/PatternMatcher.h"
+#include "support/TextScan.h"
+#include "tools/ArchiveListing.h"
 
-// The archive path, without its final ".png", of the chosen icon: among the
-// first three AppIcon PNG lines the one with the largest uncompressed size
-// (a tie goes to the earlier line); a single line is taken as it is; lines
-// four and later are never chosen. WebP lines count only when there is no PNG
-// line, and then yield no name. Empty when nothing is chosen.
-std::string ChooseIpaIcon(std::string_view listing, const NarrowCodec& codec);
-
-// The same choice with the chosen entry's uncompressed size as the listing
-// gives it (saturated at INT32_MAX).
+// The chosen icon: its path without the ".png" that ends its name, and its
+// uncompressed size. The candidates are the entries with a non-zero packed
+// size whose path holds "AppIcon" followed, at least one character later, by
+// "png" (letter case aside); the name runs to the character before the
+// first such "png", so a bundle folder such as pngview.app stays whole.
+// Among the first three candidates the largest wins, a tie going to the
+// earlier; a single candidate is taken as it is; later ones are never
+// chosen. Empty when there is no candidate: WebP icons are never taken.
+// isLead tells the double-byte characters of the paths' code page.
 struct IpaIconEntry {
   std::string name;
-  std::int32_t size = 0;
+  std::uint64_t size = 0;
 };
-IpaIconEntry ChooseIpaIconEntry(std::string_view listing, const NarrowCodec& codec);
+IpaIconEntry ChooseIpaIconEntry(const std::vector<ArchiveEntry>& entries, LeadBytePredicate isLead);

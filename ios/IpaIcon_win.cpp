@@ -7,6 +7,7 @@
 #include "ios/IpaIconChoice.h"
 #include "support/FileIo_win.h"
 #include "support/TextCodec_win.h"
+#include "tools/ArchiveEntry_win.h"
 #include "tools/ConsoleRunner_win.h"
 #include "tools/Extraction_win.h"
 #include "tools/HelperTools.h"
@@ -30,27 +31,13 @@ Bytes StandardPng(Bytes bytes) {
 Bytes ExtractIpaIcon(const PipelineContext& context, const std::string& packagePath) {
   context.showBackground(kWhite);
   EndToolRun(kArchiveTool);
-  const std::string quotedPackage = "\"" + packagePath + "\"";
-
-  // UTF-8 names, whatever the console's code page; converted as the badging is.
-  const std::string listing = ToolTextToNarrow(RunConsoleCommand(context.toolPath(kArchiveTool), "l -sccUTF-8 " + quotedPackage));
-  const IpaIconEntry best = ChooseIpaIconEntry(listing, SystemNarrowCodec());
+  const ArchiveSource package{packagePath, "", EntryText::Narrow};
+  const IpaIconEntry best = ChooseIpaIconEntry(ListArchive(context, package), SystemLeadByte);
   if (best.name.empty()) return {};
-  const std::string entry = best.name + ".png";
-  // The entry name comes from inside the package: it must be safe on the
-  // command line and as a local file name, or it counts as no icon.
-  const std::string name = ExtractedName(entry, "\\");
-  if (name.empty()) return {};
+  const ArchiveEntry icon{best.name + ".png", best.size};
+  // A name that fails the entry guard counts as no icon entry at all: the
+  // background stays white.
+  if (ExtractedName(icon.path, "\\").empty()) return {};
   context.showBackground(kButtonFaceColour);
-  // A larger entry would be refused when read: it is never written out.
-  if (static_cast<std::uint64_t>(best.size) > kMaxReadBytes) return {};
-
-  const WorkFolder work(context.runDirectory);
-  // A package may also use the icon's name as a folder: "e" would extract
-  // everything under it too, flattened beside the icon, so the entry's
-  // children are excluded. -aos: an entry stored twice is written once, with
-  // no question asked of a tool that has no input.
-  const std::string arguments =
-      "e -sccUTF-8 -aos \"-o" + work.path() + "\" " + quotedPackage + " \"" + entry + "\" \"-x!" + entry + "\\*\"";
-  return StandardPng(RunExtraction(context, kArchiveTool, arguments, work, name));
+  return StandardPng(ReadArchiveEntry(context, package, icon, kMaxReadBytes));
 }

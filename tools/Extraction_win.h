@@ -1,7 +1,8 @@
 #pragma once
-// Extracting one archive entry with a helper tool, the way the Android and
-// iOS pipelines both do it: the tool runs in the run's private work folder
-// and drops the entry's folders, and the one expected file is read back.
+// Extracting one archive entry with a helper tool that drops the entry's
+// folders into the run's private work folder, and reading the one expected
+// file back. The 7-Zip routes go through tools/ArchiveEntry_win.h; the
+// Android package's entries are taken with UnZip this way.
 #include <string>
 
 #include "support/Bytes.h"

@@ -2,7 +2,7 @@
 
 #include "support/TextScan.h"
 
-#include <unordered_map>
+#include <cstdint>
 
 namespace {
 
@@ -125,44 +125,6 @@ int Rank(const Qualifiers& q) {
 std::int64_t Measure(const Qualifiers& q) { return q.targetSize >= 0 ? q.targetSize : q.scale; }
 
 }  // namespace
-
-std::vector<ArchiveEntry> ParseArchiveListing(std::string_view listing) {
-  std::vector<ArchiveEntry> entries;
-  std::unordered_map<std::string, std::size_t> byPath;
-  ArchiveEntry current;
-  bool inEntry = false, folder = false;
-  const auto keep = [&] {
-    if (!inEntry || folder || current.path.empty()) return;
-    if (current.path.back() == '\\' || current.path.back() == '/') return;
-    const auto [at, added] = byPath.emplace(current.path, entries.size());
-    if (added) {
-      entries.push_back(current);
-    } else if (current.size > entries[at->second].size) {
-      entries[at->second].size = current.size;
-    }
-  };
-  // The archive's own properties come first, its entries after a line of dashes.
-  bool pastHeader = false;
-  while (!listing.empty()) {
-    const std::string_view line = NextLine(listing);
-    if (!pastHeader) {
-      pastHeader = line == "----------";
-      continue;
-    }
-    if (line.starts_with("Path = ")) {
-      keep();
-      current = {std::string(line.substr(7)), UINT64_MAX};
-      inEntry = true;
-      folder = false;
-    } else if (inEntry && line.starts_with("Size = ")) {
-      current.size = ParseDecimal(line.substr(7)).value_or(UINT64_MAX);
-    } else if (inEntry && line.starts_with("Folder = ")) {
-      folder = line.substr(9) != "-";
-    }
-  }
-  keep();
-  return entries;
-}
 
 std::string PercentDecoded(std::string_view stored) {
   std::string out;

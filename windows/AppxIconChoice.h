@@ -1,27 +1,18 @@
 #pragma once
-// Finding a Windows app package's files in its archive listing (the 7-Zip
-// console's technical listing, "l -slt"), and choosing among the files a
-// logo resource name stands for.
+// Finding a Windows app package's files among the entries of its archive
+// listing (tools/ArchiveListing.h), and choosing among the files a logo
+// resource name stands for.
 //
 // A package stores its entry names percent-encoded ("My%20Logo.png" for
 // "My Logo.png"), and the 7-Zip console lists and extracts them as stored.
 // Names are matched decoded, ignoring ASCII letter case and whether '/' or
 // '\' separates folders, as Windows resolves them; the entry found keeps its
 // stored path, which is the one the tool takes back. Texts are UTF-8.
-#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
-struct ArchiveEntry {
-  std::string path;        // as listed: stored, still encoded, '\' between folders
-  std::uint64_t size = 0;  // uncompressed; UINT64_MAX when the listing gives none
-};
-
-// The file entries of the listing (folders left out), in listing order. An
-// entry listed twice under one path is kept once with the larger size: a name
-// holding a line break could otherwise print a small size for a real entry.
-std::vector<ArchiveEntry> ParseArchiveListing(std::string_view listing);
+#include "tools/ArchiveListing.h"
 
 // The stored name with its %XX escapes decoded; a '%' without two hex digits
 // after it stays as it is.

@@ -12,8 +12,8 @@
 #include "android/ApkIconChoice.h"
 
 namespace {
-bool Listed(const std::vector<BundleEntry>& entries, const std::string& path) {
-  return std::any_of(entries.begin(), entries.end(), [&](const BundleEntry& e) { return e.path == path; });
+bool Listed(const std::vector<ArchiveEntry>& entries, const std::string& path) {
+  return std::any_of(entries.begin(), entries.end(), [&](const ArchiveEntry& e) { return e.path == path; });
 }
 }  // namespace
 
@@ -23,17 +23,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string manifestBase = ManifestBaseFile(text);
   if (manifestBase.size() > size) __builtin_trap();
 
-  const std::vector<BundleEntry> entries = ParseBundleListing(text);
+  const std::vector<ArchiveEntry> entries = ParseArchiveListing(text, KeptBundleEntry, kMaxBundleEntries);
   if (entries.size() > kMaxBundleEntries) __builtin_trap();
-  for (const BundleEntry& entry : entries) {
-    if (entry.path.size() > size || (!entry.path.ends_with(".apk") && entry.path != "manifest.json")) __builtin_trap();
+  for (const ArchiveEntry& entry : entries) {
+    if (entry.path.size() > size || !KeptBundleEntry(entry.path)) __builtin_trap();
   }
   // Whatever is chosen is a listed package.
-  const BundleEntry base = ChooseBundleBase(entries, manifestBase);
+  const ArchiveEntry base = ChooseBundleBase(entries, manifestBase);
   if (!base.path.empty() && (!Listed(entries, base.path) || !base.path.ends_with(".apk"))) __builtin_trap();
-  const std::vector<BundleEntry> splits = DensitySplits(entries);
+  const std::vector<ArchiveEntry> splits = DensitySplits(entries);
   if (splits.size() > entries.size()) __builtin_trap();
-  for (const BundleEntry& split : splits) {
+  for (const ArchiveEntry& split : splits) {
     if (!Listed(entries, split.path)) __builtin_trap();
   }
   ClassifyIconEntry(text.substr(0, std::min<std::size_t>(size, 40)), std::span(data, size));

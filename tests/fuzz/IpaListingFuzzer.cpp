@@ -1,20 +1,35 @@
-// Fuzz target for the icon choice over an iOS package's archive listing,
-// through the regular-expression engine. The input's first byte picks the
-// code page the listing is read in (odd: GBK, double-byte; even: 1252), the
-// rest is the listing.
+// Fuzz target for an iOS package's listing: 7-Zip's technical listing read
+// by the one parser every archive route uses, and the icon choice over its
+// entries. The input's first
+// byte picks the code page the paths are read in (odd: GBK, double-byte;
+// even: no double-byte characters), the rest is the listing.
 #include <cstddef>
 #include <cstdint>
+#include <set>
 #include <string_view>
 
 #include "ios/IpaIconChoice.h"
-#include "tests/support/IconvCodec.h"
+#include "tools/ArchiveListing.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size == 0) return 0;
-  const NarrowCodec& codec = (data[0] & 1) ? Gbk936Codec() : Cp1252Codec();
+  const LeadBytePredicate isLead = (data[0] & 1) ? Gbk936LeadByte : NoLeadBytes;
   const std::string_view listing(reinterpret_cast<const char*>(data + 1), size - 1);
-  const IpaIconEntry entry = ChooseIpaIconEntry(listing, codec);
-  // Sizes saturate at the 32-bit maximum, never wrap.
-  if (entry.size < 0) __builtin_trap();
+  const std::vector<ArchiveEntry> entries = ParseArchiveListing(listing);
+  std::set<std::string_view> paths;
+  for (const ArchiveEntry& entry : entries) {
+    // Every path is a piece of the listing, a file's, and listed once.
+    if (entry.path.empty() || entry.path.size() > listing.size() || listing.find(entry.path) == std::string_view::npos)
+      __builtin_trap();
+    if (entry.path.back() == '\\' || entry.path.back() == '/' || !paths.insert(entry.path).second) __builtin_trap();
+  }
+  if (ParseArchiveListing(listing, nullptr, 2).size() > 2) __builtin_trap();
+  // The icon's name is the start of a listed path.
+  const IpaIconEntry icon = ChooseIpaIconEntry(entries, isLead);
+  if (!icon.name.empty()) {
+    bool listed = false;
+    for (const ArchiveEntry& entry : entries) listed = listed || entry.path.starts_with(icon.name);
+    if (!listed) __builtin_trap();
+  }
   return 0;
 }

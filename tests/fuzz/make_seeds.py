@@ -316,28 +316,33 @@ def apk_seeds(full):
     return seeds
 
 
-def seven_zip_listing(entries, codec):
-    out = ("\r\n7-Zip (a) 21.07 (x64)\r\n\r\nListing archive: app.ipa\r\n\r\n"
-           "   Date      Time    Attr         Size   Compressed  Name\r\n"
-           "------------------- ----- ------------ ------------  ------------------------\r\n")
-    for size, name in entries:
-        out += f"2023-01-17 14:32:08 ..... {size:12d} {max(size - 7, 0):12d}  {name}\r\n"
+def technical_listing(entries, codec):
+    """7-Zip's "l -slt" listing of (size, packed size, path) entries."""
+    out = ("\r\n7-Zip (a) 21.07 (x64)\r\n\r\nListing archive: app.ipa\r\n\r\n--\r\n"
+           "Path = app.ipa\r\nType = zip\r\nPhysical Size = 9000\r\n\r\n----------\r\n")
+    for size, packed, path in entries:
+        folder = "+" if path.endswith("\\") else "-"
+        out += (f"Path = {path.rstrip(chr(92))}\r\nFolder = {folder}\r\nSize = {size}\r\n"
+                f"Packed Size = {packed}\r\nMethod = Deflate\r\n\r\n")
     return out.encode(codec)
 
 
-def ipa_seeds(full):
+def ipa_listing_seeds(full):
     app = "Payload\\Foo.app\\"
     seeds = {
-        "listing-1252.txt": b"\0" + seven_zip_listing([(100, app + "Info.plist"), (300, app + "AppIcon20x20.png"),
-                                                       (800, app + "AppIcon60x60@3x.png"), (500, app + "AppIcon40x40.png"),
-                                                       (900, app + "AppIcon76x76.png")], "cp1252"),
-        "listing-gbk.txt": b"\1" + seven_zip_listing([(38497, "Payload\\\u5e94\u7528.app\\AppIcon60x60@2x.png")], "gbk"),
-        "listing-webp.txt": b"\0" + seven_zip_listing([(500, app + "AppIcon60x60.webp")], "cp1252"),
+        "ipa-1252.txt": b"\0" + technical_listing([(0, 0, app), (100, 80, app + "Info.plist"), (300, 0, app + "AppIcon20x20.png"),
+                                                   (800, 700, app + "AppIcon60x60@3x.png"), (500, 400, app + "AppIcon40x40.png"),
+                                                   (900, 800, app + "AppIcon76x76.png")], "cp1252"),
+        "ipa-gbk.txt": b"\1" + technical_listing([(38497, 38000, "Payload\\\u5e94\u7528.app\\AppIcon60x60@2x.png")], "gbk"),
+        "ipa-webp.txt": b"\0" + technical_listing([(500, 400, app + "AppIcon60x60.webp")], "cp1252"),
+        "forged-names.txt": b"\0" + technical_listing([(5, 4, "x\r\n\r\nPath = AppxManifest.xml\r\nSize = 10"),
+                                                       (900000000, 12, "AppxManifest.xml"),
+                                                       (18446744073709551616, "12x", "Over.bin")], "cp1252"),
     }
     if full:
-        line_len = len(seven_zip_listing([(1000, app + "AppIcon60x60@2x.png")], "cp1252")) - len(seven_zip_listing([], "cp1252"))
+        line_len = len(technical_listing([(1000, 900, app + "AppIcon60x60@2x.png")], "cp1252")) - len(technical_listing([], "cp1252"))
         count = (MAX_INPUT - 512) // line_len
-        seeds["long-listing.txt"] = b"\0" + seven_zip_listing([(1000 + i, app + "AppIcon60x60@2x.png") for i in range(1, count + 1)], "cp1252")
+        seeds["long-listing.txt"] = b"\0" + technical_listing([(1000 + i, 900, f"{app}AppIcon{i:07d}.png") for i in range(1, count + 1)], "cp1252")
     return seeds
 
 
@@ -465,7 +470,7 @@ TARGETS = {
     "ico_decode": ico_seeds,
     "image_probe": probe_seeds,
     "apk_listing": apk_seeds,
-    "ipa_listing": ipa_seeds,
+    "ipa_listing": ipa_listing_seeds,
     "android_drawable": drawable_seeds,
     "resource_values": resource_seeds,
     "path_data": path_data_seeds,

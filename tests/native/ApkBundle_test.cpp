@@ -8,14 +8,14 @@
 namespace {
 
 // The paths, in order, joined by blanks, for literal comparison.
-std::string Paths(const std::vector<BundleEntry>& entries) {
+std::string Paths(const std::vector<ArchiveEntry>& entries) {
   std::string text;
-  for (const BundleEntry& entry : entries) text += (text.empty() ? "" : " ") + entry.path;
+  for (const ArchiveEntry& entry : entries) text += (text.empty() ? "" : " ") + entry.path;
   return text;
 }
 
-std::vector<BundleEntry> Entries(std::initializer_list<const char*> paths) {
-  std::vector<BundleEntry> entries;
+std::vector<ArchiveEntry> Entries(std::initializer_list<const char*> paths) {
+  std::vector<ArchiveEntry> entries;
   for (const char* path : paths) entries.push_back({path, 1000});
   return entries;
 }
@@ -29,28 +29,23 @@ const char kListing[] =
     "Path = splits\\base-master.apk\r\nFolder = -\r\nSize = 1719\r\nPacked Size = 1110\r\n\r\n"
     "Path = toc.pb\r\nFolder = -\r\nSize = 300\r\n\r\n"
     "Path = manifest.json\r\nFolder = -\r\nSize = 512\r\n\r\n"
+    "Path = sub\\manifest.json\r\nFolder = -\r\nSize = 5\r\n\r\n"
     "Path = Android\\obb\\com.x\\main.1.com.x.obb\r\nFolder = -\r\nSize = 90000000\r\n\r\n"
     "Path = splits\\base-xxhdpi.apk\r\nFolder = -\r\nSize = 18446744073709551616\r\n\r\n"  // above 64 bits: no size
     "Path = a folder.apk\r\nFolder = +\r\nSize = 0\r\n\r\n"
     "Path = config.mdpi.apk\nFolder = -\nSize = 77\n";  // no final blank line, LF only
 
-TEST(ParseBundleListing, KeepsPackagesAndTheManifestWithTheirSizes) {
-  const std::vector<BundleEntry> entries = ParseBundleListing(kListing);
-  EXPECT_EQ(Paths(entries), "splits\\base-master.apk manifest.json config.mdpi.apk");
-  ASSERT_EQ(entries.size(), 3u);
+TEST(KeptBundleEntry, PackagesAndTheRootManifestAtMostTheCap) {
+  const std::vector<ArchiveEntry> entries = ParseArchiveListing(kListing, KeptBundleEntry, kMaxBundleEntries);
+  EXPECT_EQ(Paths(entries), "splits\\base-master.apk manifest.json splits\\base-xxhdpi.apk config.mdpi.apk");
+  ASSERT_EQ(entries.size(), 4u);
   EXPECT_EQ(entries[0].size, 1719u);
   EXPECT_EQ(entries[1].size, 512u);
-  EXPECT_EQ(entries[2].size, 77u);
-}
-
-TEST(ParseBundleListing, NothingBeforeTheEntriesLineAndAtMostTheCap) {
-  EXPECT_EQ(Paths(ParseBundleListing("Path = base.apk\nFolder = -\nSize = 5\n")), "") << "no ---------- line";
-  EXPECT_EQ(Paths(ParseBundleListing("----------\nPath = base.apk\nFolder = -\n")), "") << "no size";
-  EXPECT_EQ(Paths(ParseBundleListing("----------\nPath=base.apk\nSize = 5\n")), "") << "not a field";
-  EXPECT_EQ(Paths(ParseBundleListing("----------\nPath = sub/manifest.json\nSize = 5\n")), "");
+  EXPECT_EQ(entries[2].size, UINT64_MAX) << "kept, and refused when it is to be extracted";
+  EXPECT_EQ(entries[3].size, 77u);
   std::string many = "----------\n";
-  for (std::size_t i = 0; i < kMaxBundleEntries + 10; ++i) many += "Path = config.en.apk\nSize = 1\n\n";
-  EXPECT_EQ(ParseBundleListing(many).size(), kMaxBundleEntries);
+  for (std::size_t i = 0; i < kMaxBundleEntries + 10; ++i) many += "Path = config." + std::to_string(i) + ".apk\nSize = 1\n\n";
+  EXPECT_EQ(ParseArchiveListing(many, KeptBundleEntry, kMaxBundleEntries).size(), kMaxBundleEntries);
 }
 
 TEST(ManifestBaseFile, TheFileOfTheSplitWhoseIdIsBase) {
@@ -90,7 +85,7 @@ TEST(ManifestBaseFile, DepthAndSizeAreCapped) {
 }
 
 TEST(ChooseBundleBase, ManifestThenTheUsualNamesThenTheOnlyRootPackage) {
-  const struct { std::vector<BundleEntry> entries; const char* manifest; const char* base; } cases[] = {
+  const struct { std::vector<ArchiveEntry> entries; const char* manifest; const char* base; } cases[] = {
       {Entries({"config.xxhdpi.apk", "com.x.apk", "base.apk"}), "com.x.apk", "com.x.apk"},
       {Entries({"config.xxhdpi.apk", "com.x.apk", "base.apk"}), "gone.apk", "base.apk"},
       {Entries({"sub\\com.x.apk"}), "sub/com.x.apk", "sub\\com.x.apk"},
@@ -107,7 +102,7 @@ TEST(ChooseBundleBase, ManifestThenTheUsualNamesThenTheOnlyRootPackage) {
 }
 
 TEST(DensitySplits, DensestFirstEachOnceOtherSplitsLeftOut) {
-  const std::vector<BundleEntry> entries =
+  const std::vector<ArchiveEntry> entries =
       Entries({"base.apk", "split_config.mdpi.apk", "config.arm64_v8a.apk", "config.xxhdpi.apk", "splits\\base-xxxhdpi.apk",
                "splits/base-xxxhdpi.apk", "split_config.xxhdpi.apk", "config.en.apk", "splits\\base-master.apk",
                "splits\\sub\\base-hdpi.apk", "other\\base-hdpi.apk", "config.hdpi.apk.bak", "config.tvdpi.apk",

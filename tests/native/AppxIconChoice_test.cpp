@@ -3,60 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <initializer_list>
-#include <string>
 #include <vector>
 
 namespace {
-
-// A technical listing as the 7-Zip console prints it ("l -slt"), \r\n line
-// ends, folders as the package lists them.
-std::string Listing(std::initializer_list<std::pair<std::string, const char*>> entries) {
-  std::string out =
-      "\r\n7-Zip (a) 21.07 (x64) : Copyright (c) 1999-2021 Igor Pavlov : 2021-12-26\r\n\r\n"
-      "Listing archive: app.msix\r\n\r\n--\r\nPath = app.msix\r\nType = zip\r\nPhysical Size = 9000\r\n\r\n"
-      "----------\r\n";
-  for (const auto& [path, size] : entries) {
-    const bool folder = path.ends_with("\\");
-    out += "Path = " + (folder ? path.substr(0, path.size() - 1) : path) + "\r\nFolder = " + (folder ? "+" : "-") +
-           "\r\nSize = " + size + "\r\nPacked Size = 10\r\nMethod = Deflate\r\n\r\n";
-  }
-  return out;
-}
 
 std::vector<ArchiveEntry> Entries(std::initializer_list<const char*> paths) {
   std::vector<ArchiveEntry> entries;
   for (const char* path : paths) entries.push_back({path, 100});
   return entries;
-}
-
-TEST(ParseArchiveListing, FilesWithSizesInListingOrder) {
-  const std::vector<ArchiveEntry> entries = ParseArchiveListing(Listing({{"AppxManifest.xml", "2480"},
-                                                                         {"Assets\\", "0"},
-                                                                         {"Assets\\My%20Logo.png", "912"},
-                                                                         {"Huge.bin", "18446744073709551615"},
-                                                                         {"Over.bin", "18446744073709551616"},
-                                                                         {"Odd.bin", "12x"}}));
-  ASSERT_EQ(entries.size(), 5u);
-  EXPECT_EQ(entries[0].path, "AppxManifest.xml");
-  EXPECT_EQ(entries[0].size, 2480u);
-  EXPECT_EQ(entries[1].path, "Assets\\My%20Logo.png");
-  EXPECT_EQ(entries[1].size, 912u);
-  EXPECT_EQ(entries[2].size, 18446744073709551615u);
-  EXPECT_EQ(entries[3].size, UINT64_MAX) << "beyond 64 bits";
-  EXPECT_EQ(entries[4].size, UINT64_MAX) << "no number";
-}
-
-TEST(ParseArchiveListing, ForgedLinesNeverShrinkAnEntry) {
-  // A stored name holding line breaks prints lines of its own; the real
-  // entry's size still counts.
-  const std::string listing = Listing({{"x\r\n\r\nPath = AppxManifest.xml\r\nFolder = -\r\nSize = 10", "5"},
-                                       {"AppxManifest.xml", "900000000"}});
-  const std::vector<ArchiveEntry> entries = ParseArchiveListing(listing);
-  const ArchiveEntry* manifest = FindPackageEntry(entries, "AppxManifest.xml");
-  ASSERT_NE(manifest, nullptr);
-  EXPECT_EQ(manifest->size, 900000000u);
-  EXPECT_TRUE(ParseArchiveListing("Path = a.png\r\nSize = 1\r\n").empty()) << "no entries before the dashes";
-  EXPECT_TRUE(ParseArchiveListing("").empty());
 }
 
 TEST(PercentDecoded, EscapesAndStrayPercents) {

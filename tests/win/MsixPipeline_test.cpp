@@ -58,29 +58,23 @@ class MsixCliTest : public RunFolderTest {
   TempFolder outside_;
 };
 
-TEST_F(MsixCliTest, PackagesGiveTheirChosenLogo) {
+TEST_F(MsixCliTest, EveryFixture) {
   const PackageCase cases[] = {
-      {"variants.msix", 48, 0, 128, 255},          // targetsize-48_altform-unplated
+      {"variants.msix", 48, 0, 128, 255},            // targetsize-48_altform-unplated
       {"variants.appx", 48, 0, 128, 255},
-      {"blank-name.msix", 88, 200, 40, 0},         // My%20Logo.scale-200.png
+      {"blank-name.msix", 88, 200, 40, 0},           // My%20Logo.scale-200.png
       {"folder-qualifiers.msix", 176, 0, 200, 100},  // scale-400\Logo.png
-      {"fallback.msix", 300, 240, 0, 240},         // Square150x150Logo.scale-200.png
+      {"fallback.msix", 300, 240, 0, 240},           // Square150x150Logo.scale-200.png
+      // The x86 package is red and listed first; the x64 one, "App x64.msix"
+      // stored as App%20x64.msix, is blue.
+      {"bundle.msixbundle", 32, 0, 0, 255},
+      {"bundle.appxbundle", 32, 0, 0, 255},
+      {"no-logo.msix", 0, 0, 0, 0},
+      {"doctype.msix", 0, 0, 0, 0},      // a document type declaration refuses the manifest
+      {"bomb.msixbundle", 0, 0, 0, 0},   // a 100 MiB package inside 100 KiB is never written out
+      {"tar-layout.msix", 0, 0, 0, 0},   // packages are ZIP archives; other formats are not read
   };
   for (const PackageCase& c : cases) expectCase(c);
-}
-
-TEST_F(MsixCliTest, BundlesOpenTheirX64Package) {
-  // The x86 package is red and listed first; the x64 one, "App x64.msix"
-  // stored as App%20x64.msix, is blue.
-  expectCase({"bundle.msixbundle", 32, 0, 0, 255});
-  expectCase({"bundle.appxbundle", 32, 0, 0, 255});
-}
-
-TEST_F(MsixCliTest, NoIconWhereThereIsNone) {
-  expectCase({"no-logo.msix", 0, 0, 0, 0});
-  expectCase({"doctype.msix", 0, 0, 0, 0});   // a document type declaration refuses the manifest
-  expectCase({"bomb.msixbundle", 0, 0, 0, 0});  // a 100 MiB package inside 100 KiB is never written out
-  expectCase({"tar-layout.msix", 0, 0, 0, 0});  // packages are ZIP archives; other formats are not read
 }
 
 TEST(MsixRoutes, FourExtensionsTwoPipelinesListedForImport) {

@@ -1,0 +1,47 @@
+#pragma once
+// The one way a pipeline reads an archive with 7-Zip: list it, then have the
+// tool extract one entry into a private work folder and take the bytes back.
+// Callers get bytes, or a file under a name of their own choosing; a path
+// the tool made is never handed out.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "support/Bytes.h"
+#include "tools/ArchiveListing.h"
+#include "tools/Pipeline.h"
+#include "tools/WorkFolder_win.h"
+
+// The text entry paths are kept in. 7-Zip prints UTF-8 (-sccUTF-8). Narrow:
+// the listing is converted to the process's narrow text at once, the form of
+// every other text of the program, and paths go on the command line as they
+// are. Utf8: paths stay as printed, to be matched against names from UTF-8
+// documents (a package manifest), and are converted only for the command
+// line.
+enum class EntryText { Narrow, Utf8 };
+
+struct ArchiveSource {
+  std::string path;                      // the archive file
+  std::string typeSwitch;                // "-tzip": the only reader 7-Zip may use; empty: its own guess
+  EntryText text = EntryText::Narrow;
+};
+
+// The archive's entries as ParseArchiveListing gives them; empty when the
+// tool could not read it.
+std::vector<ArchiveEntry> ListArchive(const PipelineContext& context, const ArchiveSource& archive,
+                                      ArchiveEntryFilter keep = nullptr, std::size_t maxEntries = kMaxArchiveEntries);
+
+// The entry's bytes (entry.path as listed), extracted into a work folder of
+// its own, so two reads never meet over a file name. Empty when its name
+// fails the entry guard or its listed size is above maxBytes (nothing runs
+// then), when the tool wrote no such file, or when the file holds more than
+// maxBytes or kMaxReadBytes.
+Bytes ReadArchiveEntry(const PipelineContext& context, const ArchiveSource& archive, const ArchiveEntry& entry,
+                       std::uint64_t maxBytes);
+
+// For an inner package other tools open as a file: the entry, refused as
+// ReadArchiveEntry refuses it, is placed as work.file(fileName) (fileName a
+// plain name, no file of that name there yet). That path, or empty when
+// nothing was placed.
+std::string PlaceArchiveEntry(const PipelineContext& context, const ArchiveSource& archive, const ArchiveEntry& entry,
+                              std::uint64_t maxBytes, const WorkFolder& work, const std::string& fileName);

@@ -1,0 +1,71 @@
+#include "tools/ArchiveListing.h"
+
+#include <unordered_map>
+
+#include "support/TextScan.h"
+
+namespace {
+
+// The text after "Key = " on a line of the listing.
+bool FieldValue(std::string_view line, std::string_view key, std::string_view& value) {
+  if (line.size() < key.size() + 3 || !line.starts_with(key) || line.substr(key.size(), 3) != " = ") return false;
+  value = line.substr(key.size() + 3);
+  return true;
+}
+
+std::uint64_t ListedNumber(std::string_view value) { return ParseDecimal(value).value_or(UINT64_MAX); }
+
+}  // namespace
+
+std::vector<ArchiveEntry> ParseArchiveListing(std::string_view listing, ArchiveEntryFilter keep,
+                                              std::size_t maxEntries) {
+  std::vector<ArchiveEntry> entries;
+  // Paths point into the listing, which outlives the parse: no second copy.
+  std::unordered_map<std::string_view, std::size_t> byPath;
+  std::string_view path;
+  ArchiveEntry current;
+  bool inEntry = false, folder = false;
+  const auto finish = [&] {
+    const bool file = inEntry && !folder && !path.empty() && path.back() != '\\' && path.back() != '/';
+    inEntry = false;
+    if (!file || (keep && !keep(path))) return;
+    if (const auto found = byPath.find(path); found != byPath.end()) {
+      ArchiveEntry& kept = entries[found->second];
+      if (current.size > kept.size) kept.size = current.size;
+      if (current.packedSize > kept.packedSize) kept.packedSize = current.packedSize;
+      return;
+    }
+    if (entries.size() >= maxEntries) return;
+    byPath.emplace(path, entries.size());
+    current.path = path;
+    entries.push_back(std::move(current));
+  };
+  bool pastHeader = false;
+  while (!listing.empty()) {
+    const std::string_view line = NextLine(listing);
+    if (!pastHeader) {
+      pastHeader = line == "----------";
+      continue;
+    }
+    std::string_view value;
+    if (line.empty()) {
+      finish();
+    } else if (FieldValue(line, "Path", value)) {
+      finish();
+      path = value;
+      current = {};
+      inEntry = true;
+      folder = false;
+    } else if (!inEntry) {
+      continue;
+    } else if (FieldValue(line, "Folder", value)) {
+      folder = value != "-";
+    } else if (FieldValue(line, "Size", value)) {
+      current.size = ListedNumber(value);
+    } else if (FieldValue(line, "Packed Size", value)) {
+      current.packedSize = ListedNumber(value);
+    }
+  }
+  finish();
+  return entries;
+}
