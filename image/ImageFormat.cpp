@@ -26,7 +26,7 @@ bool HasWebpSignature(ByteSpan bytes) {
 }
 
 ImageFormat SniffImageFormat(ByteSpan b) {
-  if (StartsWith(b, "\x89PNG", 4)) return ImageFormat::Png;
+  if (HasPngSignature(b)) return ImageFormat::Png;
   if (StartsWith(b, "\xFF\xD8", 2)) return ImageFormat::Jpeg;
   if (StartsWith(b, "BM", 2)) return ImageFormat::Bmp;
   // An icon or cursor file: reserved word 0, then type 1 or 2.
