@@ -1,5 +1,6 @@
 // tessaroo-cli INPUT OUTPUT: takes INPUT in as a drop onto the window would,
-// and writes the resulting picture's bytes to OUTPUT. For scripts and tests.
+// and writes the resulting picture to OUTPUT as a PNG, as Save would. For
+// scripts and tests.
 // Exit codes: 0 a picture was written; 1 no picture (OUTPUT untouched);
 // 2 wrong usage; 3 OUTPUT could not be written.
 #include <windows.h>
@@ -11,6 +12,7 @@
 #include "app/RunDirectory_win.h"
 #include "image/ImageCodec_win.h"
 #include "output/PictureStore.h"
+#include "output/SaveCopy_win.h"
 #include "support/FileIo_win.h"
 #include "tools/HelperTools_win.h"
 
@@ -41,5 +43,7 @@ int main(int argc, char** argv) {
   DispatchFile({runDirectory, {}}, picture, input);
   StopCodec();
   if (!picture.hasPicture()) return 1;
-  return WriteFileAtomically(output, picture.picture()) ? 0 : 3;
+  const Bytes png = PictureAsPng(picture.picture());
+  if (png.empty()) return 1;
+  return WriteFileAtomically(output, png) ? 0 : 3;
 }

@@ -89,7 +89,13 @@ void OnDpiChanged(HWND window, AppContext& app, UINT dpi, const RECT& suggested)
 }
 
 // Runs once, as soon as the window and its controls exist.
+// Save and Copy have nothing to work on until there is a picture.
+void EnableOutputButtons(HWND window, const AppContext& app) {
+  for (int id : {kSaveButtonId, kCopyButtonId}) EnableWindow(GetDlgItem(window, id), app.picture.hasPicture());
+}
+
 void OnMainWindowCreated(HWND window, AppContext& app) {
+  EnableOutputButtons(window, app);
   PostMessageW(window, kPrepareRunDirectoryMessage, 0, 0);
   ToggleAlwaysOnTop(window);
   app.dropTarget.enable(window, [&app](const std::string& path) { DispatchFile(app.pipeline(), app.picture, path); });
@@ -118,6 +124,9 @@ void OnCommand(HWND window, AppContext& app, int id, int code) {
     case kPasteCommandId: OnPaste(app); break;
     case kOnTopButtonId: ToggleAlwaysOnTop(window); break;
     case kImportButtonId: OnImportClicked(window, app.dialog, app.pipeline(), app.picture); break;
+    case kPictureBoxId:
+      if (code == kPictureChanged) EnableOutputButtons(window, app);
+      break;
     case kCopyButtonId: CopyIconToClipboard(window, app.picture); break;
     case kSaveButtonId: SaveIconAs(window, app.picture, app.dialog); break;
     case IDCANCEL: PostMessageW(window, WM_CLOSE, 0, 0); break;  // Escape

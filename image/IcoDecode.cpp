@@ -146,3 +146,9 @@ std::vector<IcoEntry> ListIcoEntries(ByteSpan bytes) {
 }
 
 RgbaImage DecodeIcoImage(const IcoEntry& entry) { return entry.png ? DecodePng(entry.data) : DecodeDib(entry.data); }
+
+bool OutranksIconImage(const IconImageRank& candidate, const IconImageRank& best) {
+  const std::uint64_t area = std::uint64_t{candidate.width} * candidate.height;
+  const std::uint64_t bestArea = std::uint64_t{best.width} * best.height;
+  return area != bestArea ? area > bestArea : candidate.bitCount > best.bitCount;
+}

@@ -21,5 +21,15 @@ struct IcoEntry {
 // header reads, in directory order; none for a damaged file.
 std::vector<IcoEntry> ListIcoEntries(ByteSpan bytes);
 
+// Which image of an icon group or icon file is shown: the largest area,
+// then the most bits per pixel; a tie keeps the earlier image.
+struct IconImageRank {
+  std::uint32_t width = 0, height = 0, bitCount = 0;
+};
+bool OutranksIconImage(const IconImageRank& candidate, const IconImageRank& best);
+
+// A width or height as a directory entry stores it in one byte: 0 is 256.
+inline std::uint32_t IconDirectorySide(std::uint8_t stored) { return stored == 0 ? 256 : stored; }
+
 // One image's pixels: a PNG stream or a bitmap with its mask.
 RgbaImage DecodeIcoImage(const IcoEntry& entry);

@@ -9,6 +9,7 @@
 
 #include "output/DropFiles.h"
 #include "output/PictureStore.h"
+#include "output/SaveCopy_win.h"
 #include "support/FileIo_win.h"
 #include "support/MessagePump_win.h"
 #include "support/TextCodec_win.h"
@@ -221,11 +222,11 @@ bool StartIconDrag(const std::string& runDirectory, const PictureStore& store, I
   PauseWithMessages(200);
   DispatchPendingMessages();
   // The picture as it is now: the pause may have let a pipeline change it.
-  const Bytes& picture = store.picture();
-  if (picture.empty()) return false;
+  const Bytes png = PictureAsPng(store.picture());
+  if (png.empty()) return false;
   const std::string path = runDirectory + "/icon.png";
   // A drop target must never be offered an old or half-written file.
-  if (!WriteFileAtomically(path, picture)) return false;
+  if (!WriteFileAtomically(path, png)) return false;
   source.dragOut(CF_HDROP, ByteSpan(reinterpret_cast<const std::uint8_t*>(path.data()), path.size()));
   return true;
 }

@@ -61,6 +61,9 @@ void Rebuild(HWND window, PictureBoxState& state) {
   }
   UpdateTooltip(window, state.tooltip, state.store->picture());
   InvalidateRect(window, nullptr, FALSE);
+  // The window enables what needs a picture (Save, Copy) from this.
+  SendMessageW(GetParent(window), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(window), kPictureChanged),
+               reinterpret_cast<LPARAM>(window));
 }
 
 void Paint(HWND window, PictureBoxState& state) {

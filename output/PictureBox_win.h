@@ -13,6 +13,10 @@
 
 
 // onPress runs when the left mouse button goes down on the control.
+// The notification (WM_COMMAND, in the high word of wParam) the control
+// sends its parent after every change of the picture.
+inline constexpr WORD kPictureChanged = 0x0100;
+
 HWND CreatePictureBox(HWND parent, int id, int left, int top, int width, int height, PictureStore& store,
                       std::function<void()> onPress = {});
 

@@ -1,6 +1,8 @@
 #include "output/SaveCopy_win.h"
 
+#include "image/IcoDecode.h"
 #include "image/ImageFormat.h"
+#include "image/PngDecode.h"
 #include "image/PngEncode.h"
 #include "output/PictureBox_win.h"
 #include "output/SaveName.h"
@@ -33,8 +35,20 @@ void ShowSystemError(HWND owner, DWORD error) {
 }  // namespace
 
 Bytes PictureAsPng(ByteSpan picture) {
-  if (SniffImageFormat(picture) == ImageFormat::Png) return Bytes(picture.begin(), picture.end());
-  return WritePng(DecodePicture(picture));
+  switch (SniffImageFormat(picture)) {
+    case ImageFormat::Png: return Bytes(picture.begin(), picture.end());
+    case ImageFormat::Icon: {
+      // The image the box shows is the file's first; a PNG stream stays as stored.
+      const std::vector<IcoEntry> entries = ListIcoEntries(picture);
+      if (!entries.empty() && entries.front().png && !DecodePng(entries.front().data).empty()) {
+        return Bytes(entries.front().data.begin(), entries.front().data.end());
+      }
+      break;
+    }
+    default: break;
+  }
+  const RgbaImage image = DecodePicture(picture);
+  return image.empty() ? Bytes() : WritePng(image);
 }
 
 SaveOutcome SavePictureTo(ByteSpan picture, const std::string& confirmedPath, const ReplaceQuestion& askReplace) {
@@ -44,10 +58,16 @@ SaveOutcome SavePictureTo(ByteSpan picture, const std::string& confirmedPath, co
       !askReplace(path)) {
     return SaveOutcome::Declined;
   }
-  return WriteFileAtomically(path, picture) ? SaveOutcome::Saved : SaveOutcome::Failed;
+  const Bytes png = PictureAsPng(picture);
+  if (png.empty()) {
+    SetLastError(ERROR_INVALID_DATA);
+    return SaveOutcome::Failed;
+  }
+  return WriteFileAtomically(path, png) ? SaveOutcome::Saved : SaveOutcome::Failed;
 }
 
 void SaveIconAs(HWND owner, const PictureStore& store, FileDialog& dialog) {
+  if (!store.hasPicture()) return;  // Ctrl+S with nothing shown
   dialog.setKind(FileDialog::Kind::Save);
   dialog.setFilter(L"图片文件(*.png)|*.png");
   if (!dialog.show(owner)) return;
@@ -69,6 +89,7 @@ HWND FocusWindowOfForeground() {
 }
 
 void CopyIconToClipboard(HWND owner, const PictureStore& store) {
+  if (!store.hasPicture()) return;  // the clipboard keeps what the user copied
   ScopedGdiObject<HBITMAP> bitmap(CreateOpaqueBitmap(DecodePicture(store.picture()), RGB(255, 255, 255)));
   HWND focus = FocusWindowOfForeground();
   const ScopedClipboard clipboard(focus ? focus : owner);

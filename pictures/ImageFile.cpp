@@ -11,9 +11,9 @@
 Bytes IconFileToPng(ByteSpan ico) {
   const std::vector<IcoEntry> entries = ListIcoEntries(ico);
   const IcoEntry* best = nullptr;
-  auto rank = [](const IcoEntry& e) { return std::make_tuple(std::uint64_t{e.width} * e.height, e.bitCount); };
+  auto rank = [](const IcoEntry& e) { return IconImageRank{e.width, e.height, e.bitCount}; };
   for (const IcoEntry& entry : entries) {
-    if (!best || rank(entry) > rank(*best)) best = &entry;  // a tie keeps the earlier entry
+    if (!best || OutranksIconImage(rank(entry), rank(*best))) best = &entry;
   }
   if (!best) return {};
   if (best->png) return DecodePng(best->data).empty() ? Bytes() : Bytes(best->data.begin(), best->data.end());

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "image/IcoDecode.h"
 #include "support/ByteReader.h"
 
 namespace {
@@ -23,8 +24,7 @@ IconEntryChoice ChooseIconEntry(ByteSpan group) {
   ByteReader header(group, 4);
   const std::uint16_t count = header.u16le();
   IconEntryChoice choice;
-  std::uint8_t bestWidth = 0, bestHeight = 0;
-  std::uint16_t bestBits = 0;
+  IconImageRank best;
   for (std::uint16_t k = 0; k < count; ++k) {
     // Reads beyond the end of the group give 0, as for a short resource.
     ByteReader e(group, kGroupHeaderSize + kGroupEntrySize * std::size_t{k});
@@ -33,10 +33,9 @@ IconEntryChoice ChooseIconEntry(ByteSpan group) {
     const std::uint16_t bits = e.u16le();
     e.skip(4);
     const std::uint16_t id = e.u16le();
-    if (bits >= bestBits && width >= bestWidth && height >= bestHeight) {
-      bestBits = bits;
-      bestWidth = width;
-      bestHeight = height;
+    const IconImageRank rank{IconDirectorySide(width), IconDirectorySide(height), bits};
+    if (choice.entry < 0 || OutranksIconImage(rank, best)) {
+      best = rank;
       choice = {k, id};
     }
   }

@@ -12,10 +12,9 @@ struct IconEntryChoice {
   std::uint16_t iconId = 0;
 };
 
-// Walks the group's entries in order; an entry becomes the choice when its
-// bits per pixel, width byte and height byte are each at least those of the
-// current choice (starting from 0), so a later tie wins. Widths and heights
-// count as stored: 256 is stored as 0 and compares as 0.
+// The entry shown: the largest width x height (a stored 0 is 256), then the
+// most bits per pixel; a tie keeps the earlier entry (OutranksIconImage, the
+// rule icon files follow too).
 IconEntryChoice ChooseIconEntry(ByteSpan group);
 
 // The icon file for that choice: the group's first four bytes, count 1, the

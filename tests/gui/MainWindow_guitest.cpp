@@ -14,6 +14,8 @@
 #include <string>
 
 #include "app/MainWindowLayout.h"
+#include "image/ImageFormat.h"
+#include "image/PngDecode.h"
 #include "support/FileIo_win.h"
 #include "support/ScopedWin_win.h"
 #include "support/TextCodec_win.h"
@@ -332,11 +334,31 @@ HWND FileNameBox(HWND dialog) {
   return found;
 }
 
+// The clipboard's text, or "-" when it holds none.
+std::string ClipboardText() {
+  const ScopedClipboard clipboard(nullptr);
+  HANDLE data = clipboard.opened() ? GetClipboardData(CF_TEXT) : nullptr;
+  const ScopedGlobalLock lock(data);
+  return lock.data() ? std::string(static_cast<const char*>(lock.data())) : "-";
+}
+
 TEST_F(MainWindowTest, ImportShowsTheIconAndTheSaveDialogProposesThePath) {
   HWND window = start();
   ASSERT_TRUE(window);
+  // Nothing to save or copy yet: both buttons off, and a copy command (as
+  // Ctrl+C sends it) leaves the user's clipboard alone.
+  EXPECT_FALSE(IsWindowEnabled(GetDlgItem(window, kSaveButtonId)));
+  EXPECT_FALSE(IsWindowEnabled(GetDlgItem(window, kCopyButtonId)));
+  {
+    const ScopedClipboard clipboard(nullptr);
+    ASSERT_TRUE(clipboard.opened());
+    EmptyClipboard();
+    SetClipboardData(CF_TEXT, CopyToGlobalMemory("kept", 5));
+  }
+  SendMessageW(window, WM_COMMAND, MAKEWPARAM(kCopyButtonId, 0), 0);
+  EXPECT_EQ(ClipboardText(), "kept");
   const std::string exe = runFolder_.file("sample tool.exe");
-  ASSERT_TRUE(CopyTestFile(TestEnvironment("TESSAROO_FIXTURES") + "\\exe\\order-256-first.exe", exe));
+  ASSERT_TRUE(CopyTestFile(TestEnvironment("TESSAROO_FIXTURES") + "\\exe\\pe32-order.exe", exe));
 
   PostMessageW(GetDlgItem(window, kImportButtonId), BM_CLICK, 0, 0);
   HWND dialog = WaitForDialog(process_);
@@ -356,6 +378,8 @@ TEST_F(MainWindowTest, ImportShowsTheIconAndTheSaveDialogProposesThePath) {
   const COLORREF centre = GetPixel(screen, (box.left + box.right) / 2, (box.top + box.bottom) / 2);
   ReleaseDC(nullptr, screen);
   EXPECT_EQ(centre, RGB(30, 180, 60));
+  EXPECT_TRUE(IsWindowEnabled(GetDlgItem(window, kSaveButtonId)));
+  EXPECT_TRUE(IsWindowEnabled(GetDlgItem(window, kCopyButtonId)));
   RECT outer;
   GetWindowRect(window, &outer);
   SaveScreenRectAsPng(outer, WideFromAnsi(TestEnvironment("TESSAROO_ARTIFACTS") + "\\mainwindow-icon.png"));
@@ -452,7 +476,7 @@ TEST_F(MainWindowTest, ImportsEveryKindNamedInAnyLanguageAndSavesUnderAChineseNa
   const std::string fixtures = TestEnvironment("TESSAROO_FIXTURES");
   TempFolder inputs("-输入 입력");
   const std::string exe = inputs.file("程序 😀.exe");
-  ASSERT_TRUE(CopyTestFile(fixtures + "\\exe\\order-256-first.exe", exe));
+  ASSERT_TRUE(CopyTestFile(fixtures + "\\exe\\pe32-order.exe", exe));
   ASSERT_TRUE(CreateShellShortcut(exe, inputs.file("快捷方式.lnk")));
   const Bytes icon = EncodeIcoPng(SolidImage(64, 64, 90, 30, 160, 255));
   ASSERT_TRUE(WriteTestFile(inputs.file("图标.ico"), CombineIcons({icon})));
@@ -529,7 +553,7 @@ bool CopyFileToClipboard(const std::string& path) {
 TEST_F(MainWindowTest, KeyboardShortcutsDriveTheWindow) {
   HWND window = start();
   ASSERT_TRUE(window);
-  ASSERT_TRUE(CopyFileToClipboard(TestEnvironment("TESSAROO_FIXTURES") + "\\exe\\order-256-first.exe"));
+  ASSERT_TRUE(CopyFileToClipboard(TestEnvironment("TESSAROO_FIXTURES") + "\\exe\\pe32-order.exe"));
   SetForegroundWindow(window);
   Sleep(300);
   PressWithControl('V');
@@ -588,7 +612,7 @@ void DragFromPictureBox(HWND window, int x, int y, bool escape) {
 TEST_F(MainWindowTest, DraggingThePictureOutDropsTheWorkFile) {
   HWND window = start();
   ASSERT_TRUE(window);
-  const std::string fixture = TestEnvironment("TESSAROO_FIXTURES") + "\\exe\\order-256-first";
+  const std::string fixture = TestEnvironment("TESSAROO_FIXTURES") + "\\exe\\pe32-order";
   ImportThroughTheDialog(process_, window, fixture + ".exe");
 
   TempFolder catcherFolder;
@@ -608,9 +632,13 @@ TEST_F(MainWindowTest, DraggingThePictureOutDropsTheWorkFile) {
   for (int i = 0; i < 100 && GetFileAttributesA((caught + ".name").c_str()) == INVALID_FILE_ATTRIBUTES; ++i) Sleep(50);
   const Bytes name = ReadWholeFile(caught + ".name");
   EXPECT_EQ(std::string(name.begin(), name.end()), runFolder_.path() + "/icon.png");
-  const Bytes picture = ReadWholeFile(fixture + ".expect.ico");
-  EXPECT_EQ(ReadWholeFile(runFolder_.file("icon.png")), picture) << "the work file holds the picture";
-  EXPECT_EQ(ReadWholeFile(caught), picture) << "the drop target copied the picture's exact bytes";
+  // The program's 48 x 48 bitmap, dragged out as a PNG of its pixels.
+  const RgbaImage picture = DecodePng(ReadWholeFile(fixture + ".expect.png"));
+  ASSERT_EQ(picture.width, 48);
+  const Bytes dropped = ReadWholeFile(runFolder_.file("icon.png"));
+  EXPECT_TRUE(HasPngSignature(dropped)) << "the work file is a PNG";
+  EXPECT_EQ(DecodePng(dropped).pixels, picture.pixels) << "the work file holds the picture";
+  EXPECT_EQ(ReadWholeFile(caught), dropped) << "the drop target copied the work file's exact bytes";
 
 }
 
@@ -623,7 +651,7 @@ TEST_F(MainWindowTest, FileDraggedFromAnotherProgramIsTakenIn) {
   if (RunningUnderWine()) GTEST_SKIP() << "Wine delivers OLE drags to registered drop targets only";
   HWND window = start();
   ASSERT_TRUE(window);
-  const std::string exe = TestEnvironment("TESSAROO_FIXTURES") + "\\exe\\order-256-first.exe";
+  const std::string exe = TestEnvironment("TESSAROO_FIXTURES") + "\\exe\\pe32-order.exe";
   TestProcess sender = StartProgram("\"" + TestProgramFolder() + "\\dragsender.exe\" 40 40 \"" + exe + "\"", "");
   ASSERT_TRUE(sender);
   for (int i = 0; i < 100 && !FindWindowW(L"DragSender", nullptr); ++i) Sleep(50);

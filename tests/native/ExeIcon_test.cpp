@@ -10,17 +10,20 @@ namespace {
 
 Bytes Image(std::uint8_t tag, std::size_t size = 40) { return Bytes(size, tag); }
 
-// Walking the entries, one is taken when it is at least as large as the one
-// held in bits, width and height alike; 256 is stored as 0.
-TEST(ChooseIconEntry, WalksTheEntriesWithTheAtLeastInAllThreeRule) {
+// The largest area wins (256 is stored as 0), then the most bits; a tie
+// keeps the earlier entry.
+TEST(ChooseIconEntry, LargestAreaThenMostBitsThenTheEarlier) {
   const struct { const char* name; std::vector<TestGroupEntry> entries; std::uint16_t chosen; } cases[] = {
-      {"256 (stored 0) first, then 48, 32, 16: the 48 x 48", {{0, 0, 32, 1}, {48, 48, 32, 2}, {32, 32, 32, 3}, {16, 16, 32, 4}}, 2},
+      {"256 (stored 0) first, then 48, 32, 16: the 256 x 256", {{0, 0, 32, 1}, {48, 48, 32, 2}, {32, 32, 32, 3}, {16, 16, 32, 4}}, 1},
+      {"16, 32, 48, then 256 last", {{16, 16, 32, 1}, {32, 32, 32, 2}, {48, 48, 32, 3}, {0, 0, 32, 4}}, 4},
       {"16, 32, 48 at 8 bits then at 32 bits: 48 x 48 at 32 bits",
        {{16, 16, 8, 1}, {32, 32, 8, 2}, {48, 48, 8, 3}, {16, 16, 32, 4}, {32, 32, 32, 5}, {48, 48, 32, 6}}, 6},
-      {"48 x 48 at 8 bits, then 32 x 32 at 32 bits: the first stays", {{48, 48, 8, 1}, {32, 32, 32, 2}}, 1},
+      {"48 x 48 at 8 bits, then 32 x 32 at 32 bits: the larger at 8 bits", {{48, 48, 8, 1}, {32, 32, 32, 2}}, 1},
+      {"256 wide, 48 high beats 64 x 64", {{64, 64, 32, 1}, {0, 48, 32, 2}}, 2},
       {"a lone 256 x 256 image", {{0, 0, 32, 7}}, 7},
-      {"a later tie wins", {{32, 32, 32, 1}, {32, 32, 32, 2}}, 2},
+      {"a tie keeps the earlier", {{32, 32, 32, 1}, {32, 32, 32, 2}}, 1},
       {"an identifier above 32767", {{32, 32, 32, 40000}}, 40000},
+      {"entries of 0 bits still count", {{32, 32, 0, 8}}, 8},
   };
   for (const auto& c : cases) EXPECT_EQ(ChooseIconEntry(BuildIconGroup(c.entries)).iconId, c.chosen) << c.name;
   EXPECT_EQ(ChooseIconEntry(BuildIconGroup({})).entry, -1);

@@ -52,13 +52,13 @@ class IntakeTest : public RunFolderTest {
 
 TEST_F(IntakeTest, ShortcutShowsItsTargetsIcon) {
   const std::string target = folder_.file("tool.exe");
-  ASSERT_TRUE(CopyTestFile(ExeFixture("order-256-first"), target));
+  ASSERT_TRUE(CopyTestFile(ExeFixture("pe32-order"), target));
   const std::string lnk = folder_.file("Tool.lnk");
   ASSERT_TRUE(CreateShellShortcut(target, lnk));
   EXPECT_EQ(ReadShortcutTarget(ReadWholeFile(lnk)), target);
   dispatch(lnk);
-  // order-256-first's first group: its 48 x 48 32-bit image, solid green
-  // (30, 180, 60), the one make_exes.py states.
+  // pe32-order's group: its 48 x 48 32-bit image, solid green (30, 180, 60),
+  // the one make_exes.py states.
   const IconFileFacts shown = ReadIconFileFacts(store_.picture());
   EXPECT_EQ(shown.images, 1);
   EXPECT_EQ(shown.width, 48);

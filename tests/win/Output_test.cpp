@@ -139,10 +139,9 @@ TEST(SavePictureTo, AppliesTheNameRuleAndAsksBeforeReplacingAnotherFile) {
   EXPECT_EQ(SaveOutcome::Saved, SavePictureTo(picture, folder.file("my.png.icon"), answer(false)));
   EXPECT_TRUE(FileHoldsBytes(folder.file("my.icon.png"), picture));
 
-  // No icon loaded: an empty file.
-  EXPECT_EQ(SaveOutcome::Saved, SavePictureTo({}, folder.file("empty"), answer(false)));
-  EXPECT_EQ(GetFileAttributesA(folder.file("empty.png").c_str()) != INVALID_FILE_ATTRIBUTES, true);
-  EXPECT_TRUE(ReadWholeFile(folder.file("empty.png")).empty());
+  // No icon loaded: nothing is written, and the save says it failed.
+  EXPECT_EQ(SaveOutcome::Failed, SavePictureTo({}, folder.file("empty"), answer(false)));
+  EXPECT_EQ(GetFileAttributesA(folder.file("empty.png").c_str()), INVALID_FILE_ATTRIBUTES);
 
   EXPECT_EQ(SaveOutcome::Failed, SavePictureTo(picture, folder.file("no\\such\\folder\\x"), answer(true)));
 }

@@ -38,7 +38,7 @@ const NameCase kNames[] = {
     {"한국어.apk", "apk\\webp-only.apk", "webp:apk\\webp-only.icon"},
     {"😀\\😀.ipa", "ipa\\single.ipa", "ipa\\single.icon"},
     {"응용 프로그램\\微信.ipa", "ipa\\chinese-app.ipa", "ipa\\chinese-app.icon"},
-    {"程序\\图标 ü.exe", "exe\\order-256-first.exe", "exe\\order-256-first.expect.ico"},
+    {"程序\\图标 ü.exe", "exe\\pe32-order.exe", "pixels:exe\\pe32-order.expect.png"},
     {"图标 한국.webp", "apk\\webp-only.webp", "webp:apk\\webp-only.icon"},
     {"应用 包\\微信 ü.msixbundle", "msix\\bundle.msixbundle", "msix\\bundle.icon"},
     {"u_中文\\微信.xapk", "bundle\\split-icon.xapk", "bundle\\split-icon.icon"},
@@ -89,10 +89,13 @@ class UnicodeNamesTest : public RunFolderTest {
   }
 
   void expectIcon(const Bytes& shown, const std::string& expected, const std::string& what) {
-    if (expected.rfind("webp:", 0) == 0) {
+    // "webp:" (a WebP converted) and "pixels:" (a bitmap saved as PNG): the
+    // same pixels in a PNG of our own encoding.
+    const std::size_t colon = expected.find(':');
+    if (colon != std::string::npos) {
       const RgbaImage image = DecodePng(shown);
       ASSERT_FALSE(image.empty()) << what;
-      EXPECT_EQ(image.pixels, DecodePng(ReadWholeFile(Fixture(expected.substr(5)))).pixels) << what;
+      EXPECT_EQ(image.pixels, DecodePng(ReadWholeFile(Fixture(expected.substr(colon + 1)))).pixels) << what;
     } else {
       EXPECT_EQ(shown, ReadWholeFile(Fixture(expected))) << what;
     }
@@ -135,7 +138,7 @@ TEST_F(UnicodeNamesTest, EveryKindWithNamesInAnyLanguage) {
   const std::string target = inputs_.path() + "\\程序\\图标 ü.exe";
   const std::string lnk = inputs_.path() + "\\快捷 方式.lnk";
   ASSERT_TRUE(CreateShellShortcut(target, lnk));
-  inputs.emplace_back(lnk, "exe\\order-256-first.expect.ico");
+  inputs.emplace_back(lnk, "pixels:exe\\pe32-order.expect.png");
   std::vector<FileStamp> before;
   for (const auto& input : inputs) before.push_back(StampOf(input.first));
 
@@ -185,7 +188,7 @@ TEST_F(UnicodeNamesTest, ShortcutToAChineseNamedProgram) {
   const std::string lnk = inputs_.path() + "\\图标.lnk";
   ASSERT_TRUE(CreateShellShortcut(target, lnk));
   dispatch(lnk);
-  // The target is order-256-first.exe: its 48 x 48 32-bit image, solid
+  // The target is pe32-order.exe: its 48 x 48 32-bit image, solid
   // green (30, 180, 60), as make_exes.py states.
   const IconFileFacts shown = ReadIconFileFacts(store_.picture());
   EXPECT_EQ(shown.images, 1);
