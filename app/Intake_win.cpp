@@ -17,7 +17,7 @@ void DispatchFile(const PipelineContext& context, PictureStore& picture, const s
   // The tools run while messages are dispatched, so a drop can start a nested
   // run inside this one; what that run showed stays.
   if (picture.pictureChanges() != before) return;
-  picture.setPicture(std::move(icon));
+  picture.setPicture(std::move(icon), path);
 }
 
 std::wstring ImportDialogFilter() {

@@ -118,15 +118,13 @@ void OnPaste(AppContext& app) {
 }
 
 void OnCommand(HWND window, AppContext& app, int id, int code) {
+  if (id == kPictureBoxId && code == kPictureChanged) return EnableOutputButtons(window, app);
   // Buttons say BN_CLICKED; keyboard shortcuts arrive as commands with code 1.
   if (code != BN_CLICKED && code != 1) return;
   switch (id) {
     case kPasteCommandId: OnPaste(app); break;
     case kOnTopButtonId: ToggleAlwaysOnTop(window); break;
     case kImportButtonId: OnImportClicked(window, app.dialog, app.pipeline(), app.picture); break;
-    case kPictureBoxId:
-      if (code == kPictureChanged) EnableOutputButtons(window, app);
-      break;
     case kCopyButtonId: CopyIconToClipboard(window, app.picture); break;
     case kSaveButtonId: SaveIconAs(window, app.picture, app.dialog); break;
     case IDCANCEL: PostMessageW(window, WM_CLOSE, 0, 0); break;  // Escape

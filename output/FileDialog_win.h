@@ -16,6 +16,8 @@ class FileDialog {
   void setFilter(std::wstring_view filter) { filter_ = filter; }
   // Full path in the system code page; empty before the first confirmation.
   const std::string& fileName() const { return fileName_; }
+  // The name proposed at the next show.
+  void setFileName(std::string name) { fileName_ = std::move(name); }
 
   // Shows the dialog modally; true when the user confirmed a name.
   bool show(HWND owner);

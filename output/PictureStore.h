@@ -6,6 +6,7 @@
 // without a window.
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <utility>
 
 #include "image/Colours.h"
@@ -15,13 +16,15 @@ class PictureStore {
  public:
   using Listener = std::function<void()>;
 
-  // Empty bytes clear the picture.
-  void setPicture(Bytes bytes) {
+  // Empty bytes clear the picture. source: the file it was taken from.
+  void setPicture(Bytes bytes, std::string source = {}) {
     picture_ = std::move(bytes);
+    source_ = picture_.empty() ? std::string() : std::move(source);
     ++pictureChanges_;
     notify();
   }
   const Bytes& picture() const { return picture_; }
+  const std::string& source() const { return source_; }
   bool hasPicture() const { return !picture_.empty(); }
   // How many times the picture has been set; tells a caller whether anything
   // set it while it waited.
@@ -41,6 +44,7 @@ class PictureStore {
   void notify() { if (listener_) listener_(); }
 
   Bytes picture_;
+  std::string source_;
   std::uint64_t pictureChanges_ = 0;
   std::uint32_t background_ = kButtonFaceColour;
   Listener listener_;

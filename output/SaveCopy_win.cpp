@@ -70,11 +70,22 @@ void SaveIconAs(HWND owner, const PictureStore& store, FileDialog& dialog) {
   if (!store.hasPicture()) return;  // Ctrl+S with nothing shown
   dialog.setKind(FileDialog::Kind::Save);
   dialog.setFilter(L"图片文件(*.png)|*.png");
-  if (!dialog.show(owner)) return;
-  const SaveOutcome outcome = SavePictureTo(store.picture(), dialog.fileName(),
-                                            [owner](const std::string& path) { return AskToReplace(owner, path); });
-  // The user confirmed a save that did not happen: never let it look done.
-  if (outcome == SaveOutcome::Failed) ShowSystemError(owner, GetLastError());
+  const std::string& source = store.source();
+  dialog.setFileName(SaveProposal(source.empty() ? dialog.fileName() : source, SystemLeadByte,
+                                  [](const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }));
+  while (dialog.show(owner)) {
+    // The file the picture came from is never replaced by its own icon.
+    if (IsSameFile(PngSaveName(dialog.fileName(), SystemLeadByte), source)) {
+      MessageBoxW(owner, L"这是图标所在的文件本身，不能覆盖。\n请换一个文件名。", L"保存图片", MB_OK | MB_ICONWARNING);
+      continue;
+    }
+    const SaveOutcome outcome = SavePictureTo(store.picture(), dialog.fileName(),
+                                              [owner](const std::string& path) { return AskToReplace(owner, path); });
+    if (outcome == SaveOutcome::Declined) continue;  // No to the replace question: choose again
+    // The user confirmed a save that did not happen: never let it look done.
+    if (outcome == SaveOutcome::Failed) ShowSystemError(owner, GetLastError());
+    return;
+  }
 }
 
 HWND FocusWindowOfForeground() {

@@ -12,3 +12,20 @@ std::string PngSaveName(std::string_view chosenPath, LeadBytePredicate isLead) {
   result.append(name);
   return result + ".png";
 }
+
+std::string SaveProposal(std::string_view sourcePath, LeadBytePredicate isLead,
+                         const std::function<bool(const std::string&)>& exists) {
+  if (sourcePath.empty()) return {};
+  const std::size_t slash = FindLastText(sourcePath, "\\", isLead);
+  const std::size_t nameStart = slash == std::string_view::npos ? 0 : slash + 1;
+  const std::size_t dot = FindLastText(sourcePath.substr(nameStart), ".", isLead);
+  const std::string_view extension =
+      dot == std::string_view::npos ? std::string_view() : sourcePath.substr(nameStart + dot);
+  if (!EqualsIgnoringAsciiCase(extension, ".png") && !EqualsIgnoringAsciiCase(extension, ".ico")) {
+    return PngSaveName(sourcePath, isLead);
+  }
+  const std::string stem(sourcePath.substr(0, nameStart + dot));
+  std::string name = stem + " (icon).png";
+  for (int n = 2; n <= 99 && exists(name); ++n) name = stem + " (icon " + std::to_string(n) + ").png";
+  return name;
+}

@@ -157,3 +157,22 @@ FileView::FileView(const std::string& path) {
 FileView::~FileView() {
   if (view_) UnmapViewOfFile(view_);
 }
+
+namespace {
+
+bool FileIdentity(const std::string& path, BY_HANDLE_FILE_INFORMATION& info) {
+  // No access asked: enough to read the identity, and no sharing conflict
+  // with a program that holds the file open.
+  UniqueHandle file(CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  return file && GetFileInformationByHandle(file.get(), &info);
+}
+
+}  // namespace
+
+bool IsSameFile(const std::string& a, const std::string& b) {
+  BY_HANDLE_FILE_INFORMATION first{}, second{};
+  if (a.empty() || b.empty() || !FileIdentity(a, first) || !FileIdentity(b, second)) return false;
+  return first.dwVolumeSerialNumber == second.dwVolumeSerialNumber && first.nFileIndexHigh == second.nFileIndexHigh &&
+         first.nFileIndexLow == second.nFileIndexLow;
+}

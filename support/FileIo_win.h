@@ -35,6 +35,10 @@ class FileView {
   std::size_t size_ = 0;
 };
 
+// True when both paths name one existing file (the same volume and file
+// index: another spelling, a short name or a hard link of it count too).
+bool IsSameFile(const std::string& a, const std::string& b);
+
 // True when the file exists and holds exactly these bytes.
 bool FileHoldsBytes(const std::string& path, ByteSpan bytes);
 

@@ -384,13 +384,13 @@ TEST_F(MainWindowTest, ImportShowsTheIconAndTheSaveDialogProposesThePath) {
   GetWindowRect(window, &outer);
   SaveScreenRectAsPng(outer, WideFromAnsi(TestEnvironment("TESSAROO_ARTIFACTS") + "\\mainwindow-icon.png"));
 
-  // One dialog object: the save dialog proposes the imported file.
+  // The save dialog proposes the name a save of the imported file writes.
   PostMessageW(GetDlgItem(window, kSaveButtonId), BM_CLICK, 0, 0);
   dialog = WaitForDialog(process_);
   ASSERT_TRUE(dialog) << "the save dialog";
   wchar_t proposed[MAX_PATH] = {};
   SendMessageW(FileNameBox(dialog), WM_GETTEXT, MAX_PATH, reinterpret_cast<LPARAM>(proposed));
-  EXPECT_NE(std::wstring(proposed).find(L"sample tool.exe"), std::wstring::npos) << Utf8FromWide(proposed);
+  EXPECT_TRUE(std::wstring(proposed).ends_with(L"\\sample tool.exe.png")) << "the name a save writes: " << Utf8FromWide(proposed);
   PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
   for (int i = 0; i < 100 && IsWindow(dialog); ++i) Sleep(50);
 

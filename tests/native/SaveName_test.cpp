@@ -21,6 +21,23 @@ TEST(PngSaveName, BackslashAsSecondByteOfAChineseCharacterIsNoSeparator) {
   EXPECT_EQ(PngSaveName("C:\\dir\\\x95\x5C.png", Gbk936LeadByte), "C:\\dir\\\x95\x5C.png");
 }
 
+TEST(SaveProposal, TheNameASaveWritesAndNeverThePictureFileItself) {
+  const auto taken = [](const std::string& path) {
+    return path == "C:\\in\\taken (icon).png" || path == "C:\\in\\taken (icon 2).png";
+  };
+  const struct { const char* source; const char* proposal; } cases[] = {
+      {"D:\\pkg\\game.apk", "D:\\pkg\\game.apk.png"},
+      {"C:\\in\\icon.png", "C:\\in\\icon (icon).png"},
+      {"C:\\in\\icon.ICO", "C:\\in\\icon (icon).png"},
+      {"C:\\in\\Icon.Png", "C:\\in\\Icon (icon).png"},
+      {"C:\\in\\taken.png", "C:\\in\\taken (icon 3).png"},
+      {"C:\\in.png\\app.exe", "C:\\in.png\\app.exe.png"},
+      {"C:\\in\\photo.jpg", "C:\\in\\photo.jpg.png"},
+      {"", ""},
+  };
+  for (const auto& c : cases) EXPECT_EQ(SaveProposal(c.source, NoLeadBytes, taken), c.proposal) << c.source;
+}
+
 // The drag-out file list: the header's fWide set, the name in UTF-16, as the
 // shell writes it, so receivers on any code page read it right.
 TEST(BuildDropFiles, WideNamesAfterTheHeader) {
