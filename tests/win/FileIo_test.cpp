@@ -45,6 +45,21 @@ TEST(ReadWholeFile, MissingEmptyAndOversizedFilesReadAsEmpty) {
   EXPECT_FALSE(FileHoldsBytes(folder.file("five"), Bytes{1, 2, 3, 4}));
 }
 
+TEST(IsSameFile, TheSameFileWhateverTheSpellingOrLink) {
+  TempFolder folder;
+  const std::string file = folder.file("icon.png");
+  ASSERT_TRUE(WriteFileAtomically(file, Bytes{1, 2, 3}));
+  ASSERT_TRUE(WriteFileAtomically(folder.file("copy.png"), Bytes{1, 2, 3}));
+  EXPECT_TRUE(IsSameFile(file, folder.file("ICON.PNG")));
+  EXPECT_TRUE(IsSameFile(file, folder.path() + "\\.\\icon.png"));
+  if (CreateHardLinkA(folder.file("link.png").c_str(), file.c_str(), nullptr)) {
+    EXPECT_TRUE(IsSameFile(file, folder.file("link.png"))) << "a hard link is the same file";
+  }
+  EXPECT_FALSE(IsSameFile(file, folder.file("copy.png"))) << "equal bytes, another file";
+  EXPECT_FALSE(IsSameFile(file, folder.file("missing.png")));
+  EXPECT_FALSE(IsSameFile(file, ""));
+}
+
 }  // namespace
 
 // The folder of a path never ends inside a double-byte character: on code
