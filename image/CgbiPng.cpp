@@ -8,9 +8,12 @@
 #include <cstring>
 #include <iterator>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "image/ImageFormat.h"
+#include "image/PngDecode.h"
+#include "image/PngEncode.h"
 #include "image/RgbaImage.h"
 #include "support/ByteReader.h"
 
@@ -288,6 +291,26 @@ Bytes NormalizeCgbiPng(ByteSpan bytes) {
     }
   }
   return {};
+}
+
+Bytes CgbiToPng(ByteSpan bytes) {
+  const Bytes normal = NormalizeCgbiPng(bytes);
+  return normal.empty() ? Bytes() : CrushedPixelsToPng(normal);
+}
+
+Bytes CrushedPixelsToPng(ByteSpan storedOrderPng) {
+  RgbaImage image = DecodePng(storedOrderPng);
+  for (std::size_t i = 0; i + 3 < image.pixels.size(); i += 4) {
+    std::uint8_t* px = image.pixels.data() + i;
+    std::swap(px[0], px[2]);
+    // Rounded to the nearest; a premultiplied channel never exceeds its
+    // alpha, but damaged data may, hence the clamp.
+    const unsigned alpha = px[3];
+    for (int c = 0; c < 3; ++c) {
+      px[c] = alpha == 0 ? 0 : static_cast<std::uint8_t>(std::min(255u, (px[c] * 255u + alpha / 2) / alpha));
+    }
+  }
+  return WritePng(image);
 }
 
 Bytes CgbiToOpaquePng(ByteSpan bytes) {

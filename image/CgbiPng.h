@@ -15,10 +15,22 @@ bool IsCgbiPng(ByteSpan bytes);
 // image data is inflated and deflated again in blocks, never held whole.
 Bytes NormalizeCgbiPng(ByteSpan bytes);
 
-// The crushed image as the program shows it, in one pass: a standard PNG of
-// the same size and colour type, red and blue back in their places and every
-// pixel opaque (the premultiplied colours stay as stored, as if drawn on
+// A crushed PNG as the program shows it: a standard PNG of the same size in
+// true colours that keeps its transparency. The pixels are decoded whole,
+// red and blue exchanged and the colours un-premultiplied (wholly
+// transparent pixels come out black), so every layout the PNG decoder reads
+// is taken. Empty bytes for anything NormalizeCgbiPng or the decoder refuses.
+Bytes CgbiToPng(ByteSpan bytes);
+
+// The same for a standard PNG whose pixels are still as crushed data stores
+// them (blue first, premultiplied), such as the system codec writes when it
+// re-encodes a crushed file. Empty bytes when it cannot be decoded.
+Bytes CrushedPixelsToPng(ByteSpan storedOrderPng);
+
+// The crushed image in one streaming pass, as an opaque picture: a standard
+// PNG of the same size and colour type, red and blue back in their places and
+// every pixel opaque (the premultiplied colours stay as stored, as if drawn on
 // black). Only for the layouts iOS builds carry: 8-bit RGB or RGBA, not
-// interlaced, without PLTE or tRNS. Empty bytes for any other layout (the
-// image codec takes those) and for anything NormalizeCgbiPng refuses.
+// interlaced, without PLTE or tRNS. Empty bytes for any other layout and for
+// anything NormalizeCgbiPng refuses.
 Bytes CgbiToOpaquePng(ByteSpan bytes);

@@ -10,13 +10,13 @@
 
 // The chosen icon: its path without the ".png" that ends its name, and its
 // uncompressed size. The candidates are the entries with a non-zero packed
-// size whose path holds "AppIcon" followed, at least one character later, by
-// "png" (letter case aside); the name runs to the character before the
-// first such "png", so a bundle folder such as pngview.app stays whole.
-// Among the first three candidates the largest wins, a tie going to the
-// earlier; a single candidate is taken as it is; later ones are never
-// chosen. Empty when there is no candidate: WebP icons are never taken.
-// isLead tells the double-byte characters of the paths' code page.
+// size that lie directly in Payload/<name>.app/ ('\' or '/' between the
+// folders) and whose file name holds "AppIcon" and ends in ".png" (letter
+// case aside); an entry in any folder of the app (PlugIns/*.appex,
+// Watch/*.app, Frameworks) is none. Every candidate is compared: the largest
+// wins, a tie going to the earlier. Empty when there is no candidate: WebP
+// icons are never taken. isLead tells the double-byte characters of the
+// paths' code page.
 struct IpaIconEntry {
   std::string name;
   std::uint64_t size = 0;

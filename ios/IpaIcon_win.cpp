@@ -14,16 +14,18 @@
 
 namespace {
 
-// A standard PNG stays as it is. Apple-crushed data, stored blue first, is
-// rewritten in true colours and opaque in one pass; a crushed layout that
-// pass does not take goes through the codec and has red and blue exchanged
-// there, with the same result. Anything else the codec reads (a JPEG under a
-// .png name, say) is re-encoded with its colours kept.
+// A standard PNG stays as it is. Apple-crushed data, stored blue first and
+// premultiplied, comes out in true colours with its transparency, decoded as
+// a loose crushed picture is (image/CgbiPng). Should the PNG decoder refuse
+// what the crushed data rewrites into, the system codec gets its turn: it
+// re-encodes the stored pixels as they are, alpha included, and the same
+// un-crushing follows. Anything else the codec reads (a JPEG under a .png
+// name, say) is re-encoded with its colours kept.
 Bytes StandardPng(Bytes bytes) {
   if (IsStandardPngStart(bytes)) return bytes;
   if (!IsCgbiPng(bytes)) return ReencodeImage(bytes, 5, 0);
-  Bytes shown = CgbiToOpaquePng(bytes);
-  return shown.empty() ? ExchangeRedBlue(ReencodeImage(bytes, 5, 0)) : shown;
+  Bytes shown = CgbiToPng(bytes);
+  return shown.empty() ? CrushedPixelsToPng(ReencodeImage(bytes, 5, 0)) : shown;
 }
 
 }  // namespace

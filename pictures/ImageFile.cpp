@@ -1,6 +1,5 @@
 #include "pictures/ImageFile.h"
 
-#include <algorithm>
 #include <tuple>
 
 #include "image/CgbiPng.h"
@@ -22,15 +21,5 @@ Bytes IconFileToPng(ByteSpan ico) {
 
 Bytes StandardPicture(ByteSpan bytes) {
   if (!IsCgbiPng(bytes)) return Bytes(bytes.begin(), bytes.end());
-  RgbaImage image = DecodePng(NormalizeCgbiPng(bytes));
-  // Stored blue first and premultiplied by alpha.
-  for (std::size_t i = 0; i + 3 < image.pixels.size(); i += 4) {
-    std::uint8_t* px = image.pixels.data() + i;
-    std::swap(px[0], px[2]);
-    const unsigned alpha = px[3];
-    for (int c = 0; c < 3; ++c) {
-      px[c] = alpha == 0 ? 0 : static_cast<std::uint8_t>(std::min(255u, (px[c] * 255u + alpha / 2) / alpha));
-    }
-  }
-  return WritePng(image);
+  return CgbiToPng(bytes);
 }

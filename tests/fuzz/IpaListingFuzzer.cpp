@@ -24,12 +24,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (entry.path.back() == '\\' || entry.path.back() == '/' || !paths.insert(entry.path).second) __builtin_trap();
   }
   if (ParseArchiveListing(listing, nullptr, 2).size() > 2) __builtin_trap();
-  // The icon's name is the start of a listed path.
+  // The icon is a listed entry's: its path is the name and ".png", its size
+  // the icon's, and it lies in Payload's folder.
   const IpaIconEntry icon = ChooseIpaIconEntry(entries, isLead);
   if (!icon.name.empty()) {
     bool listed = false;
-    for (const ArchiveEntry& entry : entries) listed = listed || entry.path.starts_with(icon.name);
-    if (!listed) __builtin_trap();
+    for (const ArchiveEntry& entry : entries) {
+      listed = listed || (entry.path.size() == icon.name.size() + 4 && entry.path.starts_with(icon.name) &&
+                          EqualsIgnoringAsciiCase(std::string_view(entry.path).substr(icon.name.size()), ".png") &&
+                          entry.size == icon.size);
+    }
+    const std::string_view top = std::string_view(icon.name).substr(0, 8);
+    const bool inPayload = EqualsIgnoringAsciiCase(top, "payload\\") || EqualsIgnoringAsciiCase(top, "payload/");
+    if (!listed || !inPayload) __builtin_trap();
   }
   return 0;
 }

@@ -153,6 +153,36 @@ TEST(CgbiPng, RealCrushedIconFromAnIosBuild) {
   EXPECT_EQ(PixelArgb(shown, 0, 0), 0xFF000000u) << "transparent black, shown opaque";
   EXPECT_EQ(PixelArgb(shown, 90, 90), 0xFF999966u);
   EXPECT_EQ(PixelArgb(shown, 20, 90), 0xFFC3764Eu);
+
+  const RgbaImage withAlpha = DecodePng(CgbiToPng(crushed));
+  ASSERT_EQ(withAlpha.width, 180);
+  ASSERT_EQ(withAlpha.height, 180);
+  EXPECT_EQ(PixelArgb(withAlpha, 0, 0), 0x00000000u) << "the corner stays transparent";
+  EXPECT_EQ(PixelArgb(withAlpha, 90, 90), 0xFF999966u);
+}
+
+// The whole-image reading takes the layouts the one pass leaves. Here 8-bit
+// grey: the bytes of a crushed 8 x 4 RGBA image of colour (200, 100, 50) read
+// as 32 grey pixels a row, so each row is 50, 100, 200, 255 over again.
+TEST(CgbiToPng, TakesTheLayoutsTheOnePassLeaves) {
+  const Bytes grey = WithHeader(EncodeCgbi(SolidImage(8, 4, 200, 100, 50, 255), 6, 0), 32, 4, 8, 0);
+  ASSERT_TRUE(CgbiToOpaquePng(grey).empty());
+  const RgbaImage shown = DecodePng(CgbiToPng(grey));
+  ASSERT_EQ(shown.width, 32);
+  ASSERT_EQ(shown.height, 4);
+  const std::uint32_t row[] = {0xFF323232, 0xFF646464, 0xFFC8C8C8, 0xFFFFFFFF};
+  for (int x = 0; x < 4; ++x) EXPECT_EQ(PixelArgb(shown, x, 3), row[x]) << x;
+  EXPECT_TRUE(CgbiToPng(EncodePng(TestPattern(4, 4))).empty()) << "a standard PNG is not crushed";
+}
+
+// What the system codec hands back for a crushed file: a standard PNG still
+// holding the stored channels. Stored blue 100, green 50, red 25 at alpha
+// 128 show as red 25 * 255 / 128 = 50, green 100, blue 199 (rounded).
+TEST(CrushedPixelsToPng, ExchangesRedAndBlueAndUndoesThePremultiplication) {
+  const RgbaImage shown = DecodePng(CrushedPixelsToPng(EncodePng(SolidImage(1, 1, 100, 50, 25, 128))));
+  ASSERT_EQ(shown.width, 1);
+  EXPECT_EQ(PixelArgb(shown, 0, 0), 0x803264C7u);
+  EXPECT_TRUE(CrushedPixelsToPng(Bytes{}).empty());
 }
 
 TEST(CgbiPng, DamagedOrOversizedDataGivesEmptyBytes) {

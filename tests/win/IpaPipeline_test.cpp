@@ -4,32 +4,49 @@
 
 #include <gtest/gtest.h>
 
-#include "image/CgbiPng.h"
+#include <cstdint>
+#include <vector>
+
 #include "image/PngDecode.h"
 #include "support/FileIo_win.h"
 #include "support/TextCodec_win.h"
+#include "tests/support/TestImages.h"
 #include "tests/win/PipelineHarness.h"
 
 namespace {
 
 // What the picture must be, as tests/fixtures/make_ipas.py writes it in
-// NAME.expect: NAME.icon exactly ("bytes"), NAME.icon in true colours
-// ("cgbi"), an opaque red picture ("red"), no icon with the background left
-// white ("none": no icon entry found).
+// NAME.expect: NAME.icon exactly ("bytes"), a crushed icon in true colours
+// with its transparency, of the size and with the pixels (0xAARRGGBB) the
+// row gives ("cgbi"), an opaque red picture ("red"), no icon with the
+// background left white ("none": no icon entry found).
+struct Pixel {
+  int x, y;
+  std::uint32_t argb;
+};
 struct IpaCase {
   const char* fixture;
   const char* shown;
+  int width = 0, height = 0;
+  std::vector<Pixel> pixels = {};
 };
 
 const IpaCase kCases[] = {
-    {"sizes-300-500-800", "bytes"},        // the largest of the first three
-    {"sizes-500-800-300-900", "bytes"},    // the fourth never counts
+    {"sizes-300-500-800", "bytes"},        // the largest of three
+    {"sizes-500-800-300-900", "bytes"},    // the fourth counts too: 900 bytes
     {"sizes-tie", "bytes"},                // a tie goes to the earlier
     {"single", "bytes"},
-    {"appex-among-three", "bytes"},
+    {"appex-among-three", "bytes"},        // the extension's larger icon is not the app's
     {"appex-fourth", "bytes"},
-    {"real-crushed", "cgbi"},
-    {"own-crushed", "cgbi"},
+    // Stored B, G, R, A read by hand from the file: (0, 0) 0, 0, 0, 0;
+    // (90, 90) 102, 153, 153, 255; (20, 90) 78, 118, 195, 255.
+    {"real-crushed", "cgbi", 180, 180, {{0, 0, 0x00000000}, {90, 90, 0xFF999966}, {20, 90, 0xFFC3764E}}},
+    // (0, 0): blue 200 at alpha 128, stored as 200 * 128 / 255 = 100, shown
+    // as 100 * 255 / 128 = 199; (1, 0): red 40, blue 200, opaque.
+    {"own-crushed", "cgbi", 40, 40, {{0, 0, 0x800000C7}, {1, 0, 0xFF2800C8}}},
+    // The 167 pixel icon, sixth of the set; transparent corners, and in the
+    // middle red and green 83 * 255 / 166 = 127, blue 200.
+    {"ipad-crushed", "cgbi", 167, 167, {{0, 0, 0x00000000}, {166, 166, 0x00000000}, {83, 83, 0xFF7F7FC8}}},
     {"bmp-named-png", "red"},              // re-encoded with its colours kept
     {"no-appicon", "none"},
     {"webp-only", "none"},
@@ -37,8 +54,8 @@ const IpaCase kCases[] = {
     {"crafted-quote", "none"},             // refused by name: nothing runs
     {"crafted-ampersand", "bytes"},
     {"crafted-percent", "bytes"},          // no interpreter expands it
-    {"root-icon", "bytes"},
-    {"crafted-dotdot", "bytes"},           // the tool drops the climbing folders
+    {"root-icon", "none"},                 // not in Payload\<name>.app
+    {"crafted-dotdot", "none"},            // in folders of the app: no icon of its own
 };
 
 class IpaPipelineTest : public RunFolderTest {
@@ -61,18 +78,10 @@ class IpaPipelineTest : public RunFolderTest {
       EXPECT_FALSE(icon.empty());
       EXPECT_EQ(store_.picture(), icon);
     } else if (mode == "cgbi") {
-      // True colours: red = stored byte 2, green = byte 1, blue = byte 0, opaque.
-      const RgbaImage stored = DecodePng(NormalizeCgbiPng(icon));
       const RgbaImage shown = DecodePng(store_.picture());
-      ASSERT_FALSE(stored.empty());
-      ASSERT_EQ(shown.width, stored.width);
-      ASSERT_EQ(shown.height, stored.height);
-      for (std::size_t i = 0; i < shown.pixels.size(); i += 4) {
-        ASSERT_EQ(shown.pixels[i], stored.pixels[i + 2]) << i;
-        ASSERT_EQ(shown.pixels[i + 1], stored.pixels[i + 1]) << i;
-        ASSERT_EQ(shown.pixels[i + 2], stored.pixels[i]) << i;
-        ASSERT_EQ(shown.pixels[i + 3], 255) << i;
-      }
+      ASSERT_EQ(shown.width, c.width);
+      ASSERT_EQ(shown.height, c.height);
+      for (const Pixel& p : c.pixels) EXPECT_EQ(PixelArgb(shown, p.x, p.y), p.argb) << p.x << "," << p.y;
     } else if (mode == "red") {
       const RgbaImage shown = DecodePng(store_.picture());
       ASSERT_FALSE(shown.empty());
