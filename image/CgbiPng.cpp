@@ -247,27 +247,6 @@ int Predict(std::uint8_t filter, int a, int b, int c) {
   return 0;
 }
 
-// A filtered row as shown, without unfiltering it. A filter predicts each
-// byte from the same channel only, so exchanging red and blue in the filtered
-// bytes exchanges them in the pixels, and the row keeps the filter its
-// encoder chose. The opaque alpha gets the filtered bytes of a channel that
-// is 255 everywhere. False for an unknown filter type.
-bool ShowFilteredRow(ByteSpan filtered, bool firstRow, std::size_t channels, Bytes& shown) {
-  const std::uint8_t filter = filtered[0];
-  if (filter > 4) return false;
-  shown[0] = filter;
-  const int above = firstRow ? 0 : 255;
-  const auto firstAlpha = static_cast<std::uint8_t>(255 - Predict(filter, 0, above, 0));
-  const auto alpha = static_cast<std::uint8_t>(255 - Predict(filter, 255, above, above));
-  for (std::size_t i = 1; i < filtered.size(); i += channels) {
-    shown[i] = filtered[i + 2];
-    shown[i + 1] = filtered[i + 1];
-    shown[i + 2] = filtered[i];
-    if (channels == 4) shown[i + 3] = i == 1 ? firstAlpha : alpha;
-  }
-  return true;
-}
-
 }  // namespace
 
 bool IsCgbiPng(ByteSpan bytes) {
@@ -313,30 +292,3 @@ Bytes CrushedPixelsToPng(ByteSpan storedOrderPng) {
   return WritePng(image);
 }
 
-Bytes CgbiToOpaquePng(ByteSpan bytes) {
-  CrushedImage image;
-  if (!ReadCrushed(bytes, image)) return {};
-  const Header& h = image.header;
-  if (h.bitDepth != 8 || (h.colourType != 2 && h.colourType != 6) || h.interlace != 0 ||
-      !image.palette.empty() || !image.transparency.empty()) {
-    return {};
-  }
-  const std::size_t channels = h.colourType == 6 ? 4 : 3, rowBytes = std::size_t{h.width} * channels;
-  for (const int windowBits : {-MAX_WBITS, MAX_WBITS}) {
-    Bytes out(std::begin(kPngSignature), std::end(kPngSignature));
-    PutChunk(out, "IHDR", image.headerData);
-    IdatWriter idat(out);
-    Bytes shown(1 + rowBytes);
-    bool firstRow = true;
-    const auto takeRow = [&](ByteSpan filtered) {
-      if (!ShowFilteredRow(filtered, firstRow, channels, shown)) return false;
-      firstRow = false;
-      return idat.write(shown);
-    };
-    if (InflateInBlocks(image, windowBits, 1 + rowBytes, takeRow) && idat.finish()) {
-      PutChunk(out, "IEND", {});
-      return out;
-    }
-  }
-  return {};
-}

@@ -26,11 +26,3 @@ Bytes CgbiToPng(ByteSpan bytes);
 // them (blue first, premultiplied), such as the system codec writes when it
 // re-encodes a crushed file. Empty bytes when it cannot be decoded.
 Bytes CrushedPixelsToPng(ByteSpan storedOrderPng);
-
-// The crushed image in one streaming pass, as an opaque picture: a standard
-// PNG of the same size and colour type, red and blue back in their places and
-// every pixel opaque (the premultiplied colours stay as stored, as if drawn on
-// black). Only for the layouts iOS builds carry: 8-bit RGB or RGBA, not
-// interlaced, without PLTE or tRNS. Empty bytes for any other layout and for
-// anything NormalizeCgbiPng refuses.
-Bytes CgbiToOpaquePng(ByteSpan bytes);

@@ -8,9 +8,3 @@ Bytes ReencodeImage(ByteSpan bytes, int formatIndex, int quality) {
   if (!codec.loadFromBytes(bytes)) return {};
   return codec.encodeToBytes(formatIndex, quality, true);
 }
-
-Bytes ExchangeRedBlue(ByteSpan bytes) {
-  ImageCodecEx codec;
-  if (!codec.createFromBytes(bytes) || !codec.exchangeRedBlueOpaque()) return {};
-  return codec.encodeByFormat(kPngFormatGuid);
-}

@@ -6,7 +6,3 @@
 // The image re-encoded in the format the index selects (5: PNG); empty bytes
 // when it cannot be decoded.
 Bytes ReencodeImage(ByteSpan bytes, int formatIndex, int quality);
-
-// A PNG of the image with red and blue exchanged and every pixel opaque;
-// empty bytes when it cannot be decoded.
-Bytes ExchangeRedBlue(ByteSpan bytes);

@@ -390,7 +390,7 @@ TEST_F(MainWindowTest, ImportShowsTheIconAndTheSaveDialogProposesThePath) {
   ASSERT_TRUE(dialog) << "the save dialog";
   wchar_t proposed[MAX_PATH] = {};
   SendMessageW(FileNameBox(dialog), WM_GETTEXT, MAX_PATH, reinterpret_cast<LPARAM>(proposed));
-  EXPECT_TRUE(std::wstring(proposed).ends_with(L"\\sample tool.exe.png")) << "the name a save writes: " << Utf8FromWide(proposed);
+  EXPECT_TRUE(std::wstring(proposed).ends_with(L"sample tool.exe.png")) << "the name a save writes: " << Utf8FromWide(proposed);
   PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
   for (int i = 0; i < 100 && IsWindow(dialog); ++i) Sleep(50);
 

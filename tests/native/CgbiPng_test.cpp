@@ -73,9 +73,7 @@ TEST(CgbiPng, RecognisesOnlyACgbiFirstChunk) {
 }
 
 // Every row filter, both colour types, IDAT split into small pieces. The
-// normalised file decodes to exactly the stored bytes; what the program
-// shows is the stored colours with red and blue exchanged, every pixel
-// opaque, the colour type kept.
+// normalised file decodes to exactly the stored bytes.
 TEST(CgbiPng, EveryFilterAndColourType) {
   const RgbaImage image = TestPattern(37, 23);
   const struct { int colourType, filter; } kLayouts[] = {
@@ -92,31 +90,19 @@ TEST(CgbiPng, EveryFilterAndColourType) {
     ASSERT_EQ(decoded.width, 37);
     ASSERT_EQ(decoded.height, 23);
     EXPECT_EQ(ShownBytes(decoded, layout.colourType), stored);
-
-    const Bytes shown = CgbiToOpaquePng(crushed);
-    ASSERT_TRUE(IsStandardPngStart(shown));
-    EXPECT_EQ(shown[25], layout.colourType);
-    const RgbaImage opaque = DecodePng(shown);
-    ASSERT_EQ(opaque.width, 37);
-    ASSERT_EQ(opaque.height, 23);
-    const std::size_t n = layout.colourType == 6 ? 4 : 3;
-    for (std::size_t p = 0; p < std::size_t{37 * 23}; ++p) {
-      const Bytes want{stored[p * n + 2], stored[p * n + 1], stored[p * n], 255};
-      ASSERT_EQ(Bytes(opaque.pixels.begin() + p * 4, opaque.pixels.begin() + p * 4 + 4), want) << p;
-    }
   }
 }
 
-TEST(CgbiToOpaquePng, KeepsThePremultipliedColoursAsStored) {
-  // Red 200, green 100, blue 50 at alpha 128 is stored premultiplied.
-  const RgbaImage solid = DecodePng(CgbiToOpaquePng(EncodeCgbi(SolidImage(3, 2, 200, 100, 50, 128), 6, 4)));
+TEST(CgbiToPng, UndoesThePremultiplication) {
+  // Red 200, green 100, blue 50 at alpha 128 is stored premultiplied (as
+  // 100, 50, 25) and shown as 100 * 255 / 128 = 199 (rounded), 100, 50.
+  const RgbaImage solid = DecodePng(CgbiToPng(EncodeCgbi(SolidImage(3, 2, 200, 100, 50, 128), 6, 4)));
   ASSERT_EQ(solid.pixels.size(), 24u);
-  EXPECT_EQ(Bytes(solid.pixels.begin(), solid.pixels.begin() + 4), (Bytes{100, 50, 25, 255}));
+  EXPECT_EQ(Bytes(solid.pixels.begin(), solid.pixels.begin() + 4), (Bytes{199, 100, 50, 128}));
 }
 
-// 16-bit or greyscale crushed data is well formed, but not a layout the one
-// pass takes: it is left to the image codec.
-TEST(CgbiToOpaquePng, LeavesOtherLayoutsToTheCodec) {
+// 16-bit or greyscale crushed data is well formed too.
+TEST(CgbiPng, OtherLayoutsAreRewrittenToo) {
   // Rows of 32 zero bytes: read with the wrong layout they would still pass.
   const Bytes rgba = EncodeCgbi(SolidImage(8, 4, 0, 0, 0, 0), 6, 0);
   const struct { std::uint32_t width; std::uint8_t bitDepth, colourType; } kLayouts[] = {
@@ -127,7 +113,6 @@ TEST(CgbiToOpaquePng, LeavesOtherLayoutsToTheCodec) {
   for (const auto& layout : kLayouts) {
     const Bytes other = WithHeader(rgba, layout.width, 4, layout.bitDepth, layout.colourType);
     EXPECT_FALSE(NormalizeCgbiPng(other).empty()) << layout.width;
-    EXPECT_TRUE(CgbiToOpaquePng(other).empty()) << layout.width;
   }
 }
 
@@ -147,26 +132,18 @@ TEST(CgbiPng, RealCrushedIconFromAnIosBuild) {
   // As the program shows it; the stored B, G, R, A of these pixels, read by
   // hand from the file: (0, 0) 0, 0, 0, 0; (90, 90) 102, 153, 153, 255;
   // (20, 90) 78, 118, 195, 255.
-  const RgbaImage shown = DecodePng(CgbiToOpaquePng(crushed));
-  ASSERT_EQ(shown.width, 180);
-  ASSERT_EQ(shown.height, 180);
-  EXPECT_EQ(PixelArgb(shown, 0, 0), 0xFF000000u) << "transparent black, shown opaque";
-  EXPECT_EQ(PixelArgb(shown, 90, 90), 0xFF999966u);
-  EXPECT_EQ(PixelArgb(shown, 20, 90), 0xFFC3764Eu);
-
   const RgbaImage withAlpha = DecodePng(CgbiToPng(crushed));
   ASSERT_EQ(withAlpha.width, 180);
   ASSERT_EQ(withAlpha.height, 180);
   EXPECT_EQ(PixelArgb(withAlpha, 0, 0), 0x00000000u) << "the corner stays transparent";
   EXPECT_EQ(PixelArgb(withAlpha, 90, 90), 0xFF999966u);
+  EXPECT_EQ(PixelArgb(withAlpha, 20, 90), 0xFFC3764Eu);
 }
 
-// The whole-image reading takes the layouts the one pass leaves. Here 8-bit
-// grey: the bytes of a crushed 8 x 4 RGBA image of colour (200, 100, 50) read
+// Layouts beyond 8-bit RGB(A) are read too. Here 8-bit grey: the bytes of a crushed 8 x 4 RGBA image of colour (200, 100, 50) read
 // as 32 grey pixels a row, so each row is 50, 100, 200, 255 over again.
-TEST(CgbiToPng, TakesTheLayoutsTheOnePassLeaves) {
+TEST(CgbiToPng, ReadsGreyLayoutsToo) {
   const Bytes grey = WithHeader(EncodeCgbi(SolidImage(8, 4, 200, 100, 50, 255), 6, 0), 32, 4, 8, 0);
-  ASSERT_TRUE(CgbiToOpaquePng(grey).empty());
   const RgbaImage shown = DecodePng(CgbiToPng(grey));
   ASSERT_EQ(shown.width, 32);
   ASSERT_EQ(shown.height, 4);
@@ -195,7 +172,7 @@ TEST(CgbiPng, DamagedOrOversizedDataGivesEmptyBytes) {
     const Bytes cutShort(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(c.cut));
     const Bytes normal = NormalizeCgbiPng(cutShort);
     EXPECT_EQ(normal.empty(), !c.kept);
-    EXPECT_EQ(CgbiToOpaquePng(cutShort).empty(), !c.kept);
+    EXPECT_EQ(CgbiToPng(cutShort).empty(), !c.kept);
     if (c.kept) {
       EXPECT_EQ(DecodePng(normal).pixels, DecodePng(NormalizeCgbiPng(good)).pixels);
     }
@@ -228,7 +205,7 @@ TEST(CgbiPng, ShortDataForAHugeImageIsRefusedWithoutAllocatingForIt) {
   ASSERT_LT(huge.size(), 100u);
   std::size_t largest = LargestAllocation([&] {
     EXPECT_TRUE(NormalizeCgbiPng(huge).empty());
-    EXPECT_TRUE(CgbiToOpaquePng(huge).empty());
+    EXPECT_TRUE(CgbiToPng(huge).empty());
   });
   if (largest == SIZE_MAX) GTEST_SKIP() << "no allocator hooks without the address sanitizer";
   EXPECT_LT(largest, 1u << 20);

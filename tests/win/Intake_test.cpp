@@ -12,14 +12,12 @@
 #include "app/DropTarget_win.h"
 #include "app/Intake_win.h"
 #include "app/MainWindow_win.h"
+#include "image/ImageFormat.h"
 #include "image/PngDecode.h"
 #include "support/FileIo_win.h"
 #include "support/MessagePump_win.h"
 #include "tests/support/TestImages.h"
 #include "tests/win/PipelineHarness.h"
-#include "tools/ConsoleRunner_win.h"
-#include "windows/ExeIcon_win.h"
-#include "windows/Shortcut.h"
 #include "tools/ConsoleRunner_win.h"
 #include "windows/ExeIcon_win.h"
 #include "windows/Shortcut.h"
@@ -208,6 +206,16 @@ TEST(AppContext, PipelineContextComesWithTheRunDirectoryReady) {
   EXPECT_EQ(GetFileAttributesA(stale.c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
+// What a save of the executable fixture's picture writes: a PNG with the
+// pixels of the image make_exes.py recorded as NAME.expect.png.
+void ExpectSavedAs(const std::string& written, const std::string& fixture) {
+  const Bytes png = ReadWholeFile(written);
+  EXPECT_TRUE(HasPngSignature(png)) << fixture;
+  const RgbaImage expected = DecodePng(ReadWholeFile(TestEnvironment("TESSAROO_FIXTURES") + "\\exe\\" + fixture + ".expect.png"));
+  ASSERT_FALSE(expected.empty()) << fixture;
+  EXPECT_EQ(DecodePng(png).pixels, expected.pixels) << fixture;
+}
+
 // The console front end, end to end: exit codes and output.
 class CliTest : public RunFolderTest {
  protected:
@@ -222,7 +230,7 @@ TEST_F(CliTest, EachKindOfInputEndToEnd) {
   EXPECT_EQ(run("\"" + fixtures + "\\ipa\\single.ipa\" \"" + out + "\""), 0);
   EXPECT_EQ(ReadWholeFile(out), ReadWholeFile(fixtures + "\\ipa\\single.icon"));
   EXPECT_EQ(run("\"" + ExeFixture("large-ids") + "\" \"" + out + "\""), 0);
-  EXPECT_EQ(ReadWholeFile(out), Expected("large-ids"));
+  ExpectSavedAs(out, "large-ids");
 
   const std::string none = folder_.file("none.png");
   EXPECT_EQ(run("\"" + fixtures + "\\apk\\no-icon.apk\" \"" + none + "\""), 1);
@@ -254,7 +262,11 @@ TEST_F(CliTest, IconFilesPicturesAndLibraries) {
   EXPECT_EQ(repaired.pixels, (std::vector<std::uint8_t>{0, 0, 255, 255, 0, 0, 0, 0})) << "true colours, alpha kept";
   const Bytes gif{'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0, 0x80, 0, 0, 0, 0, 0, 255, 255, 255,
                   ',', 0, 0, 0, 0, 1, 0, 1, 0, 0, 2, 2, 'D', 1, 0, ';'};
-  EXPECT_EQ(iconOf("tiny.gif", gif), gif) << "shown as it is";
+  const Bytes tiny = iconOf("tiny.gif", gif);
+  EXPECT_TRUE(HasPngSignature(tiny)) << "a GIF is written as a PNG";
+  const RgbaImage tinyImage = DecodePng(tiny);
+  EXPECT_EQ(tinyImage.width, 1);
+  EXPECT_EQ(tinyImage.height, 1);
   EXPECT_TRUE(iconOf("not really.jpg", Bytes{'M', 'Z', 0, 0}).empty());
 
   // A library without icon groups is read from its SystemResources file.
@@ -266,7 +278,7 @@ TEST_F(CliTest, IconFilesPicturesAndLibraries) {
   ASSERT_TRUE(CopyTestFile(ExeFixture("large-ids"), mun));
   ASSERT_TRUE(CopyTestFile(ExeFixture("no-icons"), folder_.file("tessaroo-test.dll")));
   EXPECT_EQ(run("\"" + folder_.file("tessaroo-test.dll") + "\" \"" + out + "\""), 0);
-  EXPECT_EQ(ReadWholeFile(out), Expected("large-ids"));
+  ExpectSavedAs(out, "large-ids");
   DeleteFileA(mun.c_str());
   EXPECT_EQ(run("\"" + folder_.file("tessaroo-test.dll") + "\" \"" + folder_.file("none.png") + "\""), 1);
 }

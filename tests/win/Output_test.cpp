@@ -106,9 +106,12 @@ TEST_F(PictureWindowTest, CopyPutsAnOpaqueBitmapWithWhiteBehindTransparency) {
   RunConsoleCommand(clipread, "png \"" + out + "\"");
   EXPECT_EQ(DecodePng(ReadWholeFile(out)).pixels, HalfTransparent().pixels);
 
+  // With no picture the clipboard keeps what it holds.
+  const std::string held = RunConsoleCommand(TestProgramFolder() + "\\clipread.exe", "0 0");
+  ASSERT_NE(held, "bitmap=0 dib=0 size=0x0 pixel=FFFFFFFF\n");
   store_.setPicture({});
   CopyIconToClipboard(host_, store_);
-  EXPECT_EQ(RunConsoleCommand(TestProgramFolder() + "\\clipread.exe", "0 0"), "bitmap=0 dib=0 size=0x0 pixel=FFFFFFFF\n");
+  EXPECT_EQ(RunConsoleCommand(TestProgramFolder() + "\\clipread.exe", "0 0"), held);
 }
 
 TEST(SavePictureTo, AppliesTheNameRuleAndAsksBeforeReplacingAnotherFile) {
@@ -124,7 +127,7 @@ TEST(SavePictureTo, AppliesTheNameRuleAndAsksBeforeReplacingAnotherFile) {
   EXPECT_EQ(asked, 0);
 
   // "icon" again: the final name icon.png exists and was never confirmed.
-  const Bytes other{1, 2, 3};
+  const Bytes other = EncodePng(TestPattern(3, 3));
   EXPECT_EQ(SaveOutcome::Declined, SavePictureTo(other, folder.file("icon"), answer(false)));
   EXPECT_EQ(asked, 1);
   EXPECT_EQ(ReadWholeFile(folder.file("icon.png")), picture) << "No writes nothing";
