@@ -5,6 +5,7 @@
 #include <ole2.h>
 
 #include <cstring>
+#include <cwchar>
 #include <string>
 #include <utility>
 
@@ -183,6 +184,38 @@ class FolderEntries {
   }
 
   WIN32_FIND_DATAA found_{};
+  HANDLE search_;
+  bool more_ = true;
+};
+
+// FolderEntries in UTF-16, for paths the narrow calls cannot reach (beyond
+// MAX_PATH with the "\\?\" prefix, or names outside the code page).
+class WideFolderEntries {
+ public:
+  explicit WideFolderEntries(const std::wstring& pattern) : search_(FindFirstFileW(pattern.c_str(), &found_)) {
+    skipDots();
+  }
+  WideFolderEntries(const WideFolderEntries&) = delete;
+  WideFolderEntries& operator=(const WideFolderEntries&) = delete;
+  ~WideFolderEntries() { if (search_ != INVALID_HANDLE_VALUE) FindClose(search_); }
+
+  bool valid() const { return search_ != INVALID_HANDLE_VALUE && more_; }
+  void next() {
+    more_ = FindNextFileW(search_, &found_);
+    skipDots();
+  }
+  const WIN32_FIND_DATAW& entry() const { return found_; }
+  const wchar_t* name() const { return found_.cFileName; }
+  DWORD attributes() const { return found_.dwFileAttributes; }
+
+ private:
+  void skipDots() {
+    while (valid() && (std::wcscmp(found_.cFileName, L".") == 0 || std::wcscmp(found_.cFileName, L"..") == 0)) {
+      more_ = FindNextFileW(search_, &found_);
+    }
+  }
+
+  WIN32_FIND_DATAW found_{};
   HANDLE search_;
   bool more_ = true;
 };

@@ -72,3 +72,20 @@ std::string ToolTextToNarrow(std::string_view utf8) {
   narrow.resize(std::strlen(narrow.c_str()));
   return narrow;
 }
+
+std::wstring ExtendedLengthPath(std::string_view path) {
+  const std::wstring wide = WideFromAnsi(path);
+  if (wide.empty()) return {};
+  if (wide.rfind(L"\\\\?\\", 0) == 0) return wide;
+  // The prefix turns off the clean-up of "." and ".." and of forward
+  // slashes, so that is done first.
+  const DWORD n = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+  if (n == 0) return {};
+  std::wstring full(n, L'\0');
+  const DWORD got = GetFullPathNameW(wide.c_str(), n, full.data(), nullptr);
+  if (got == 0 || got >= n) return {};
+  full.resize(got);
+  if (full.rfind(L"\\\\.\\", 0) == 0) return full;  // a device path is taken as it is
+  if (full.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + full.substr(2);
+  return L"\\\\?\\" + full;
+}

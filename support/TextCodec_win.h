@@ -35,3 +35,8 @@ bool ProcessTextIsUtf8();
 // when that is UTF-8; otherwise converted, characters outside the code page
 // becoming its default character.
 std::string ToolTextToNarrow(std::string_view utf8);
+
+// A path of the process code page as the wide calls take it beyond MAX_PATH:
+// full, and prefixed "\\?\" (or "\\?\UNC\" for a share), so that no
+// part of it is parsed again. Empty when the path cannot be made full.
+std::wstring ExtendedLengthPath(std::string_view path);

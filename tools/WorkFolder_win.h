@@ -1,9 +1,15 @@
 #pragma once
 // A private folder for one run's extractions: created fresh in the run
-// directory under a name no other run uses, removed with everything in it
-// when the run ends. Nothing a package holds ever lands in the run directory
-// itself, where the helper tools are and where a planted file could be taken
-// for one of them.
+// directory under a name no other run uses, removed with its files when the
+// run ends. Nothing a package holds ever lands in the run directory itself,
+// where the helper tools are and where a planted file could be taken for one
+// of them.
+//
+// A work folder is flat (the tools are told to drop an entry's folders) and
+// holds a marker whose name carries the folder's own file ID. Removal, at the
+// end of a run or at a later start, takes only a folder that still carries
+// the marker of its own ID: a link, junction or copy planted under a work
+// folder's name is left alone.
 #include <string>
 
 class WorkFolder {
@@ -21,11 +27,17 @@ class WorkFolder {
   std::string path_;
 };
 
+// Makes a new work folder at path: hidden, and holding its marker. False when
+// it could not be made; GetLastError() is ERROR_ALREADY_EXISTS when the name
+// is taken.
+bool CreateWorkFolder(const std::string& path);
+
 // Removes the work folders that runs of processes no longer running left in
 // the run directory (a run cut short by the end of its process). Called at
 // start.
 void RemoveStaleWorkFolders(const std::string& runDirectory);
 
-// Removes a folder and everything in it. Links inside are removed, never
-// followed.
+// Removes a folder the caller made and everything in it, such as a test's
+// temporary folder. Links are removed, never followed; a file with other
+// names keeps its attributes, and stays when it is read-only.
 void RemoveFolderTree(const std::string& folder);

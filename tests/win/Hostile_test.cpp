@@ -6,12 +6,16 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <string>
 #include <vector>
 
 #include "android/ApkIcon_win.h"
 #include "support/FileIo_win.h"
+#include "support/ScopedWin_win.h"
+#include "support/TextCodec_win.h"
 #include "tests/win/PipelineHarness.h"
+#include "tools/WorkFolder_win.h"
 
 namespace {
 
@@ -138,12 +142,105 @@ TEST_F(HostileInputTest, WorkFoldersOfEndedRunsAreRemovedAtStart) {
   const std::string ended = folder_.file("~work-4000000000-1");
   const std::string running = folder_.file("~work-" + std::to_string(GetCurrentProcessId()) + "-1");
   for (const std::string& folder : {ended, running}) {
-    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+    ASSERT_TRUE(CreateWorkFolder(folder));
     ASSERT_TRUE(WriteTestFile(folder + "\\pt.com", Bytes{'M', 'Z'}));
   }
   EXPECT_EQ(cli("apk\\no-icon.apk"), 1);
   EXPECT_EQ(GetFileAttributesA(ended.c_str()), INVALID_FILE_ATTRIBUTES);
   EXPECT_NE(GetFileAttributesA((running + "\\pt.com").c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+// Links and folders not of the program's making, planted under the names of
+// ended runs' work folders (process 99991 cannot exist: Windows process ids
+// are multiples of 4). The clean-up at start never reaches what they hold.
+TEST_F(HostileInputTest, StaleWorkFolderNamesLeadNowhere) {
+  const std::string genuine = folder_.file("~work-99991-100");
+  ASSERT_TRUE(CreateWorkFolder(genuine));
+  // Each plants at its name and gives the folder whose keep.txt must stay;
+  // an empty answer when this system cannot make the plant.
+  using Plant = std::string (*)(const std::string& name, const std::string& elsewhere, const std::string& genuine);
+  const struct {
+    const char* what;
+    Plant plant;
+  } kPlants[] = {
+      {"Windows symbolic link", [](const std::string& name, const std::string& elsewhere, const std::string&) {
+         // Wine 8 reports success and makes nothing.
+         CreateSymbolicLinkW(WideFromAnsi(name).c_str(), WideFromAnsi(elsewhere).c_str(),
+                             SYMBOLIC_LINK_FLAG_DIRECTORY | SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE);
+         const DWORD attributes = GetFileAttributesA(name.c_str());
+         return attributes != INVALID_FILE_ATTRIBUTES ? elsewhere : std::string();
+       }},
+      {"Unix symbolic link", [](const std::string& name, const std::string& elsewhere, const std::string&) {
+         return CreateUnixSymbolicLink(elsewhere, name) ? elsewhere : std::string();
+       }},
+      {"junction", [](const std::string& name, const std::string& elsewhere, const std::string&) {
+         return CreateJunction(elsewhere, name) ? elsewhere : std::string();
+       }},
+      {"folder without a marker", [](const std::string& name, const std::string&, const std::string&) {
+         return CreateDirectoryA(name.c_str(), nullptr) ? name : std::string();
+       }},
+      {"copy of a work folder, its marker naming the original",
+       [](const std::string& name, const std::string&, const std::string& genuine) {
+         if (!CreateDirectoryA(name.c_str(), nullptr)) return std::string();
+         for (FolderEntries entries(genuine + "\\*"); entries.valid(); entries.next()) {
+           if (!CopyTestFile(genuine + "\\" + entries.name(), name + "\\" + entries.name())) return std::string();
+         }
+         return name;
+       }},
+  };
+  const Bytes kept{'k', 'e', 'p', 't'};
+  std::vector<std::pair<std::string, std::string>> victims;  // what, folder
+  int n = 0;
+  for (const auto& row : kPlants) {
+    const std::string elsewhere = outside_.file("victim-" + std::to_string(++n));
+    ASSERT_TRUE(CreateDirectoryA(elsewhere.c_str(), nullptr));
+    const std::string victim = row.plant(folder_.file("~work-99991-" + std::to_string(n)), elsewhere, genuine);
+    if (victim.empty()) {
+      std::printf("[ NOTE     ] no %s on this system\n", row.what);
+      continue;
+    }
+    ASSERT_TRUE(WriteTestFile(victim + "\\keep.txt", kept)) << row.what;
+    victims.emplace_back(row.what, victim);
+  }
+  RemoveStaleWorkFolders(folder_.path());
+  for (const auto& [what, victim] : victims) EXPECT_EQ(ReadWholeFile(victim + "\\keep.txt"), kept) << what;
+  EXPECT_EQ(GetFileAttributesA(genuine.c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+// What an ended run's own work folder holds goes with it, but a subfolder is
+// never entered, and a hard link to someone's read-only file neither goes
+// nor changes that file's attributes.
+TEST_F(HostileInputTest, StaleWorkFolderTakesOnlyItsOwnFiles) {
+  const std::string plain = folder_.file("~work-99991-1");
+  const std::string nested = folder_.file("~work-99991-2");
+  const std::string linked = folder_.file("~work-99991-3");
+  for (const std::string& folder : {plain, nested, linked}) ASSERT_TRUE(CreateWorkFolder(folder));
+  const Bytes kept{'k', 'e', 'p', 't'};
+
+  // A read-only file, an empty folder and a name beyond MAX_PATH, all its own.
+  ASSERT_TRUE(WriteTestFile(plain + "\\read-only.png", kept));
+  ASSERT_TRUE(SetFileAttributesA((plain + "\\read-only.png").c_str(), FILE_ATTRIBUTE_READONLY));
+  ASSERT_TRUE(CreateDirectoryA((plain + "\\empty").c_str(), nullptr));
+  const std::wstring longName = ExtendedLengthPath(plain) + L"\\" + std::wstring(240, L'x');
+  ASSERT_GT(longName.size(), static_cast<std::size_t>(MAX_PATH + 4));
+  ASSERT_TRUE(UniqueHandle(CreateFileW(longName.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr)));
+
+  ASSERT_TRUE(CreateDirectoryA((nested + "\\deep").c_str(), nullptr));
+  ASSERT_TRUE(WriteTestFile(nested + "\\deep\\keep.txt", kept));
+
+  const std::string own = outside_.file("own.apk");
+  ASSERT_TRUE(WriteTestFile(own, kept));
+  ASSERT_TRUE(SetFileAttributesA(own.c_str(), FILE_ATTRIBUTE_READONLY));
+  ASSERT_TRUE(CreateHardLinkA((linked + "\\input.apk").c_str(), own.c_str(), nullptr));
+  ASSERT_TRUE(WriteTestFile(linked + "\\entry.png", kept));
+
+  RemoveStaleWorkFolders(folder_.path());
+  EXPECT_EQ(GetFileAttributesA(plain.c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(ReadWholeFile(nested + "\\deep\\keep.txt"), kept);
+  EXPECT_EQ(GetFileAttributesA((linked + "\\entry.png").c_str()), INVALID_FILE_ATTRIBUTES) << "the folder was cleared";
+  EXPECT_EQ(ReadWholeFile(own), kept);
+  EXPECT_EQ(ComparableAttributes(own), static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
+  SetFileAttributesA(own.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
 }  // namespace

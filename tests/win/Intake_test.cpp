@@ -19,6 +19,7 @@
 #include "tests/support/TestImages.h"
 #include "tests/win/PipelineHarness.h"
 #include "tools/ConsoleRunner_win.h"
+#include "tools/WorkFolder_win.h"
 #include "windows/ExeIcon_win.h"
 #include "windows/Shortcut.h"
 
@@ -199,7 +200,7 @@ TEST(DropTarget, PassesEveryDroppedFileInOrder) {
 TEST(AppContext, PipelineContextComesWithTheRunDirectoryReady) {
   TempFolder run;
   const std::string stale = run.file("~work-4000000-1");  // no process has that id
-  ASSERT_TRUE(CreateDirectoryA(stale.c_str(), nullptr));
+  ASSERT_TRUE(CreateWorkFolder(stale));
   AppContext app;
   app.runDirectory = run.path();
   EXPECT_EQ(app.pipeline().runDirectory, run.path());

@@ -6,6 +6,7 @@
 
 #include <gdiplus.h>
 #include <tlhelp32.h>
+#include <winioctl.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -213,4 +214,62 @@ std::uint32_t FindProcessIdByName(const std::string& name, bool caseSensitive) {
 bool TerminateProcessById(std::uint32_t processId) {
   UniqueHandle process(OpenProcess(PROCESS_TERMINATE, FALSE, processId));
   return process && TerminateProcess(process.get(), 0);
+}
+
+bool CreateUnixSymbolicLink(const std::string& target, const std::string& link) {
+  // Wine's own exports: the Unix name of a Windows path, and a Unix program
+  // started and waited for.
+  using UnixFileNameFn = char*(CDECL*)(const wchar_t*);
+  using SpawnFn = LONG(WINAPI*)(char* const*, int);
+  const auto unixFileName = reinterpret_cast<UnixFileNameFn>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+  const auto spawn = reinterpret_cast<SpawnFn>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "__wine_unix_spawnvp")));
+  if (!unixFileName || !spawn) return false;
+  char* unixTarget = unixFileName(WideFromAnsi(target).c_str());
+  char* unixLink = unixFileName(WideFromAnsi(link).c_str());
+  bool made = false;
+  if (unixTarget && unixLink) {
+    char program[] = "/bin/ln", option[] = "-s";
+    char* const arguments[] = {program, option, unixTarget, unixLink, nullptr};
+    made = spawn(arguments, TRUE) == 0;
+  }
+  HeapFree(GetProcessHeap(), 0, unixTarget);
+  HeapFree(GetProcessHeap(), 0, unixLink);
+  return made && GetFileAttributesA(link.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool CreateJunction(const std::string& target, const std::string& link) {
+  // REPARSE_DATA_BUFFER's mount point form, which mingw-w64 keeps in the
+  // driver headers: the NT path to substitute, then the name to show.
+  const std::wstring print = WideFromAnsi(target);
+  const std::wstring substitute = L"\\??\\" + print;
+  const std::size_t names = (substitute.size() + 1 + print.size() + 1) * sizeof(wchar_t);
+  std::vector<BYTE> buffer(16 + names);
+  auto put16 = [&](std::size_t at, std::size_t value) {
+    buffer[at] = static_cast<BYTE>(value);
+    buffer[at + 1] = static_cast<BYTE>(value >> 8);
+  };
+  const DWORD tag = IO_REPARSE_TAG_MOUNT_POINT;
+  std::memcpy(buffer.data(), &tag, sizeof tag);
+  put16(4, 8 + names);                                         // reparse data length
+  put16(8, 0);                                                 // substitute name offset
+  put16(10, substitute.size() * sizeof(wchar_t));              // and length
+  put16(12, (substitute.size() + 1) * sizeof(wchar_t));        // print name offset
+  put16(14, print.size() * sizeof(wchar_t));                   // and length
+  std::memcpy(buffer.data() + 16, substitute.c_str(), substitute.size() * sizeof(wchar_t));
+  std::memcpy(buffer.data() + 16 + (substitute.size() + 1) * sizeof(wchar_t), print.c_str(),
+              print.size() * sizeof(wchar_t));
+
+  if (!CreateDirectoryA(link.c_str(), nullptr)) return false;
+  bool made = false;
+  {
+    UniqueHandle folder(CreateFileA(link.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                    FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    DWORD returned = 0;
+    made = folder && DeviceIoControl(folder.get(), FSCTL_SET_REPARSE_POINT, buffer.data(),
+                                     static_cast<DWORD>(buffer.size()), nullptr, 0, &returned, nullptr);
+  }
+  if (!made) RemoveDirectoryA(link.c_str());
+  return made;
 }

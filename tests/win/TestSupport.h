@@ -102,3 +102,12 @@ std::uint32_t FindProcessIdByName(const std::string& name, bool caseSensitive);
 
 // True when the process was ended.
 bool TerminateProcessById(std::uint32_t processId);
+
+// Under Wine, a symbolic link made on the Unix side (ln -s) at link, leading
+// to target; Wine itself makes none (and reports success). False on Windows
+// or when no link could be made.
+bool CreateUnixSymbolicLink(const std::string& target, const std::string& link);
+
+// A junction at link (a new folder) leading to the folder target; false where
+// the file system or Wine has none.
+bool CreateJunction(const std::string& target, const std::string& link);
