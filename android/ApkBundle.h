@@ -12,9 +12,10 @@
 #include "tools/ArchiveListing.h"
 
 // The entries worth keeping from a bundle's listing: packages (".apk") and a
-// root "manifest.json", at most kMaxBundleEntries of them. A bundle also
-// carries game data and the like, which is never opened.
-inline constexpr std::size_t kMaxBundleEntries = 4096;
+// root "manifest.json". A bundle also carries game data and the like, which
+// is never opened. As many as the listing parser keeps at all: a bundle
+// stuffed with thousands of packages before its base still gives its base.
+inline constexpr std::size_t kMaxBundleEntries = kMaxArchiveEntries;
 bool KeptBundleEntry(std::string_view path);
 
 // The "file" of the first element of the top-level "split_apks" array whose

@@ -59,3 +59,29 @@ std::u16string ReadShortcutUnicodeTarget(ByteSpan bytes) {
   if (!target.empty() && suffixOffset >= kUnicodeHeaderSize) target += WideTextAt(bytes, linkInfo + suffixOffset);
   return target;
 }
+
+namespace {
+
+bool IsPathSeparator(char c) { return c == '\\' || c == '/'; }
+
+// "C:\" (or "C:/") at the start of the text.
+bool StartsWithDrive(std::string_view path) {
+  const bool letter = !path.empty() && ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));
+  return letter && path.size() >= 3 && path[1] == ':' && IsPathSeparator(path[2]);
+}
+
+}  // namespace
+
+bool IsLocalShortcutTarget(std::string_view target) {
+  if (target.empty()) return false;
+  // Two separators start a share or a device path; "\\?\" followed by a
+  // drive is the long form of a drive path and the one exception.
+  if (target.size() >= 2 && IsPathSeparator(target[0]) && IsPathSeparator(target[1])) {
+    return target.size() > 4 && target[2] == '?' && IsPathSeparator(target[3]) && StartsWithDrive(target.substr(4));
+  }
+  // "\??\" is the system's own name space: the same rule.
+  if (target.size() >= 4 && IsPathSeparator(target[0]) && target.substr(1, 2) == "??" && IsPathSeparator(target[3])) {
+    return StartsWithDrive(target.substr(4));
+  }
+  return true;
+}

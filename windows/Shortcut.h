@@ -3,6 +3,7 @@
 // shell-link layout: the LinkInfo block after the header and the ID list,
 // and its local base path.
 #include <string>
+#include <string_view>
 
 #include "support/Bytes.h"
 
@@ -17,3 +18,11 @@ std::string ReadShortcutTarget(ByteSpan bytes);
 // when that is not empty. Empty when the shortcut has none, or the offsets
 // lead outside the file.
 std::u16string ReadShortcutUnicodeTarget(ByteSpan bytes);
+
+// Whether a target may be opened to read its icon: a path on a drive (mapped
+// network drives included, as the user mapped them), also in its long form
+// "\\?\C:\...". Never a share named directly ("\\server\share\x.exe",
+// "\\?\UNC\...", "\\server@SSL\..."), whose opening offers the user's
+// credentials to whatever host a crafted shortcut names, nor a device path
+// ("\\.\...", "\\?\GLOBALROOT\...", "\\??\...").
+bool IsLocalShortcutTarget(std::string_view target);

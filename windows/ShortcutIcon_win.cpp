@@ -20,5 +20,7 @@ std::string ShortcutTarget(ByteSpan bytes) {
 }  // namespace
 
 Bytes ExtractShortcutIcon(const PipelineContext& context, const std::string& shortcutPath) {
-  return ExtractExeIcon(context, ShortcutTarget(ReadWholeFile(shortcutPath)));
+  const std::string target = ShortcutTarget(ReadWholeFile(shortcutPath));
+  if (!IsLocalShortcutTarget(target)) return {};
+  return ExtractExeIcon(context, target);
 }

@@ -133,4 +133,12 @@ TEST(ClassifyIconEntry, ExtensionFirstThenTheFirstBytes) {
   EXPECT_EQ(ClassifyIconEntry("res/a/icon", Bytes{}), IconEntryKind::Drop);
 }
 
+TEST(ChooseBundleBase, FoundBehindThousandsOfOtherPackages) {
+  std::string listing = "----------\n";
+  for (int i = 0; i < 5000; ++i) listing += "Path = extra\\p" + std::to_string(i) + ".apk\nFolder = -\nSize = 10\n\n";
+  listing += "Path = base.apk\nFolder = -\nSize = 1719\n\n";
+  const std::vector<ArchiveEntry> entries = ParseArchiveListing(listing, KeptBundleEntry, kMaxBundleEntries);
+  EXPECT_EQ(ChooseBundleBase(entries, "").path, "base.apk");
+}
+
 }  // namespace

@@ -5,6 +5,7 @@
 #include "tests/support/TestImages.h"
 #include "windows/IconGroup.h"
 #include "windows/PeResources.h"
+#include "windows/Shortcut.h"
 
 namespace {
 
@@ -142,6 +143,26 @@ TEST(PeResourceReader, WorkStaysLinearInTheFileOnCraftedDirectories) {
   EXPECT_TRUE(loops.list(kIconGroupResourceType).empty());
   EXPECT_LE(loops.steps(), 2u * 65536);
   EXPECT_TRUE(ExtractIconFromPe(looping).empty());
+}
+
+TEST(IsLocalShortcutTarget, DrivesYesSharesAndDevicesNever) {
+  const struct { const char* target; bool local; } cases[] = {
+      {"C:\\Program Files\\App\\app.exe", true},
+      {"z:/tools/app.exe", true},
+      {"\\\\?\\C:\\long\\path\\app.exe", true},
+      {"\\Windows\\notepad.exe", true},
+      {"\\\\127.0.0.1\\share\\x.exe", false},
+      {"//server/share/x.exe", false},
+      {"\\\\server@SSL\\DavWWWRoot\\x.exe", false},
+      {"\\\\?\\UNC\\server\\share\\x.exe", false},
+      {"\\\\.\\PhysicalDrive0", false},
+      {"\\\\?\\GLOBALROOT\\Device\\Mup\\server\\x.exe", false},
+      {"\\??\\UNC\\server\\x.exe", false},
+      {"\\??\\C:\\app.exe", true},
+      {"\\\\?\\", false},
+      {"", false},
+  };
+  for (const auto& c : cases) EXPECT_EQ(IsLocalShortcutTarget(c.target), c.local) << c.target;
 }
 
 }  // namespace
