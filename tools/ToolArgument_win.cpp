@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "support/FileIo_win.h"
 #include "support/TextCodec_win.h"
 
 namespace {
@@ -69,7 +70,11 @@ ToolArgument AnsiToolArgument(const WorkFolder& work, const std::string& path) {
 
   if (way == AliasWay::Natural || way == AliasWay::ShortName) {
     const std::wstring shortName = ShortName(wide);
-    if (!shortName.empty() && Spellable(shortName, ansi)) return {Utf8FromWide(shortName), {}};
+    // Two names may share one short name (Wine makes them by hashing, and
+    // collisions happen): taken only when it leads to this very file.
+    if (!shortName.empty() && Spellable(shortName, ansi) && IsSameFile(Utf8FromWide(shortName), path)) {
+      return {Utf8FromWide(shortName), {}};
+    }
     if (way == AliasWay::ShortName) return {};
   }
   if (work.path().empty()) return {};
