@@ -34,12 +34,12 @@ inline constexpr int kPictureBoxId = 1010;
 // A command with no button: Ctrl+V.
 inline constexpr int kPasteCommandId = 1020;
 
-// In creation order.
+// In creation order, which is the order Tab follows: the buttons top down.
 inline constexpr ControlLayout kMainWindowControls[] = {
+    {kImportButtonId, ControlKind::PushButton, kImportCaption, 248, 16, 120, 32},
+    {kCopyButtonId, ControlKind::PushButton, kCopyCaption, 248, 66, 120, 32},
     {kOnTopButtonId, ControlKind::PushButton, kOnTopCaption, 248, 116, 120, 32},
     {kSaveButtonId, ControlKind::PushButton, kSaveCaption, 248, 168, 120, 32},
-    {kCopyButtonId, ControlKind::PushButton, kCopyCaption, 248, 66, 120, 32},
-    {kImportButtonId, ControlKind::PushButton, kImportCaption, 248, 16, 120, 32},
     {kPictureBoxId, ControlKind::PictureBox, L"", 16, 16, 184, 184},
 };
 

@@ -151,7 +151,14 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       if (app) OnCommand(window, *app, LOWORD(wParam), HIWORD(wParam));
       return 0;
     case kPrepareRunDirectoryMessage:
-      if (app) app->prepareRunDirectory();
+      if (app) {
+        app->prepareRunDirectory();
+        // Files named on the command line ("Open with", a drop onto the
+        // program's icon) come in as a drop of them would.
+        std::vector<std::string> files;
+        files.swap(app->filesAtStart);
+        for (const std::string& path : files) DispatchFile(app->pipeline(), app->picture, path);
+      }
       return 0;
     case WM_DESTROY:
       PostQuitMessage(0);
@@ -213,6 +220,8 @@ HWND CreateMainWindow(HINSTANCE instance, AppContext& app) {
   if (!window) return nullptr;
   PlaceMainWindow(window, WindowDpi(window));
   ShowWindow(window, SW_SHOW);
+  // The first thing to do is import: Enter or Space starts it.
+  SetFocus(GetDlgItem(window, kImportButtonId));
   UpdateWindow(window);
   return window;
 }

@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "app/DropTarget_win.h"
 #include "output/DragOut_win.h"
@@ -21,6 +22,7 @@ struct AppContext {
   FileDialog dialog;      // the one file dialog, shared by import and save
   ScopedGdiObject<HFONT> font;  // the controls' font, made for fontDpi
   UINT fontDpi = 0;
+  std::vector<std::string> filesAtStart;  // from the command line, full paths; taken in once ready
 
   // Readies the run directory, once: after the window's first paint, or
   // before the first pipeline if one comes sooner.

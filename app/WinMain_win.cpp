@@ -1,14 +1,43 @@
-// The window program. It reads no command line: a file named there is ignored.
+// The window program. Files named on its command line ("Open with", files
+// dropped onto the program's icon) are taken in once the window is up.
 #include <windows.h>
 
 #include <commctrl.h>
 #include <ole2.h>
+#include <shellapi.h>
+
+#include <string>
+#include <vector>
 
 #include "app/MainWindow_win.h"
 #include "app/RunDirectory_win.h"
 #include "image/ImageCodec_win.h"
 #include "support/MessagePump_win.h"
 #include "support/ScopedWin_win.h"
+#include "support/TextCodec_win.h"
+
+namespace {
+
+// The command line's file arguments as full paths, made against the folder
+// the program was started in (it changes its current folder at once). Read
+// wide, so any name arrives whole.
+std::vector<std::string> FilesOnCommandLine() {
+  std::vector<std::string> files;
+  int count = 0;
+  LPWSTR* arguments = CommandLineToArgvW(GetCommandLineW(), &count);
+  if (!arguments) return files;
+  for (int i = 1; i < count; ++i) {
+    std::wstring full(32768, L'\0');
+    const DWORD n = GetFullPathNameW(arguments[i], static_cast<DWORD>(full.size()), full.data(), nullptr);
+    if (n == 0 || n >= full.size()) continue;
+    full.resize(n);
+    files.push_back(CodePageFromWide(full, CP_ACP));
+  }
+  LocalFree(arguments);
+  return files;
+}
+
+}  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   RestrictLibrarySearchToSystem();
@@ -21,6 +50,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
 
   AppContext app;
   app.runDirectory = RunDirectory();
+  app.filesAtStart = FilesOnCommandLine();
   // The run directory is the current directory from start on; the helper
   // tools are named by full path all the same.
   SetCurrentDirectoryA(app.runDirectory.c_str());

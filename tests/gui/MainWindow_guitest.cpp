@@ -149,8 +149,9 @@ class MainWindowTest : public testing::Test {
   }
   void TearDown() override { stop(); }
 
-  HWND start() {
-    process_ = StartProgram("\"" + program_ + "\"", otherFolder_.path());
+  // Starts the program from otherFolder_, with arguments after its name.
+  HWND start(const std::string& arguments = {}) {
+    process_ = StartProgram("\"" + program_ + "\"" + (arguments.empty() ? "" : " " + arguments), otherFolder_.path());
     return process_ ? WaitForMainWindow(process_) : nullptr;
   }
   void stop() { process_.end(); }
@@ -550,6 +551,35 @@ bool CopyFileToClipboard(const std::string& path) {
 
 // Ctrl+V takes in a file copied in Explorer, Ctrl+C copies, Ctrl+O opens the
 // import dialog; the captions stay as they are.
+// "Open with": a file named on the command line, relative to the folder the
+// program starts in, is taken in once the window is up. Import has the
+// focus, and Tab walks the buttons top down.
+TEST_F(MainWindowTest, OpensTheFileItIsGivenAndTabsTopDown) {
+  ASSERT_TRUE(CopyTestFile(TestEnvironment("TESSAROO_FIXTURES") + "\\exe\\pe32-order.exe", otherFolder_.file("打开 我.exe")));
+  HWND window = start("\"打开 我.exe\"");
+  ASSERT_TRUE(window);
+  for (int i = 0; i < 40 && PictureBoxCentre(window) != RGB(30, 180, 60); ++i) Sleep(100);
+  EXPECT_EQ(PictureBoxCentre(window), RGB(30, 180, 60)) << "the program's icon";
+
+  const auto focused = [window] {
+    GUITHREADINFO info{sizeof info};
+    GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info);
+    return GetDlgCtrlID(info.hwndFocus);
+  };
+  SetForegroundWindow(window);
+  Sleep(300);
+  EXPECT_EQ(focused(), kImportButtonId) << "Import has the focus at start";
+  for (int id : {kCopyButtonId, kOnTopButtonId, kSaveButtonId, kImportButtonId}) {
+    INPUT keys[2] = {};
+    keys[0].type = keys[1].type = INPUT_KEYBOARD;
+    keys[0].ki.wVk = keys[1].ki.wVk = VK_TAB;
+    keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, keys, sizeof(INPUT));
+    Sleep(200);
+    EXPECT_EQ(focused(), id);
+  }
+}
+
 TEST_F(MainWindowTest, KeyboardShortcutsDriveTheWindow) {
   HWND window = start();
   ASSERT_TRUE(window);

@@ -50,10 +50,11 @@ TEST(MainWindowLayout, ClientAndControlsAt96And144Dpi) {
   EXPECT_EQ(MainWindowClientSize(96).height, 223);
   EXPECT_EQ(MainWindowClientSize(144).width, 618);
   EXPECT_EQ(MainWindowClientSize(144).height, 335);
-  // In creation order: on top, save, copy, import, picture box.
+  // In creation order, the order Tab follows: import, copy, on top, save
+  // (the buttons top down), then the picture box.
   const struct { LayoutRect at96, at144; } expected[] = {
+      {{248, 16, 120, 32}, {372, 24, 180, 48}},   {{248, 66, 120, 32}, {372, 99, 180, 48}},
       {{248, 116, 120, 32}, {372, 174, 180, 48}}, {{248, 168, 120, 32}, {372, 252, 180, 48}},
-      {{248, 66, 120, 32}, {372, 99, 180, 48}},   {{248, 16, 120, 32}, {372, 24, 180, 48}},
       {{16, 16, 184, 184}, {24, 24, 276, 276}},
   };
   ASSERT_EQ(std::size(expected), std::size(kMainWindowControls));
