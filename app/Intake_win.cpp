@@ -5,12 +5,31 @@
 #include "output/FileDialog_win.h"
 #include "output/PictureStore.h"
 #include "support/TextCodec_win.h"
+#include "windows/ShortcutIcon_win.h"
+
+namespace {
+
+// A shortcut to a shortcut to ...: followed this far, no further.
+constexpr int kMaxShortcutHops = 4;
+
+}  // namespace
 
 void DispatchFile(const PipelineContext& context, PictureStore& picture, const std::string& path) {
-  const InputRoute* route = RouteByPath(path, InputRoutes(), SystemLeadByte);
+  std::string input = path;
+  const InputRoute* route = RouteByPath(input, InputRoutes(), SystemLeadByte);
+  // A shortcut stands for its target, routed like any file (a shortcut to a
+  // package gives the package's icon). A target of no known kind stays with
+  // the shortcut route, which reads it as a program.
+  for (int hop = 0; route && route->id == RouteId::Shortcut && hop < kMaxShortcutHops; ++hop) {
+    const std::string target = ShortcutTargetPath(input);
+    const InputRoute* targetRoute = target.empty() ? nullptr : RouteByPath(target, InputRoutes(), SystemLeadByte);
+    if (!targetRoute) break;
+    input = target;
+    route = targetRoute;
+  }
   if (!route) return;
   const std::uint64_t before = picture.pictureChanges();
-  Bytes icon = route->pipeline(context, path);
+  Bytes icon = route->pipeline(context, input);
   // Only an image the picture box draws becomes the picture: a package can
   // store anything under an icon's name.
   if (!IsPictureImage(icon)) icon.clear();

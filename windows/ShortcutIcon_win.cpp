@@ -19,8 +19,13 @@ std::string ShortcutTarget(ByteSpan bytes) {
 
 }  // namespace
 
-Bytes ExtractShortcutIcon(const PipelineContext& context, const std::string& shortcutPath) {
+std::string ShortcutTargetPath(const std::string& shortcutPath) {
   const std::string target = ShortcutTarget(ReadWholeFile(shortcutPath));
-  if (!IsLocalShortcutTarget(target)) return {};
+  return IsLocalShortcutTarget(target) ? target : std::string();
+}
+
+Bytes ExtractShortcutIcon(const PipelineContext& context, const std::string& shortcutPath) {
+  const std::string target = ShortcutTargetPath(shortcutPath);
+  if (target.empty()) return {};
   return ExtractExeIcon(context, target);
 }

@@ -4,6 +4,10 @@
 #include "support/Bytes.h"
 #include "tools/Pipeline.h"
 
+// A shortcut's target path, in the process's narrow text; empty when the
+// shortcut names none, or names a share or a device (IsLocalShortcutTarget).
+std::string ShortcutTargetPath(const std::string& shortcutPath);
+
 // The icon of a shortcut's target, read as an executable's (whatever the
 // target's type); empty bytes when there is none.
 Bytes ExtractShortcutIcon(const PipelineContext& context, const std::string& shortcutPath);

@@ -65,6 +65,18 @@ TEST_F(IntakeTest, ShortcutShowsItsTargetsIcon) {
   EXPECT_EQ(shown.bits, 32);
   EXPECT_EQ(shown.firstPixel, 0xFF1EB43Cu);
 
+  // A shortcut to a package gives the package's icon, also through a
+  // shortcut to that shortcut.
+  const std::string fixtures = TestEnvironment("TESSAROO_FIXTURES");
+  const std::string apk = folder_.file("game.apk");
+  ASSERT_TRUE(CopyTestFile(fixtures + "\\apk\\five-densities.apk", apk));
+  ASSERT_TRUE(CreateShellShortcut(apk, folder_.file("Game.lnk")));
+  ASSERT_TRUE(CreateShellShortcut(folder_.file("Game.lnk"), folder_.file("Game 2.lnk")));
+  for (const char* name : {"Game.lnk", "Game 2.lnk"}) {
+    dispatch(folder_.file(name));
+    EXPECT_EQ(store_.picture(), ReadWholeFile(fixtures + "\\apk\\five-densities.icon")) << name;
+  }
+
   // A shortcut to a document goes to the executable route all the same.
   const std::string doc = folder_.file("notes.txt");
   ASSERT_TRUE(WriteTestFile(doc, Bytes{'h', 'i'}));
