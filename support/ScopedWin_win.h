@@ -5,8 +5,8 @@
 #include <ole2.h>
 
 #include <cstring>
-#include <cwchar>
 #include <string>
+#include <type_traits>
 #include <utility>
 
 // A kernel handle closed with CloseHandle. Both null and INVALID_HANDLE_VALUE
@@ -157,68 +157,53 @@ inline HGLOBAL CopyToGlobalMemory(const void* bytes, std::size_t size, UINT flag
 // The entries of a folder that match a pattern ("C:\\dir\\*"), "." and ".."
 // left out:
 //   for (FolderEntries entries(pattern); entries.valid(); entries.next()) ...
-// The search handle is closed when the iterator goes.
-class FolderEntries {
+// The search handle is closed when the iterator goes. WideFolderEntries
+// reaches paths the narrow calls cannot (beyond MAX_PATH with the "\\?\"
+// prefix, or names outside the code page).
+template <typename Char>
+class BasicFolderEntries {
  public:
-  explicit FolderEntries(const std::string& pattern) : search_(FindFirstFileA(pattern.c_str(), &found_)) {
+  using FindData = std::conditional_t<std::is_same_v<Char, char>, WIN32_FIND_DATAA, WIN32_FIND_DATAW>;
+
+  explicit BasicFolderEntries(const std::basic_string<Char>& pattern) : search_(findFirst(pattern.c_str())) {
     skipDots();
   }
-  FolderEntries(const FolderEntries&) = delete;
-  FolderEntries& operator=(const FolderEntries&) = delete;
-  ~FolderEntries() { if (search_ != INVALID_HANDLE_VALUE) FindClose(search_); }
+  BasicFolderEntries(const BasicFolderEntries&) = delete;
+  BasicFolderEntries& operator=(const BasicFolderEntries&) = delete;
+  ~BasicFolderEntries() { if (search_ != INVALID_HANDLE_VALUE) FindClose(search_); }
 
   bool valid() const { return search_ != INVALID_HANDLE_VALUE && more_; }
   void next() {
-    more_ = FindNextFileA(search_, &found_);
+    more_ = findNext();
     skipDots();
   }
-  const WIN32_FIND_DATAA& entry() const { return found_; }
-  const char* name() const { return found_.cFileName; }
+  const FindData& entry() const { return found_; }
+  const Char* name() const { return found_.cFileName; }
   DWORD attributes() const { return found_.dwFileAttributes; }
 
  private:
+  HANDLE findFirst(const Char* pattern) {
+    if constexpr (std::is_same_v<Char, char>) return FindFirstFileA(pattern, &found_);
+    else return FindFirstFileW(pattern, &found_);
+  }
+  bool findNext() {
+    if constexpr (std::is_same_v<Char, char>) return FindNextFileA(search_, &found_);
+    else return FindNextFileW(search_, &found_);
+  }
+  bool isDots() const {
+    const Char* n = found_.cFileName;
+    return n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0));
+  }
   void skipDots() {
-    while (valid() && (std::strcmp(found_.cFileName, ".") == 0 || std::strcmp(found_.cFileName, "..") == 0)) {
-      more_ = FindNextFileA(search_, &found_);
-    }
+    while (valid() && isDots()) more_ = findNext();
   }
 
-  WIN32_FIND_DATAA found_{};
+  FindData found_{};
   HANDLE search_;
   bool more_ = true;
 };
-
-// FolderEntries in UTF-16, for paths the narrow calls cannot reach (beyond
-// MAX_PATH with the "\\?\" prefix, or names outside the code page).
-class WideFolderEntries {
- public:
-  explicit WideFolderEntries(const std::wstring& pattern) : search_(FindFirstFileW(pattern.c_str(), &found_)) {
-    skipDots();
-  }
-  WideFolderEntries(const WideFolderEntries&) = delete;
-  WideFolderEntries& operator=(const WideFolderEntries&) = delete;
-  ~WideFolderEntries() { if (search_ != INVALID_HANDLE_VALUE) FindClose(search_); }
-
-  bool valid() const { return search_ != INVALID_HANDLE_VALUE && more_; }
-  void next() {
-    more_ = FindNextFileW(search_, &found_);
-    skipDots();
-  }
-  const WIN32_FIND_DATAW& entry() const { return found_; }
-  const wchar_t* name() const { return found_.cFileName; }
-  DWORD attributes() const { return found_.dwFileAttributes; }
-
- private:
-  void skipDots() {
-    while (valid() && (std::wcscmp(found_.cFileName, L".") == 0 || std::wcscmp(found_.cFileName, L"..") == 0)) {
-      more_ = FindNextFileW(search_, &found_);
-    }
-  }
-
-  WIN32_FIND_DATAW found_{};
-  HANDLE search_;
-  bool more_ = true;
-};
+using FolderEntries = BasicFolderEntries<char>;
+using WideFolderEntries = BasicFolderEntries<wchar_t>;
 
 // The clipboard, opened for the scope and closed when it ends; opened()
 // tells whether another program kept it.

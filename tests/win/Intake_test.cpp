@@ -56,14 +56,7 @@ TEST_F(IntakeTest, ShortcutShowsItsTargetsIcon) {
   ASSERT_TRUE(CreateShellShortcut(target, lnk));
   EXPECT_EQ(ReadShortcutTarget(ReadWholeFile(lnk)), target);
   dispatch(lnk);
-  // pe32-order's group: its 48 x 48 32-bit image, solid green (30, 180, 60),
-  // the one make_exes.py states.
-  const IconFileFacts shown = ReadIconFileFacts(store_.picture());
-  EXPECT_EQ(shown.images, 1);
-  EXPECT_EQ(shown.width, 48);
-  EXPECT_EQ(shown.height, 48);
-  EXPECT_EQ(shown.bits, 32);
-  EXPECT_EQ(shown.firstPixel, 0xFF1EB43Cu);
+  ExpectPe32OrderIcon(store_.picture(), lnk);
 
   // A shortcut to a package gives the package's icon, also through a
   // shortcut to that shortcut.

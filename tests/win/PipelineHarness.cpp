@@ -33,6 +33,15 @@ IconFileFacts ReadIconFileFacts(const Bytes& icon) {
   return facts;
 }
 
+void ExpectPe32OrderIcon(const Bytes& icon, const std::string& what) {
+  const IconFileFacts shown = ReadIconFileFacts(icon);
+  EXPECT_EQ(shown.images, 1) << what;
+  EXPECT_EQ(shown.width, 48) << what;
+  EXPECT_EQ(shown.height, 48) << what;
+  EXPECT_EQ(shown.bits, 32) << what;
+  EXPECT_EQ(shown.firstPixel, 0xFF1EB43Cu) << what;
+}
+
 void RunFolderTest::SetUp() {
   HMODULE program = LoadLibraryExA((TestProgramFolder() + "\\Tessaroo.exe").c_str(), nullptr,
                                    LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);

@@ -22,6 +22,10 @@ struct IconFileFacts {
 };
 IconFileFacts ReadIconFileFacts(const Bytes& icon);
 
+// Expects the icon of the fixture program pe32-order.exe: its 48 x 48
+// 32-bit image, solid green (30, 180, 60), the one make_exes.py states.
+void ExpectPe32OrderIcon(const Bytes& icon, const std::string& what);
+
 class RunFolderTest : public testing::Test {
  protected:
   void SetUp() override;

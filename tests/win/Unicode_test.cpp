@@ -188,14 +188,7 @@ TEST_F(UnicodeNamesTest, ShortcutToAChineseNamedProgram) {
   const std::string lnk = inputs_.path() + "\\图标.lnk";
   ASSERT_TRUE(CreateShellShortcut(target, lnk));
   dispatch(lnk);
-  // The target is pe32-order.exe: its 48 x 48 32-bit image, solid
-  // green (30, 180, 60), as make_exes.py states.
-  const IconFileFacts shown = ReadIconFileFacts(store_.picture());
-  EXPECT_EQ(shown.images, 1);
-  EXPECT_EQ(shown.width, 48);
-  EXPECT_EQ(shown.height, 48);
-  EXPECT_EQ(shown.bits, 32);
-  EXPECT_EQ(shown.firstPixel, 0xFF1EB43Cu);
+  ExpectPe32OrderIcon(store_.picture(), lnk);
 }
 
 }  // namespace
