@@ -35,5 +35,5 @@ Bytes DrawApkIcon(const PipelineContext& context, const ToolArgument& package,
     if (bytes.empty() && entryElsewhere) bytes = entryElsewhere(entry);
     return DecodePng(bytes);
   };
-  return WritePng(RenderAndroidIcon(ReadAndroidIcon(sources, xmlEntry)));
+  return WritePng(RenderAndroidIcon(ReadAndroidIcon(sources, xmlEntry), context.drawSide));
 }

@@ -1,6 +1,8 @@
-// tessaroo-cli INPUT OUTPUT: takes INPUT in as a drop onto the window would,
-// and writes the resulting picture to OUTPUT as a PNG, as Save would. For
-// scripts and tests.
+// tessaroo-cli [--size N] INPUT OUTPUT: takes INPUT in as a drop onto the
+// window would, and writes the resulting picture to OUTPUT: a PNG when its
+// name ends in .png or has no extension, an icon file when it ends in .ico
+// (the whole icon group of a program or icon file). For scripts and tests.
+// --size N draws vector and adaptive icons at N x N pixels.
 // Exit codes: 0 a picture was written; 1 no picture (OUTPUT untouched);
 // 2 wrong usage; 3 OUTPUT could not be written.
 #include <windows.h>
@@ -10,13 +12,23 @@
 
 #include "app/Intake_win.h"
 #include "app/RunDirectory_win.h"
+#include "draw/DrawableRender.h"
 #include "image/ImageCodec_win.h"
+#include "image/ImageFormat.h"
 #include "output/PictureStore.h"
 #include "output/SaveCopy_win.h"
+#include "output/SaveName.h"
 #include "support/FileIo_win.h"
+#include "support/TextCodec_win.h"
+#include "support/TextScan.h"
 #include "tools/HelperTools_win.h"
 
 namespace {
+
+constexpr const char* kUsage =
+    "usage: tessaroo-cli [--size N] INPUT OUTPUT\n"
+    "  OUTPUT ending in .png or without extension: a PNG; ending in .ico: an icon file\n"
+    "  --size N  draw vector and adaptive icons at N x N pixels (16 to 1024)\n";
 
 // Pipelines change the current directory, so both paths are made full first.
 std::string FullPath(const char* path) {
@@ -25,25 +37,55 @@ std::string FullPath(const char* path) {
   return n == 0 || n >= sizeof full ? std::string() : std::string(full, n);
 }
 
+int Usage(const char* problem = nullptr) {
+  if (problem) std::fprintf(stderr, "tessaroo-cli: %s\n", problem);
+  std::fputs(kUsage, stderr);
+  return 2;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   RestrictLibrarySearchToSystem();
-  const std::string input = argc == 3 ? FullPath(argv[1]) : "";
-  const std::string output = argc == 3 ? FullPath(argv[2]) : "";
-  if (input.empty() || output.empty()) {
-    std::fputs("usage: tessaroo-cli INPUT OUTPUT\n", stderr);
-    return 2;
+  int drawSide = 0;
+  int at = 1;
+  for (; at < argc && argv[at][0] == '-' && argv[at][1] == '-'; ++at) {
+    const std::string option = argv[at];
+    if (option != "--size") return Usage(("unknown option " + option).c_str());
+    const std::optional<std::uint64_t> side = at + 1 < argc ? ParseDecimal(argv[at + 1]) : std::nullopt;
+    if (!side || *side < kMinDrawnSide || *side > kMaxDrawnSide) return Usage("--size takes a number from 16 to 1024");
+    drawSide = static_cast<int>(*side);
+    ++at;
   }
+  if (argc - at != 2) return Usage();
+  const std::string input = FullPath(argv[at]);
+  const std::string output = FullPath(argv[at + 1]);
+  if (input.empty() || output.empty()) return Usage();
+  const std::string_view extension = FileNameExtension(output, SystemLeadByte);
+  const bool icon = EqualsIgnoringAsciiCase(extension, ".ico");
+  if (!icon && !extension.empty() && !EqualsIgnoringAsciiCase(extension, ".png")) {
+    return Usage("OUTPUT must end in .png or .ico");
+  }
+
   const std::string runDirectory = RunDirectory();
   PrepareRunDirectory(runDirectory);
   SetCurrentDirectoryA(runDirectory.c_str());
 
   PictureStore picture;
-  DispatchFile({runDirectory, {}}, picture, input);
+  PipelineContext context{runDirectory, {}};
+  context.drawSide = drawSide;
+  DispatchFile(context, picture, input);
   StopCodec();
   if (!picture.hasPicture()) return 1;
-  const Bytes png = PictureAsPng(picture.picture());
-  if (png.empty()) return 1;
-  return WriteFileAtomically(output, png) ? 0 : 3;
+  const Bytes file = icon ? PictureAsIcon(picture.picture()) : PictureAsPng(picture.picture());
+  if (file.empty()) return 1;
+  if (drawSide) {
+    // Only drawn icons have a size to choose; a stored one is never scaled.
+    const ImageSize size = ProbeImageSize(PictureAsPng(picture.picture()));
+    if (size.width != std::uint32_t(drawSide) || size.height != std::uint32_t(drawSide)) {
+      std::fprintf(stderr, "tessaroo-cli: --size applies to drawn icons only; this icon is written at its own %u x %u\n",
+                   size.width, size.height);
+    }
+  }
+  return WriteFileAtomically(output, file) ? 0 : 3;
 }

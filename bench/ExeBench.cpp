@@ -53,10 +53,12 @@ Bytes PlatformRoute(const std::string& path) {
   FreeLibrary(module);
   if (c.groups.empty()) return {};
   const IconEntryChoice choice = ChooseIconEntry(c.groups.front());
-  for (std::size_t i = 0; i < c.ids.size(); ++i) {
-    if (c.ids[i] == choice.iconId) return AssembleIconFile(c.groups.front(), choice, c.icons[i]);
-  }
-  return {};
+  return AssembleIconFile(c.groups.front(), choice, [&](std::uint16_t id) {
+    for (std::size_t i = 0; i < c.ids.size(); ++i) {
+      if (c.ids[i] == id) return ByteSpan(c.icons[i]);
+    }
+    return ByteSpan();
+  });
 }
 
 }  // namespace

@@ -15,9 +15,9 @@
 
 namespace {
 
-constexpr double kPixelsPerDp = 4;
-constexpr double kAdaptiveLayerPixels = 108 * kPixelsPerDp;
-constexpr double kAdaptiveMargin = 18 * kPixelsPerDp;  // layer edge to the shown 72 dp
+// An adaptive icon's layers are 108 dp a side, of which the middle 72 dp
+// are shown.
+constexpr double kAdaptiveLayerDp = 108, kAdaptiveShownDp = 72;
 // Android's default launcher mask, in a 100-unit square over the shown part.
 constexpr const char* kIconMask = "M50 0A50 50,0,1,1,50 100A50 50,0,1,1,50 0";
 constexpr double kMaskUnits = 100;
@@ -429,6 +429,7 @@ bool SetPaint(cairo_t* cr, const VectorPaint& paint, double alpha, const cairo_m
 
 struct Painter {
   cairo_t* cr;
+  double pixelsPerDp = 4;  // 4: a launcher on an extra-extra-extra high density screen
   std::size_t commands = kMaxPathCommands;  // left for the whole icon
   bool ok = true;  // false once something could not be drawn: no picture then
 };
@@ -565,7 +566,7 @@ LinearDirection ShapeLinearDirection(float angle) {
   return kLinearDirections[6];
 }
 
-PatternPtr ShapeGradientPattern(cairo_t* cr, const ShapeGradient& g, const Box& b) {
+PatternPtr ShapeGradientPattern(cairo_t* cr, const ShapeGradient& g, const Box& b, double pixelsPerDp) {
   const double cx = b.x + b.width * std::clamp(double(g.centerX), -1e3, 1e3);
   const double cy = b.y + b.height * std::clamp(double(g.centerY), -1e3, 1e3);
   PatternPtr pattern;
@@ -577,7 +578,7 @@ PatternPtr ShapeGradientPattern(cairo_t* cr, const ShapeGradient& g, const Box& 
       break;
     }
     case ShapeGradient::Type::Radial: {
-      double radius = g.radiusIsFraction ? g.radius * std::min(b.width, b.height) : g.radius * kPixelsPerDp;
+      double radius = g.radiusIsFraction ? g.radius * std::min(b.width, b.height) : g.radius * pixelsPerDp;
       // Android draws a radius of zero or less as a tiny one.
       radius = std::clamp(radius, 0.001, kMaxDevice);
       pattern.reset(cairo_pattern_create_radial(cx, cy, 0, cx, cy, radius));
@@ -601,7 +602,7 @@ void DrawShape(Painter& p, const ShapeDrawable& s, const Box& b) {
     rx.fill(b.width / 2);
     ry.fill(b.height / 2);
   } else {
-    for (int i = 0; i < 4; ++i) rx[i] = std::clamp(s.cornerRadii[i] * kPixelsPerDp, 0.0, kMaxDevice);
+    for (int i = 0; i < 4; ++i) rx[i] = std::clamp(s.cornerRadii[i] * p.pixelsPerDp, 0.0, kMaxDevice);
     // Radii that do not fit their sides all shrink by the same factor.
     const double scale = std::min({1.0, b.width / std::max(rx[0] + rx[1], 1e-9), b.width / std::max(rx[2] + rx[3], 1e-9),
                                    b.height / std::max(rx[0] + rx[3], 1e-9), b.height / std::max(rx[1] + rx[2], 1e-9)});
@@ -616,7 +617,7 @@ void DrawShape(Painter& p, const ShapeDrawable& s, const Box& b) {
     cairo_fill_preserve(cr);
   }
   if (s.hasGradient) {
-    const PatternPtr pattern = ShapeGradientPattern(cr, s.gradient, b);
+    const PatternPtr pattern = ShapeGradientPattern(cr, s.gradient, b, p.pixelsPerDp);
     if (pattern) {
       cairo_set_source(cr, pattern.get());
       cairo_fill_preserve(cr);
@@ -666,8 +667,8 @@ void DrawBitmap(Painter& p, const RgbaImage& image, const Box& b) {
   cairo_fill(p.cr);
 }
 
-double InsetPixels(float inset, bool fraction, double side) {
-  const double pixels = fraction ? inset * side : inset * kPixelsPerDp;
+double InsetPixels(float inset, bool fraction, double side, double pixelsPerDp) {
+  const double pixels = fraction ? inset * side : inset * pixelsPerDp;
   return std::clamp(pixels, -kMaxDevice, kMaxDevice);
 }
 
@@ -684,10 +685,10 @@ void DrawLayer(Painter& p, const LayerDrawable& layer, const Box& b) {
     case LayerDrawable::Kind::Vector: DrawVector(p, layer.vector, b); return;
     case LayerDrawable::Kind::Shape: DrawShape(p, layer.shape, b); return;
     case LayerDrawable::Kind::Inset: {
-      const double left = InsetPixels(layer.insets[0], layer.insetIsFraction[0], b.width);
-      const double top = InsetPixels(layer.insets[1], layer.insetIsFraction[1], b.height);
-      const double right = InsetPixels(layer.insets[2], layer.insetIsFraction[2], b.width);
-      const double bottom = InsetPixels(layer.insets[3], layer.insetIsFraction[3], b.height);
+      const double left = InsetPixels(layer.insets[0], layer.insetIsFraction[0], b.width, p.pixelsPerDp);
+      const double top = InsetPixels(layer.insets[1], layer.insetIsFraction[1], b.height, p.pixelsPerDp);
+      const double right = InsetPixels(layer.insets[2], layer.insetIsFraction[2], b.width, p.pixelsPerDp);
+      const double bottom = InsetPixels(layer.insets[3], layer.insetIsFraction[3], b.height, p.pixelsPerDp);
       const Box inner{b.x + left, b.y + top, b.width - left - right, b.height - top - bottom};
       // Insets that leave no room draw nothing, as on Android.
       if (inner.width > 0 && inner.height > 0) DrawLayer(p, *layer.inner, inner);
@@ -739,11 +740,11 @@ RgbaImage StraightRgba(cairo_surface_t* surface) {
 // Runs `draw` on a transparent square canvas; the picture only if all of
 // it could be drawn.
 template <typename Draw>
-RgbaImage DrawOnCanvas(int side, Draw draw) {
+RgbaImage DrawOnCanvas(int side, double pixelsPerDp, Draw draw) {
   PrepareCairo();
   const SurfacePtr surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, side, side));
   const CairoPtr cr(cairo_create(surface.get()));
-  Painter painter{cr.get()};
+  Painter painter{cr.get(), pixelsPerDp};
   draw(painter);
   if (!painter.ok || cairo_status(cr.get()) != CAIRO_STATUS_SUCCESS) return {};
   return StraightRgba(surface.get());
@@ -751,41 +752,46 @@ RgbaImage DrawOnCanvas(int side, Draw draw) {
 
 }  // namespace
 
-RgbaImage RenderVectorIcon(const VectorDrawable& drawable) {
+RgbaImage RenderVectorIcon(const VectorDrawable& drawable, int side) {
   int paths = kMaxDrawablePaths;
+  if (side < kMinDrawnSide || side > kMaxDrawnSide) return {};
   if (!VectorOk(drawable, 0, paths) || !(drawable.widthDp > 0) || !(drawable.heightDp > 0)) return {};
   const double longer = std::max(drawable.widthDp, drawable.heightDp);
-  const double width = kVectorIconPixels * (drawable.widthDp / longer);
-  const double height = kVectorIconPixels * (drawable.heightDp / longer);
-  const Box box{(kVectorIconPixels - width) / 2, (kVectorIconPixels - height) / 2, width, height};
-  return DrawOnCanvas(kVectorIconPixels, [&](Painter& p) { DrawVector(p, drawable, box); });
+  const double width = side * (drawable.widthDp / longer);
+  const double height = side * (drawable.heightDp / longer);
+  const Box box{(side - width) / 2, (side - height) / 2, width, height};
+  // A 48 dp launcher icon fills the canvas.
+  return DrawOnCanvas(side, side / 48.0, [&](Painter& p) { DrawVector(p, drawable, box); });
 }
 
-RgbaImage RenderAdaptiveIcon(const AdaptiveIcon& icon) {
+RgbaImage RenderAdaptiveIcon(const AdaptiveIcon& icon, int side) {
+  if (side < kMinDrawnSide || side > kMaxDrawnSide) return {};
   int paths = kMaxDrawablePaths;
   if (!LayerOk(icon.background, 0, paths) || !LayerOk(icon.foreground, 0, paths)) return {};
   std::size_t maskBudget = kMaxPathCommands;
   const auto mask = ParsePathData(kIconMask, maskBudget);
   if (!mask) return {};
-  return DrawOnCanvas(kAdaptiveIconPixels, [&](Painter& p) {
+  const double pixelsPerDp = side / kAdaptiveShownDp;
+  return DrawOnCanvas(side, pixelsPerDp, [&](Painter& p) {
     // The canvas is the shown part; the layers reach a margin beyond it.
-    const Box layers{-kAdaptiveMargin, -kAdaptiveMargin, kAdaptiveLayerPixels, kAdaptiveLayerPixels};
+    const double margin = (kAdaptiveLayerDp - kAdaptiveShownDp) / 2 * pixelsPerDp;
+    const Box layers{-margin, -margin, kAdaptiveLayerDp * pixelsPerDp, kAdaptiveLayerDp * pixelsPerDp};
     cairo_push_group(p.cr);
     DrawLayer(p, icon.background, layers);
     if (p.ok) DrawLayer(p, icon.foreground, layers);
     cairo_pop_group_to_source(p.cr);
     cairo_matrix_t toCanvas;
-    cairo_matrix_init_scale(&toCanvas, kAdaptiveIconPixels / kMaskUnits, kAdaptiveIconPixels / kMaskUnits);
+    cairo_matrix_init_scale(&toCanvas, side / kMaskUnits, side / kMaskUnits);
     SetPath(p.cr, *mask, toCanvas);
     cairo_set_fill_rule(p.cr, CAIRO_FILL_RULE_WINDING);
     cairo_fill(p.cr);
   });
 }
 
-RgbaImage RenderAndroidIcon(const AndroidIconDrawing& drawing) {
+RgbaImage RenderAndroidIcon(const AndroidIconDrawing& drawing, int side) {
   switch (drawing.kind) {
-    case AndroidIconDrawing::Kind::Vector: return RenderVectorIcon(drawing.vector);
-    case AndroidIconDrawing::Kind::Adaptive: return RenderAdaptiveIcon(drawing.adaptive);
+    case AndroidIconDrawing::Kind::Vector: return RenderVectorIcon(drawing.vector, side ? side : kVectorIconPixels);
+    case AndroidIconDrawing::Kind::Adaptive: return RenderAdaptiveIcon(drawing.adaptive, side ? side : kAdaptiveIconPixels);
     case AndroidIconDrawing::Kind::None: break;
   }
   return {};

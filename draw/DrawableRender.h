@@ -10,15 +10,20 @@
 inline constexpr int kVectorIconPixels = 192;    // a 48 dp launcher icon
 inline constexpr int kAdaptiveIconPixels = 288;  // the 72 dp a launcher shows of the 108 dp layers
 
-// The drawable on a square canvas of kVectorIconPixels: its width:height
-// kept, the larger side filling the canvas, centred; its viewport stretched
-// over that box as Android stretches it (each axis on its own).
-RgbaImage RenderVectorIcon(const VectorDrawable& drawable);
+// Sides a caller may ask for.
+inline constexpr int kMinDrawnSide = 16, kMaxDrawnSide = 1024;
+
+// The drawable on a square canvas of `side` pixels: its width:height kept,
+// the larger side filling the canvas, centred; its viewport stretched over
+// that box as Android stretches it (each axis on its own).
+RgbaImage RenderVectorIcon(const VectorDrawable& drawable, int side = kVectorIconPixels);
 
 // Background then foreground over 108 x 108 dp, the middle 72 x 72 dp cut
 // out by the round mask of Android's default launcher; the corners outside
-// the circle are transparent. kAdaptiveIconPixels a side.
-RgbaImage RenderAdaptiveIcon(const AdaptiveIcon& icon);
+// the circle are transparent. `side` pixels a side for the 72 dp.
+RgbaImage RenderAdaptiveIcon(const AdaptiveIcon& icon, int side = kAdaptiveIconPixels);
 
-// Whichever of the two the drawing is; empty for Kind::None.
-RgbaImage RenderAndroidIcon(const AndroidIconDrawing& drawing);
+// Whichever of the two the drawing is, at `side` pixels (0: its usual
+// size; outside kMinDrawnSide..kMaxDrawnSide nothing is drawn); empty for
+// Kind::None.
+RgbaImage RenderAndroidIcon(const AndroidIconDrawing& drawing, int side = 0);

@@ -120,12 +120,16 @@ std::vector<IcoEntry> ListIcoEntries(ByteSpan bytes) {
   const std::uint16_t count = r.u16le();
   if (!r.ok() || reserved != 0 || (type != 1 && type != 2)) return entries;
   for (std::uint16_t i = 0; i < count && r.ok(); ++i) {
-    r.skip(8);  // width, height, colours, reserved, planes, bit count: the image's own header decides
+    // Width, height, colours, reserved, planes, bit count: the image's own
+    // header decides; they are kept for writing the entry out again.
+    const ByteSpan directory = r.remaining() >= 8 ? bytes.subspan(r.position(), 8) : ByteSpan();
+    r.skip(8);
     const std::uint32_t size = r.u32le();
     const std::uint32_t offset = r.u32le();
     if (!r.ok() || offset > bytes.size() || size > bytes.size() - offset) continue;
     IcoEntry entry;
     entry.data = bytes.subspan(offset, size);
+    entry.directory = directory;
     entry.png = HasPngSignature(entry.data);
     if (entry.png) {
       const ImageSize size = ProbeImageSize(entry.data);

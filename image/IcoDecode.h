@@ -15,6 +15,7 @@ struct IcoEntry {
   std::uint32_t width = 0, height = 0, bitCount = 0;  // read from the image itself
   bool png = false;                                   // a PNG stream rather than a bitmap
   ByteSpan data;                                      // inside the file
+  ByteSpan directory;                                 // the first 8 bytes of its directory entry
 };
 
 // The images of an icon file whose data lies inside the file and whose own

@@ -45,7 +45,7 @@ bool FileDialog::show(HWND owner) {
   ofn.lStructSize = sizeof ofn;
   ofn.hwndOwner = owner;
   ofn.lpstrFilter = filter.c_str();
-  ofn.nFilterIndex = 1;
+  ofn.nFilterIndex = static_cast<DWORD>(filterIndex_);
   ofn.lpstrFile = name.data();
   ofn.nMaxFile = static_cast<DWORD>(name.size());
   ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_OVERWRITEPROMPT;
@@ -55,5 +55,6 @@ bool FileDialog::show(HWND owner) {
 
   if (!dialog(&ofn)) return false;
   fileName_ = CodePageFromWide(name.data(), CP_ACP);
+  filterIndex_ = static_cast<int>(ofn.nFilterIndex);
   return true;
 }

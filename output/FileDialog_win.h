@@ -13,7 +13,11 @@ class FileDialog {
 
   void setKind(Kind kind) { kind_ = kind; }
   // Description and patterns separated by '|', e.g. "Pictures (*.png)|*.png".
+  // Several filters follow one another: "PNG (*.png)|*.png|Icon (*.ico)|*.ico".
   void setFilter(std::wstring_view filter) { filter_ = filter; }
+  // The filter shown first, and after a confirmation the one chosen; 1-based.
+  void setFilterIndex(int index) { filterIndex_ = index; }
+  int filterIndex() const { return filterIndex_; }
   // Full path in the system code page; empty before the first confirmation.
   const std::string& fileName() const { return fileName_; }
   // The name proposed at the next show.
@@ -25,5 +29,6 @@ class FileDialog {
  private:
   Kind kind_ = Kind::Open;
   std::wstring filter_;
+  int filterIndex_ = 1;
   std::string fileName_;
 };

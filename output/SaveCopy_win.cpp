@@ -1,6 +1,7 @@
 #include "output/SaveCopy_win.h"
 
 #include "image/IcoDecode.h"
+#include "image/IcoEncode.h"
 #include "image/ImageFormat.h"
 #include "image/PngDecode.h"
 #include "image/PngEncode.h"
@@ -11,6 +12,9 @@
 #include "support/TextCodec_win.h"
 
 namespace {
+
+// The largest side of an icon file's image that every reader takes.
+constexpr int kIconFileSide = 256;
 
 // The platform's own replace question, worded as the save dialog words it.
 bool AskToReplace(HWND owner, const std::string& path) {
@@ -51,36 +55,55 @@ Bytes PictureAsPng(ByteSpan picture) {
   return image.empty() ? Bytes() : WritePng(image);
 }
 
-SaveOutcome SavePictureTo(ByteSpan picture, const std::string& confirmedPath, const ReplaceQuestion& askReplace) {
-  const std::string path = PngSaveName(confirmedPath, SystemLeadByte);
+Bytes PictureAsIcon(ByteSpan picture) {
+  if (SniffImageFormat(picture) == ImageFormat::Icon) return Bytes(picture.begin(), picture.end());
+  const Bytes png = PictureAsPng(picture);
+  const RgbaImage image = DecodePng(png);
+  if (image.empty()) return {};
+  if (image.width == image.height && image.width <= kIconFileSide) return PngIconFile(png, image.width);
+  const RgbaImage fitted = FitIntoSquare(image, kIconFileSide);
+  return PngIconFile(WritePng(fitted), fitted.width);
+}
+
+std::string SaveNameFor(SaveFormat format, const std::string& confirmedPath) {
+  return format == SaveFormat::Icon ? IcoSaveName(confirmedPath, SystemLeadByte) : PngSaveName(confirmedPath, SystemLeadByte);
+}
+
+SaveOutcome SavePictureTo(ByteSpan picture, const std::string& confirmedPath, const ReplaceQuestion& askReplace,
+                          SaveFormat format) {
+  const std::string path = SaveNameFor(format, confirmedPath);
   // The dialog asked about the name as chosen in it, not about this one.
   if (path != confirmedPath && GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES &&
       !askReplace(path)) {
     return SaveOutcome::Declined;
   }
-  const Bytes png = PictureAsPng(picture);
-  if (png.empty()) {
+  const Bytes file = format == SaveFormat::Icon ? PictureAsIcon(picture) : PictureAsPng(picture);
+  if (file.empty()) {
     SetLastError(ERROR_INVALID_DATA);
     return SaveOutcome::Failed;
   }
-  return WriteFileAtomically(path, png) ? SaveOutcome::Saved : SaveOutcome::Failed;
+  return WriteFileAtomically(path, file) ? SaveOutcome::Saved : SaveOutcome::Failed;
 }
 
 void SaveIconAs(HWND owner, const PictureStore& store, FileDialog& dialog) {
   if (!store.hasPicture()) return;  // Ctrl+S with nothing shown
   dialog.setKind(FileDialog::Kind::Save);
-  dialog.setFilter(L"图片文件(*.png)|*.png");
+  // An icon group can be saved whole; PNG stays the first choice.
+  const bool group = SniffImageFormat(store.picture()) == ImageFormat::Icon;
+  dialog.setFilter(group ? L"图片文件(*.png)|*.png|图标文件(*.ico)|*.ico" : L"图片文件(*.png)|*.png");
+  dialog.setFilterIndex(1);
   const std::string& source = store.source();
   dialog.setFileName(SaveProposal(source.empty() ? dialog.fileName() : source, SystemLeadByte,
                                   [](const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }));
   while (dialog.show(owner)) {
+    const SaveFormat format = group && dialog.filterIndex() == 2 ? SaveFormat::Icon : SaveFormat::Png;
     // The file the picture came from is never replaced by its own icon.
-    if (IsSameFile(PngSaveName(dialog.fileName(), SystemLeadByte), source)) {
+    if (IsSameFile(SaveNameFor(format, dialog.fileName()), source)) {
       MessageBoxW(owner, L"这是图标所在的文件本身，不能覆盖。\n请换一个文件名。", L"保存图片", MB_OK | MB_ICONWARNING);
       continue;
     }
     const SaveOutcome outcome = SavePictureTo(store.picture(), dialog.fileName(),
-                                              [owner](const std::string& path) { return AskToReplace(owner, path); });
+                                              [owner](const std::string& path) { return AskToReplace(owner, path); }, format);
     if (outcome == SaveOutcome::Declined) continue;  // No to the replace question: choose again
     // The user confirmed a save that did not happen: never let it look done.
     if (outcome == SaveOutcome::Failed) ShowSystemError(owner, GetLastError());

@@ -16,12 +16,16 @@ using ReplaceQuestion = std::function<bool(const std::string& path)>;
 // save that fails is reported in a message box with the system's own text.
 void SaveIconAs(HWND owner, const PictureStore& store, FileDialog& dialog);
 
-// Writes the picture bytes unchanged under the .png name made from the
-// confirmed path. When that name differs from the confirmed one and names an
-// existing file, askReplace decides first. Written completely or not at all;
-// a read-only target is never replaced. On Failed, GetLastError() tells why.
+// Writes the picture as a PNG (PictureAsPng) under the .png name made from
+// the confirmed path, or as an icon file (PictureAsIcon) under the .ico name.
+// When that name differs from the confirmed one and names an existing file,
+// askReplace decides first. Written completely or not at all; a read-only
+// target is never replaced. On Failed, GetLastError() tells why.
 enum class SaveOutcome { Saved, Declined, Failed };
-SaveOutcome SavePictureTo(ByteSpan picture, const std::string& confirmedPath, const ReplaceQuestion& askReplace);
+enum class SaveFormat { Png, Icon };
+std::string SaveNameFor(SaveFormat format, const std::string& confirmedPath);
+SaveOutcome SavePictureTo(ByteSpan picture, const std::string& confirmedPath, const ReplaceQuestion& askReplace,
+                          SaveFormat format = SaveFormat::Png);
 
 // Puts the picture on the clipboard as an opaque bitmap, white behind
 // transparent pixels, and as a PNG with its alpha (registered format "PNG").
@@ -31,8 +35,14 @@ SaveOutcome SavePictureTo(ByteSpan picture, const std::string& confirmedPath, co
 void CopyIconToClipboard(HWND owner, const PictureStore& store);
 
 // The picture as a PNG file with its alpha: the bytes as they are when it
-// is one already.
+// is one already; an icon file's first image (the one shown), a PNG stream
+// byte for byte.
 Bytes PictureAsPng(ByteSpan picture);
+
+// The picture as an icon file: an icon group as it is; any other picture as
+// a one-image icon file holding it as a PNG, scaled down to 256 x 256 when
+// larger, centred on a transparent square when not square.
+Bytes PictureAsIcon(ByteSpan picture);
 
 // The window that holds the keyboard focus, even in another thread.
 HWND FocusWindowOfForeground();

@@ -13,18 +13,33 @@ std::string PngSaveName(std::string_view chosenPath, LeadBytePredicate isLead) {
   return result + ".png";
 }
 
+namespace {
+
+bool IsPictureExtension(std::string_view extension) {
+  return EqualsIgnoringAsciiCase(extension, ".png") || EqualsIgnoringAsciiCase(extension, ".ico");
+}
+
+}  // namespace
+
+std::string_view FileNameExtension(std::string_view path, LeadBytePredicate isLead) {
+  const std::size_t slash = FindLastText(path, "\\", isLead);
+  const std::size_t nameStart = slash == std::string_view::npos ? 0 : slash + 1;
+  const std::size_t dot = FindLastText(path.substr(nameStart), ".", isLead);
+  return dot == std::string_view::npos ? std::string_view() : path.substr(nameStart + dot);
+}
+
+std::string IcoSaveName(std::string_view chosenPath, LeadBytePredicate isLead) {
+  const std::string_view extension = FileNameExtension(chosenPath, isLead);
+  if (IsPictureExtension(extension)) chosenPath.remove_suffix(extension.size());
+  return std::string(chosenPath) + ".ico";
+}
+
 std::string SaveProposal(std::string_view sourcePath, LeadBytePredicate isLead,
                          const std::function<bool(const std::string&)>& exists) {
   if (sourcePath.empty()) return {};
-  const std::size_t slash = FindLastText(sourcePath, "\\", isLead);
-  const std::size_t nameStart = slash == std::string_view::npos ? 0 : slash + 1;
-  const std::size_t dot = FindLastText(sourcePath.substr(nameStart), ".", isLead);
-  const std::string_view extension =
-      dot == std::string_view::npos ? std::string_view() : sourcePath.substr(nameStart + dot);
-  if (!EqualsIgnoringAsciiCase(extension, ".png") && !EqualsIgnoringAsciiCase(extension, ".ico")) {
-    return PngSaveName(sourcePath, isLead);
-  }
-  const std::string stem(sourcePath.substr(0, nameStart + dot));
+  const std::string_view extension = FileNameExtension(sourcePath, isLead);
+  if (!IsPictureExtension(extension)) return PngSaveName(sourcePath, isLead);
+  const std::string stem(sourcePath.substr(0, sourcePath.size() - extension.size()));
   std::string name = stem + " (icon).png";
   for (int n = 2; n <= 99 && exists(name); ++n) name = stem + " (icon " + std::to_string(n) + ").png";
   return name;

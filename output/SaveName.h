@@ -11,6 +11,14 @@
 
 std::string PngSaveName(std::string_view chosenPath, LeadBytePredicate isLead);
 
+// The extension of the path's file-name part, dot included ("" for none).
+std::string_view FileNameExtension(std::string_view path, LeadBytePredicate isLead);
+
+// The name a saved icon file gets: one trailing ".ico" or ".png" (any case)
+// is removed from the file-name part, then ".ico" is appended.
+// "app" -> "app.ico", "app.PNG" -> "app.ico", "app.ico.png" -> "app.ico.ico".
+std::string IcoSaveName(std::string_view chosenPath, LeadBytePredicate isLead);
+
 // The name the save dialog proposes for a picture taken from sourcePath: the
 // name a save would really write (PngSaveName), so the dialog's replace
 // question names that file. A picture file (.png or .ico, any case) would

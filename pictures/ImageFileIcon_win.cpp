@@ -4,7 +4,7 @@
 #include "support/FileIo_win.h"
 #include "tools/WebpConvert_win.h"
 
-Bytes ExtractIconFileIcon(const PipelineContext&, const std::string& path) { return IconFileToPng(ReadWholeFile(path)); }
+Bytes ExtractIconFileIcon(const PipelineContext&, const std::string& path) { return IconFileAsGroup(ReadWholeFile(path)); }
 
 Bytes ExtractPictureIcon(const PipelineContext&, const std::string& path) { return StandardPicture(ReadWholeFile(path)); }
 

@@ -5,7 +5,7 @@
 #include "support/Bytes.h"
 #include "tools/Pipeline.h"
 
-// An icon (.ico) file's best image as a PNG.
+// An icon (.ico) file whole, its best image first (IconFileAsGroup).
 Bytes ExtractIconFileIcon(const PipelineContext& context, const std::string& path);
 
 // A PNG, JPEG, BMP or GIF file shown as it is; a crushed PNG repaired.

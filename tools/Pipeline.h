@@ -13,6 +13,9 @@ struct PipelineContext {
   // Shows a colour behind the picture while a run is under way (the iOS route
   // shows white while it reads a package); may be empty.
   std::function<void(std::uint32_t colour)> setBackground;
+  // Pixels a side for icons that are drawn rather than stored (vector and
+  // adaptive icons); 0: their usual size.
+  int drawSide = 0;
 
   std::string inRunDirectory(const std::string& fileName) const { return runDirectory + "\\" + fileName; }
   // A helper tool is always started by its full path in the run directory.

@@ -1,22 +1,15 @@
 #include "windows/IconGroup.h"
 
 #include <algorithm>
+#include <map>
 
 #include "image/IcoDecode.h"
+#include "image/IcoEncode.h"
 #include "support/ByteReader.h"
 
 namespace {
 
-constexpr std::size_t kGroupHeaderSize = 6, kGroupEntrySize = 14, kIconHeaderSize = 22;
-
-// The group's first four bytes and a count of 1.
-Bytes IconHeader(ByteSpan group) {
-  ByteReader r(group);
-  Bytes out;
-  for (int i = 0; i < 4; ++i) out.push_back(r.u8());  // reads past the end give 0
-  out.insert(out.end(), {1, 0});
-  return out;
-}
+constexpr std::size_t kGroupHeaderSize = 6, kGroupEntrySize = 14;
 
 }  // namespace
 
@@ -42,14 +35,26 @@ IconEntryChoice ChooseIconEntry(ByteSpan group) {
   return choice;
 }
 
-Bytes AssembleIconFile(ByteSpan group, const IconEntryChoice& choice, ByteSpan image) {
-  Bytes out = IconHeader(group);
-  ByteReader entry(group, kGroupHeaderSize + kGroupEntrySize * static_cast<std::size_t>(choice.entry));
-  for (int i = 0; i < 8; ++i) out.push_back(entry.u8());
-  PutU32le(out, static_cast<std::uint32_t>(image.size()));
-  PutU32le(out, kIconHeaderSize);
-  out.insert(out.end(), image.begin(), image.end());
-  return out;
+Bytes AssembleIconFile(ByteSpan group, const IconEntryChoice& choice,
+                       const std::function<ByteSpan(std::uint16_t iconId)>& imageOf) {
+  const std::uint16_t count = ByteReader(group, 4).u16le();
+  if (choice.entry < 0 || choice.entry >= count) return {};
+  std::vector<IcoImageData> images;
+  auto add = [&](int k) {
+    ByteReader e(group, kGroupHeaderSize + kGroupEntrySize * static_cast<std::size_t>(k));
+    IcoImageData image;
+    for (std::uint8_t& b : image.entry) b = e.u8();  // reads past the end give 0
+    e.skip(4);
+    image.data = imageOf(e.u16le());
+    if (image.data.empty()) return false;
+    images.push_back(image);
+    return true;
+  };
+  if (!add(choice.entry)) return {};
+  for (int k = 0; k < count; ++k) {
+    if (k != choice.entry) add(k);
+  }
+  return WriteIcoFile(images);
 }
 
 Bytes ExtractIconFromPe(ByteSpan file, std::uint16_t uiLanguage) {
@@ -60,10 +65,15 @@ Bytes ExtractIconFromPe(ByteSpan file, std::uint16_t uiLanguage) {
   const ByteSpan group = firstGroup->data;
   const IconEntryChoice choice = ChooseIconEntry(group);
   if (choice.entry < 0) return {};
+  // The first image stored under each identifier.
+  std::map<std::uint32_t, ByteSpan> images;
   for (const PeResource& icon : reader.list(kIconResourceType)) {
-    if (!icon.named && !icon.data.empty() && icon.id == choice.iconId) return AssembleIconFile(group, choice, icon.data);
+    if (!icon.named && !icon.data.empty()) images.emplace(icon.id, icon.data);
   }
-  return {};
+  return AssembleIconFile(group, choice, [&](std::uint16_t id) {
+    const auto image = images.find(id);
+    return image == images.end() ? ByteSpan() : image->second;
+  });
 }
 
 bool HasIconGroups(ByteSpan file) { return !PeResourceReader(file, 0).list(kIconGroupResourceType).empty(); }

@@ -1,7 +1,8 @@
 #pragma once
-// Turning an executable's icon resources into a one-image icon file: the
-// first icon group decides, and within it the entry chosen by the rule below.
+// Turning an executable's icon resources into an icon file: the first icon
+// group, whole, with the entry chosen by the rule below as its first image.
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "support/Bytes.h"
@@ -17,9 +18,13 @@ struct IconEntryChoice {
 // rule icon files follow too).
 IconEntryChoice ChooseIconEntry(ByteSpan group);
 
-// The icon file for that choice: the group's first four bytes, count 1, the
-// entry's first eight bytes, the image's real length, offset 22, the image.
-Bytes AssembleIconFile(ByteSpan group, const IconEntryChoice& choice, ByteSpan image);
+// The icon file for that choice: the chosen entry first, then the group's
+// other entries in their order, each image as stored under its entry's
+// first eight bytes and its real length. imageOf gives an entry's image by
+// identifier, empty when there is none: such entries are left out, and
+// without the chosen image there is no icon file (empty bytes).
+Bytes AssembleIconFile(ByteSpan group, const IconEntryChoice& choice,
+                       const std::function<ByteSpan(std::uint16_t iconId)>& imageOf);
 
 // The whole rule over an executable's bytes: empty bytes when it has no icon
 // group, or when the chosen image is missing (an icon file without an image

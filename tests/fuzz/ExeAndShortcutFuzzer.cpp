@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "image/IcoEncode.h"
 #include "windows/IconGroup.h"
 #include "windows/PeResources.h"
 #include "windows/Shortcut.h"
@@ -15,9 +16,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // part of the file), so the language choice is fuzzed too.
   const std::uint16_t uiLanguage = size >= 2 ? static_cast<std::uint16_t>(data[size - 2] | (data[size - 1] << 8)) : 0;
   const Bytes icon = ExtractIconFromPe(bytes, uiLanguage);
-  // The icon file is either nothing or header + an image that lies inside
-  // the input.
-  if (!icon.empty() && (icon.size() < 22 || icon.size() - 22 > size)) __builtin_trap();
+  // The icon file is either nothing or at most kMaxIconFileImages images,
+  // each one of the input's resources, within the output cap.
+  if (!icon.empty()) {
+    const std::uint16_t count = static_cast<std::uint16_t>(icon[4] | icon[5] << 8);
+    if (count == 0 || count > kMaxIconFileImages || icon.size() > 6 + 16 * count + kMaxIconFileBytes) __builtin_trap();
+    for (std::uint16_t k = 0; k < count; ++k) {
+      const std::size_t at = 6 + 16 * std::size_t{k} + 8;
+      const std::uint32_t length = icon[at] | icon[at + 1] << 8 | icon[at + 2] << 16 | std::uint32_t{icon[at + 3]} << 24;
+      if (length == 0 || length > size) __builtin_trap();
+    }
+  }
   PeResourceReader reader(bytes, uiLanguage);
   for (const std::uint16_t type : {kIconGroupResourceType, kIconResourceType}) {
     for (const PeResource& r : reader.list(type)) {

@@ -1,10 +1,11 @@
 // Fuzz target for the icon-file decoder (bitmaps of every depth, and PNG
-// streams inside an icon file), the icon-file route that picks and converts
-// the largest image, and the repair of loose crushed PNGs.
+// streams inside an icon file), the icon-file route that puts the largest
+// image first, the scaling for one-image icon files, and the repair of loose crushed PNGs.
 #include <cstddef>
 #include <cstdint>
 
 #include "image/IcoDecode.h"
+#include "image/IcoEncode.h"
 #include "image/PngDecode.h"
 #include "pictures/ImageFile.h"
 
@@ -19,9 +20,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (const IcoEntry& entry : ListIcoEntries(bytes)) {
     if (entry.data.data() < data || entry.data.data() + entry.data.size() > data + size) __builtin_trap();
   }
-  // Whatever the icon-file route gives is a PNG that decodes.
-  const Bytes png = IconFileToPng(bytes);
-  if (!png.empty() && DecodePng(png).empty()) __builtin_trap();
+  // Whatever the icon-file route gives is an icon file, no larger than the
+  // input allows, whose first image decodes; its scaled copy fits 256.
+  const Bytes group = IconFileAsGroup(bytes);
+  if (!group.empty() && (group.size() > kMaxIconFileBytes + 6 + 16 * kMaxIconFileImages || DecodeIco(group).empty())) {
+    __builtin_trap();
+  }
+  if (!image.empty()) {
+    const RgbaImage fitted = FitIntoSquare(image, 256);
+    if (fitted.width != fitted.height || fitted.width > 256 || fitted.pixels.size() != std::size_t(fitted.width) * fitted.width * 4) {
+      __builtin_trap();
+    }
+  }
   StandardPicture(bytes);
   return 0;
 }

@@ -481,8 +481,8 @@ TEST_F(MainWindowTest, ImportsEveryKindNamedInAnyLanguageAndSavesUnderAChineseNa
   ASSERT_TRUE(CreateShellShortcut(exe, inputs.file("快捷方式.lnk")));
   const Bytes icon = EncodeIcoPng(SolidImage(64, 64, 90, 30, 160, 255));
   ASSERT_TRUE(WriteTestFile(inputs.file("图标.ico"), CombineIcons({icon})));
-  // The tooltip names what the box shows: the executable's icon is an icon
-  // file of one 48 x 48 image, the icon file's own PNG entry comes as it is.
+  // The tooltip names what the box shows: the executable's icon and the icon
+  // file come as icon files (their whole groups), the image shown first.
   const struct { const char* name; const char* fixture; COLORREF centre; const wchar_t* tip; } kinds[] = {
       {"微信.apk", "apk\\five-densities.apk", RGB(200, 0, 200), L"192 × 192 PNG"},
       {"한국어.webp", "apk\\webp-only.webp", RGB(255, 200, 0), L"144 × 144 PNG"},
@@ -490,7 +490,7 @@ TEST_F(MainWindowTest, ImportsEveryKindNamedInAnyLanguageAndSavesUnderAChineseNa
       {"程序 😀.exe", nullptr, RGB(30, 180, 60), L"48 × 48 ICO"},
       {"快捷方式.lnk", nullptr, RGB(30, 180, 60), L"48 × 48 ICO"},
       {"自适应 图标.apk", "drawn\\adaptive-vector.apk", RGB(255, 255, 255), L"288 × 288 PNG"},  // drawn
-      {"图标.ico", nullptr, RGB(90, 30, 160), L"64 × 64 PNG"},
+      {"图标.ico", nullptr, RGB(90, 30, 160), L"64 × 64 ICO"},
   };
   HWND tooltip = TooltipOf(process_);
   ASSERT_TRUE(tooltip);

@@ -191,6 +191,27 @@ TEST(RenderAdaptiveIcon, LayersUnderTheRoundMask) {
   for (const auto& c : cases) ExpectProbes(c.name, RenderAdaptiveIcon(c.icon), kAdaptiveIconPixels, c.probes);
 }
 
+// A chosen side scales the whole drawing: dp lengths (insets, corner radii)
+// and the mask alike.
+TEST(RenderAndroidIcon, AtAChosenSide) {
+  LayerDrawable inset;
+  inset.kind = LayerDrawable::Kind::Inset;
+  inset.insets[0] = inset.insets[1] = inset.insets[2] = inset.insets[3] = 36;  // dp: the middle third of 108 dp
+  inset.inner = std::make_shared<LayerDrawable>(ShapeLayer([](ShapeDrawable& s) { s.hasSolid = true, s.solidArgb = kRed; }));
+  AndroidIconDrawing drawing;
+  drawing.kind = AndroidIconDrawing::Kind::Adaptive;
+  drawing.adaptive = {ColorLayer(kGreen), inset};
+  // The red square spans 18..54 dp of the shown 72 dp: 0.25..0.75 of the side.
+  for (const int side : {16, 100, 1024}) {
+    const int q = side / 4;
+    ExpectProbes("inset", RenderAndroidIcon(drawing, side), side,
+                 {{0, 0, kClear}, {side / 2, side / 2, kRed}, {q + 2, side / 2, kRed}, {q - 2, side / 2, kGreen}});
+  }
+  EXPECT_EQ(RenderAndroidIcon(drawing).width, kAdaptiveIconPixels);
+  EXPECT_TRUE(RenderAndroidIcon(drawing, 15).empty());
+  EXPECT_TRUE(RenderAndroidIcon(drawing, 1025).empty());
+}
+
 TEST(RenderAdaptiveIcon, MaskEdgeIsPartlyCoveredWithoutDarkening) {
   const RgbaImage image = RenderAdaptiveIcon({ColorLayer(kGreen), ColorLayer(0)});
   ASSERT_FALSE(image.empty());

@@ -30,28 +30,35 @@ TEST(ChooseIconEntry, LargestAreaThenMostBitsThenTheEarlier) {
   EXPECT_EQ(ChooseIconEntry(BuildIconGroup({})).entry, -1);
 }
 
-TEST(ExtractIconFromPe, BuildsOneImageIconFileFromTheFirstGroup) {
+TEST(ExtractIconFromPe, TheFirstGroupWholeWithTheChosenImageFirst) {
   const Bytes png = EncodePng(TestPattern(48, 48));
   const Bytes pe = BuildPe({
-      {14, 0, u"MAINICON", BuildIconGroup({{32, 32, 32, 1}, {48, 48, 32, 2, 999}})},
+      {14, 0, u"MAINICON", BuildIconGroup({{32, 32, 32, 1}, {48, 48, 32, 2, 999}, {16, 16, 8, 4}, {24, 24, 8, 3}})},
       {14, 5, u"", BuildIconGroup({{64, 64, 32, 3}})},  // a later group: ignored
       {3, 1, u"", Image(0x11)},
       {3, 2, u"", png},
-      {3, 3, u"", Image(0x33)},
+      {3, 3, u"", Image(0x33, 30)},
   });
   const Bytes ico = ExtractIconFromPe(pe);
-  ASSERT_EQ(ico.size(), 22 + png.size());
   ByteReader r(ico);
   EXPECT_EQ(r.u16le(), 0);
   EXPECT_EQ(r.u16le(), 1);
-  EXPECT_EQ(r.u16le(), 1);
-  EXPECT_EQ(r.u8(), 48);
-  EXPECT_EQ(r.u8(), 48);
-  r.skip(4);
-  EXPECT_EQ(r.u16le(), 32);
-  EXPECT_EQ(r.u32le(), png.size()) << "the real length, not what the group states";
-  EXPECT_EQ(r.u32le(), 22u);
-  EXPECT_TRUE(std::equal(png.begin(), png.end(), ico.begin() + 22)) << "the PNG stream unchanged";
+  EXPECT_EQ(r.u16le(), 3) << "the entry without an image (4) is left out";
+  // The chosen 48 x 48 first, then the group's order; each image's real length.
+  const struct { std::uint8_t side, bits; std::size_t size; } entries[] = {{48, 32, png.size()}, {32, 32, 40}, {24, 8, 30}};
+  std::size_t offset = 6 + 3 * 16;
+  for (const auto& e : entries) {
+    EXPECT_EQ(r.u8(), e.side);
+    EXPECT_EQ(r.u8(), e.side);
+    r.skip(4);
+    EXPECT_EQ(r.u16le(), e.bits);
+    EXPECT_EQ(r.u32le(), e.size) << "the real length, not what the group states";
+    EXPECT_EQ(r.u32le(), offset);
+    offset += e.size;
+  }
+  ASSERT_EQ(ico.size(), offset);
+  EXPECT_TRUE(std::equal(png.begin(), png.end(), ico.begin() + 54)) << "the PNG stream unchanged";
+  EXPECT_EQ(ico[54 + png.size()], 0x11);
 }
 
 TEST(ExtractIconFromPe, Pe32AndLargeIdentifiers) {
@@ -59,6 +66,8 @@ TEST(ExtractIconFromPe, Pe32AndLargeIdentifiers) {
   const Bytes ico = ExtractIconFromPe(pe);
   ASSERT_EQ(ico.size(), 32u);
   EXPECT_EQ(ico[22], 0x77);
+  const Bytes wideId = BuildPe({{14, 1, u"", BuildIconGroup({{16, 16, 8, 1}})}, {3, 0x10001, u"", Image(0x77, 10)}});
+  EXPECT_TRUE(ExtractIconFromPe(wideId).empty()) << "identifier 65537 is not image 1";
 }
 
 TEST(ExtractIconFromPe, MissingPartsGiveEmptyBytes) {

@@ -21,6 +21,15 @@ TEST(PngSaveName, BackslashAsSecondByteOfAChineseCharacterIsNoSeparator) {
   EXPECT_EQ(PngSaveName("C:\\dir\\\x95\x5C.png", Gbk936LeadByte), "C:\\dir\\\x95\x5C.png");
 }
 
+TEST(IcoSaveName, OneTrailingIcoOrPngInAnyCaseGivesWayToIco) {
+  const struct { const char* chosen; const char* written; } cases[] = {
+      {"C:\\out\\app", "C:\\out\\app.ico"},          {"C:\\out\\app.ico", "C:\\out\\app.ico"},
+      {"C:\\out\\app.PNG", "C:\\out\\app.ico"},      {"C:\\out\\app.exe.png", "C:\\out\\app.exe.ico"},
+      {"C:\\out\\app.ico.png", "C:\\out\\app.ico.ico"}, {"C:\\a.png\\b", "C:\\a.png\\b.ico"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(IcoSaveName(c.chosen, NoLeadBytes), c.written) << c.chosen;
+}
+
 TEST(SaveProposal, TheNameASaveWritesAndNeverThePictureFileItself) {
   const auto taken = [](const std::string& path) {
     return path == "C:\\in\\taken (icon).png" || path == "C:\\in\\taken (icon 2).png";

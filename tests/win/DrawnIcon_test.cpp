@@ -58,8 +58,9 @@ Expectation ReadExpectation(const std::string& path) {
 // Checks the picture against the fixture: an adaptive icon is the middle
 // 72 dp of its 108 dp canvas at 4 px per dp (288 px), cut to a circle, so
 // only points well inside the circle are visible; a vector icon of square
-// size fills 192 px. Returns how many points it checked.
-int ExpectDrawing(const std::string& stem, const Bytes& picture) {
+// size fills 192 px; drawnSide, when set, is the side asked for instead.
+// Returns how many points it checked.
+int ExpectDrawing(const std::string& stem, const Bytes& picture, int drawnSide = 0) {
   SCOPED_TRACE(stem);
   const Expectation expected = ReadExpectation(stem + ".expect");
   EXPECT_FALSE(expected.kind.empty()) << "the fixture has its expectation";
@@ -69,7 +70,8 @@ int ExpectDrawing(const std::string& stem, const Bytes& picture) {
     return 0;
   }
   const bool adaptive = expected.kind == "adaptive";
-  const int side = adaptive ? 288 : 192;
+  const int side = drawnSide ? drawnSide : adaptive ? 288 : 192;
+  const double perDp = side / 72.0;
   EXPECT_EQ(image.width, side);
   EXPECT_EQ(image.height, side);
   if (image.width != side || image.height != side) return 0;
@@ -83,9 +85,9 @@ int ExpectDrawing(const std::string& stem, const Bytes& picture) {
   for (const ExpectedPoint& point : expected.points) {
     double px = point.x * side, py = point.y * side;
     if (adaptive) {
-      px = (point.x * 108 - 18) * 4;
-      py = (point.y * 108 - 18) * 4;
-      if (std::hypot(px - 144, py - 144) > 136) continue;  // masked away
+      px = (point.x * 108 - 18) * perDp;
+      py = (point.y * 108 - 18) * perDp;
+      if (std::hypot(px - side / 2.0, py - side / 2.0) > 34 * perDp) continue;  // masked away
     }
     const std::uint32_t got = PixelArgb(image, static_cast<int>(px), static_cast<int>(py));
     EXPECT_TRUE(ArgbNear(got, point.argb, point.tolerance))
@@ -125,18 +127,20 @@ TEST_F(DrawnIconTest, CommandLineAndSplitBundle) {
   const struct {
     const char* file;
     const char* expectation;
+    int size;  // --size; 0: none
   } cases[] = {
-      {"drawn\\vector-rich.apk", "drawn\\vector-rich"},
-      {"drawn\\adaptive-vector.apk", "drawn\\adaptive-vector"},
+      {"drawn\\vector-rich.apk", "drawn\\vector-rich", 0},
+      {"drawn\\adaptive-vector.apk", "drawn\\adaptive-vector", 1024},
       // The base names the bitmap foreground; only config.xxxhdpi.apk holds it.
-      {"drawn\\adaptive-bitmap-split.xapk", "drawn\\adaptive-bitmap"},
-      {"drawn\\tinted-vector.apk", "drawn\\tinted-vector"},
+      {"drawn\\adaptive-bitmap-split.xapk", "drawn\\adaptive-bitmap", 0},
+      {"drawn\\tinted-vector.apk", "drawn\\tinted-vector", 64},
   };
   for (const auto& c : cases) {
     const std::string out = outside_.file("out.png");
     DeleteFileA(out.c_str());
-    const int code = runCli("\"" + Fixture(c.file) + "\" \"" + out + "\"");
-    ExpectDrawing(Fixture(c.expectation), ReadWholeFile(out));
+    const std::string size = c.size ? "--size " + std::to_string(c.size) + " " : "";
+    const int code = runCli(size + "\"" + Fixture(c.file) + "\" \"" + out + "\"");
+    ExpectDrawing(Fixture(c.expectation), ReadWholeFile(out), c.size);
     EXPECT_EQ(code, ReadExpectation(Fixture(c.expectation) + ".expect").kind == "none" ? 1 : 0) << c.file;
     EXPECT_EQ(leftovers(), std::vector<std::string>{}) << c.file;
   }

@@ -12,8 +12,10 @@
 #include "app/DropTarget_win.h"
 #include "app/Intake_win.h"
 #include "app/MainWindow_win.h"
+#include "image/IcoDecode.h"
 #include "image/ImageFormat.h"
 #include "image/PngDecode.h"
+#include "image/PngEncode.h"
 #include "support/FileIo_win.h"
 #include "support/MessagePump_win.h"
 #include "tests/support/TestImages.h"
@@ -21,6 +23,7 @@
 #include "tools/ConsoleRunner_win.h"
 #include "tools/WorkFolder_win.h"
 #include "windows/ExeIcon_win.h"
+#include "windows/IconGroup.h"
 #include "windows/Shortcut.h"
 
 namespace {
@@ -245,6 +248,55 @@ TEST_F(CliTest, EachKindOfInputEndToEnd) {
   EXPECT_EQ(run(""), 2);
   EXPECT_EQ(run("only-one-argument"), 2);
   EXPECT_EQ(run("\"" + ExeFixture("large-ids") + "\" \"" + folder_.file("no\\such\\dir\\x.ico") + "\""), 3);
+}
+
+// What the name of OUTPUT asks for: a PNG (.png in any case, or no
+// extension), an icon file (.ico), or nothing but a usage error.
+TEST_F(CliTest, OutputTypeByName) {
+  const std::string fixtures = TestEnvironment("TESSAROO_FIXTURES");
+  const std::string exe = "\"" + ExeFixture("large-ids") + "\" ";
+  for (const char* name : {"plain", "upper.PNG"}) {
+    EXPECT_EQ(run(exe + "\"" + folder_.file(name) + "\""), 0) << name;
+    ExpectSavedAs(folder_.file(name), "large-ids");
+  }
+  EXPECT_EQ(run(exe + "\"" + folder_.file("out.bmp") + "\""), 2);
+  EXPECT_EQ(run("--colour red " + exe + "\"" + folder_.file("out.png") + "\""), 2);
+  EXPECT_EQ(run("--size 8 " + exe + "\"" + folder_.file("out.png") + "\""), 2);
+  EXPECT_EQ(GetFileAttributesA(folder_.file("out.bmp").c_str()), INVALID_FILE_ATTRIBUTES);
+  // A stored icon is never scaled: --size is noted and passed over.
+  EXPECT_EQ(run("--size 512 " + exe + "\"" + folder_.file("sized.png") + "\""), 0);
+  ExpectSavedAs(folder_.file("sized.png"), "large-ids");
+
+  // A program's icon file is its whole group, the image shown first.
+  const std::string ico = folder_.file("group.ICO");
+  EXPECT_EQ(run(exe + "\"" + ico + "\""), 0);
+  const Bytes group = ReadWholeFile(ico);
+  const Bytes source = ReadWholeFile(ExeFixture("large-ids"));
+  const Bytes fromSource = ExtractIconFromPe(source);
+  EXPECT_EQ(ListIcoEntries(group).size(), ListIcoEntries(fromSource).size());
+  EXPECT_GT(ListIcoEntries(group).size(), 1u);
+  EXPECT_EQ(WritePng(DecodeIco(group)), WritePng(DecodePng(ReadWholeFile(fixtures + "\\exe\\large-ids.expect.png"))));
+
+  // Any other picture: one PNG image, at most 256 a side, centred on
+  // transparency when not square.
+  RgbaImage wide = SolidImage(600, 200, 10, 200, 30, 255);
+  ASSERT_TRUE(WriteTestFile(folder_.file("wide.png"), WritePng(wide)));
+  EXPECT_EQ(run("\"" + folder_.file("wide.png") + "\" \"" + folder_.file("wide.ico") + "\""), 0);
+  const Bytes wideIco = ReadWholeFile(folder_.file("wide.ico"));
+  const std::vector<IcoEntry> images = ListIcoEntries(wideIco);
+  ASSERT_EQ(images.size(), 1u);
+  EXPECT_TRUE(images[0].png);
+  const RgbaImage shown = DecodeIcoImage(images[0]);
+  ASSERT_EQ(shown.width, 256);
+  ASSERT_EQ(shown.height, 256);
+  EXPECT_EQ(PixelArgb(shown, 128, 10) >> 24, 0u) << "transparent above";
+  EXPECT_EQ(PixelArgb(shown, 128, 128), 0xFF0AC81Eu) << "the picture in the middle";
+  EXPECT_EQ(run("\"" + fixtures + "\\apk\\five-densities.apk\" \"" + folder_.file("apk.ico") + "\""), 0);
+  const Bytes apkIco = ReadWholeFile(folder_.file("apk.ico"));
+  const std::vector<IcoEntry> apk = ListIcoEntries(apkIco);
+  ASSERT_EQ(apk.size(), 1u);
+  EXPECT_EQ(Bytes(apk[0].data.begin(), apk[0].data.end()), ReadWholeFile(fixtures + "\\apk\\five-densities.icon"))
+      << "a square PNG of 256 or less as it is";
 }
 
 // Icon files, loose pictures and libraries, end to end.

@@ -147,6 +147,12 @@ TEST(SavePictureTo, AppliesTheNameRuleAndAsksBeforeReplacingAnotherFile) {
   EXPECT_EQ(GetFileAttributesA(folder.file("empty.png").c_str()), INVALID_FILE_ATTRIBUTES);
 
   EXPECT_EQ(SaveOutcome::Failed, SavePictureTo(picture, folder.file("no\\such\\folder\\x"), answer(true)));
+
+  // The icon-file type: an icon group as it is, under the .ico name.
+  const Bytes group = CombineIcons({EncodeIcoPng(TestPattern(32, 32)), EncodeIcoBitmap(TestPattern(16, 16), 32)});
+  EXPECT_EQ(SaveOutcome::Saved, SavePictureTo(group, folder.file("app.PNG"), answer(false), SaveFormat::Icon));
+  EXPECT_EQ(ReadWholeFile(folder.file("app.ico")), group);
+  EXPECT_EQ(GetFileAttributesA(folder.file("app.PNG").c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
 // A read-only or hidden target the user chose: read-only means the save has

@@ -35,7 +35,7 @@ IconFileFacts ReadIconFileFacts(const Bytes& icon) {
 
 void ExpectPe32OrderIcon(const Bytes& icon, const std::string& what) {
   const IconFileFacts shown = ReadIconFileFacts(icon);
-  EXPECT_EQ(shown.images, 1) << what;
+  EXPECT_EQ(shown.images, 2) << what << ": the group, 48 and 16";
   EXPECT_EQ(shown.width, 48) << what;
   EXPECT_EQ(shown.height, 48) << what;
   EXPECT_EQ(shown.bits, 32) << what;
