@@ -7,25 +7,25 @@
 #include "tools/HelperTools.h"
 #include "tools/WebpConvert_win.h"
 
-EntryPresence ZipEntryPresence(const PipelineContext& context, const std::string& quotedPackage, const std::string& entry) {
+ZipEntryListing ListZipEntry(const PipelineContext& context, const std::string& quotedPackage, const std::string& entry) {
   const std::string listing =
       RunConsoleCommand(context.toolPath(kUnzipTool), "-Z " + quotedPackage + " \"" + entry + "\"");
   const std::optional<std::uint64_t> size = ZipInfoEntrySize(listing, entry);
-  if (!size) return EntryPresence::Missing;
-  return *size <= kMaxReadBytes ? EntryPresence::Fits : EntryPresence::TooLarge;
+  if (!size) return {};
+  return {*size <= kMaxReadBytes ? EntryPresence::Fits : EntryPresence::TooLarge, *size};
 }
 
 Bytes ReadIconEntry(const PipelineContext& context, const WorkFolder& work, const std::string& quotedPackage,
-                    const std::string& entry, const std::string& name) {
-  // -n: an entry stored twice under one name is written once, with no
-  // question asked of a tool that has no input.
-  const Bytes icon = RunExtraction(
-      context, kUnzipTool, "-n -j " + quotedPackage + " \"" + entry + "\" -d \"" + work.path() + "\"", work, name);
+                    const std::string& entry, std::uint64_t listedSize) {
+  Bytes icon = RunEntryOutput(context, kUnzipTool, "-p " + quotedPackage + " \"" + entry + "\"", listedSize);
   switch (ClassifyIconEntry(entry, icon)) {
     case IconEntryKind::Keep: return icon;
-    case IconEntryKind::ConvertWebp:
-      ConvertWebpToPng(context, work.file(name));
-      return ReadWholeFile(WorkFilePath(context));
+    case IconEntryKind::ConvertWebp: {
+      // The decoder reads a file: the program writes it, under its own name.
+      const std::string webp = work.file("entry.webp");
+      if (work.path().empty() || !WriteFileAtomically(webp, icon)) return {};
+      return ConvertWebpToPng(context, webp);
+    }
     case IconEntryKind::Drop: break;
   }
   return {};
@@ -34,7 +34,8 @@ Bytes ReadIconEntry(const PipelineContext& context, const WorkFolder& work, cons
 Bytes ExtractApkIconEntry(const PipelineContext& context, const WorkFolder& work, const std::string& packagePath,
                           const std::string& entry) {
   const std::string quotedPackage = "\"" + packagePath + "\"";
-  const std::string name = ExtractedName(entry, "/");
-  if (name.empty() || ZipEntryPresence(context, quotedPackage, entry) != EntryPresence::Fits) return {};
-  return ReadIconEntry(context, work, quotedPackage, entry, name);
+  if (ExtractedName(entry, "/").empty()) return {};
+  const ZipEntryListing listed = ListZipEntry(context, quotedPackage, entry);
+  if (listed.presence != EntryPresence::Fits) return {};
+  return ReadIconEntry(context, work, quotedPackage, entry, listed.size);
 }

@@ -1,6 +1,7 @@
 #pragma once
 // One icon entry of an Android package, read with the unzip tool: shared by
 // the raster route, the drawn route and the split bundles.
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -15,18 +16,23 @@ using EntryElsewhere = std::function<Bytes(const std::string& entry)>;
 
 // What the package's directory says of an entry: absent, or present with an
 // uncompressed size the program would read at all or not (a larger entry is
-// never written out).
+// never read).
 enum class EntryPresence { Missing, TooLarge, Fits };
-EntryPresence ZipEntryPresence(const PipelineContext& context, const std::string& quotedPackage, const std::string& entry);
+struct ZipEntryListing {
+  EntryPresence presence = EntryPresence::Missing;
+  std::uint64_t size = 0;  // as listed: exactly what is taken
+};
+ZipEntryListing ListZipEntry(const PipelineContext& context, const std::string& quotedPackage, const std::string& entry);
 
-// Extracts an entry that passed the guard (as name) and fits the read cap,
-// and keeps or converts it by ClassifyIconEntry.
+// Reads an entry that passed the guard and fits the read cap (the tool
+// prints it; exactly the listed size is taken), and keeps or converts it by
+// ClassifyIconEntry (a WebP goes through a file the program writes in work).
 Bytes ReadIconEntry(const PipelineContext& context, const WorkFolder& work, const std::string& quotedPackage,
-                    const std::string& entry, const std::string& name);
+                    const std::string& entry, std::uint64_t listedSize);
 
-// One icon entry of an Android package as the picture's bytes: extracted
-// into the work folder when its name passes the entry guard and its listed
-// size is within the read cap, then kept or converted by ClassifyIconEntry.
-// Empty when the entry is missing, refused or not an image.
+// One icon entry of an Android package as the picture's bytes: read when
+// its name passes the entry guard and its listed size is within the read
+// cap, then kept or converted by ClassifyIconEntry. Empty when the entry is
+// missing, refused or not an image.
 Bytes ExtractApkIconEntry(const PipelineContext& context, const WorkFolder& work, const std::string& packagePath,
                           const std::string& entry);

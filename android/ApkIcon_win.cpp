@@ -82,12 +82,12 @@ Bytes ExtractApkIcon(const PipelineContext& context, const std::string& packageP
   }
   // The entry name comes from inside the package: it must be safe on the
   // command line and as a local file name, or it counts as no icon.
-  const std::string name = ExtractedName(icon.entry, "/");
-  if (name.empty()) return {};
-  switch (ZipEntryPresence(context, quotedPackage, icon.entry)) {
+  if (ExtractedName(icon.entry, "/").empty()) return {};
+  const ZipEntryListing listed = ListZipEntry(context, quotedPackage, icon.entry);
+  switch (listed.presence) {
     case EntryPresence::Missing: return iconElsewhere ? iconElsewhere(icon.named) : none;
     case EntryPresence::TooLarge: return {};
     case EntryPresence::Fits: break;
   }
-  return ReadIconEntry(context, work, quotedPackage, icon.entry, name);
+  return ReadIconEntry(context, work, quotedPackage, icon.entry, listed.size);
 }

@@ -5,6 +5,7 @@
 #include "output/FileDialog_win.h"
 #include "output/PictureStore.h"
 #include "support/TextCodec_win.h"
+#include "tools/ConsoleRunner_win.h"
 #include "windows/ShortcutIcon_win.h"
 
 namespace {
@@ -29,7 +30,13 @@ void DispatchFile(const PipelineContext& context, PictureStore& picture, const s
   }
   if (!route) return;
   const std::uint64_t before = picture.pictureChanges();
-  Bytes icon = route->pipeline(context, input);
+  Bytes icon;
+  {
+    // However hostile the file, this import runs a bounded number of tools
+    // and writes a bounded number of bytes.
+    const ImportBudget budget;
+    icon = route->pipeline(context, input);
+  }
   // Only an image the picture box draws becomes the picture: a package can
   // store anything under an icon's name.
   if (!IsPictureImage(icon)) icon.clear();

@@ -9,6 +9,5 @@ Bytes ExtractIconFileIcon(const PipelineContext&, const std::string& path) { ret
 Bytes ExtractPictureIcon(const PipelineContext&, const std::string& path) { return StandardPicture(ReadWholeFile(path)); }
 
 Bytes ExtractWebpIcon(const PipelineContext& context, const std::string& webpPath) {
-  ConvertWebpToPng(context, webpPath);
-  return ReadWholeFile(WorkFilePath(context));
+  return ConvertWebpToPng(context, webpPath);
 }

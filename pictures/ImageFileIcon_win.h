@@ -11,6 +11,6 @@ Bytes ExtractIconFileIcon(const PipelineContext& context, const std::string& pat
 // A PNG, JPEG, BMP or GIF file shown as it is; a crushed PNG repaired.
 Bytes ExtractPictureIcon(const PipelineContext& context, const std::string& path);
 
-// The route for a WebP image: converted to the work file, whose bytes are the
-// result (empty when the conversion fails).
+// The route for a WebP image: the PNG the decoder prints (empty when the
+// conversion fails).
 Bytes ExtractWebpIcon(const PipelineContext& context, const std::string& webpPath);

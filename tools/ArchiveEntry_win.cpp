@@ -2,9 +2,7 @@
 
 #include <windows.h>
 
-#include <algorithm>
 
-#include "support/FileIo_win.h"
 #include "support/TextCodec_win.h"
 #include "tools/ConsoleRunner_win.h"
 #include "tools/Extraction_win.h"
@@ -37,24 +35,12 @@ ToolNames NamesFor(const ArchiveSource& archive, const ArchiveEntry& entry, std:
   return {stored, file};
 }
 
-// Has the tool extract the entry into work; the file it wrote, or empty.
-std::string ExtractInto(const PipelineContext& context, const ArchiveSource& archive, const ToolNames& names,
-                        const WorkFolder& work) {
-  if (work.path().empty()) return {};
-  // "e" drops the entry's folders. A package may also use the entry's name
-  // as a folder, whose children "e" would write beside it: they are
-  // excluded. -aos writes an entry stored twice once, with no question
-  // asked of a tool that has no input. The tool runs in the run directory:
-  // a folder that is a process's current folder cannot be removed until
-  // Wine reports that process gone.
-  RunConsoleCommand(context.toolPath(kArchiveTool),
-                    Command("e", archive) + "-sccUTF-8 -aos " + Quoted("-o" + work.path()) + " " +
-                        Quoted(archive.path) + " " + Quoted(names.entry) + " " + Quoted("-x!" + names.entry + "\\*"),
-                    context.runDirectory);
-  const std::string file = work.file(names.file);
-  const DWORD attributes = GetFileAttributesA(file.c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return {};
-  return file;
+// The command that prints the entry: "e -so" with its type switch. A package
+// may also use the entry's name as a folder, whose children would be
+// printed after it: they are excluded.
+std::string PrintCommand(const ArchiveSource& archive, const ToolNames& names) {
+  return Command("e", archive) + "-so -sccUTF-8 " + Quoted(archive.path) + " " + Quoted(names.entry) + " " +
+         Quoted("-x!" + names.entry + "\\*");
 }
 
 }  // namespace
@@ -73,20 +59,13 @@ Bytes ReadArchiveEntry(const PipelineContext& context, const ArchiveSource& arch
                        std::uint64_t maxBytes) {
   const ToolNames names = NamesFor(archive, entry, maxBytes);
   if (names.file.empty()) return {};
-  const WorkFolder work(context.runDirectory);
-  const std::string file = ExtractInto(context, archive, names, work);
-  if (file.empty()) return {};
-  return ReadWholeFile(file, static_cast<std::size_t>(std::min<std::uint64_t>(maxBytes, kMaxReadBytes)));
+  return RunEntryOutput(context, kArchiveTool, PrintCommand(archive, names), entry.size);
 }
 
 std::string PlaceArchiveEntry(const PipelineContext& context, const ArchiveSource& archive, const ArchiveEntry& entry,
                               std::uint64_t maxBytes, const WorkFolder& work, const std::string& fileName) {
   const ToolNames names = NamesFor(archive, entry, maxBytes);
   if (names.file.empty() || work.path().empty() || fileName.empty()) return {};
-  const WorkFolder own(context.runDirectory);
-  const std::string file = ExtractInto(context, archive, names, own);
-  if (file.empty()) return {};
   const std::string placed = work.file(fileName);
-  if (!MoveFileA(file.c_str(), placed.c_str())) return {};
-  return placed;
+  return RunEntryToFile(context, kArchiveTool, PrintCommand(archive, names), entry.size, placed) ? placed : std::string();
 }

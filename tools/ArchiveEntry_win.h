@@ -1,8 +1,8 @@
 #pragma once
 // The one way a pipeline reads an archive with 7-Zip: list it, then have the
-// tool extract one entry into a private work folder and take the bytes back.
-// Callers get bytes, or a file under a name of their own choosing; a path
-// the tool made is never handed out.
+// tool print one entry, taking exactly its listed size. Callers get bytes,
+// or a file the program wrote under a name of their own choosing; the tool
+// writes no file at all.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -31,17 +31,17 @@ struct ArchiveSource {
 std::vector<ArchiveEntry> ListArchive(const PipelineContext& context, const ArchiveSource& archive,
                                       ArchiveEntryFilter keep = nullptr, std::size_t maxEntries = kMaxArchiveEntries);
 
-// The entry's bytes (entry.path as listed), extracted into a work folder of
-// its own, so two reads never meet over a file name. Empty when its name
-// fails the entry guard or its listed size is above maxBytes (nothing runs
-// then), when the tool wrote no such file, or when the file holds more than
-// maxBytes or kMaxReadBytes.
+// The entry's bytes (entry.path as listed). Empty when its name fails the
+// entry guard or its listed size is above maxBytes or kMaxReadBytes
+// (nothing runs then), or when the tool prints other than exactly the
+// listed size (a name stored twice prints twice).
 Bytes ReadArchiveEntry(const PipelineContext& context, const ArchiveSource& archive, const ArchiveEntry& entry,
                        std::uint64_t maxBytes);
 
 // For an inner package other tools open as a file: the entry, refused as
-// ReadArchiveEntry refuses it, is placed as work.file(fileName) (fileName a
-// plain name, no file of that name there yet). That path, or empty when
+// ReadArchiveEntry refuses it (but for kMaxReadBytes), is streamed into
+// work.file(fileName) (fileName a plain name, no file of that name there
+// yet), charged to the import's byte budget. That path, or empty when
 // nothing was placed.
 std::string PlaceArchiveEntry(const PipelineContext& context, const ArchiveSource& archive, const ArchiveEntry& entry,
                               std::uint64_t maxBytes, const WorkFolder& work, const std::string& fileName);

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "support/MessagePump_win.h"
@@ -17,24 +18,24 @@ namespace {
 constexpr DWORD kPipeBufferBytes = 1u << 20;
 
 // Reads whatever the pipe holds right now, up to a few megabytes so that a
-// tool printing without pause still leaves the window time to answer. False
-// when it held nothing; stops on a broken pipe (every writer gone) as well.
-bool ReadAvailable(HANDLE pipe, std::string& output, std::vector<char>& buffer) {
+// tool printing without pause still leaves the window time to answer, and
+// hands it on chunk by chunk. Nothing: it held nothing (or every writer is
+// gone); Some: it did; Stop: the receiver wants no more.
+enum class ReadResult { Nothing, Some, Stop };
+ReadResult ReadAvailable(HANDLE pipe, std::vector<char>& buffer, const OutputSink& sink) {
   constexpr std::size_t kMaxReadPerPoll = 4u << 20;
-  bool readAny = false;
+  ReadResult result = ReadResult::Nothing;
   for (std::size_t readNow = 0; readNow < kMaxReadPerPoll;) {
     DWORD available = 0;
-    if (!PeekNamedPipe(pipe, nullptr, 0, nullptr, &available, nullptr) || available == 0) {
-      return readAny;
-    }
-    buffer.assign(available, '\0');
+    if (!PeekNamedPipe(pipe, nullptr, 0, nullptr, &available, nullptr) || available == 0) return result;
+    buffer.resize(std::min<std::size_t>(available, kMaxReadPerPoll));
     DWORD got = 0;
-    if (!ReadFile(pipe, buffer.data(), available, &got, nullptr) || got == 0) return readAny;
-    AppendCapturedChunk(output, {buffer.data(), got});
-    readAny = true;
+    if (!ReadFile(pipe, buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr) || got == 0) return result;
+    if (!sink({buffer.data(), got})) return ReadResult::Stop;
+    result = ReadResult::Some;
     readNow += got;
   }
-  return readAny;
+  return result;
 }
 
 bool HasExited(HANDLE process) { return WaitForSingleObject(process, 0) != WAIT_TIMEOUT; }
@@ -77,6 +78,94 @@ class ToolRunScope {
   ToolRunScope& operator=(const ToolRunScope&) = delete;
 };
 
+// The budgets of the imports under way, innermost last.
+std::vector<ImportBudget*> gBudgets;
+
+// How a run ended.
+enum class RunEnd { NotStarted, Ended, Stopped };
+
+// Starts the tool as RunConsoleCommand describes and hands everything it
+// prints to sink; standard error goes to the same pipe, or nowhere when
+// errorsApart. The tool is ended when sink returns false.
+RunEnd RunTool(const std::string& program, const std::string& arguments, const std::string& folder, bool errorsApart,
+               const OutputSink& sink) {
+  if (QuitRequested()) return RunEnd::NotStarted;
+  if (!gBudgets.empty() && !gBudgets.back()->spendRun()) return RunEnd::NotStarted;
+  SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
+  UniqueHandle readEnd, writeEnd, errors;
+  if (!CreatePipe(readEnd.receive(), writeEnd.receive(), &inheritable, kPipeBufferBytes)) return RunEnd::NotStarted;
+  // Only the write end belongs in the child.
+  SetHandleInformation(readEnd.get(), HANDLE_FLAG_INHERIT, 0);
+  if (errorsApart) {
+    const HANDLE nul = CreateFileW(L"NUL", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inheritable,
+                                   OPEN_EXISTING, 0, nullptr);
+    if (nul != INVALID_HANDLE_VALUE) errors.reset(nul);
+  }
+
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESHOWWINDOW | STARTF_USESTDHANDLES;
+  startup.wShowWindow = SW_HIDE;
+  startup.hStdInput = nullptr;
+  startup.hStdOutput = writeEnd.get();
+  startup.hStdError = errorsApart ? errors.get() : writeEnd.get();
+
+  // The program is named by its full path and started directly: no search
+  // of the program's folder, the current folder or PATH for it, and no
+  // command interpreter to resolve names through PATHEXT or expand %NAME%.
+  // The C runtime of the tool takes the first word as its own name.
+  std::string line = "\"" + program + "\" " + arguments;
+  PROCESS_INFORMATION info{};
+  // No console window at all: where the default terminal is Windows
+  // Terminal a hidden start is not always honoured. Started suspended, so
+  // it is in the job before it runs a single instruction.
+  constexpr int kStartAttempts = 4;
+  BOOL started = FALSE;
+  for (int attempt = 0; attempt < kStartAttempts && !started; ++attempt) {
+    if (attempt > 0) {
+      if (StartFailureIsLasting(GetLastError())) break;
+      PauseWithMessages(50);
+      if (QuitRequested()) break;
+    }
+    started = CreateProcessA(program.c_str(), line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW | CREATE_SUSPENDED,
+                             nullptr, folder.empty() ? nullptr : folder.c_str(), &startup, &info);
+  }
+  // Closed here so that the pipe reports its end once the child and its
+  // descendants are gone.
+  writeEnd.reset();
+  errors.reset();
+  if (!started) return RunEnd::NotStarted;
+  UniqueHandle process(info.hProcess), thread(info.hThread);
+  if (HANDLE job = ToolJob()) AssignProcessToJobObject(job, process.get());
+  ResumeThread(thread.get());
+  const ToolRunScope registered(program, process.get());
+
+  std::vector<char> buffer;
+  for (bool exited = false;;) {
+    const ReadResult result = ReadAvailable(readEnd.get(), buffer, sink);
+    if (result == ReadResult::Stop) {
+      TerminateProcess(process.get(), 1);
+      return RunEnd::Stopped;
+    }
+    const bool read = result == ReadResult::Some;
+    if (!read) {
+      // The pipe was empty. After the exit has been seen, one more empty
+      // pass means everything the tool wrote has been read.
+      if (exited) break;
+      exited = HasExited(process.get());
+      if (exited) continue;
+    }
+    if (GetInputState()) DispatchPendingMessages();
+    if (!read) PauseWithMessages(1);
+    if (QuitRequested()) {
+      // The window is gone: the tool's result is of no use to anyone.
+      TerminateProcess(process.get(), 1);
+      return RunEnd::Stopped;
+    }
+  }
+  return RunEnd::Ended;
+}
+
 }  // namespace
 
 HANDLE ToolJob() {
@@ -103,69 +192,53 @@ void EndToolRun(const std::string& name) {
 }
 
 std::string RunConsoleCommand(const std::string& program, const std::string& arguments, const std::string& folder) {
-  if (QuitRequested()) return {};
-  SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
-  UniqueHandle readEnd, writeEnd;
-  if (!CreatePipe(readEnd.receive(), writeEnd.receive(), &inheritable, kPipeBufferBytes)) return {};
-  // Only the write end belongs in the child.
-  SetHandleInformation(readEnd.get(), HANDLE_FLAG_INHERIT, 0);
-
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESHOWWINDOW | STARTF_USESTDHANDLES;
-  startup.wShowWindow = SW_HIDE;
-  startup.hStdInput = nullptr;
-  startup.hStdOutput = writeEnd.get();
-  startup.hStdError = writeEnd.get();
-
-  // The program is named by its full path and started directly: no search
-  // of the program's folder, the current folder or PATH for it, and no
-  // command interpreter to resolve names through PATHEXT or expand %NAME%.
-  // The C runtime of the tool takes the first word as its own name.
-  std::string line = "\"" + program + "\" " + arguments;
-  PROCESS_INFORMATION info{};
-  // No console window at all: where the default terminal is Windows
-  // Terminal a hidden start is not always honoured. Started suspended, so
-  // it is in the job before it runs a single instruction.
-  constexpr int kStartAttempts = 4;
-  BOOL started = FALSE;
-  for (int attempt = 0; attempt < kStartAttempts && !started; ++attempt) {
-    if (attempt > 0) {
-      if (StartFailureIsLasting(GetLastError())) break;
-      PauseWithMessages(50);
-      if (QuitRequested()) break;
-    }
-    started = CreateProcessA(program.c_str(), line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW | CREATE_SUSPENDED,
-                             nullptr, folder.empty() ? nullptr : folder.c_str(), &startup, &info);
-  }
-  // Closed here so that the pipe reports its end once the child and its
-  // descendants are gone.
-  writeEnd.reset();
-  if (!started) return {};
-  UniqueHandle process(info.hProcess), thread(info.hThread);
-  if (HANDLE job = ToolJob()) AssignProcessToJobObject(job, process.get());
-  ResumeThread(thread.get());
-  const ToolRunScope registered(program, process.get());
-
   std::string output;
-  std::vector<char> buffer;
-  for (bool exited = false;;) {
-    const bool read = ReadAvailable(readEnd.get(), output, buffer);
-    if (!read) {
-      // The pipe was empty. After the exit has been seen, one more empty
-      // pass means everything the tool wrote has been read.
-      if (exited) break;
-      exited = HasExited(process.get());
-      if (exited) continue;
-    }
-    if (GetInputState()) DispatchPendingMessages();
-    if (!read) PauseWithMessages(1);
-    if (QuitRequested()) {
-      // The window is gone: the tool's result is of no use to anyone.
-      TerminateProcess(process.get(), 1);
-      return {};
-    }
-  }
-  return output;
+  const RunEnd end = RunTool(program, arguments, folder, false, [&output](std::span<const char> chunk) {
+    AppendCapturedChunk(output, chunk);
+    return true;
+  });
+  return end == RunEnd::Ended ? output : std::string();
 }
 
+StreamedRun StreamToolOutput(const std::string& program, const std::string& arguments, const std::string& folder,
+                             std::uint64_t maxBytes, const OutputSink& sink) {
+  StreamedRun run;
+  const RunEnd end = RunTool(program, arguments, folder, true, [&](std::span<const char> chunk) {
+    if (chunk.size() > maxBytes - run.bytes) {
+      run.overflowed = true;
+      return false;
+    }
+    run.bytes += chunk.size();
+    return sink(chunk);
+  });
+  run.complete = end == RunEnd::Ended;
+  return run;
+}
+
+std::optional<Bytes> ToolOutputBytes(const std::string& program, const std::string& arguments,
+                                     const std::string& folder, std::uint64_t maxBytes) {
+  Bytes bytes;
+  const StreamedRun run = StreamToolOutput(program, arguments, folder, maxBytes, [&bytes](std::span<const char> chunk) {
+    bytes.insert(bytes.end(), chunk.begin(), chunk.end());
+    return true;
+  });
+  if (!run.complete) return std::nullopt;
+  return bytes;
+}
+
+ImportBudget::ImportBudget() { gBudgets.push_back(this); }
+ImportBudget::~ImportBudget() { gBudgets.pop_back(); }
+
+bool ImportBudget::spendRun() {
+  if (runsLeft_ == 0) return false;
+  --runsLeft_;
+  return true;
+}
+
+bool SpendWrittenBytes(std::uint64_t bytes) {
+  if (gBudgets.empty()) return true;
+  ImportBudget& budget = *gBudgets.back();
+  if (bytes > budget.bytesLeft_) return false;
+  budget.bytesLeft_ -= bytes;
+  return true;
+}

@@ -5,8 +5,13 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
+#include <optional>
+#include <span>
 #include <string>
 #include <string_view>
+
+#include "support/Bytes.h"
 
 // Starts the program (a full path) directly, with the command line made of
 // the quoted program path, a blank and the arguments (paths in them already
@@ -19,6 +24,52 @@
 // returns; after that no tool starts at all.
 std::string RunConsoleCommand(const std::string& program, const std::string& arguments,
                               const std::string& folder = {});
+
+// Receives a tool's output as it arrives; false ends the tool.
+using OutputSink = std::function<bool(std::span<const char> chunk)>;
+
+// What a streamed run gave.
+struct StreamedRun {
+  bool complete = false;    // the tool ran and ended by itself
+  bool overflowed = false;  // it printed more than the cap and was ended there
+  std::uint64_t bytes = 0;  // handed to the sink
+};
+
+// Runs the tool as RunConsoleCommand does, for the bytes it writes to its
+// standard output, unaltered (standard error is dropped), handed to sink as
+// they arrive. The tool is ended as soon as it has printed more than
+// maxBytes, or when sink returns false.
+StreamedRun StreamToolOutput(const std::string& program, const std::string& arguments, const std::string& folder,
+                             std::uint64_t maxBytes, const OutputSink& sink);
+
+// The tool's standard output as bytes; nothing when it could not run, was
+// ended, or printed more than maxBytes.
+std::optional<Bytes> ToolOutputBytes(const std::string& program, const std::string& arguments,
+                                     const std::string& folder, std::uint64_t maxBytes);
+
+// What one import may cost at most, however hostile the file: tool runs,
+// and bytes the program writes into work folders (inner packages). While an
+// ImportBudget lives, the innermost one is charged; a run beyond it does not
+// start (as a tool that could not be started), a write beyond it is refused.
+inline constexpr int kMaxToolRunsPerImport = 64;
+inline constexpr std::uint64_t kMaxBytesWrittenPerImport = 3ull << 29;  // 1.5 GiB
+class ImportBudget {
+ public:
+  ImportBudget();
+  ~ImportBudget();
+  ImportBudget(const ImportBudget&) = delete;
+  ImportBudget& operator=(const ImportBudget&) = delete;
+  bool spendRun();
+
+ private:
+  friend bool SpendWrittenBytes(std::uint64_t bytes);
+  int runsLeft_ = kMaxToolRunsPerImport;
+  std::uint64_t bytesLeft_ = kMaxBytesWrittenPerImport;
+};
+
+// Charges bytes about to be written to the import under way; false when
+// they do not fit (always true outside an import).
+bool SpendWrittenBytes(std::uint64_t bytes);
 
 // Ends the run of the named tool ("pt.exe") that this program started and is
 // still waiting on, if any: a nested run's first step, so the outer run

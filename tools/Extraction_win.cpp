@@ -1,6 +1,9 @@
 #include "tools/Extraction_win.h"
 
+#include <windows.h>
+
 #include "support/FileIo_win.h"
+#include "support/ScopedWin_win.h"
 #include "support/TextCodec_win.h"
 #include "tools/ConsoleRunner_win.h"
 #include "tools/EntryGuard.h"
@@ -9,12 +12,33 @@ std::string ExtractedName(const std::string& entry, const std::string& separator
   return ExtractedFileName(entry, separator, SystemLeadByte);
 }
 
-Bytes RunExtraction(const PipelineContext& context, const char* tool, const std::string& arguments,
-                    const WorkFolder& work, const std::string& fileName) {
-  if (work.path().empty() || fileName.empty()) return {};
-  // The tool runs in the run directory, not in the work folder: a folder that
-  // is some process's current folder cannot be removed until that process is
-  // wholly gone, which Wine reports later than the process's end.
-  RunConsoleCommand(context.toolPath(tool), arguments, context.runDirectory);
-  return ReadWholeFile(work.file(fileName));
+// The tools run in the run directory, never in a work folder: a folder that
+// is some process's current folder cannot be removed until that process is
+// wholly gone, which Wine reports later than the process's end.
+Bytes RunEntryOutput(const PipelineContext& context, const char* tool, const std::string& arguments,
+                     std::uint64_t listedSize) {
+  if (listedSize > kMaxReadBytes) return {};
+  const std::optional<Bytes> bytes = ToolOutputBytes(context.toolPath(tool), arguments, context.runDirectory, listedSize);
+  return bytes && bytes->size() == listedSize ? *bytes : Bytes();
+}
+
+bool RunEntryToFile(const PipelineContext& context, const char* tool, const std::string& arguments,
+                    std::uint64_t listedSize, const std::string& path) {
+  bool written = false;
+  {
+    UniqueHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid()) return false;
+    bool failed = false;
+    const StreamedRun run = StreamToolOutput(context.toolPath(tool), arguments, context.runDirectory, listedSize,
+                                             [&](std::span<const char> chunk) {
+                                               DWORD put = 0;
+                                               failed = !SpendWrittenBytes(chunk.size()) ||
+                                                        !WriteFile(file.get(), chunk.data(), DWORD(chunk.size()), &put, nullptr) ||
+                                                        put != chunk.size();
+                                               return !failed;
+                                             });
+    written = run.complete && !failed && run.bytes == listedSize;
+  }
+  if (!written) DeleteFileA(path.c_str());
+  return written;
 }

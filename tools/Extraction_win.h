@@ -1,22 +1,28 @@
 #pragma once
-// Extracting one archive entry with a helper tool that drops the entry's
-// folders into the run's private work folder, and reading the one expected
-// file back. The 7-Zip routes go through tools/ArchiveEntry_win.h; the
-// Android package's entries are taken with UnZip this way.
+// Taking one archive entry from a helper tool that prints it to its standard
+// output: the tool never writes a file; the program keeps the bytes, or
+// writes them itself under a name of its own. The 7-Zip routes go through
+// tools/ArchiveEntry_win.h; the Android package's entries are taken with
+// UnZip this way.
+#include <cstdint>
 #include <string>
 
 #include "support/Bytes.h"
 #include "tools/Pipeline.h"
-#include "tools/WorkFolder_win.h"
 
-// The file name a tool that drops folders gives the entry, or empty when the
-// entry's name fails the guard (nothing may then be run or read for it).
+// The entry's file name as a tool that drops folders would give it, or empty
+// when the entry's name fails the guard (nothing may then be run for it).
 std::string ExtractedName(const std::string& entry, const std::string& separator);
 
-// Runs the tool (a helper tool's file name) with the arguments, which name
-// the work folder as its output folder, and returns the bytes of the file it
-// should have written there: empty when the file is missing or larger than
-// 64 MiB. The file stays in the work folder, which removes it with everything
-// else at the end of the run.
-Bytes RunExtraction(const PipelineContext& context, const char* tool, const std::string& arguments,
-                    const WorkFolder& work, const std::string& fileName);
+// The entry exactly as the tool (a helper tool's file name) prints it:
+// listedSize bytes, else nothing (fewer; more, as when a name is stored
+// twice and both are printed; a tool that failed). The tool is ended as soon
+// as it passes listedSize.
+Bytes RunEntryOutput(const PipelineContext& context, const char* tool, const std::string& arguments,
+                     std::uint64_t listedSize);
+
+// The same, streamed in chunks into the new file path (which must not exist
+// yet), every chunk charged to the import's budget. True when exactly
+// listedSize bytes were written; otherwise the file is removed.
+bool RunEntryToFile(const PipelineContext& context, const char* tool, const std::string& arguments,
+                    std::uint64_t listedSize, const std::string& path);
