@@ -49,8 +49,11 @@ std::vector<ArchiveEntry> ListArchive(const PipelineContext& context, const Arch
                                       ArchiveEntryFilter keep, std::size_t maxEntries) {
   // The technical listing gives each entry's path and sizes on lines of their
   // own; UTF-8 names, whatever the console's code page.
-  const std::string listing = RunConsoleCommand(context.toolPath(kArchiveTool),
-                                                Command("l", archive) + "-slt -sccUTF-8 " + Quoted(archive.path));
+  const WorkFolder work(context.runDirectory);
+  if (work.path().empty()) return {};
+  const std::string listing =
+      RunConsoleCommandThroughFile(context.toolPath(kArchiveTool), Command("l", archive) + "-slt -sccUTF-8 " + Quoted(archive.path),
+                                   context.runDirectory, work.file("listing.txt"));
   if (archive.text == EntryText::Utf8) return ParseArchiveListing(listing, keep, maxEntries);
   return ParseArchiveListing(ToolTextToNarrow(listing), keep, maxEntries);
 }

@@ -84,18 +84,34 @@ std::vector<ImportBudget*> gBudgets;
 // How a run ended.
 enum class RunEnd { NotStarted, Ended, Stopped };
 
+// Where a tool's output goes: a pipe read as it arrives, with standard error
+// on it or dropped (errorsApart); or, when toFile is set, both into that
+// file, whose size is watched against fileCap.
+struct OutputRoute {
+  bool errorsApart = false;
+  HANDLE toFile = nullptr;  // inheritable
+  std::uint64_t fileCap = 0;
+};
+
 // Starts the tool as RunConsoleCommand describes and hands everything it
-// prints to sink; standard error goes to the same pipe, or nowhere when
-// errorsApart. The tool is ended when sink returns false.
-RunEnd RunTool(const std::string& program, const std::string& arguments, const std::string& folder, bool errorsApart,
-               const OutputSink& sink) {
+// prints through a pipe to sink. The tool is ended when sink returns false,
+// or when its output file grows beyond the cap.
+RunEnd RunTool(const std::string& program, const std::string& arguments, const std::string& folder,
+               const OutputRoute& route, const OutputSink& sink) {
   if (QuitRequested()) return RunEnd::NotStarted;
   if (!gBudgets.empty() && !gBudgets.back()->spendRun()) return RunEnd::NotStarted;
   SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
   UniqueHandle readEnd, writeEnd, errors;
-  if (!CreatePipe(readEnd.receive(), writeEnd.receive(), &inheritable, kPipeBufferBytes)) return RunEnd::NotStarted;
-  // Only the write end belongs in the child.
-  SetHandleInformation(readEnd.get(), HANDLE_FLAG_INHERIT, 0);
+  const bool errorsApart = route.errorsApart;
+  if (route.toFile) {
+    // A chatty tool writes to a file at full speed; through a pipe under Wine
+    // every read costs a round trip.
+  } else if (!CreatePipe(readEnd.receive(), writeEnd.receive(), &inheritable, kPipeBufferBytes)) {
+    return RunEnd::NotStarted;
+  } else {
+    // Only the write end belongs in the child.
+    SetHandleInformation(readEnd.get(), HANDLE_FLAG_INHERIT, 0);
+  }
   if (errorsApart) {
     const HANDLE nul = CreateFileW(L"NUL", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inheritable,
                                    OPEN_EXISTING, 0, nullptr);
@@ -107,8 +123,8 @@ RunEnd RunTool(const std::string& program, const std::string& arguments, const s
   startup.dwFlags = STARTF_USESHOWWINDOW | STARTF_USESTDHANDLES;
   startup.wShowWindow = SW_HIDE;
   startup.hStdInput = nullptr;
-  startup.hStdOutput = writeEnd.get();
-  startup.hStdError = errorsApart ? errors.get() : writeEnd.get();
+  startup.hStdOutput = route.toFile ? route.toFile : writeEnd.get();
+  startup.hStdError = errorsApart ? errors.get() : startup.hStdOutput;
 
   // The program is named by its full path and started directly: no search
   // of the program's folder, the current folder or PATH for it, and no
@@ -139,6 +155,23 @@ RunEnd RunTool(const std::string& program, const std::string& arguments, const s
   if (HANDLE job = ToolJob()) AssignProcessToJobObject(job, process.get());
   ResumeThread(thread.get());
   const ToolRunScope registered(program, process.get());
+
+  if (route.toFile) {
+    while (!HasExited(process.get())) {
+      LARGE_INTEGER size{};
+      if (GetFileSizeEx(route.toFile, &size) && std::uint64_t(size.QuadPart) > route.fileCap) {
+        TerminateProcess(process.get(), 1);
+        return RunEnd::Stopped;
+      }
+      if (GetInputState()) DispatchPendingMessages();
+      PauseWithMessages(1);
+      if (QuitRequested()) {
+        TerminateProcess(process.get(), 1);
+        return RunEnd::Stopped;
+      }
+    }
+    return RunEnd::Ended;
+  }
 
   std::vector<char> buffer;
   for (bool exited = false;;) {
@@ -193,17 +226,34 @@ void EndToolRun(const std::string& name) {
 
 std::string RunConsoleCommand(const std::string& program, const std::string& arguments, const std::string& folder) {
   std::string output;
-  const RunEnd end = RunTool(program, arguments, folder, false, [&output](std::span<const char> chunk) {
+  const RunEnd end = RunTool(program, arguments, folder, {}, [&output](std::span<const char> chunk) {
     AppendCapturedChunk(output, chunk);
     return true;
   });
   return end == RunEnd::Ended ? output : std::string();
 }
 
+std::string RunConsoleCommandThroughFile(const std::string& program, const std::string& arguments,
+                                        const std::string& folder, const std::string& outputPath) {
+  SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
+  UniqueHandle file(CreateFileA(outputPath.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, &inheritable,
+                                CREATE_NEW, FILE_ATTRIBUTE_TEMPORARY, nullptr));
+  if (!file.valid()) return {};
+  const RunEnd end =
+      RunTool(program, arguments, folder, {.toFile = file.get(), .fileCap = kMaxCapturedOutput}, [](auto) { return true; });
+  std::string output;
+  if (end != RunEnd::Ended || SetFilePointer(file.get(), 0, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER) return {};
+  std::vector<char> buffer(1u << 20);
+  for (DWORD got = 0; ReadFile(file.get(), buffer.data(), DWORD(buffer.size()), &got, nullptr) && got > 0;) {
+    AppendCapturedChunk(output, {buffer.data(), got});
+  }
+  return output;
+}
+
 StreamedRun StreamToolOutput(const std::string& program, const std::string& arguments, const std::string& folder,
                              std::uint64_t maxBytes, const OutputSink& sink) {
   StreamedRun run;
-  const RunEnd end = RunTool(program, arguments, folder, true, [&](std::span<const char> chunk) {
+  const RunEnd end = RunTool(program, arguments, folder, {.errorsApart = true}, [&](std::span<const char> chunk) {
     if (chunk.size() > maxBytes - run.bytes) {
       run.overflowed = true;
       return false;

@@ -25,6 +25,13 @@
 std::string RunConsoleCommand(const std::string& program, const std::string& arguments,
                               const std::string& folder = {});
 
+// The same for a tool that prints a lot (an archive listing): its output
+// goes into the new file outputPath, which it may grow to
+// kMaxCapturedOutput before it is ended (then: the empty text), and is read
+// back once the tool has ended. The caller removes the file.
+std::string RunConsoleCommandThroughFile(const std::string& program, const std::string& arguments,
+                                        const std::string& folder, const std::string& outputPath);
+
 // Receives a tool's output as it arrives; false ends the tool.
 using OutputSink = std::function<bool(std::span<const char> chunk)>;
 
