@@ -15,6 +15,16 @@
 inline constexpr int kMaxDrawablePaths = 1000;            // path and clip-path elements in one icon
 inline constexpr std::size_t kMaxPathCommands = 100000;   // path-data commands in one icon
 inline constexpr int kMaxDrawableDepth = 16;              // nested groups and wrapper drawables
+// What cairo's work grows with, so that the costliest drawing accepted draws
+// in well under a second: edges filled or clipped (curves flattened), and
+// edges stroked, each weighted by 1 + kStrokeWidthWeight x the pen's width
+// as a share of the canvas side (a pen as wide as the canvas weighs 51).
+inline constexpr double kMaxFillEdges = 20000;
+inline constexpr double kMaxStrokeWork = 12000;
+inline constexpr double kStrokeWidthWeight = 50;
+// Sweep gradients are worked out pixel by pixel over what they paint: at
+// most this many canvases' worth in one icon.
+inline constexpr double kMaxSweepCanvases = 64;
 
 struct GradientStop {
   float offset = 0;  // 0..1, ascending

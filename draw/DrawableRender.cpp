@@ -389,7 +389,11 @@ cairo_extend_t Extend(VectorGradient::Tile tile) {
 double GradientCoordinate(float v) { return std::clamp(double(v), -kMaxGradientCoordinate, kMaxGradientCoordinate); }
 
 // A vector gradient in the path's own space, as a device-space pattern.
-PatternPtr VectorGradientPattern(cairo_t* cr, const VectorGradient& g, double alpha, const cairo_matrix_t& m) {
+// sweepPixels: what is left of the icon's budget for pixels worked out one
+// by one (kMaxSweepCanvases); a sweep beyond it gives no pattern and sets it
+// below zero.
+PatternPtr VectorGradientPattern(cairo_t* cr, const VectorGradient& g, double alpha, const cairo_matrix_t& m,
+                                 double& sweepPixels) {
   cairo_matrix_t toGradient = m;
   if (cairo_matrix_invert(&toGradient) != CAIRO_STATUS_SUCCESS) return nullptr;
   const double cx = GradientCoordinate(g.centerX), cy = GradientCoordinate(g.centerY);
@@ -402,8 +406,11 @@ PatternPtr VectorGradientPattern(cairo_t* cr, const VectorGradient& g, double al
     case VectorGradient::Type::Radial:
       pattern.reset(cairo_pattern_create_radial(cx, cy, 0, cx, cy, GradientCoordinate(g.radius)));
       break;
-    case VectorGradient::Type::Sweep:
-      return SweepPattern(g.stops, alpha, toGradient, cx, cy, PaintArea(cr));
+    case VectorGradient::Type::Sweep: {
+      const Box area = PaintArea(cr);
+      sweepPixels -= std::max(area.width, 0.0) * std::max(area.height, 0.0);
+      return sweepPixels < 0 ? nullptr : SweepPattern(g.stops, alpha, toGradient, cx, cy, area);
+    }
   }
   AddStops(pattern.get(), g.stops, alpha);
   cairo_pattern_set_extend(pattern.get(), Extend(g.tile));
@@ -412,14 +419,14 @@ PatternPtr VectorGradientPattern(cairo_t* cr, const VectorGradient& g, double al
 }
 
 // Sets the source for a fill or stroke; false when there is nothing to paint.
-bool SetPaint(cairo_t* cr, const VectorPaint& paint, double alpha, const cairo_matrix_t& m) {
+bool SetPaint(cairo_t* cr, const VectorPaint& paint, double alpha, const cairo_matrix_t& m, double& sweepPixels) {
   if (paint.kind == VectorPaint::Kind::Solid) {
     const Rgba c = FromArgb(paint.argb, alpha);
     cairo_set_source_rgba(cr, c.r, c.g, c.b, c.a);
     return c.a > 0;
   }
   if (paint.kind != VectorPaint::Kind::Gradient) return false;
-  const PatternPtr pattern = VectorGradientPattern(cr, paint.gradient, alpha, m);
+  const PatternPtr pattern = VectorGradientPattern(cr, paint.gradient, alpha, m, sweepPixels);
   if (!pattern) return false;
   cairo_set_source(cr, pattern.get());
   return true;
@@ -430,6 +437,11 @@ bool SetPaint(cairo_t* cr, const VectorPaint& paint, double alpha, const cairo_m
 struct Painter {
   cairo_t* cr;
   double pixelsPerDp = 4;  // 4: a launcher on an extra-extra-extra high density screen
+  double side = 0;         // the canvas, pixels a side
+  // What cairo's filling and stroking cost grows with, left for the whole
+  // icon (see kMaxFillEdges).
+  double fillEdges = kMaxFillEdges, strokeWork = kMaxStrokeWork;
+  double sweepPixels = 0;  // kMaxSweepCanvases canvases
   std::size_t commands = kMaxPathCommands;  // left for the whole icon
   bool ok = true;  // false once something could not be drawn: no picture then
 };
@@ -480,6 +492,38 @@ void StrokeCurrentPath(cairo_t* cr, const VectorPath& p, const cairo_matrix_t& m
   cairo_restore(cr);
 }
 
+// The edges of the current path once its curves are flattened, as cairo
+// fills and strokes it.
+double FlatEdges(cairo_t* cr) {
+  cairo_path_t* flat = cairo_copy_path_flat(cr);
+  double edges = 0;
+  if (flat->status == CAIRO_STATUS_SUCCESS) {
+    for (int i = 0; i < flat->num_data; i += flat->data[i].header.length) {
+      const cairo_path_data_type_t type = flat->data[i].header.type;
+      edges += type == CAIRO_PATH_LINE_TO || type == CAIRO_PATH_CLOSE_PATH;
+    }
+  }
+  cairo_path_destroy(flat);
+  return edges;
+}
+
+// Charges the current path's filling (or clipping) to the icon's budget;
+// false once it is spent.
+bool ChargeFill(Painter& p) {
+  p.fillEdges -= FlatEdges(p.cr);
+  return p.fillEdges >= 0;
+}
+
+// Stroking costs with the number of edges and, far more, with the pen's
+// width against the canvas: wide pens over many crossing edges make cairo
+// work on every overlap.
+bool ChargeStroke(Painter& p, const VectorPath& path, const cairo_matrix_t& m) {
+  const double scale = std::sqrt(std::abs(m.xx * m.yy - m.xy * m.yx));
+  const double width = path.strokeWidth > 0 ? std::min(path.strokeWidth * scale, 4 * kMaxDevice) : 1;
+  p.strokeWork -= FlatEdges(p.cr) * (1 + kStrokeWidthWeight * width / p.side);
+  return p.strokeWork >= 0;
+}
+
 void DrawPath(Painter& p, const VectorPath& path, const cairo_matrix_t& m) {
   const auto commands = ParseCounted(p, path.pathData);
   if (!commands || !Invertible(m)) return;  // a collapsed transform leaves nothing to see
@@ -487,8 +531,13 @@ void DrawPath(Painter& p, const VectorPath& path, const cairo_matrix_t& m) {
   SetPath(cr, *commands, m);
   if (path.trimStart != 0 || path.trimEnd != 1) TrimCurrentPath(cr, path, m);
   cairo_set_fill_rule(cr, path.evenOdd ? CAIRO_FILL_RULE_EVEN_ODD : CAIRO_FILL_RULE_WINDING);
-  if (SetPaint(cr, path.fill, path.fillAlpha, m)) cairo_fill_preserve(cr);
-  if (SetPaint(cr, path.stroke, path.strokeAlpha, m)) StrokeCurrentPath(cr, path, m);
+  const bool fill = SetPaint(cr, path.fill, path.fillAlpha, m, p.sweepPixels);
+  if (fill && !ChargeFill(p)) p.ok = false;
+  if (p.ok && fill) cairo_fill_preserve(cr);
+  const bool stroke = p.ok && SetPaint(cr, path.stroke, path.strokeAlpha, m, p.sweepPixels);
+  if (stroke && !ChargeStroke(p, path, m)) p.ok = false;
+  if (p.ok && stroke) StrokeCurrentPath(cr, path, m);
+  if (p.sweepPixels < 0) p.ok = false;
   cairo_new_path(cr);
 }
 
@@ -498,6 +547,10 @@ void ClipToPath(Painter& p, const VectorPath& path, const cairo_matrix_t& m) {
   const auto commands = ParseCounted(p, path.pathData);
   if (!commands) return;
   SetPath(p.cr, *commands, m);
+  if (!ChargeFill(p)) {
+    p.ok = false;
+    return;
+  }
   cairo_set_fill_rule(p.cr, CAIRO_FILL_RULE_WINDING);
   cairo_clip(p.cr);
 }
@@ -744,7 +797,8 @@ RgbaImage DrawOnCanvas(int side, double pixelsPerDp, Draw draw) {
   PrepareCairo();
   const SurfacePtr surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, side, side));
   const CairoPtr cr(cairo_create(surface.get()));
-  Painter painter{cr.get(), pixelsPerDp};
+  Painter painter{cr.get(), pixelsPerDp, double(side)};
+  painter.sweepPixels = kMaxSweepCanvases * double(side) * side;
   draw(painter);
   if (!painter.ok || cairo_status(cr.get()) != CAIRO_STATUS_SUCCESS) return {};
   return StraightRgba(surface.get());

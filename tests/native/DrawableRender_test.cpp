@@ -229,6 +229,19 @@ TEST(RenderAndroidIcon, BeyondTheLimitsNothingIsDrawn) {
   for (std::size_t i = 0; i < kMaxPathCommands / 2; ++i) half += "L1 1";
   VectorGroup deep;
   for (int i = 0; i < kMaxDrawableDepth + 1; ++i) deep = Group({VectorNode{VectorNode::Kind::Group, deep, {}}}).group;
+  // Edges from side to side of the 48-unit viewport, 0.01 apart.
+  auto zigzag = [](int edges) {
+    std::string d = "M0 0";
+    for (int i = 1; i <= edges; ++i) d += (i % 2 ? "L48 " : "L0 ") + std::to_string(i * 0.01);
+    return d;
+  };
+  const int fillHalf = int(kMaxFillEdges / 2) + 1;
+  auto sweep = [](VectorNode node) {
+    node.path.fill.kind = VectorPaint::Kind::Gradient;
+    node.path.fill.gradient.type = VectorGradient::Type::Sweep;
+    node.path.fill.gradient.stops = {{0, kRed}, {1, kBlue}};
+    return node;
+  };
 
   const struct {
     const char* name;
@@ -253,12 +266,26 @@ TEST(RenderAndroidIcon, BeyondTheLimitsNothingIsDrawn) {
       {"empty viewport", [](auto& v) { v.viewportWidth = 0; }},
       {"malformed path data", [](auto& v) { v.root.children[0].group.children[0].path.pathData = "M0 0L1"; }},
       {"a scale no icon has", [](auto& v) { v.root.children[0].group.scaleX = 1e30f; }},
+      // What would keep cairo busy for seconds to minutes.
+      {"a pen as wide as the icon over 2,000 edges", [&](auto& v) { v.root.children = {StrokePath(zigzag(2000), kRed, 48)}; }},
+      {"more filled edges than an icon may have",
+       [&](auto& v) { v.root.children = {FillPath(zigzag(fillHalf), kRed), FillPath(zigzag(fillHalf), kRed)}; }},
+      {"sweep gradients over too many canvases",
+       [&](auto& v) { v.root.children.assign(int(kMaxSweepCanvases) + 1, sweep(FillPath("M0 0H48V48H0Z", kRed))); }},
   };
   for (const auto& c : cases) EXPECT_TRUE(RenderVectorIcon(With<VectorDrawable>(good, c.change)).empty()) << c.name;
 
   VectorGroup deepest;
   for (int i = 0; i < kMaxDrawableDepth; ++i) deepest = Group({VectorNode{VectorNode::Kind::Group, deepest, {}}}).group;
   EXPECT_FALSE(RenderVectorIcon(With<VectorDrawable>(good, [&](auto& v) { v.root = deepest; })).empty());
+  // Just inside the costs: a thin pen over 1,000 edges, filled edges to the
+  // limit, sweeps to the limit.
+  EXPECT_FALSE(RenderVectorIcon(With<VectorDrawable>(good, [&](auto& v) {
+                 v.root.children = {StrokePath(zigzag(1000), kRed, 1), FillPath(zigzag(int(kMaxFillEdges) - 10), kRed)};
+               })).empty());
+  EXPECT_FALSE(RenderVectorIcon(With<VectorDrawable>(good, [&](auto& v) {
+                 v.root.children.assign(int(kMaxSweepCanvases), sweep(FillPath("M0 0H48V48H0Z", kRed)));
+               })).empty());
 
   LayerDrawable unknown;
   unknown.kind = static_cast<LayerDrawable::Kind>(99);
