@@ -39,6 +39,7 @@ const IconCase kCases[] = {
     {"bundle\\no-base.xapk", Shown::Nothing},
     {"bundle\\crafted-base.xapk", Shown::Nothing},     // a base named like a command line: refused, nothing runs
     {"bundle\\oversized-base.apks", Shown::Nothing},   // listed at 3 GiB: never extracted
+    {"bundle\\long-name.xapk", Shown::Bytes},          // a 240-character entry name: nothing left behind
 };
 
 std::string Stem(const std::string& fixture) { return fixture.substr(0, fixture.rfind('.')); }
