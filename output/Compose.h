@@ -16,5 +16,9 @@ struct Rgb {
 // top-down device-independent bitmap.
 std::vector<std::uint8_t> ComposeOverBackground(const RgbaImage& image, Rgb background);
 
+// The same over a checkerboard of cell x cell squares, light in the top-left
+// corner, so that transparent areas show as such in the preview.
+std::vector<std::uint8_t> ComposeOverCheckerboard(const RgbaImage& image, int cell, Rgb light, Rgb dark);
+
 // One channel of the blend.
 std::uint8_t BlendChannel(std::uint8_t colour, std::uint8_t alpha, std::uint8_t background);

@@ -2,13 +2,16 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "image/IcoDecode.h"
 #include "image/ImageCodec_win.h"
 #include "image/ImageFormat.h"
 #include "image/PngDecode.h"
+#include "image/Resize.h"
 #include "output/Compose.h"
 #include "support/ScopedWin_win.h"
 #include "support/TextCodec_win.h"
@@ -22,8 +25,9 @@ constexpr wchar_t kClassName[] = L"TessarooPictureBox";
 struct PictureBoxState {
   PictureStore* store = nullptr;
   std::function<void()> onPress;
-  ScopedGdiObject<HBITMAP> bitmap;  // the picture over the background, at its own size
-  int width = 0, height = 0;
+  RgbaImage image;                  // the picture as decoded
+  ScopedGdiObject<HBITMAP> bitmap;  // the picture over the checkerboard, at the size shown
+  int width = 0, height = 0;        // of bitmap
   HWND tooltip = nullptr;  // destroyed with the control
 };
 
@@ -51,14 +55,40 @@ void UpdateTooltip(HWND window, HWND tooltip, ByteSpan picture) {
   }
 }
 
+// A screen-compatible bitmap of the BGRX pixels; nullptr on failure.
+HBITMAP CreateScreenBitmap(const std::vector<std::uint8_t>& bgrx, int width, int height) {
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;  // top-down rows
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  const ScopedGetDC screen(nullptr);
+  ScopedGdiObject<HBITMAP> bitmap(CreateCompatibleBitmap(screen.get(), width, height));
+  if (!bitmap || SetDIBits(screen.get(), bitmap.get(), 0, static_cast<UINT>(height), bgrx.data(), &info, DIB_RGB_COLORS) == 0) {
+    return nullptr;
+  }
+  return bitmap.release();
+}
+
+// The picture at the size it is shown in a box of the client's size: its
+// proportions kept, over a light checkerboard whose squares follow the box's
+// size (so they look alike at every DPI).
+void PrepareShown(PictureBoxState& state, const RECT& client) {
+  const FittedRect fitted = FitCentred(state.image.width, state.image.height, client.right, client.bottom);
+  if (fitted.width == 0 || (state.bitmap && state.width == fitted.width && state.height == fitted.height)) return;
+  const RgbaImage shown = ResizeImage(state.image, fitted.width, fitted.height);
+  const int cell = std::max(4, static_cast<int>(client.right) / 24);
+  state.bitmap.reset(CreateScreenBitmap(ComposeOverCheckerboard(shown, cell, {255, 255, 255}, {224, 224, 224}),
+                                        shown.width, shown.height));
+  state.width = shown.width;
+  state.height = shown.height;
+}
+
 void Rebuild(HWND window, PictureBoxState& state) {
   state.bitmap.reset();
-  const RgbaImage image = DecodePicture(state.store->picture());
-  if (!image.empty()) {
-    state.bitmap.reset(CreateOpaqueBitmap(image, ResolveBackground(state.store->background())));
-    state.width = image.width;
-    state.height = image.height;
-  }
+  state.image = DecodePicture(state.store->picture());
   UpdateTooltip(window, state.tooltip, state.store->picture());
   InvalidateRect(window, nullptr, FALSE);
   // The window enables what needs a picture (Save, Copy) from this.
@@ -73,13 +103,12 @@ void Paint(HWND window, PictureBoxState& state) {
   GetClientRect(window, &client);
   const ScopedGdiObject<HBRUSH> background(CreateSolidBrush(ResolveBackground(state.store->background())));
   FillRect(dc, &client, background.get());
+  PrepareShown(state, client);
   if (state.bitmap) {
     const ScopedCompatibleDC memory(dc);
     const ScopedSelectObject selected(memory.get(), state.bitmap.get());
-    // Halftone needs more than 16 bits per pixel to look right.
-    SetStretchBltMode(dc, GetDeviceCaps(dc, BITSPIXEL) > 16 ? HALFTONE : COLORONCOLOR);
-    SetBrushOrgEx(dc, 0, 0, nullptr);
-    StretchBlt(dc, 0, 0, client.right, client.bottom, memory.get(), 0, 0, state.width, state.height, SRCCOPY);
+    const FittedRect at = FitCentred(state.image.width, state.image.height, client.right, client.bottom);
+    BitBlt(dc, at.x, at.y, state.width, state.height, memory.get(), 0, 0, SRCCOPY);
   }
   EndPaint(window, &paint);
 }
@@ -155,22 +184,9 @@ COLORREF ResolveBackground(std::uint32_t colour) {
 
 HBITMAP CreateOpaqueBitmap(const RgbaImage& image, COLORREF background) {
   if (image.empty()) return nullptr;
-  const std::vector<std::uint8_t> bgrx =
-      ComposeOverBackground(image, {GetRValue(background), GetGValue(background), GetBValue(background)});
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = image.width;
-  info.bmiHeader.biHeight = -image.height;  // top-down rows
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  const ScopedGetDC screen(nullptr);
-  ScopedGdiObject<HBITMAP> bitmap(CreateCompatibleBitmap(screen.get(), image.width, image.height));
-  if (!bitmap ||
-      SetDIBits(screen.get(), bitmap.get(), 0, static_cast<UINT>(image.height), bgrx.data(), &info, DIB_RGB_COLORS) == 0) {
-    return nullptr;
-  }
-  return bitmap.release();
+  return CreateScreenBitmap(
+      ComposeOverBackground(image, {GetRValue(background), GetGValue(background), GetBValue(background)}), image.width,
+      image.height);
 }
 
 HWND CreatePictureBox(HWND parent, int id, int left, int top, int width, int height, PictureStore& store,

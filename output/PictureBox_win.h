@@ -1,7 +1,8 @@
 #pragma once
 // The picture control of the main window: shows the picture of a
-// PictureStore stretched over its whole client area, whatever size the
-// window's DPI gives it, on the store's background colour, and repaints
+// PictureStore as large as its client area allows with its proportions
+// kept, centred, transparent areas over a light checkerboard, the rest on
+// the store's background colour, whatever size the DPI gives it; repaints
 // whenever the store changes. Its tooltip names the picture's pixel size and
 // format; with no picture there is no tooltip.
 #include <windows.h>

@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "image/IcoDecode.h"
 #include "image/ImageFormat.h"
 #include "image/PngDecode.h"
+#include "image/Resize.h"
 #include "output/Compose.h"
 #include "tests/support/TestImages.h"
 
@@ -200,3 +203,34 @@ TEST(ComposeOverBackground, GivesOpaqueBgrxPixels) {
 }
 
 }  // namespace
+
+// Where the preview puts a picture, and how it is resized for it.
+TEST(FitCentred, ProportionsKeptCentredInTheBox) {
+  const struct { int w, h, boxW, boxH; FittedRect want; } cases[] = {
+      {1000, 307, 182, 182, {0, 63, 182, 56}},  // a wide logo: full width, centred vertically
+      {16, 16, 182, 182, {0, 0, 182, 182}},     // a small icon fills the box
+      {100, 400, 200, 200, {75, 0, 50, 200}},
+      {5000, 1, 100, 100, {0, 49, 100, 1}},      // never thinner than a pixel
+      {0, 10, 100, 100, {}},
+  };
+  for (const auto& c : cases) {
+    const FittedRect r = FitCentred(c.w, c.h, c.boxW, c.boxH);
+    EXPECT_EQ(std::tie(r.x, r.y, r.width, r.height), std::tie(c.want.x, c.want.y, c.want.width, c.want.height))
+        << c.w << "x" << c.h;
+  }
+}
+
+TEST(ResizeImage, AveragesWhenShrinkingAndRepeatsWhenGrowing) {
+  // 2 x 1: opaque red, transparent: shrunk to 1 x 1 the colour stays red
+  // (transparent pixels carry no colour) at half coverage.
+  RgbaImage two = SolidImage(2, 1, 255, 0, 0, 255);
+  two.pixels[7] = 0;
+  two.pixels[4] = 0, two.pixels[6] = 255;  // a transparent blue
+  const RgbaImage one = ResizeImage(two, 1, 1);
+  EXPECT_EQ(one.pixels, (std::vector<std::uint8_t>{255, 0, 0, 128}));
+  const RgbaImage grown = ResizeImage(TestPattern(2, 2), 4, 4);
+  EXPECT_EQ(PixelArgb(grown, 0, 0), PixelArgb(TestPattern(2, 2), 0, 0));
+  EXPECT_EQ(PixelArgb(grown, 1, 1), PixelArgb(TestPattern(2, 2), 0, 0));
+  EXPECT_EQ(PixelArgb(grown, 3, 2), PixelArgb(TestPattern(2, 2), 1, 1));
+  EXPECT_TRUE(ResizeImage(two, 0, 5).empty());
+}

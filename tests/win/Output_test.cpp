@@ -54,20 +54,31 @@ class PictureWindowTest : public testing::Test {
   HWND host_ = nullptr, box_ = nullptr;
 };
 
-TEST_F(PictureWindowTest, StretchesThePictureOverTheBackgroundColour) {
-  store_.setPicture(EncodePng(HalfTransparent()));
+bool IsCheckerColour(COLORREF c) { return c == RGB(255, 255, 255) || c == RGB(224, 224, 224); }
+
+// A picture twice as wide as high fills the box's width, keeps its
+// proportions, centred; its transparent half shows a checkerboard, the box
+// above and below it the background colour.
+TEST_F(PictureWindowTest, KeepsProportionsWithTransparencyOverACheckerboard) {
+  RgbaImage wide = SolidImage(8, 4, 255, 0, 0, 255);
+  for (int y = 0; y < 4; ++y)
+    for (int x = 4; x < 8; ++x) wide.pixels[(y * 8 + x) * 4 + 3] = 0;
+  store_.setPicture(EncodePng(wide));
   pump();
   const COLORREF face = GetSysColor(COLOR_BTNFACE);
-  EXPECT_EQ(at(20, 91), RGB(255, 0, 0)) << "opaque half, stretched to the left edge";
-  EXPECT_EQ(at(160, 91), face) << "transparent half shows the button face";
+  EXPECT_EQ(at(2, 91), RGB(255, 0, 0)) << "opaque half, to the left edge";
+  EXPECT_EQ(at(91, 20), face) << "above the picture: the background";
+  EXPECT_EQ(at(91, 170), face) << "below it";
+  const COLORREF a = at(150, 91), b = at(150 + 7, 91);
+  EXPECT_TRUE(IsCheckerColour(a) && IsCheckerColour(b) && a != b) << std::hex << a << " " << b;
 
   const RECT shot = [&] { RECT r; GetWindowRect(box_, &r); return r; }();
   SaveScreenRectAsPng(shot, WideFromAnsi(TestEnvironment("TESSAROO_ARTIFACTS") + "\\picturebox.png"));
 
   store_.setBackground(kWhite);
   pump();
-  EXPECT_EQ(at(160, 91), RGB(255, 255, 255));
-  EXPECT_EQ(at(20, 91), RGB(255, 0, 0));
+  EXPECT_EQ(at(91, 20), RGB(255, 255, 255));
+  EXPECT_EQ(at(2, 91), RGB(255, 0, 0));
 
   const std::uint8_t webp[] = {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'E', 'B', 'P', 'V', 'P', '8', ' '};
   store_.setPicture(Bytes(std::begin(webp), std::end(webp)));
@@ -80,7 +91,7 @@ TEST_F(PictureWindowTest, ShowsIconFilesAndOtherFormats) {
   store_.setPicture(EncodeIcoBitmap(HalfTransparent(), 8));
   pump();
   EXPECT_EQ(at(20, 91), RGB(255, 0, 0));
-  EXPECT_EQ(at(160, 91), GetSysColor(COLOR_BTNFACE));
+  EXPECT_TRUE(IsCheckerColour(at(160, 91)));
   store_.setPicture(EncodeIcoPng(SolidImage(16, 16, 0, 0, 255, 255)));
   pump();
   EXPECT_EQ(at(91, 91), RGB(0, 0, 255));
