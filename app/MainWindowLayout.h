@@ -24,6 +24,7 @@ struct ControlLayout {
   ControlKind kind;
   std::wstring_view caption;
   int left, top, width, height;  // client coordinates of the main window at 96 dpi
+  std::wstring_view tip;         // a button's tooltip: its name in English and its shortcut
 };
 
 inline constexpr int kOnTopButtonId = 1004;
@@ -36,11 +37,11 @@ inline constexpr int kPasteCommandId = 1020;
 
 // In creation order, which is the order Tab follows: the buttons top down.
 inline constexpr ControlLayout kMainWindowControls[] = {
-    {kImportButtonId, ControlKind::PushButton, kImportCaption, 248, 16, 120, 32},
-    {kCopyButtonId, ControlKind::PushButton, kCopyCaption, 248, 66, 120, 32},
-    {kOnTopButtonId, ControlKind::PushButton, kOnTopCaption, 248, 116, 120, 32},
-    {kSaveButtonId, ControlKind::PushButton, kSaveCaption, 248, 168, 120, 32},
-    {kPictureBoxId, ControlKind::PictureBox, L"", 16, 16, 184, 184},
+    {kImportButtonId, ControlKind::PushButton, kImportCaption, 248, 16, 120, 32, L"Import file (Ctrl+O)"},
+    {kCopyButtonId, ControlKind::PushButton, kCopyCaption, 248, 66, 120, 32, L"Copy picture (Ctrl+C)"},
+    {kOnTopButtonId, ControlKind::PushButton, kOnTopCaption, 248, 116, 120, 32, L"Keep the window on top"},
+    {kSaveButtonId, ControlKind::PushButton, kSaveCaption, 248, 168, 120, 32, L"Save picture (Ctrl+S)"},
+    {kPictureBoxId, ControlKind::PictureBox, L"", 16, 16, 184, 184, L""},
 };
 
 struct ScreenPoint {

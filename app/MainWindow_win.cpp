@@ -1,7 +1,10 @@
 #include "app/MainWindow_win.h"
 
+#include <commctrl.h>
+
 #include <iterator>
 #include <string>
+#include <utility>
 
 #include "app/DropTarget_win.h"
 #include "app/Intake_win.h"
@@ -29,6 +32,27 @@ std::wstring WindowText(HWND window) {
   return text;
 }
 
+// One tooltip window for all the buttons. Owned by no window, as the
+// picture box's: under Wine 8 an owned popup undoes always-on-top.
+HWND CreateButtonTips(HWND window, HINSTANCE instance) {
+  HWND tips = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                              CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance,
+                              nullptr);
+  if (!tips) return nullptr;
+  for (const ControlLayout& c : kMainWindowControls) {
+    if (c.tip.empty()) continue;
+    std::wstring text(c.tip);
+    TOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = window;
+    tool.uId = reinterpret_cast<UINT_PTR>(GetDlgItem(window, c.id));
+    tool.lpszText = text.data();
+    SendMessageW(tips, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+  }
+  return tips;
+}
+
 // The controls, without place or size: LayOutControls gives them both.
 void CreateControls(HWND window, AppContext& app) {
   HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(window, GWLP_HINSTANCE));
@@ -46,6 +70,7 @@ void CreateControls(HWND window, AppContext& app) {
                       window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), instance, nullptr);
     }
   }
+  app.buttonTips = CreateButtonTips(window, instance);
 }
 
 // Places the controls and sets their font for dpi. The font is made once per
@@ -161,6 +186,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       }
       return 0;
     case WM_DESTROY:
+      if (app && app->buttonTips) DestroyWindow(std::exchange(app->buttonTips, nullptr));
       PostQuitMessage(0);
       return 0;
   }

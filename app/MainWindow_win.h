@@ -22,6 +22,7 @@ struct AppContext {
   FileDialog dialog;      // the one file dialog, shared by import and save
   ScopedGdiObject<HFONT> font;  // the controls' font, made for fontDpi
   UINT fontDpi = 0;
+  HWND buttonTips = nullptr;  // the buttons' tooltips; owned by no window, destroyed with the main window
   std::vector<std::string> filesAtStart;  // from the command line, full paths; taken in once ready
 
   // Readies the run directory, once: after the window's first paint, or

@@ -83,8 +83,12 @@ void ExpectLayoutAt(int dpi, HANDLE process, HWND window) {
 }
 
 // The picture box's tooltip: the one tooltip window of the program.
-HWND TooltipOf(HANDLE process) {
-  struct Search { DWORD process; HWND found; } search{GetProcessId(process), nullptr};
+LRESULT ToolCount(HWND tooltip) { return SendMessageW(tooltip, TTM_GETTOOLCOUNT, 0, 0); }
+
+// The picture box's tooltip window, or with buttons the buttons' one (the
+// window with a tool for each of the four buttons).
+HWND TooltipOf(HANDLE process, bool buttons = false) {
+  struct Search { DWORD process; bool buttons; HWND found; } search{GetProcessId(process), buttons, nullptr};
   EnumWindows([](HWND candidate, LPARAM param) -> BOOL {
     auto* s = reinterpret_cast<Search*>(param);
     wchar_t cls[32] = {};
@@ -92,18 +96,17 @@ HWND TooltipOf(HANDLE process) {
     DWORD owner = 0;
     GetWindowThreadProcessId(candidate, &owner);
     if (lstrcmpiW(cls, TOOLTIPS_CLASSW) != 0 || owner != s->process) return TRUE;
+    if ((ToolCount(candidate) == 4) != s->buttons) return TRUE;
     s->found = candidate;
     return FALSE;
   }, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
 
-LRESULT ToolCount(HWND tooltip) { return SendMessageW(tooltip, TTM_GETTOOLCOUNT, 0, 0); }
-
-// The text of the tooltip's first tool, which TTM_ENUMTOOLS copies out. Its
-// pointers are good only inside the program's process, so the tool and the
-// text live there.
-std::wstring ToolText(HANDLE process, HWND tooltip) {
+// The text of the tooltip's tool number `index`, which TTM_ENUMTOOLS copies
+// out. Its pointers are good only inside the program's process, so the tool
+// and the text live there.
+std::wstring ToolText(HANDLE process, HWND tooltip, int index = 0) {
   struct Exchange {
     TOOLINFOW tool;
     wchar_t text[1024];  // the most a tooltip holds (INFOTIPSIZE)
@@ -113,7 +116,7 @@ std::wstring ToolText(HANDLE process, HWND tooltip) {
   local.tool.lpszText = remote ? remote->text : nullptr;
   SIZE_T moved = 0;
   const bool read = remote && WriteProcessMemory(process, remote, &local, sizeof local, &moved) &&
-                    SendMessageW(tooltip, TTM_ENUMTOOLSW, 0, reinterpret_cast<LPARAM>(&remote->tool)) &&
+                    SendMessageW(tooltip, TTM_ENUMTOOLSW, index, reinterpret_cast<LPARAM>(&remote->tool)) &&
                     ReadProcessMemory(process, remote, &local, sizeof local, &moved);
   if (remote) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
   return read ? std::wstring(local.text, wcsnlen(local.text, std::size(local.text))) : std::wstring();
@@ -196,6 +199,12 @@ TEST_F(MainWindowTest, OpensCentredFixedAndOnTopWithItsControls) {
   HWND tooltip = TooltipOf(process_);
   ASSERT_TRUE(tooltip);
   EXPECT_EQ(ToolCount(tooltip), 0) << "no picture, no tooltip";
+  // Each button says in English what it does, in the buttons' order.
+  HWND buttonTips = TooltipOf(process_, true);
+  ASSERT_TRUE(buttonTips);
+  const wchar_t* const tips[] = {L"Import file (Ctrl+O)", L"Copy picture (Ctrl+C)", L"Keep the window on top",
+                                 L"Save picture (Ctrl+S)"};
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(ToolText(process_, buttonTips, i), tips[i]) << i;
 
   // The current directory is the run directory, although the program was
   // started from another folder.
