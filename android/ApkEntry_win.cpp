@@ -34,8 +34,12 @@ Bytes ReadIconEntry(const PipelineContext& context, const WorkFolder& work, cons
 Bytes ExtractApkIconEntry(const PipelineContext& context, const WorkFolder& work, const std::string& packagePath,
                           const std::string& entry) {
   const std::string quotedPackage = "\"" + packagePath + "\"";
-  if (ExtractedName(entry, "/").empty()) return {};
+  if (ExtractedName(entry, "/").empty()) {
+    context.report(IconReason::Refused);
+    return {};
+  }
   const ZipEntryListing listed = ListZipEntry(context, quotedPackage, entry);
+  if (listed.presence == EntryPresence::TooLarge) context.report(IconReason::Damaged);
   if (listed.presence != EntryPresence::Fits) return {};
   return ReadIconEntry(context, work, quotedPackage, entry, listed.size);
 }

@@ -69,6 +69,8 @@ Bytes ExtractApkIcon(const PipelineContext& context, const std::string& packageP
   const std::string badging = ToolTextToNarrow(RunConsoleCommand(
       context.toolPath(kPackagingTool), "dump badging \"" + package.text + "\"",
       package.folder.empty() ? context.runDirectory : package.folder));
+  // A package the tool can read always has its package line.
+  if (badging.find("package:") == std::string::npos) context.report(IconReason::Damaged);
   const IconChoice icon = ChooseBadgingIcon(context, matcher, badging, quotedPackage);
   if (icon.named.empty()) return {};
   const Bytes none;
@@ -82,11 +84,14 @@ Bytes ExtractApkIcon(const PipelineContext& context, const std::string& packageP
   }
   // The entry name comes from inside the package: it must be safe on the
   // command line and as a local file name, or it counts as no icon.
-  if (ExtractedName(icon.entry, "/").empty()) return {};
+  if (ExtractedName(icon.entry, "/").empty()) {
+    context.report(IconReason::Refused);
+    return {};
+  }
   const ZipEntryListing listed = ListZipEntry(context, quotedPackage, icon.entry);
   switch (listed.presence) {
     case EntryPresence::Missing: return iconElsewhere ? iconElsewhere(icon.named) : none;
-    case EntryPresence::TooLarge: return {};
+    case EntryPresence::TooLarge: context.report(IconReason::Damaged); return {};
     case EntryPresence::Fits: break;
   }
   return ReadIconEntry(context, work, quotedPackage, icon.entry, listed.size);

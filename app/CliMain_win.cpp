@@ -3,8 +3,9 @@
 // name ends in .png or has no extension, an icon file when it ends in .ico
 // (the whole icon group of a program or icon file). For scripts and tests.
 // --size N draws vector and adaptive icons at N x N pixels.
-// Exit codes: 0 a picture was written; 1 no picture (OUTPUT untouched);
-// 2 wrong usage; 3 OUTPUT could not be written.
+// Exit codes: 0 a picture was written; 1 no picture (OUTPUT untouched; the
+// reason on standard error: "no-icon: No icon in this file"); 2 wrong
+// usage; 3 OUTPUT could not be written.
 #include <windows.h>
 
 #include <cstdio>
@@ -74,9 +75,14 @@ int main(int argc, char** argv) {
   PictureStore picture;
   PipelineContext context{runDirectory, {}};
   context.drawSide = drawSide;
-  DispatchFile(context, picture, input);
+  const IconReason reason = DispatchFile(context, picture, input);
   StopCodec();
-  if (!picture.hasPicture()) return 1;
+  if (!picture.hasPicture()) {
+    const ReasonWords words = WordsOf(reason == IconReason::None ? IconReason::NoIcon : reason);
+    std::fprintf(stderr, "%.*s: %.*s\n", int(words.id.size()), words.id.data(), int(words.english.size()),
+                 words.english.data());
+    return 1;
+  }
   const Bytes file = icon ? PictureAsIcon(picture.picture()) : PictureAsPng(picture.picture());
   if (file.empty()) return 1;
   if (drawSide) {

@@ -4,6 +4,7 @@
 #include "image/ImageFormat.h"
 #include "output/FileDialog_win.h"
 #include "output/PictureStore.h"
+#include "support/FileIo_win.h"
 #include "support/TextCodec_win.h"
 #include "tools/ConsoleRunner_win.h"
 #include "windows/ShortcutIcon_win.h"
@@ -15,35 +16,54 @@ constexpr int kMaxShortcutHops = 4;
 
 }  // namespace
 
-void DispatchFile(const PipelineContext& context, PictureStore& picture, const std::string& path) {
+IconReason DispatchFile(const PipelineContext& context, PictureStore& picture, const std::string& path) {
   std::string input = path;
   const InputRoute* route = RouteByPath(input, InputRoutes(), SystemLeadByte);
   // A shortcut stands for its target, routed like any file (a shortcut to a
   // package gives the package's icon). A target of no known kind stays with
   // the shortcut route, which reads it as a program.
-  for (int hop = 0; route && route->id == RouteId::Shortcut && hop < kMaxShortcutHops; ++hop) {
-    const std::string target = ShortcutTargetPath(input);
+  bool refused = false;
+  for (int hop = 0; route && route->id == RouteId::Shortcut && hop < kMaxShortcutHops && !refused; ++hop) {
+    const std::string target = ShortcutTargetPath(input, &refused);
     const InputRoute* targetRoute = target.empty() ? nullptr : RouteByPath(target, InputRoutes(), SystemLeadByte);
     if (!targetRoute) break;
     input = target;
     route = targetRoute;
   }
-  if (!route) return;
+  if (!route) {
+    // Nothing to take in: what is shown stays, and a word says why.
+    picture.announce(IconReason::Unsupported);
+    return IconReason::Unsupported;
+  }
   const std::uint64_t before = picture.pictureChanges();
+  IconReason reason = refused ? IconReason::Refused : CanReadFile(input) ? IconReason::None : IconReason::Unreadable;
   Bytes icon;
-  {
+  if (reason == IconReason::None) {
     // However hostile the file, this import runs a bounded number of tools
     // and writes a bounded number of bytes.
     const ImportBudget budget;
-    icon = route->pipeline(context, input);
+    PipelineContext reporting = context;
+    reporting.reason = &reason;
+    icon = route->pipeline(reporting, input);
+    if (budget.exhausted()) reporting.report(IconReason::Damaged);
   }
   // Only an image the picture box draws becomes the picture: a package can
   // store anything under an icon's name.
-  if (!IsPictureImage(icon)) icon.clear();
+  if (!icon.empty() && !IsPictureImage(icon)) {
+    icon.clear();
+    if (reason == IconReason::None) reason = IconReason::Damaged;
+  }
+  if (icon.empty() && reason == IconReason::None) reason = IconReason::NoIcon;
+  if (!icon.empty()) reason = IconReason::None;
   // The tools run while messages are dispatched, so a drop can start a nested
   // run inside this one; what that run showed stays.
-  if (picture.pictureChanges() != before) return;
-  picture.setPicture(std::move(icon), path);
+  if (picture.pictureChanges() != before) return reason;
+  if (icon.empty()) {
+    picture.setReason(reason);
+  } else {
+    picture.setPicture(std::move(icon), path);
+  }
+  return reason;
 }
 
 std::wstring ImportDialogFilter() {

@@ -12,10 +12,11 @@ class FileDialog;
 class PictureStore;
 
 // Runs the pipeline for the file's kind and shows what it gives: its icon,
-// or no picture when it gives none. A file of no known kind changes nothing,
-// and neither does a run during which a nested run (a drop while this one
-// waited on a tool) has set the picture.
-void DispatchFile(const PipelineContext& context, PictureStore& picture, const std::string& path);
+// or, in its place, the reason there is none. A file of no known kind keeps
+// the picture and is announced as unsupported; a run during which a nested
+// run (a drop while this one waited on a tool) has set the picture changes
+// nothing. Returns the reason (IconReason::None: an icon).
+IconReason DispatchFile(const PipelineContext& context, PictureStore& picture, const std::string& path);
 
 // The "导入文件" command: the open dialog, then DispatchFile on the choice.
 void OnImportClicked(HWND owner, FileDialog& dialog, const PipelineContext& context, PictureStore& picture);

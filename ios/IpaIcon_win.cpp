@@ -39,7 +39,10 @@ Bytes ExtractIpaIcon(const PipelineContext& context, const std::string& packageP
   const ArchiveEntry icon{best.name + ".png", best.size};
   // A name that fails the entry guard counts as no icon entry at all: the
   // background stays white.
-  if (ExtractedName(icon.path, "\\").empty()) return {};
+  if (ExtractedName(icon.path, "\\").empty()) {
+    context.report(IconReason::Refused);
+    return {};
+  }
   context.showBackground(kButtonFaceColour);
   return StandardPng(ReadArchiveEntry(context, package, icon, kMaxReadBytes));
 }

@@ -29,17 +29,31 @@ struct PictureBoxState {
   ScopedGdiObject<HBITMAP> bitmap;  // the picture over the checkerboard, at the size shown
   int width = 0, height = 0;        // of bitmap
   HWND tooltip = nullptr;  // destroyed with the control
+  HWND balloon = nullptr;  // the word on a file not taken in; destroyed with the control
+  std::uint64_t noticesShown = 0;
+  HFONT font = nullptr;    // the parent's, as WM_SETFONT gives it
 };
 
 PictureBoxState* StateOf(HWND window) {
   return reinterpret_cast<PictureBoxState*>(GetWindowLongPtrW(window, GWLP_USERDATA));
 }
 
-// The tooltip's one tool is the whole control, present only while there is
-// a picture to describe.
-void UpdateTooltip(HWND window, HWND tooltip, ByteSpan picture) {
+constexpr UINT_PTR kBalloonTimer = 1;
+constexpr UINT kBalloonMilliseconds = 4000;
+
+// A reason in one line: the Chinese words, the English in brackets.
+std::wstring ReasonLine(IconReason reason) {
+  const ReasonWords words = WordsOf(reason);
+  return WideFromUtf8(words.chinese) + L" (" + WideFromUtf8(words.english) + L")";
+}
+
+// The tooltip's one tool is the whole control, present while there is a
+// picture to describe or a reason to give.
+void UpdateTooltip(HWND window, HWND tooltip, const PictureStore& store) {
   if (!tooltip) return;
-  std::wstring text = WideFromUtf8(DescribePicture(picture));
+  std::wstring text = store.hasPicture() || store.reason() == IconReason::None
+                          ? WideFromUtf8(DescribePicture(store.picture()))
+                          : ReasonLine(store.reason());
   TOOLINFOW tool{};
   tool.cbSize = sizeof tool;
   tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
@@ -86,10 +100,59 @@ void PrepareShown(PictureBoxState& state, const RECT& client) {
   state.height = shown.height;
 }
 
+// A balloon over the box for a file that was not taken in, for a few
+// seconds; the picture stays as it was.
+void ShowNotice(HWND window, PictureBoxState& state) {
+  if (!state.balloon || state.store->notices() == state.noticesShown) return;
+  state.noticesShown = state.store->notices();
+  std::wstring text = ReasonLine(state.store->notice());
+  TOOLINFOW tool{};
+  tool.cbSize = sizeof tool;
+  tool.uFlags = TTF_TRACK | TTF_ABSOLUTE;
+  tool.hwnd = window;
+  tool.uId = 1;
+  tool.lpszText = text.data();
+  if (SendMessageW(state.balloon, TTM_GETTOOLCOUNT, 0, 0) == 0) {
+    SendMessageW(state.balloon, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+  } else {
+    SendMessageW(state.balloon, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+  }
+  RECT box;
+  GetWindowRect(window, &box);
+  SendMessageW(state.balloon, TTM_TRACKPOSITION, 0, MAKELPARAM((box.left + box.right) / 2, (box.top + box.bottom) / 2));
+  SendMessageW(state.balloon, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&tool));
+  SetTimer(window, kBalloonTimer, kBalloonMilliseconds, nullptr);
+}
+
+void HideNotice(HWND window, PictureBoxState& state) {
+  KillTimer(window, kBalloonTimer);
+  TOOLINFOW tool{};
+  tool.cbSize = sizeof tool;
+  tool.hwnd = window;
+  tool.uId = 1;
+  if (state.balloon) SendMessageW(state.balloon, TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&tool));
+}
+
+// The reason there is no picture, centred: the Chinese words, the English
+// below them.
+void PaintReason(HDC dc, const RECT& client, const PictureBoxState& state) {
+  const ReasonWords words = WordsOf(state.store->reason());
+  const std::wstring text = WideFromUtf8(words.chinese) + L"\n" + WideFromUtf8(words.english);
+  const ScopedSelectObject font(dc, state.font ? state.font : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)));
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
+  RECT measured = client;
+  const int height = DrawTextW(dc, text.c_str(), -1, &measured, DT_CENTER | DT_WORDBREAK | DT_CALCRECT | DT_NOPREFIX);
+  RECT at = client;
+  at.top = (client.bottom - height) / 2;
+  DrawTextW(dc, text.c_str(), -1, &at, DT_CENTER | DT_WORDBREAK | DT_NOPREFIX);
+}
+
 void Rebuild(HWND window, PictureBoxState& state) {
   state.bitmap.reset();
   state.image = DecodePicture(state.store->picture());
-  UpdateTooltip(window, state.tooltip, state.store->picture());
+  UpdateTooltip(window, state.tooltip, *state.store);
+  ShowNotice(window, state);
   InvalidateRect(window, nullptr, FALSE);
   // The window enables what needs a picture (Save, Copy) from this.
   SendMessageW(GetParent(window), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(window), kPictureChanged),
@@ -109,6 +172,8 @@ void Paint(HWND window, PictureBoxState& state) {
     const ScopedSelectObject selected(memory.get(), state.bitmap.get());
     const FittedRect at = FitCentred(state.image.width, state.image.height, client.right, client.bottom);
     BitBlt(dc, at.x, at.y, state.width, state.height, memory.get(), 0, 0, SRCCOPY);
+  } else if (state.store->reason() != IconReason::None) {
+    PaintReason(dc, client, state);
   }
   EndPaint(window, &paint);
 }
@@ -137,8 +202,18 @@ LRESULT CALLBACK PictureBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_SYSCOLORCHANGE:
       if (state) Rebuild(window, *state);
       break;
+    case WM_SETFONT:
+      if (state) state->font = reinterpret_cast<HFONT>(wParam);
+      if (LOWORD(lParam)) InvalidateRect(window, nullptr, FALSE);
+      return 0;
+    case WM_GETFONT:
+      return state ? reinterpret_cast<LRESULT>(state->font) : 0;
+    case WM_TIMER:
+      if (state && wParam == kBalloonTimer) HideNotice(window, *state);
+      return 0;
     case WM_DESTROY:
       if (state && state->tooltip) DestroyWindow(std::exchange(state->tooltip, nullptr));
+      if (state && state->balloon) DestroyWindow(std::exchange(state->balloon, nullptr));
       break;
     case WM_NCDESTROY:
       if (state) {
@@ -208,6 +283,9 @@ HWND CreatePictureBox(HWND parent, int id, int left, int top, int width, int hei
   made->tooltip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
                                   instance, nullptr);
-  UpdateTooltip(box, made->tooltip, store.picture());
+  made->balloon = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                                  WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX | TTS_BALLOON, CW_USEDEFAULT, CW_USEDEFAULT,
+                                  CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);
+  UpdateTooltip(box, made->tooltip, store);
   return box;
 }

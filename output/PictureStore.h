@@ -11,6 +11,7 @@
 
 #include "image/Colours.h"
 #include "support/Bytes.h"
+#include "tools/IconReason.h"
 
 class PictureStore {
  public:
@@ -20,9 +21,27 @@ class PictureStore {
   void setPicture(Bytes bytes, std::string source = {}) {
     picture_ = std::move(bytes);
     source_ = picture_.empty() ? std::string() : std::move(source);
+    reason_ = IconReason::None;
     ++pictureChanges_;
     notify();
   }
+  // No picture, and why: the box says so in its place.
+  void setReason(IconReason reason) {
+    setPicture({});
+    reason_ = reason;
+    notify();
+  }
+  IconReason reason() const { return reason_; }
+  // A word on a file that was not taken in at all (the picture stays): the
+  // box shows it for a moment. Each call counts, so the same word twice is
+  // shown twice.
+  void announce(IconReason reason) {
+    notice_ = reason;
+    ++notices_;
+    notify();
+  }
+  IconReason notice() const { return notice_; }
+  std::uint64_t notices() const { return notices_; }
   const Bytes& picture() const { return picture_; }
   const std::string& source() const { return source_; }
   bool hasPicture() const { return !picture_.empty(); }
@@ -45,6 +64,9 @@ class PictureStore {
 
   Bytes picture_;
   std::string source_;
+  IconReason reason_ = IconReason::None;
+  IconReason notice_ = IconReason::None;
+  std::uint64_t notices_ = 0;
   std::uint64_t pictureChanges_ = 0;
   std::uint32_t background_ = kButtonFaceColour;
   Listener listener_;

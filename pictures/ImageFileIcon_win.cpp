@@ -4,7 +4,11 @@
 #include "support/FileIo_win.h"
 #include "tools/WebpConvert_win.h"
 
-Bytes ExtractIconFileIcon(const PipelineContext&, const std::string& path) { return IconFileAsGroup(ReadWholeFile(path)); }
+Bytes ExtractIconFileIcon(const PipelineContext& context, const std::string& path) {
+  Bytes group = IconFileAsGroup(ReadWholeFile(path));
+  if (group.empty()) context.report(IconReason::Damaged);
+  return group;
+}
 
 Bytes ExtractPictureIcon(const PipelineContext&, const std::string& path) { return StandardPicture(ReadWholeFile(path)); }
 

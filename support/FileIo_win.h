@@ -14,6 +14,10 @@ inline constexpr std::size_t kMaxReadBytes = 64u << 20;
 // than maxBytes.
 Bytes ReadWholeFile(const std::string& path, std::size_t maxBytes = kMaxReadBytes);
 
+// True when the file exists and may be opened for reading now (not a
+// folder, not locked against readers, not denied).
+bool CanReadFile(const std::string& path);
+
 // At most the first count bytes of the file; empty when it is missing or
 // unreadable.
 Bytes ReadFileStart(const std::string& path, std::size_t count);

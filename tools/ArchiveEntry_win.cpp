@@ -25,12 +25,15 @@ std::string Command(const char* command, const ArchiveSource& archive) {
 struct ToolNames {
   std::string entry, file;
 };
-ToolNames NamesFor(const ArchiveSource& archive, const ArchiveEntry& entry, std::uint64_t maxBytes) {
+ToolNames NamesFor(const PipelineContext& context, const ArchiveSource& archive, const ArchiveEntry& entry,
+                   std::uint64_t maxBytes) {
   const std::string stored = archive.text == EntryText::Utf8 ? ToolTextToNarrow(entry.path) : entry.path;
   // The name comes from inside the archive: it must be safe on the command
   // line and as a local file name, or nothing is run for it. An entry larger
   // than the caller takes is never written out.
   const std::string file = ExtractedName(stored, "\\");
+  if (file.empty()) context.report(IconReason::Refused);
+  if (entry.size > maxBytes) context.report(IconReason::Damaged);
   if (file.empty() || entry.size > maxBytes) return {};
   return {stored, file};
 }
@@ -54,20 +57,24 @@ std::vector<ArchiveEntry> ListArchive(const PipelineContext& context, const Arch
   const std::string listing =
       RunConsoleCommandThroughFile(context.toolPath(kArchiveTool), Command("l", archive) + "-slt -sccUTF-8 " + Quoted(archive.path),
                                    context.runDirectory, work.file("listing.txt"));
-  if (archive.text == EntryText::Utf8) return ParseArchiveListing(listing, keep, maxEntries);
-  return ParseArchiveListing(ToolTextToNarrow(listing), keep, maxEntries);
+  std::vector<ArchiveEntry> entries = archive.text == EntryText::Utf8
+                                          ? ParseArchiveListing(listing, keep, maxEntries)
+                                          : ParseArchiveListing(ToolTextToNarrow(listing), keep, maxEntries);
+  // No archive the routes take is empty: the tool could not read it as one.
+  if (entries.empty() && listing.find("Path = ") == std::string::npos) context.report(IconReason::Damaged);
+  return entries;
 }
 
 Bytes ReadArchiveEntry(const PipelineContext& context, const ArchiveSource& archive, const ArchiveEntry& entry,
                        std::uint64_t maxBytes) {
-  const ToolNames names = NamesFor(archive, entry, maxBytes);
+  const ToolNames names = NamesFor(context, archive, entry, maxBytes);
   if (names.file.empty()) return {};
   return RunEntryOutput(context, kArchiveTool, PrintCommand(archive, names), entry.size);
 }
 
 std::string PlaceArchiveEntry(const PipelineContext& context, const ArchiveSource& archive, const ArchiveEntry& entry,
                               std::uint64_t maxBytes, const WorkFolder& work, const std::string& fileName) {
-  const ToolNames names = NamesFor(archive, entry, maxBytes);
+  const ToolNames names = NamesFor(context, archive, entry, maxBytes);
   if (names.file.empty() || work.path().empty() || fileName.empty()) return {};
   const std::string placed = work.file(fileName);
   return RunEntryToFile(context, kArchiveTool, PrintCommand(archive, names), entry.size, placed) ? placed : std::string();

@@ -280,7 +280,7 @@ ImportBudget::ImportBudget() { gBudgets.push_back(this); }
 ImportBudget::~ImportBudget() { gBudgets.pop_back(); }
 
 bool ImportBudget::spendRun() {
-  if (runsLeft_ == 0) return false;
+  if (runsLeft_ == 0) return !(exhausted_ = true);
   --runsLeft_;
   return true;
 }
@@ -288,7 +288,7 @@ bool ImportBudget::spendRun() {
 bool SpendWrittenBytes(std::uint64_t bytes) {
   if (gBudgets.empty()) return true;
   ImportBudget& budget = *gBudgets.back();
-  if (bytes > budget.bytesLeft_) return false;
+  if (bytes > budget.bytesLeft_) return !(budget.exhausted_ = true);
   budget.bytesLeft_ -= bytes;
   return true;
 }

@@ -67,11 +67,14 @@ class ImportBudget {
   ImportBudget(const ImportBudget&) = delete;
   ImportBudget& operator=(const ImportBudget&) = delete;
   bool spendRun();
+  // True once a run or a write was refused for want of budget.
+  bool exhausted() const { return exhausted_; }
 
  private:
   friend bool SpendWrittenBytes(std::uint64_t bytes);
   int runsLeft_ = kMaxToolRunsPerImport;
   std::uint64_t bytesLeft_ = kMaxBytesWrittenPerImport;
+  bool exhausted_ = false;
 };
 
 // Charges bytes about to be written to the import under way; false when

@@ -17,9 +17,12 @@ std::string ExtractedName(const std::string& entry, const std::string& separator
 // wholly gone, which Wine reports later than the process's end.
 Bytes RunEntryOutput(const PipelineContext& context, const char* tool, const std::string& arguments,
                      std::uint64_t listedSize) {
-  if (listedSize > kMaxReadBytes) return {};
-  const std::optional<Bytes> bytes = ToolOutputBytes(context.toolPath(tool), arguments, context.runDirectory, listedSize);
-  return bytes && bytes->size() == listedSize ? *bytes : Bytes();
+  const std::optional<Bytes> bytes = listedSize > kMaxReadBytes ? std::nullopt
+      : ToolOutputBytes(context.toolPath(tool), arguments, context.runDirectory, listedSize);
+  if (bytes && bytes->size() == listedSize) return *bytes;
+  // Beyond the cap, or not what the archive's directory says it is.
+  context.report(IconReason::Damaged);
+  return {};
 }
 
 bool RunEntryToFile(const PipelineContext& context, const char* tool, const std::string& arguments,
@@ -39,6 +42,9 @@ bool RunEntryToFile(const PipelineContext& context, const char* tool, const std:
                                              });
     written = run.complete && !failed && run.bytes == listedSize;
   }
-  if (!written) DeleteFileA(path.c_str());
+  if (!written) {
+    DeleteFileA(path.c_str());
+    context.report(IconReason::Damaged);
+  }
   return written;
 }

@@ -1,12 +1,14 @@
 #pragma once
 // What every icon pipeline works with, and the one shape they all have: the
 // context and the input's path in, the icon's image-file bytes out (empty
-// bytes: no icon). Pipelines never set the picture; the dispatcher does.
+// bytes: no icon, the reason reported through the context). Pipelines never
+// set the picture; the dispatcher does.
 #include <cstdint>
 #include <functional>
 #include <string>
 
 #include "support/Bytes.h"
+#include "tools/IconReason.h"
 
 struct PipelineContext {
   std::string runDirectory;  // where the helper tools are; no trailing separator
@@ -16,11 +18,17 @@ struct PipelineContext {
   // Pixels a side for icons that are drawn rather than stored (vector and
   // adaptive icons); 0: their usual size.
   int drawSide = 0;
+  // Where a run that finds no icon says why; the first report stands (the
+  // step that knows most reports first). May be null.
+  IconReason* reason = nullptr;
 
   std::string inRunDirectory(const std::string& fileName) const { return runDirectory + "\\" + fileName; }
   // A helper tool is always started by its full path in the run directory.
   std::string toolPath(const char* tool) const { return inRunDirectory(tool); }
   void showBackground(std::uint32_t colour) const { if (setBackground) setBackground(colour); }
+  void report(IconReason why) const {
+    if (reason && *reason == IconReason::None) *reason = why;
+  }
 };
 
 using IconPipeline = Bytes (*)(const PipelineContext& context, const std::string& path);

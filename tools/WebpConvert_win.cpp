@@ -17,8 +17,10 @@ Bytes ConvertWebpToPng(const PipelineContext& context, const std::string& inputP
   EndToolRun(kWebpDecoder);
   // The decoder allocates the whole canvas a file declares, however few
   // bytes it has: a huge or unreadable canvas is never handed to it.
-  if (!WebpFitsSizeCap(inputPath)) return {};
-  const std::optional<Bytes> png =
-      ToolOutputBytes(context.toolPath(kWebpDecoder), "\"" + inputPath + "\" -o -", {}, kMaxReadBytes);
-  return png && HasPngSignature(*png) ? *png : Bytes();
+  const std::optional<Bytes> png = !WebpFitsSizeCap(inputPath) ? std::nullopt
+      : ToolOutputBytes(context.toolPath(kWebpDecoder), "\"" + inputPath + "\" -o -", {}, kMaxReadBytes);
+  if (png && HasPngSignature(*png)) return *png;
+  // Too large a canvas, or nothing the decoder could read (an animation).
+  context.report(IconReason::Damaged);
+  return {};
 }

@@ -26,6 +26,10 @@ Bytes ExtractLibraryIcon(const PipelineContext&, const std::string& libraryPath)
   return ExtractExeIcon(std::string(windows, n) + "\\SystemResources\\" + name + ".mun");
 }
 
-Bytes ExtractExeIcon(const PipelineContext&, const std::string& executablePath) {
-  return ExtractExeIcon(executablePath);
+Bytes ExtractExeIcon(const PipelineContext& context, const std::string& executablePath) {
+  Bytes icon = ExtractExeIcon(executablePath);
+  // A program without icons is no damage; a file that is no program is.
+  const Bytes start = icon.empty() ? ReadFileStart(executablePath, 2) : Bytes();
+  if (icon.empty() && start != Bytes{'M', 'Z'}) context.report(IconReason::Damaged);
+  return icon;
 }

@@ -19,13 +19,18 @@ std::string ShortcutTarget(ByteSpan bytes) {
 
 }  // namespace
 
-std::string ShortcutTargetPath(const std::string& shortcutPath) {
+std::string ShortcutTargetPath(const std::string& shortcutPath, bool* refused) {
   const std::string target = ShortcutTarget(ReadWholeFile(shortcutPath));
-  return IsLocalShortcutTarget(target) ? target : std::string();
+  if (IsLocalShortcutTarget(target)) return target;
+  if (refused && !target.empty()) *refused = true;
+  return {};
 }
 
 Bytes ExtractShortcutIcon(const PipelineContext& context, const std::string& shortcutPath) {
-  const std::string target = ShortcutTargetPath(shortcutPath);
+  bool refused = false;
+  const std::string target = ShortcutTargetPath(shortcutPath, &refused);
+  if (refused) context.report(IconReason::Refused);
   if (target.empty()) return {};
+  if (!CanReadFile(target)) context.report(IconReason::Unreadable);
   return ExtractExeIcon(context, target);
 }

@@ -86,7 +86,8 @@ void ExpectLayoutAt(int dpi, HANDLE process, HWND window) {
 LRESULT ToolCount(HWND tooltip) { return SendMessageW(tooltip, TTM_GETTOOLCOUNT, 0, 0); }
 
 // The picture box's tooltip window, or with buttons the buttons' one (the
-// window with a tool for each of the four buttons).
+// window with a tool for each of the four buttons); never the box's notice
+// balloon.
 HWND TooltipOf(HANDLE process, bool buttons = false) {
   struct Search { DWORD process; bool buttons; HWND found; } search{GetProcessId(process), buttons, nullptr};
   EnumWindows([](HWND candidate, LPARAM param) -> BOOL {
@@ -97,6 +98,7 @@ HWND TooltipOf(HANDLE process, bool buttons = false) {
     GetWindowThreadProcessId(candidate, &owner);
     if (lstrcmpiW(cls, TOOLTIPS_CLASSW) != 0 || owner != s->process) return TRUE;
     if ((ToolCount(candidate) == 4) != s->buttons) return TRUE;
+    if (GetWindowLongW(candidate, GWL_STYLE) & TTS_BALLOON) return TRUE;  // the notice balloon
     s->found = candidate;
     return FALSE;
   }, reinterpret_cast<LPARAM>(&search));
@@ -478,6 +480,65 @@ COLORREF PictureBoxCentre(HWND window) {
   return centre;
 }
 
+// The balloon a file not taken in brings up: its window, when shown.
+HWND NoticeBalloonOf(HANDLE process) {
+  struct Search { DWORD process; HWND found; } search{GetProcessId(process), nullptr};
+  EnumWindows([](HWND candidate, LPARAM param) -> BOOL {
+    auto* s = reinterpret_cast<Search*>(param);
+    wchar_t cls[32] = {};
+    GetClassNameW(candidate, cls, 32);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(candidate, &owner);
+    if (lstrcmpiW(cls, TOOLTIPS_CLASSW) != 0 || owner != s->process) return TRUE;
+    if (!(GetWindowLongW(candidate, GWL_STYLE) & TTS_BALLOON)) return TRUE;
+    s->found = candidate;
+    return FALSE;
+  }, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+// No icon: the box says why, in its tooltip too; a file of no kind keeps
+// the picture and says so in a balloon. A wide picture keeps its
+// proportions, the box's background above and below it.
+TEST_F(MainWindowTest, SaysWhyThereIsNoIconAndKeepsProportions) {
+  HWND window = start();
+  ASSERT_TRUE(window);
+  RECT outer;
+  GetWindowRect(window, &outer);
+  const std::string fixtures = TestEnvironment("TESSAROO_FIXTURES");
+  HWND tooltip = TooltipOf(process_);
+  ImportThroughTheDialog(process_, window, fixtures + "\\apk\\no-icon.apk");
+  for (int i = 0; i < 30 && ToolText(process_, tooltip).empty(); ++i) Sleep(100);
+  EXPECT_EQ(ToolText(process_, tooltip), L"未找到图标 (No icon in this file)");
+  SaveScreenRectAsPng(outer, WideFromAnsi(TestEnvironment("TESSAROO_ARTIFACTS") + "\\mainwindow-reason.png"));
+
+  TempFolder inputs;
+  RgbaImage logo = SolidImage(1000, 307, 255, 255, 255, 255);  // a white logo on transparency
+  for (int y = 100; y < 207; ++y)
+    for (int x = 0; x < 1000; ++x) logo.pixels[(std::size_t(y) * 1000 + x) * 4 + 3] = 0;
+  ASSERT_TRUE(WriteTestFile(inputs.file("logo.png"), EncodePng(logo)));
+  ImportThroughTheDialog(process_, window, inputs.file("logo.png"));
+  for (int i = 0; i < 30 && ToolText(process_, tooltip) != L"1000 × 307 PNG"; ++i) Sleep(100);
+  EXPECT_EQ(ToolText(process_, tooltip), L"1000 × 307 PNG");
+  RECT box;
+  GetWindowRect(GetDlgItem(window, kPictureBoxId), &box);
+  HDC screen = GetDC(nullptr);
+  const COLORREF above = GetPixel(screen, (box.left + box.right) / 2, box.top + 8);
+  ReleaseDC(nullptr, screen);
+  EXPECT_EQ(above, GetSysColor(COLOR_BTNFACE)) << "above the wide picture: the box's background";
+  SaveScreenRectAsPng(outer, WideFromAnsi(TestEnvironment("TESSAROO_ARTIFACTS") + "\\mainwindow-wide.png"));
+
+  ASSERT_TRUE(WriteTestFile(inputs.file("notes.txt"), Bytes{'h', 'i'}));
+  ImportThroughTheDialog(process_, window, inputs.file("notes.txt"));
+  HWND balloon = NoticeBalloonOf(process_);
+  ASSERT_TRUE(balloon);
+  for (int i = 0; i < 30 && !IsWindowVisible(balloon); ++i) Sleep(100);
+  EXPECT_TRUE(IsWindowVisible(balloon));
+  EXPECT_EQ(ToolText(process_, balloon), L"不支持的文件类型 (Not a supported file)");
+  EXPECT_EQ(ToolText(process_, tooltip), L"1000 × 307 PNG") << "the picture stays";
+  SaveScreenRectAsPng(outer, WideFromAnsi(TestEnvironment("TESSAROO_ARTIFACTS") + "\\mainwindow-notice.png"));
+}
+
 // Every kind, named in Chinese, Korean or with an emoji, through the real
 // import dialog; then the picture saved under a Chinese name.
 TEST_F(MainWindowTest, ImportsEveryKindNamedInAnyLanguageAndSavesUnderAChineseName) {
@@ -522,9 +583,9 @@ TEST_F(MainWindowTest, ImportsEveryKindNamedInAnyLanguageAndSavesUnderAChineseNa
   for (int i = 0; i < 100 && GetFileAttributesA((saved + ".png").c_str()) == INVALID_FILE_ATTRIBUTES; ++i) Sleep(50);
   EXPECT_EQ(ReadWholeFile(saved + ".png"), Bytes(icon.begin() + 22, icon.end())) << "the icon file's PNG, as it is";
 
-  // A program without an icon clears the picture, and the tooltip goes.
+  // A program without an icon clears the picture; the tooltip says why.
   ImportThroughTheDialog(process_, window, fixtures + "\\exe\\no-icons.exe");
-  EXPECT_EQ(ToolCount(tooltip), 0);
+  EXPECT_EQ(ToolText(process_, tooltip), L"未找到图标 (No icon in this file)");
 }
 
 // Ctrl with a key, typed as the user's hand would.

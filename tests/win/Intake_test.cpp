@@ -21,6 +21,7 @@
 #include "tests/support/TestImages.h"
 #include "tests/win/PipelineHarness.h"
 #include "tools/ConsoleRunner_win.h"
+#include "tools/IconReason.h"
 #include "tools/WorkFolder_win.h"
 #include "windows/ExeIcon_win.h"
 #include "windows/IconGroup.h"
@@ -109,15 +110,41 @@ TEST_F(IntakeTest, DispatchRoutesByTheFileNamesOwnExtension) {
 }
 
 // A run that finds nothing clears the picture, whatever the route, so the
-// box never shows one file's icon under another file's name.
-TEST_F(IntakeTest, ARunThatFindsNothingClearsThePicture) {
+// box never shows one file's icon under another file's name, and says why;
+// a file of no kind keeps the picture and is announced. The command line
+// prints the reason.
+TEST_F(IntakeTest, EveryRunEndsInAnIconOrAReason) {
   const std::string fixtures = TestEnvironment("TESSAROO_FIXTURES");
-  for (const std::string& path : {fixtures + "\\apk\\no-icon.apk", fixtures + "\\ipa\\no-appicon.ipa",
-                                  ExeFixture("no-icons"), folder_.file("GAME.APK"), folder_.file("gone.lnk")}) {
+  ASSERT_TRUE(WriteTestFile(folder_.file("not a zip.apk"), Bytes(5000, 'x')));
+  ASSERT_TRUE(WriteTestFile(folder_.file("readme.txt"), Bytes{'h', 'i'}));
+  const struct { std::string path; IconReason reason; } cases[] = {
+      {fixtures + "\\apk\\no-icon.apk", IconReason::NoIcon},
+      {fixtures + "\\ipa\\no-appicon.ipa", IconReason::NoIcon},
+      {ExeFixture("no-icons"), IconReason::NoIcon},
+      {folder_.file("GAME.APK"), IconReason::Unreadable},  // no such file
+      {folder_.file("gone.lnk"), IconReason::Unreadable},
+      {folder_.file("not a zip.apk"), IconReason::Damaged},
+      {fixtures + "\\apk\\lying-size.apk", IconReason::Damaged},
+      {fixtures + "\\apk\\huge-canvas.webp", IconReason::Damaged},
+      {fixtures + "\\apk\\crafted-quote.apk", IconReason::Refused},
+  };
+  for (const auto& c : cases) {
     setSentinel();
-    dispatch(path);
-    EXPECT_TRUE(store_.picture().empty()) << path;
+    EXPECT_EQ(dispatch(c.path), c.reason) << c.path;
+    EXPECT_TRUE(store_.picture().empty()) << c.path;
+    EXPECT_EQ(store_.reason(), c.reason) << c.path;
   }
+  setSentinel();
+  const std::uint64_t notices = store_.notices();
+  EXPECT_EQ(dispatch(folder_.file("readme.txt")), IconReason::Unsupported);
+  EXPECT_TRUE(pictureIsSentinel()) << "the picture stays";
+  EXPECT_EQ(store_.notices(), notices + 1);
+  EXPECT_EQ(store_.notice(), IconReason::Unsupported);
+
+  const std::string cli = folder_.file("tessaroo-cli.exe");
+  ASSERT_TRUE(CopyTestFile(TestProgramFolder() + "\\tessaroo-cli.exe", cli));
+  const std::string said = RunConsoleCommand(cli, "\"" + fixtures + "\\apk\\no-icon.apk\" \"" + folder_.file("x.png") + "\"");
+  EXPECT_NE(said.find("no-icon: No icon in this file"), std::string::npos) << said;
 }
 
 // A drop that arrives while a pipeline waits on its tool starts a nested run

@@ -68,7 +68,7 @@ std::string RunFolderTest::FixtureLine(const std::string& relative) {
 void RunFolderTest::setSentinel() { store_.setPicture(kSentinel); }
 bool RunFolderTest::pictureIsSentinel() const { return store_.picture() == kSentinel; }
 
-void RunFolderTest::dispatch(const std::string& path) { DispatchFile(context_, store_, path); }
+IconReason RunFolderTest::dispatch(const std::string& path) { return DispatchFile(context_, store_, path); }
 
 int RunFolderTest::runCli(const std::string& arguments, const std::string& runDirectory) {
   const std::string cli = (runDirectory.empty() ? folder_.path() : runDirectory) + "\\tessaroo-cli.exe";

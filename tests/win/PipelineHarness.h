@@ -46,7 +46,7 @@ class RunFolderTest : public testing::Test {
   PipelineContext context_{folder_.path(), [this](std::uint32_t colour) { store_.setBackground(colour); }};
 
   // Runs the file through the dispatcher, as a drop would, into store_.
-  void dispatch(const std::string& path);
+  IconReason dispatch(const std::string& path);
 
   // Runs a copy of tessaroo-cli.exe placed in the run directory (so the run
   // directory is its own; another folder when given) with the arguments; its

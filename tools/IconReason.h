@@ -1,0 +1,31 @@
+#pragma once
+// Why an import gave no icon, in words the window, its tooltip and the
+// command line show. Every input kind ends in an icon or one of these.
+#include <string_view>
+
+enum class IconReason {
+  None,         // an icon was found
+  NoIcon,       // the file reads and holds no icon
+  Unsupported,  // no input kind for the file
+  Unreadable,   // missing, locked or denied
+  Damaged,      // not what its name says, truncated, beyond a limit
+  Refused,      // a network or device target, a hostile entry
+};
+
+struct ReasonWords {
+  std::string_view id;       // stable, for scripts: "no-icon"
+  std::string_view chinese;  // UTF-8
+  std::string_view english;
+};
+
+constexpr ReasonWords WordsOf(IconReason reason) {
+  switch (reason) {
+    case IconReason::NoIcon: return {"no-icon", "未找到图标", "No icon in this file"};
+    case IconReason::Unsupported: return {"unsupported", "不支持的文件类型", "Not a supported file"};
+    case IconReason::Unreadable: return {"unreadable", "无法读取文件", "Could not read the file"};
+    case IconReason::Damaged: return {"damaged", "文件过大或已损坏", "Too large or damaged"};
+    case IconReason::Refused: return {"refused", "已拒绝", "Refused for safety"};
+    case IconReason::None: break;
+  }
+  return {};
+}
