@@ -73,7 +73,7 @@ int main(int argc, char** argv) {
   SetCurrentDirectoryA(runDirectory.c_str());
 
   PictureStore picture;
-  PipelineContext context{runDirectory, {}};
+  PipelineContext context{runDirectory};
   context.drawSide = drawSide;
   const IconReason reason = DispatchFile(context, picture, input);
   StopCodec();

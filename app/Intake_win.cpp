@@ -36,6 +36,11 @@ IconReason DispatchFile(const PipelineContext& context, PictureStore& picture, c
     return IconReason::Unsupported;
   }
   const std::uint64_t before = picture.pictureChanges();
+  picture.beginRun();
+  struct RunEnd {
+    PictureStore& picture;
+    ~RunEnd() { picture.endRun(); }
+  } runEnd{picture};
   IconReason reason = refused ? IconReason::Refused : CanReadFile(input) ? IconReason::None : IconReason::Unreadable;
   Bytes icon;
   if (reason == IconReason::None) {
@@ -45,6 +50,8 @@ IconReason DispatchFile(const PipelineContext& context, PictureStore& picture, c
     PipelineContext reporting = context;
     reporting.reason = &reason;
     icon = route->pipeline(reporting, input);
+    // Cancelled (Escape): the picture stays as it was.
+    if (budget.cancelled()) return IconReason::None;
     if (budget.exhausted()) reporting.report(IconReason::Damaged);
   }
   // Only an image the picture box draws becomes the picture: a package can

@@ -14,6 +14,7 @@
 #include "output/SaveCopy_win.h"
 #include "support/Dpi_win.h"
 #include "support/TextCodec_win.h"
+#include "tools/ConsoleRunner_win.h"
 #include "tools/HelperTools_win.h"
 
 namespace {
@@ -142,8 +143,38 @@ void OnPaste(AppContext& app) {
   if (!path.empty()) DispatchFile(app.pipeline(), app.picture, path);
 }
 
+// A run that takes a while: the app-starting cursor over the window and
+// the taskbar button's endless progress, until it ends.
+void ShowBusy(HWND window, AppContext& app) {
+  const bool busy = PictureBoxShowsBusy(GetDlgItem(window, kPictureBoxId));
+  POINT cursor;
+  RECT area;
+  GetWindowRect(window, &area);
+  if (GetCursorPos(&cursor) && PtInRect(&area, cursor)) {
+    SetCursor(LoadCursorW(nullptr, busy ? MAKEINTRESOURCEW(32650) : MAKEINTRESOURCEW(32512)));  // IDC_APPSTARTING, IDC_ARROW
+  }
+  if (app.taskbar) app.taskbar->SetProgressState(window, busy ? TBPF_INDETERMINATE : TBPF_NOPROGRESS);
+}
+
+// The taskbar button exists (again): its progress can be set from now on.
+// Failures are ignored; the window says it is busy all the same.
+void OnTaskbarButtonCreated(AppContext& app) {
+  if (app.taskbar) return;
+  ITaskbarList3* list = nullptr;
+  if (FAILED(CoCreateInstance(CLSID_TaskbarList, nullptr, CLSCTX_INPROC_SERVER, IID_ITaskbarList3,
+                              reinterpret_cast<void**>(&list)))) {
+    return;
+  }
+  if (SUCCEEDED(list->HrInit())) {
+    app.taskbar.reset(list);
+  } else {
+    list->Release();
+  }
+}
+
 void OnCommand(HWND window, AppContext& app, int id, int code) {
   if (id == kPictureBoxId && code == kPictureChanged) return EnableOutputButtons(window, app);
+  if (id == kPictureBoxId && code == kBusyChanged) return ShowBusy(window, app);
   // Buttons say BN_CLICKED; keyboard shortcuts arrive as commands with code 1.
   if (code != BN_CLICKED && code != 1) return;
   switch (id) {
@@ -152,13 +183,26 @@ void OnCommand(HWND window, AppContext& app, int id, int code) {
     case kImportButtonId: OnImportClicked(window, app.dialog, app.pipeline(), app.picture); break;
     case kCopyButtonId: CopyIconToClipboard(window, app.picture); break;
     case kSaveButtonId: SaveIconAs(window, app.picture, app.dialog); break;
-    case IDCANCEL: PostMessageW(window, WM_CLOSE, 0, 0); break;  // Escape
+    case IDCANCEL:  // Escape: ends the run under way, else closes the window
+      if (!CancelImport()) PostMessageW(window, WM_CLOSE, 0, 0);
+      break;
   }
 }
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   auto* app = reinterpret_cast<AppContext*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  static const UINT taskbarButtonCreated = RegisterWindowMessageW(L"TaskbarButtonCreated");
+  if (message == taskbarButtonCreated && taskbarButtonCreated != 0) {
+    if (app) OnTaskbarButtonCreated(*app);
+    return 0;
+  }
   switch (message) {
+    case WM_SETCURSOR:
+      if (LOWORD(lParam) == HTCLIENT && PictureBoxShowsBusy(GetDlgItem(window, kPictureBoxId))) {
+        SetCursor(LoadCursorW(nullptr, MAKEINTRESOURCEW(32650)));  // IDC_APPSTARTING
+        return TRUE;
+      }
+      break;
     case WM_NCCREATE: {
       auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
       SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));

@@ -1,6 +1,8 @@
 #pragma once
 #include <windows.h>
 
+#include <shobjidl.h>
+
 #include <string>
 #include <vector>
 
@@ -23,6 +25,7 @@ struct AppContext {
   ScopedGdiObject<HFONT> font;  // the controls' font, made for fontDpi
   UINT fontDpi = 0;
   HWND buttonTips = nullptr;  // the buttons' tooltips; owned by no window, destroyed with the main window
+  ComPtr<ITaskbarList3> taskbar;  // once the taskbar button exists; may stay empty
   std::vector<std::string> filesAtStart;  // from the command line, full paths; taken in once ready
 
   // Readies the run directory, once: after the window's first paint, or
@@ -31,7 +34,7 @@ struct AppContext {
 
   PipelineContext pipeline() {
     prepareRunDirectory();  // every pipeline needs the helper tools in place
-    return {runDirectory, [this](std::uint32_t colour) { picture.setBackground(colour); }};
+    return {runDirectory};
   }
 };
 

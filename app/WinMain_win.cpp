@@ -65,6 +65,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     if (shortcuts) DestroyAcceleratorTable(shortcuts);
   }
   app.dragSource.reset();
+  app.taskbar.reset();
   app.dropTarget.disable();
   StopCodec();
   return exitCode;

@@ -31,18 +31,15 @@ Bytes StandardPng(Bytes bytes) {
 }  // namespace
 
 Bytes ExtractIpaIcon(const PipelineContext& context, const std::string& packagePath) {
-  context.showBackground(kWhite);
   EndToolRun(kArchiveTool);
   const ArchiveSource package{packagePath, "", EntryText::Narrow};
   const IpaIconEntry best = ChooseIpaIconEntry(ListArchive(context, package), SystemLeadByte);
   if (best.name.empty()) return {};
   const ArchiveEntry icon{best.name + ".png", best.size};
-  // A name that fails the entry guard counts as no icon entry at all: the
-  // background stays white.
+  // A name that fails the entry guard is refused: nothing runs for it.
   if (ExtractedName(icon.path, "\\").empty()) {
     context.report(IconReason::Refused);
     return {};
   }
-  context.showBackground(kButtonFaceColour);
   return StandardPng(ReadArchiveEntry(context, package, icon, kMaxReadBytes));
 }

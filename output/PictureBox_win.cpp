@@ -31,6 +31,7 @@ struct PictureBoxState {
   HWND tooltip = nullptr;  // destroyed with the control
   HWND balloon = nullptr;  // the word on a file not taken in; destroyed with the control
   std::uint64_t noticesShown = 0;
+  bool busyShown = false;  // a run has gone on for kBusyDelayMs: "Reading…" in place of the picture
   HFONT font = nullptr;    // the parent's, as WM_SETFONT gives it
 };
 
@@ -38,7 +39,8 @@ PictureBoxState* StateOf(HWND window) {
   return reinterpret_cast<PictureBoxState*>(GetWindowLongPtrW(window, GWLP_USERDATA));
 }
 
-constexpr UINT_PTR kBalloonTimer = 1;
+constexpr UINT_PTR kBalloonTimer = 1, kBusyTimer = 2;
+constexpr wchar_t kBusyChinese[] = L"正在读取…", kBusyEnglish[] = L"Reading…";
 constexpr UINT kBalloonMilliseconds = 4000;
 
 // A reason in one line: the Chinese words, the English in brackets.
@@ -51,7 +53,9 @@ std::wstring ReasonLine(IconReason reason) {
 // picture to describe or a reason to give.
 void UpdateTooltip(HWND window, HWND tooltip, const PictureStore& store) {
   if (!tooltip) return;
-  std::wstring text = store.hasPicture() || store.reason() == IconReason::None
+  const PictureBoxState* state = StateOf(window);
+  std::wstring text = state && state->busyShown ? std::wstring(kBusyChinese) + L" (" + kBusyEnglish + L")"
+                      : store.hasPicture() || store.reason() == IconReason::None
                           ? WideFromUtf8(DescribePicture(store.picture()))
                           : ReasonLine(store.reason());
   TOOLINFOW tool{};
@@ -135,9 +139,7 @@ void HideNotice(HWND window, PictureBoxState& state) {
 
 // The reason there is no picture, centred: the Chinese words, the English
 // below them.
-void PaintReason(HDC dc, const RECT& client, const PictureBoxState& state) {
-  const ReasonWords words = WordsOf(state.store->reason());
-  const std::wstring text = WideFromUtf8(words.chinese) + L"\n" + WideFromUtf8(words.english);
+void PaintWords(HDC dc, const RECT& client, const PictureBoxState& state, const std::wstring& text) {
   const ScopedSelectObject font(dc, state.font ? state.font : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)));
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
@@ -146,6 +148,35 @@ void PaintReason(HDC dc, const RECT& client, const PictureBoxState& state) {
   RECT at = client;
   at.top = (client.bottom - height) / 2;
   DrawTextW(dc, text.c_str(), -1, &at, DT_CENTER | DT_WORDBREAK | DT_NOPREFIX);
+}
+
+// Follows the store's runs: a run that goes on for kBusyDelayMs makes the
+// box say it is reading until the run ends; the parent hears of both.
+void FollowRuns(HWND window, PictureBoxState& state) {
+  const bool running = state.store->running();
+  if (running && !state.busyShown) {
+    SetTimer(window, kBusyTimer, kBusyDelayMs, nullptr);  // restarted by each change of a run
+    return;
+  }
+  if (running) return;
+  KillTimer(window, kBusyTimer);
+  if (!state.busyShown) return;
+  state.busyShown = false;
+  UpdateTooltip(window, state.tooltip, *state.store);
+  InvalidateRect(window, nullptr, FALSE);
+  SendMessageW(GetParent(window), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(window), kBusyChanged),
+               reinterpret_cast<LPARAM>(window));
+}
+
+void ShowBusy(HWND window, PictureBoxState& state) {
+  KillTimer(window, kBusyTimer);
+  if (!state.store->running() || state.busyShown) return;
+  state.busyShown = true;
+  UpdateTooltip(window, state.tooltip, *state.store);
+  InvalidateRect(window, nullptr, FALSE);
+  UpdateWindow(window);
+  SendMessageW(GetParent(window), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(window), kBusyChanged),
+               reinterpret_cast<LPARAM>(window));
 }
 
 void Rebuild(HWND window, PictureBoxState& state) {
@@ -167,13 +198,16 @@ void Paint(HWND window, PictureBoxState& state) {
   const ScopedGdiObject<HBRUSH> background(CreateSolidBrush(ResolveBackground(state.store->background())));
   FillRect(dc, &client, background.get());
   PrepareShown(state, client);
-  if (state.bitmap) {
+  if (state.busyShown) {
+    PaintWords(dc, client, state, std::wstring(kBusyChinese) + L"\n" + kBusyEnglish);
+  } else if (state.bitmap) {
     const ScopedCompatibleDC memory(dc);
     const ScopedSelectObject selected(memory.get(), state.bitmap.get());
     const FittedRect at = FitCentred(state.image.width, state.image.height, client.right, client.bottom);
     BitBlt(dc, at.x, at.y, state.width, state.height, memory.get(), 0, 0, SRCCOPY);
   } else if (state.store->reason() != IconReason::None) {
-    PaintReason(dc, client, state);
+    const ReasonWords words = WordsOf(state.store->reason());
+    PaintWords(dc, client, state, WideFromUtf8(words.chinese) + L"\n" + WideFromUtf8(words.english));
   }
   EndPaint(window, &paint);
 }
@@ -187,7 +221,10 @@ LRESULT CALLBACK PictureBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM
       PictureBoxState* fresh = static_cast<std::unique_ptr<PictureBoxState>*>(create->lpCreateParams)->release();
       SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(fresh));
       fresh->store->setListener([window] {
-        if (PictureBoxState* s = StateOf(window)) Rebuild(window, *s);
+        if (PictureBoxState* s = StateOf(window)) {
+          Rebuild(window, *s);
+          FollowRuns(window, *s);
+        }
       });
       break;
     }
@@ -210,6 +247,7 @@ LRESULT CALLBACK PictureBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM
       return state ? reinterpret_cast<LRESULT>(state->font) : 0;
     case WM_TIMER:
       if (state && wParam == kBalloonTimer) HideNotice(window, *state);
+      if (state && wParam == kBusyTimer) ShowBusy(window, *state);
       return 0;
     case WM_DESTROY:
       if (state && state->tooltip) DestroyWindow(std::exchange(state->tooltip, nullptr));
@@ -288,4 +326,9 @@ HWND CreatePictureBox(HWND parent, int id, int left, int top, int width, int hei
                                   CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);
   UpdateTooltip(box, made->tooltip, store);
   return box;
+}
+
+bool PictureBoxShowsBusy(HWND box) {
+  const PictureBoxState* state = box ? StateOf(box) : nullptr;
+  return state && state->busyShown;
 }

@@ -17,6 +17,11 @@
 // The notification (WM_COMMAND, in the high word of wParam) the control
 // sends its parent after every change of the picture.
 inline constexpr WORD kPictureChanged = 0x0100;
+// Sent when a run has gone on for kBusyDelayMs (the box then says it is
+// reading) and when it ends; PictureBoxShowsBusy tells which.
+inline constexpr WORD kBusyChanged = 0x0101;
+inline constexpr UINT kBusyDelayMs = 300;
+bool PictureBoxShowsBusy(HWND box);
 
 HWND CreatePictureBox(HWND parent, int id, int left, int top, int width, int height, PictureStore& store,
                       std::function<void()> onPress = {});

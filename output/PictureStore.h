@@ -42,6 +42,17 @@ class PictureStore {
   }
   IconReason notice() const { return notice_; }
   std::uint64_t notices() const { return notices_; }
+
+  // A run is under way (runs nest: a drop during a run starts another).
+  void beginRun() {
+    ++runs_;
+    notify();
+  }
+  void endRun() {
+    if (runs_ > 0) --runs_;
+    notify();
+  }
+  bool running() const { return runs_ > 0; }
   const Bytes& picture() const { return picture_; }
   const std::string& source() const { return source_; }
   bool hasPicture() const { return !picture_.empty(); }
@@ -67,6 +78,7 @@ class PictureStore {
   IconReason reason_ = IconReason::None;
   IconReason notice_ = IconReason::None;
   std::uint64_t notices_ = 0;
+  int runs_ = 0;
   std::uint64_t pictureChanges_ = 0;
   std::uint32_t background_ = kButtonFaceColour;
   Listener listener_;

@@ -280,6 +280,7 @@ ImportBudget::ImportBudget() { gBudgets.push_back(this); }
 ImportBudget::~ImportBudget() { gBudgets.pop_back(); }
 
 bool ImportBudget::spendRun() {
+  if (cancelled_) return false;
   if (runsLeft_ == 0) return !(exhausted_ = true);
   --runsLeft_;
   return true;
@@ -290,5 +291,13 @@ bool SpendWrittenBytes(std::uint64_t bytes) {
   ImportBudget& budget = *gBudgets.back();
   if (bytes > budget.bytesLeft_) return !(budget.exhausted_ = true);
   budget.bytesLeft_ -= bytes;
+  return true;
+}
+
+bool CancelImport() {
+  if (gBudgets.empty()) return false;
+  gBudgets.back()->cancelled_ = true;
+  // The tool the import waits on is the innermost run.
+  if (!gToolRuns.empty()) TerminateProcess(gToolRuns.back().process, 1);
   return true;
 }

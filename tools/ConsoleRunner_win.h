@@ -69,13 +69,21 @@ class ImportBudget {
   bool spendRun();
   // True once a run or a write was refused for want of budget.
   bool exhausted() const { return exhausted_; }
+  // True once the user cancelled the import (CancelImport).
+  bool cancelled() const { return cancelled_; }
 
  private:
   friend bool SpendWrittenBytes(std::uint64_t bytes);
   int runsLeft_ = kMaxToolRunsPerImport;
   std::uint64_t bytesLeft_ = kMaxBytesWrittenPerImport;
   bool exhausted_ = false;
+  bool cancelled_ = false;
+  friend bool CancelImport();
 };
+
+// Ends the innermost import under way: its running tool is ended and no
+// further tool starts for it. False when no import is under way.
+bool CancelImport();
 
 // Charges bytes about to be written to the import under way; false when
 // they do not fit (always true outside an import).

@@ -12,9 +12,6 @@
 
 struct PipelineContext {
   std::string runDirectory;  // where the helper tools are; no trailing separator
-  // Shows a colour behind the picture while a run is under way (the iOS route
-  // shows white while it reads a package); may be empty.
-  std::function<void(std::uint32_t colour)> setBackground;
   // Pixels a side for icons that are drawn rather than stored (vector and
   // adaptive icons); 0: their usual size.
   int drawSide = 0;
@@ -25,7 +22,6 @@ struct PipelineContext {
   std::string inRunDirectory(const std::string& fileName) const { return runDirectory + "\\" + fileName; }
   // A helper tool is always started by its full path in the run directory.
   std::string toolPath(const char* tool) const { return inRunDirectory(tool); }
-  void showBackground(std::uint32_t colour) const { if (setBackground) setBackground(colour); }
   void report(IconReason why) const {
     if (reason && *reason == IconReason::None) *reason = why;
   }

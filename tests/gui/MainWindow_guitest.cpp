@@ -425,8 +425,11 @@ TEST_F(MainWindowTest, ImportShowsTheIconAndTheSaveDialogProposesThePath) {
   SendMessageW(FileNameBox(dialog), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(WideFromAnsi(drawn).c_str()));
   PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
   for (int i = 0; i < 100 && IsWindow(dialog); ++i) Sleep(50);
+  // The packaging tool runs a few times first; "Reading…" shows meanwhile.
+  HWND tooltip = TooltipOf(process_);
+  for (int i = 0; i < 100 && ToolText(process_, tooltip) != L"288 × 288 PNG"; ++i) Sleep(100);
   COLORREF middle = 0;
-  for (int i = 0; i < 100; ++i) {  // the packaging tool runs a few times first
+  for (int i = 0; i < 100; ++i) {
     Sleep(100);
     screen = GetDC(nullptr);
     middle = GetPixel(screen, (box.left + box.right) / 2, (box.top + box.bottom) / 2);
@@ -537,6 +540,39 @@ TEST_F(MainWindowTest, SaysWhyThereIsNoIconAndKeepsProportions) {
   EXPECT_EQ(ToolText(process_, balloon), L"不支持的文件类型 (Not a supported file)");
   EXPECT_EQ(ToolText(process_, tooltip), L"1000 × 307 PNG") << "the picture stays";
   SaveScreenRectAsPng(outer, WideFromAnsi(TestEnvironment("TESSAROO_ARTIFACTS") + "\\mainwindow-notice.png"));
+}
+
+// A run that takes a while says so: the box reads "Reading…" (its tooltip
+// too; the app-starting cursor cannot be read from another process under
+// Wine, whose cursor handles are the process's own). Escape ends that run
+// and leaves the picture as it was; the window stays.
+TEST_F(MainWindowTest, BusyWhileReadingAndEscapeCancelsTheRun) {
+  HWND window = start();
+  ASSERT_TRUE(window);
+  RECT outer;
+  GetWindowRect(window, &outer);
+  const std::string fixtures = TestEnvironment("TESSAROO_FIXTURES");
+  HWND tooltip = TooltipOf(process_);
+  ImportThroughTheDialog(process_, window, fixtures + "\\exe\\pe32-order.exe");
+  for (int i = 0; i < 30 && ToolText(process_, tooltip) != L"48 × 48 ICO"; ++i) Sleep(100);
+  ASSERT_EQ(ToolText(process_, tooltip), L"48 × 48 ICO");
+  SetCursorPos((outer.left + outer.right) / 2, (outer.top + outer.bottom) / 2);
+
+  PostMessageW(GetDlgItem(window, kImportButtonId), BM_CLICK, 0, 0);
+  HWND dialog = WaitForDialog(process_);
+  ASSERT_TRUE(dialog);
+  const std::string slow = fixtures + "\\ipa\\many-entries.ipa";
+  SendMessageW(FileNameBox(dialog), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(WideFromAnsi(slow).c_str()));
+  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
+  for (int i = 0; i < 100 && ToolText(process_, tooltip) != L"正在读取… (Reading…)"; ++i) Sleep(20);
+  EXPECT_EQ(ToolText(process_, tooltip), L"正在读取… (Reading…)");
+  SaveScreenRectAsPng(outer, WideFromAnsi(TestEnvironment("TESSAROO_ARTIFACTS") + "\\mainwindow-busy.png"));
+
+  PostMessageW(GetDlgItem(window, kImportButtonId), WM_KEYDOWN, VK_ESCAPE, 0);
+  for (int i = 0; i < 100 && ToolText(process_, tooltip) != L"48 × 48 ICO"; ++i) Sleep(50);
+  EXPECT_EQ(ToolText(process_, tooltip), L"48 × 48 ICO") << "the run ended, the picture as it was";
+  EXPECT_TRUE(IsWindow(window)) << "Escape ended the run, not the window";
+  EXPECT_EQ(WaitForSingleObject(process_, 0), static_cast<DWORD>(WAIT_TIMEOUT));
 }
 
 // Every kind, named in Chinese, Korean or with an emoji, through the real

@@ -43,7 +43,7 @@ class RunFolderTest : public testing::Test {
   TempFolder folder_;
   std::vector<std::string> startNames_;  // the run directory once its tools are written
   PictureStore store_;
-  PipelineContext context_{folder_.path(), [this](std::uint32_t colour) { store_.setBackground(colour); }};
+  PipelineContext context_{folder_.path()};
 
   // Runs the file through the dispatcher, as a drop would, into store_.
   IconReason dispatch(const std::string& path);
