@@ -63,7 +63,8 @@ void CreateControls(HWND window, AppContext& app) {
         // Made at the first drag: it starts COM and the drag-image helper,
         // which showing the window does not need.
         if (!app.dragSource) app.dragSource.reset(IconDragSource::Create());
-        if (app.dragSource) StartIconDrag(app.runDirectory, app.picture, *app.dragSource.get());
+        if (!app.dragFolder) app.dragFolder = std::make_unique<WorkFolder>(app.runDirectory);
+        if (app.dragSource) StartIconDrag(app.dragFolder->path(), app.picture, *app.dragSource.get());
       });
     } else {
       const std::wstring caption(c.caption);
@@ -124,7 +125,10 @@ void OnMainWindowCreated(HWND window, AppContext& app) {
   EnableOutputButtons(window, app);
   PostMessageW(window, kPrepareRunDirectoryMessage, 0, 0);
   ToggleAlwaysOnTop(window);
-  app.dropTarget.enable(window, [&app](const std::string& path) { DispatchFile(app.pipeline(), app.picture, path); });
+  app.dropTarget.enable(window, [&app](const std::string& path) {
+    // The icon dragged out and let go over this window: nothing to take in.
+    if (!DraggingIconOut()) DispatchFile(app.pipeline(), app.picture, path);
+  });
 }
 
 // Ctrl+V: a file copied in Explorer (CF_HDROP on the clipboard) is taken in

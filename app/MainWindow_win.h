@@ -3,6 +3,7 @@
 
 #include <shobjidl.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,7 @@
 #include "output/PictureStore.h"
 #include "support/ScopedWin_win.h"
 #include "tools/Pipeline.h"
+#include "tools/WorkFolder_win.h"
 
 // The long-lived objects of the program, owned by WinMain and outliving the
 // main window.
@@ -20,6 +22,7 @@ struct AppContext {
   bool runDirectoryReady = false;  // helper tools written, stale work folders removed
   DropTarget dropTarget;
   ComPtr<IconDragSource> dragSource;  // made at the first drag, then kept for the program's life
+  std::unique_ptr<WorkFolder> dragFolder;  // the dragged files; made at the first drag, removed at exit
   PictureStore picture;   // the current icon, shown by the picture box
   FileDialog dialog;      // the one file dialog, shared by import and save
   ScopedGdiObject<HFONT> font;  // the controls' font, made for fontDpi

@@ -66,6 +66,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   }
   app.dragSource.reset();
   app.taskbar.reset();
+  app.dragFolder.reset();
   app.dropTarget.disable();
   StopCodec();
   return exitCode;

@@ -9,6 +9,7 @@
 
 #include "output/DropFiles.h"
 #include "output/PictureStore.h"
+#include "output/SaveName.h"
 #include "output/SaveCopy_win.h"
 #include "support/FileIo_win.h"
 #include "support/MessagePump_win.h"
@@ -217,16 +218,25 @@ bool IconDragSource::dragOut(UINT format, ByteSpan payload) {
   return hr == DRAGDROP_S_DROP;
 }
 
-bool StartIconDrag(const std::string& runDirectory, const PictureStore& store, IconDragSource& source) {
-  if (!store.hasPicture()) return false;
-  PauseWithMessages(200);
-  DispatchPendingMessages();
-  // The picture as it is now: the pause may have let a pipeline change it.
+namespace {
+bool gDraggingOut = false;
+}  // namespace
+
+bool DraggingIconOut() { return gDraggingOut; }
+
+bool StartIconDrag(const std::string& dragFolder, const PictureStore& store, IconDragSource& source) {
+  if (!store.hasPicture() || dragFolder.empty()) return false;
   const Bytes png = PictureAsPng(store.picture());
   if (png.empty()) return false;
-  const std::string path = runDirectory + "/icon.png";
+  // The name a save would propose, in the drag folder.
+  const std::string proposal = SaveProposal(store.source(), SystemLeadByte, [](const std::string&) { return false; });
+  const std::size_t slash = FindLastText(proposal, "\\", SystemLeadByte);
+  const std::string name = proposal.empty() ? "icon.png" : proposal.substr(slash == std::string::npos ? 0 : slash + 1);
+  const std::string path = dragFolder + "\\" + name;
   // A drop target must never be offered an old or half-written file.
   if (!WriteFileAtomically(path, png)) return false;
+  gDraggingOut = true;
   source.dragOut(CF_HDROP, ByteSpan(reinterpret_cast<const std::uint8_t*>(path.data()), path.size()));
+  gDraggingOut = false;
   return true;
 }

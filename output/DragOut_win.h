@@ -1,7 +1,8 @@
 #pragma once
-// Dragging the icon out of the picture box as a file: the picture bytes are
-// written to the work file icon.png in the run directory, and that file is
-// offered to drop targets as CF_HDROP, for copying.
+// Dragging the icon out of the picture box as a file: the picture is written
+// as a PNG into the program's drag folder, under the name a save would
+// propose (game.apk.png), and that file is offered to drop targets as
+// CF_HDROP, for copying.
 #include <windows.h>
 
 #include <ole2.h>
@@ -43,11 +44,16 @@ class IconDragSource final : public IDropSource {
   ComPtr<IDragSourceHelper> helper_;  // for drags with an image; the picture box passes none
 };
 
-// The picture box's press handler: nothing for an empty picture; otherwise,
-// after a 200 ms pause that keeps the window answering, the work file is
-// written completely and offered. A work file that cannot be written starts
-// no drag. True when the file was offered, however the drag then ended.
-bool StartIconDrag(const std::string& runDirectory, const PictureStore& picture, IconDragSource& source);
+// The picture box's drag handler (the mouse has moved beyond the system's
+// drag threshold): nothing for an empty picture; otherwise the file is
+// written completely into dragFolder and offered. A file that cannot be
+// written starts no drag. True when the file was offered, however the drag
+// then ended.
+bool StartIconDrag(const std::string& dragFolder, const PictureStore& picture, IconDragSource& source);
+
+// True while this program drags the icon out: a drop onto its own window
+// then takes nothing in.
+bool DraggingIconOut();
 
 // For tests: the data object a drag offers (holding one reference for the
 // caller), the entries of the process-wide format list, and adding one.

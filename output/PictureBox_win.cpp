@@ -233,9 +233,14 @@ LRESULT CALLBACK PictureBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM
       break;
     case WM_ERASEBKGND:
       return 1;  // WM_PAINT covers the whole client area
-    case WM_LBUTTONDOWN:
-      if (state && state->onPress) state->onPress();
+    case WM_LBUTTONDOWN: {
+      // A drag starts only once the mouse moves beyond the system's drag
+      // threshold with the button held; a click does nothing.
+      POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+      ClientToScreen(window, &at);
+      if (state && state->onPress && DragDetect(window, at)) state->onPress();
       return 0;
+    }
     case WM_SYSCOLORCHANGE:
       if (state) Rebuild(window, *state);
       break;

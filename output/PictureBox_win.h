@@ -13,7 +13,8 @@
 #include "output/PictureStore.h"
 
 
-// onPress runs when the left mouse button goes down on the control.
+// onPress runs when the left mouse button, pressed on the control, is
+// dragged beyond the system's drag threshold (DragDetect).
 // The notification (WM_COMMAND, in the high word of wParam) the control
 // sends its parent after every change of the picture.
 inline constexpr WORD kPictureChanged = 0x0100;

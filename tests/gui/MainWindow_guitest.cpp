@@ -726,7 +726,7 @@ void DragFromPictureBox(HWND window, int x, int y, bool escape) {
   MouseTo(fromX, fromY);
   Sleep(200);
   MouseButton(true);
-  Sleep(400);  // the program pauses 200 ms before the drag starts
+  Sleep(200);
   for (int step = 1; step <= 10; ++step) {
     MouseTo(fromX + (x - fromX) * step / 10, fromY + (y - fromY) * step / 10);
     Sleep(60);
@@ -742,14 +742,37 @@ void DragFromPictureBox(HWND window, int x, int y, bool escape) {
   MouseButton(false);
 }
 
+// The run directory's work folders (the drag folder among them).
+std::vector<std::string> WorkFoldersIn(const std::string& runDirectory) {
+  std::vector<std::string> found;
+  WIN32_FIND_DATAA entry;
+  HANDLE search = FindFirstFileA((runDirectory + "\\~work-*").c_str(), &entry);
+  if (search == INVALID_HANDLE_VALUE) return found;
+  do found.push_back(runDirectory + "\\" + entry.cFileName); while (FindNextFileA(search, &entry));
+  FindClose(search);
+  return found;
+}
+
 // A real drag under Xvfb: pressing on the picture box and releasing over
-// another program's drop target hands it CF_HDROP naming the run directory's
-// icon.png, which holds the picture's exact bytes. Escape cancels.
+// another program's drop target hands it CF_HDROP naming a file in the
+// program's drag folder, named as a save would name it, which holds the
+// picture as a PNG. A click without movement writes nothing; Escape
+// cancels; the drag folder goes with the program.
 TEST_F(MainWindowTest, DraggingThePictureOutDropsTheWorkFile) {
   HWND window = start();
   ASSERT_TRUE(window);
   const std::string fixture = TestEnvironment("TESSAROO_FIXTURES") + "\\exe\\pe32-order";
   ImportThroughTheDialog(process_, window, fixture + ".exe");
+
+  RECT box;
+  GetWindowRect(GetDlgItem(window, kPictureBoxId), &box);
+  MouseTo((box.left + box.right) / 2, (box.top + box.bottom) / 2);
+  Sleep(200);
+  MouseButton(true);
+  Sleep(200);
+  MouseButton(false);
+  Sleep(500);
+  EXPECT_EQ(WorkFoldersIn(runFolder_.path()), std::vector<std::string>{}) << "a click drags nothing out";
 
   TempFolder catcherFolder;
   const std::string caught = catcherFolder.file("caught.png");
@@ -767,15 +790,20 @@ TEST_F(MainWindowTest, DraggingThePictureOutDropsTheWorkFile) {
   DragFromPictureBox(window, 140, 140, false);
   for (int i = 0; i < 100 && GetFileAttributesA((caught + ".name").c_str()) == INVALID_FILE_ATTRIBUTES; ++i) Sleep(50);
   const Bytes name = ReadWholeFile(caught + ".name");
-  EXPECT_EQ(std::string(name.begin(), name.end()), runFolder_.path() + "/icon.png");
+  const std::vector<std::string> folders = WorkFoldersIn(runFolder_.path());
+  ASSERT_EQ(folders.size(), 1u) << "the drag folder";
+  EXPECT_EQ(std::string(name.begin(), name.end()), folders[0] + "\\pe32-order.exe.png");
   // The program's 48 x 48 bitmap, dragged out as a PNG of its pixels.
   const RgbaImage picture = DecodePng(ReadWholeFile(fixture + ".expect.png"));
   ASSERT_EQ(picture.width, 48);
-  const Bytes dropped = ReadWholeFile(runFolder_.file("icon.png"));
+  const Bytes dropped = ReadWholeFile(folders[0] + "\\pe32-order.exe.png");
   EXPECT_TRUE(HasPngSignature(dropped)) << "the work file is a PNG";
   EXPECT_EQ(DecodePng(dropped).pixels, picture.pixels) << "the work file holds the picture";
   EXPECT_EQ(ReadWholeFile(caught), dropped) << "the drop target copied the work file's exact bytes";
 
+  PostMessageW(window, WM_CLOSE, 0, 0);
+  EXPECT_EQ(WaitForSingleObject(process_, 20000), static_cast<DWORD>(WAIT_OBJECT_0));
+  EXPECT_EQ(WorkFoldersIn(runFolder_.path()), std::vector<std::string>{}) << "the drag folder goes at exit";
 }
 
 // A file dragged from another program with OLE drag and drop onto the window
