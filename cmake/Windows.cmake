@@ -28,6 +28,7 @@ add_library(tessaroo_win STATIC
   ios/IpaIcon_win.cpp
   output/DragOut_win.cpp
   output/FileDialog_win.cpp
+  output/PictureAccessible_win.cpp
   output/PictureBox_win.cpp
   output/SaveCopy_win.cpp
   pictures/ImageFileIcon_win.cpp

@@ -86,7 +86,7 @@ set_tests_properties(unicode_tests_cp936 PROPERTIES ENVIRONMENT "${TESSAROO_TEST
 
 # The real window program, driven from outside under Xvfb.
 add_executable(gui_tests tests/gui/MainWindow_guitest.cpp ${CMAKE_BINARY_DIR}/Utf8Manifest.rc)
-target_link_libraries(gui_tests PRIVATE win_test_support GTest::gtest_main)
+target_link_libraries(gui_tests PRIVATE win_test_support GTest::gtest_main oleacc)
 add_dependencies(gui_tests Tessaroo dropcatcher dragsender fixtures)
 add_test(NAME gui_tests COMMAND gui_tests)
 set_tests_properties(gui_tests PROPERTIES ENVIRONMENT "${TESSAROO_TEST_ENV}"

@@ -13,6 +13,7 @@
 #include "image/PngDecode.h"
 #include "image/Resize.h"
 #include "output/Compose.h"
+#include "output/PictureAccessible_win.h"
 #include "support/ScopedWin_win.h"
 #include "support/TextCodec_win.h"
 
@@ -49,15 +50,20 @@ std::wstring ReasonLine(IconReason reason) {
   return WideFromUtf8(words.chinese) + L" (" + WideFromUtf8(words.english) + L")";
 }
 
+// What the box shows, in one line: the picture's size and format, the
+// reason there is none, or that it is reading; empty for an empty box.
+std::wstring ShownText(HWND window, const PictureStore& store) {
+  const PictureBoxState* state = StateOf(window);
+  if (state && state->busyShown) return std::wstring(kBusyChinese) + L" (" + kBusyEnglish + L")";
+  if (store.hasPicture() || store.reason() == IconReason::None) return WideFromUtf8(DescribePicture(store.picture()));
+  return ReasonLine(store.reason());
+}
+
 // The tooltip's one tool is the whole control, present while there is a
 // picture to describe or a reason to give.
 void UpdateTooltip(HWND window, HWND tooltip, const PictureStore& store) {
   if (!tooltip) return;
-  const PictureBoxState* state = StateOf(window);
-  std::wstring text = state && state->busyShown ? std::wstring(kBusyChinese) + L" (" + kBusyEnglish + L")"
-                      : store.hasPicture() || store.reason() == IconReason::None
-                          ? WideFromUtf8(DescribePicture(store.picture()))
-                          : ReasonLine(store.reason());
+  std::wstring text = ShownText(window, store);
   TOOLINFOW tool{};
   tool.cbSize = sizeof tool;
   tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
@@ -248,6 +254,16 @@ LRESULT CALLBACK PictureBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM
       if (state) state->font = reinterpret_cast<HFONT>(wParam);
       if (LOWORD(lParam)) InvalidateRect(window, nullptr, FALSE);
       return 0;
+    case WM_GETOBJECT:
+      if (state) {
+        if (const LRESULT answer = AnswerAccessibleObject(window, wParam, lParam, [window] {
+              const PictureBoxState* s = StateOf(window);
+              return s ? ShownText(window, *s->store) : std::wstring();
+            })) {
+          return answer;
+        }
+      }
+      break;
     case WM_GETFONT:
       return state ? reinterpret_cast<LRESULT>(state->font) : 0;
     case WM_TIMER:

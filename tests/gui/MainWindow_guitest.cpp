@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <commctrl.h>
+#include <oleacc.h>
 #include <shlobj.h>
 
 #include <gtest/gtest.h>
@@ -500,7 +501,26 @@ HWND NoticeBalloonOf(HANDLE process) {
   return search.found;
 }
 
-// No icon: the box says why, in its tooltip too; a file of no kind keeps
+// The picture box's accessible name and value, as a screen reader asks.
+std::pair<std::wstring, std::wstring> AccessibleNameAndValue(HWND box) {
+  const ScopedOle com(ScopedOle::ComOnly);  // the object comes marshalled from the program
+  IAccessible* object = nullptr;
+  if (FAILED(AccessibleObjectFromWindow(box, OBJID_CLIENT, __uuidof(IAccessible), reinterpret_cast<void**>(&object)))) return {};
+  VARIANT self;
+  VariantInit(&self);
+  self.vt = VT_I4;
+  self.lVal = CHILDID_SELF;
+  BSTR name = nullptr, value = nullptr;
+  object->get_accName(self, &name);
+  object->get_accValue(self, &value);
+  std::pair<std::wstring, std::wstring> result{name ? name : L"", value ? value : L""};
+  SysFreeString(name);
+  SysFreeString(value);
+  object->Release();
+  return result;
+}
+
+// No icon: the box says why, in its tooltip and its accessible value too; a file of no kind keeps
 // the picture and says so in a balloon. A wide picture keeps its
 // proportions, the box's background above and below it.
 TEST_F(MainWindowTest, SaysWhyThereIsNoIconAndKeepsProportions) {
@@ -513,6 +533,8 @@ TEST_F(MainWindowTest, SaysWhyThereIsNoIconAndKeepsProportions) {
   ImportThroughTheDialog(process_, window, fixtures + "\\apk\\no-icon.apk");
   for (int i = 0; i < 30 && ToolText(process_, tooltip).empty(); ++i) Sleep(100);
   EXPECT_EQ(ToolText(process_, tooltip), L"未找到图标 (No icon in this file)");
+  HWND box = GetDlgItem(window, kPictureBoxId);
+  EXPECT_EQ(AccessibleNameAndValue(box), std::make_pair(std::wstring(L"Icon"), std::wstring(L"未找到图标 (No icon in this file)")));
   SaveScreenRectAsPng(outer, WideFromAnsi(TestEnvironment("TESSAROO_ARTIFACTS") + "\\mainwindow-reason.png"));
 
   TempFolder inputs;
@@ -523,10 +545,11 @@ TEST_F(MainWindowTest, SaysWhyThereIsNoIconAndKeepsProportions) {
   ImportThroughTheDialog(process_, window, inputs.file("logo.png"));
   for (int i = 0; i < 30 && ToolText(process_, tooltip) != L"1000 × 307 PNG"; ++i) Sleep(100);
   EXPECT_EQ(ToolText(process_, tooltip), L"1000 × 307 PNG");
-  RECT box;
-  GetWindowRect(GetDlgItem(window, kPictureBoxId), &box);
+  EXPECT_EQ(AccessibleNameAndValue(box).second, L"1000 × 307 PNG");
+  RECT area;
+  GetWindowRect(box, &area);
   HDC screen = GetDC(nullptr);
-  const COLORREF above = GetPixel(screen, (box.left + box.right) / 2, box.top + 8);
+  const COLORREF above = GetPixel(screen, (area.left + area.right) / 2, area.top + 8);
   ReleaseDC(nullptr, screen);
   EXPECT_EQ(above, GetSysColor(COLOR_BTNFACE)) << "above the wide picture: the box's background";
   SaveScreenRectAsPng(outer, WideFromAnsi(TestEnvironment("TESSAROO_ARTIFACTS") + "\\mainwindow-wide.png"));
