@@ -17,29 +17,22 @@
 
 namespace {
 
-// The process-wide list of formats every data object serves. Only the GUI
-// thread touches it; it owns the media and is emptied when a data object dies.
+// One format a data object serves, with the medium it owns.
 struct FormatEntry {
   FORMATETC format;
   STGMEDIUM medium;
 };
-std::vector<FormatEntry> gFormats;
 
 // tymed compared for equality (not as a set), cfFormat as a 16-bit number;
 // ptd and lindex are not compared.
-FormatEntry* FindFormat(const FORMATETC& wanted) {
-  for (FormatEntry& entry : gFormats) {
+FormatEntry* FindFormat(std::vector<FormatEntry>& formats, const FORMATETC& wanted) {
+  for (FormatEntry& entry : formats) {
     if (entry.format.tymed == wanted.tymed && entry.format.dwAspect == wanted.dwAspect &&
         static_cast<WORD>(entry.format.cfFormat) == static_cast<WORD>(wanted.cfFormat)) {
       return &entry;
     }
   }
   return nullptr;
-}
-
-void ClearFormats() {
-  for (FormatEntry& entry : gFormats) ReleaseStgMedium(&entry.medium);
-  gFormats.clear();
 }
 
 FORMATETC HGlobalFormat(CLIPFORMAT format) { return {format, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL}; }
@@ -103,14 +96,14 @@ class IconDataObject final : public IDataObject {
 
   IFACEMETHODIMP GetData(FORMATETC* format, STGMEDIUM* medium) override {
     if (!format || !medium) return E_INVALIDARG;
-    FormatEntry* entry = FindFormat(*format);
+    FormatEntry* entry = FindFormat(formats_, *format);
     if (!entry) return E_NOTIMPL;
     return CopyMedium(entry->medium, medium);  // the caller owns the copy
   }
   IFACEMETHODIMP GetDataHere(FORMATETC*, STGMEDIUM*) override { return DV_E_FORMATETC; }
   IFACEMETHODIMP QueryGetData(FORMATETC* format) override {
     if (!format) return E_INVALIDARG;
-    return FindFormat(*format) ? S_OK : E_NOTIMPL;
+    return FindFormat(formats_, *format) ? S_OK : E_NOTIMPL;
   }
   IFACEMETHODIMP GetCanonicalFormatEtc(FORMATETC*, FORMATETC*) override { return E_NOTIMPL; }
   IFACEMETHODIMP SetData(FORMATETC* format, STGMEDIUM* medium, BOOL release) override {
@@ -124,11 +117,11 @@ class IconDataObject final : public IDataObject {
     }
     FORMATETC kept = *format;
     kept.ptd = nullptr;  // the caller's device description is not ours to keep
-    if (FormatEntry* entry = FindFormat(kept)) {
+    if (FormatEntry* entry = FindFormat(formats_, kept)) {
       ReleaseStgMedium(&entry->medium);
       *entry = {kept, stored};
     } else {
-      gFormats.push_back({kept, stored});
+      formats_.push_back({kept, stored});
     }
     return S_OK;
   }
@@ -140,34 +133,46 @@ class IconDataObject final : public IDataObject {
   IFACEMETHODIMP DUnadvise(DWORD) override { return OLE_E_ADVISENOTSUPPORTED; }
   IFACEMETHODIMP EnumDAdvise(IEnumSTATDATA**) override { return OLE_E_ADVISENOTSUPPORTED; }
 
+  // The payload in one of the formats a drag offers, in global memory the
+  // object owns.
+  bool add(UINT format, ByteSpan payload) {
+    HGLOBAL memory = nullptr;
+    if (format == CF_HDROP) {
+      memory = GlobalCopy(payload, GMEM_MOVEABLE | GMEM_ZEROINIT);
+    } else if (format == CF_TEXT || format == CF_UNICODETEXT) {
+      Bytes text(payload.begin(), payload.end());
+      text.insert(text.end(), {0, 0});
+      memory = GlobalCopy(text, GMEM_MOVEABLE | GMEM_DDESHARE);
+    }
+    if (!memory) return false;
+    STGMEDIUM medium{};
+    medium.tymed = TYMED_HGLOBAL;
+    medium.hGlobal = memory;
+    formats_.push_back({HGlobalFormat(static_cast<CLIPFORMAT>(format)), medium});
+    return true;
+  }
+
  private:
   IconDataObject() = default;
-  ~IconDataObject() { ClearFormats(); }
+  ~IconDataObject() {
+    for (FormatEntry& entry : formats_) ReleaseStgMedium(&entry.medium);
+  }
 
   LONG references_ = 1;
+  std::vector<FormatEntry> formats_;  // its own: no other data object touches them
 };
 
 }  // namespace
 
-HRESULT CreateIconDataObject(IDataObject** object) { return IconDataObject::Create(object); }
-
-std::size_t DragFormatCount() { return gFormats.size(); }
-
-bool AddDragFormat(UINT format, ByteSpan payload) {
-  HGLOBAL memory = nullptr;
-  if (format == CF_HDROP) {
-    memory = GlobalCopy(payload, GMEM_MOVEABLE | GMEM_ZEROINIT);
-  } else if (format == CF_TEXT || format == CF_UNICODETEXT) {
-    Bytes text(payload.begin(), payload.end());
-    text.insert(text.end(), {0, 0});
-    memory = GlobalCopy(text, GMEM_MOVEABLE | GMEM_DDESHARE);
+HRESULT CreateIconDataObject(IDataObject** object, UINT format, ByteSpan payload) {
+  const HRESULT hr = IconDataObject::Create(object);
+  if (FAILED(hr) || format == 0) return hr;
+  if (!static_cast<IconDataObject*>(*object)->add(format, payload)) {
+    (*object)->Release();
+    *object = nullptr;
+    return E_OUTOFMEMORY;
   }
-  if (!memory) return false;
-  STGMEDIUM medium{};
-  medium.tymed = TYMED_HGLOBAL;
-  medium.hGlobal = memory;
-  gFormats.push_back({HGlobalFormat(static_cast<CLIPFORMAT>(format)), medium});
-  return true;
+  return S_OK;
 }
 
 IconDragSource* IconDragSource::Create() { return new (std::nothrow) IconDragSource(); }
@@ -177,10 +182,7 @@ IconDragSource::IconDragSource() {
                    reinterpret_cast<void**>(helper_.receive()));
 }
 
-IconDragSource::~IconDragSource() {
-  helper_.reset();
-  ClearFormats();
-}
+IconDragSource::~IconDragSource() { helper_.reset(); }
 
 IFACEMETHODIMP IconDragSource::QueryInterface(REFIID riid, void** ppv) {
   static const QITAB kInterfaces[] = {QITABENT(IconDragSource, IDropSource), {}};
@@ -209,9 +211,8 @@ bool IconDragSource::dragOut(UINT format, ByteSpan payload) {
     const std::wstring path = WideFromAnsi({reinterpret_cast<const char*>(payload.data()), payload.size()});
     block = BuildDropFiles(std::u16string(path.begin(), path.end()));
   }
-  if (!AddDragFormat(format, block)) return false;
   IDataObject* data = nullptr;
-  if (FAILED(CreateIconDataObject(&data))) return false;
+  if (FAILED(CreateIconDataObject(&data, format, block))) return false;
   DWORD effect = DROPEFFECT_NONE;
   const HRESULT hr = DoDragDrop(data, this, DROPEFFECT_COPY, &effect);
   data->Release();  // the program keeps no reference of its own

@@ -55,8 +55,7 @@ bool StartIconDrag(const std::string& dragFolder, const PictureStore& picture, I
 // then takes nothing in.
 bool DraggingIconOut();
 
-// For tests: the data object a drag offers (holding one reference for the
-// caller), the entries of the process-wide format list, and adding one.
-HRESULT CreateIconDataObject(IDataObject** object);
-std::size_t DragFormatCount();
-bool AddDragFormat(UINT format, ByteSpan payload);
+// The data object a drag offers (holding one reference for the caller),
+// serving the payload in one format (CF_HDROP, CF_TEXT or CF_UNICODETEXT; 0:
+// none). Each object owns its media.
+HRESULT CreateIconDataObject(IDataObject** object, UINT format = 0, ByteSpan payload = {});
