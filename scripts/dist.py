@@ -2,7 +2,9 @@
 """The release zip and its third-party notices.
 
   dist.py          build/dist/Tessaroo-<version>-win64.zip: both programs, README.txt
-                   and THIRD-PARTY-NOTICES.txt (CRLF); lists the zip, checks it.
+                   and THIRD-PARTY-NOTICES.txt (CRLF); lists the zip, checks it; and
+                   build/dist/Tessaroo-<version>-sources.zip: the pinned source tarballs
+                   (with Debian's patches) of the components under the LGPL or the MPL.
   dist.py check    the notices table against scripts/thirdparty.lock and the link
                    maps of both programs; writes and checks the notices file.
 
@@ -16,7 +18,8 @@ COMPONENTS is the one table of what the programs carry or link. A licence source
   repo:<path>              a text kept in the repo, pinned by a `licence` lock line
 A link pattern is <Debian package>:<file> or deps:<file> (build/deps/win), matched
 against every archive and runtime object in the link maps; a row marked runtime
-must match at least one.
+must match at least one. A component under the LGPL or the MPL states where its
+source is (`corresponding`); its pinned tarballs (`sources`) go into the source zip.
 """
 import fnmatch
 import hashlib
@@ -55,7 +58,13 @@ COMPONENTS = [
          carried=TOOL + "pt.exe",
          note="The Android Open Source Project's NOTICE (with the Apache License 2.0 in full) is "
               "taken from its frameworks/base tree. By its version strings the program also holds "
-              "libpng 1.6.22beta03, zlib 1.2.8 and expat 2.1.1, linked in by its own build.",
+              "libpng 1.6.22beta03, zlib 1.2.8 and expat 2.1.1, linked in by its own build, and its "
+              "own runtime: GCC 4.8.3's libgcc and libstdc++ (GPL 3 with the GCC Runtime Library "
+              "Exception, whose texts are given below under the GCC runtime library) and the "
+              "mingw-w64 runtime (its copyright file is given below). The licence texts of those "
+              "exact library versions could not be had here (only Debian's and npm's registries "
+              "are reachable, and neither holds them); the texts of later releases are given below "
+              "under libpng (whose licence was reworded in 1.6.36), zlib and Expat (MIT).",
          lock=["npm aaptjs@1.3.2"], licences=["repo:dist/licences/aosp-frameworks-base-NOTICE.txt"]),
     dict(title="7-Zip (7za, the standalone console version)", version="21.07",
          source="npm package 7zip-bin@5.2.0 (win/x64/7za.exe); its LICENSE.txt covers only the "
@@ -65,6 +74,9 @@ COMPONENTS = [
               "the nearest release whose text we hold; 7za is built without the RAR (unRAR) code. "
               "The GNU LGPL 2.1 follows it.",
          lock=["npm 7zip-bin@5.2.0"],
+         corresponding="7-Zip 21.07's own source archive, 7z2107-src.7z, at "
+                       "https://www.7-zip.org/a/7z2107-src.7z (the npm package carries the built "
+                       "program only)",
          licences=["repo:dist/licences/7zip-21.03-src-License.txt", "common:LGPL-2.1"]),
     dict(title="libwebp (dwebp, the WebP decoder)", version="1.6.0",
          source="npm package webp-converter@3.0.1 (bin/libwebp_win64/bin/dwebp.exe); the package's "
@@ -103,6 +115,10 @@ COMPONENTS = [
          source="Debian source package cairo", carried=STATIC + "; cross-built",
          note="Used under the Mozilla Public License 1.1, one of the two licences cairo offers.",
          lock=["deb " + CAIRO_ORIG, "deb " + CAIRO_DEB], links=["deps:libcairo.a"],
+         corresponding="cairo_1.16.0.orig.tar.xz with Debian's cairo_1.16.0-7.debian.tar.xz (the "
+                       "patches applied), in Tessaroo-@VERSION@-sources.zip beside the release zip, "
+                       "and at https://deb.debian.org/debian/pool/main/c/cairo/",
+         sources=[CAIRO_ORIG, CAIRO_DEB],
          licences=["src:%s:COPYING" % CAIRO_ORIG, "src:%s:COPYING-MPL-1.1" % CAIRO_ORIG,
                    "src:%s:debian/copyright" % CAIRO_DEB]),
     dict(title="mingw-w64 runtime (CRT start-up code, C library additions, import libraries)",
@@ -236,6 +252,8 @@ def render_notices(lock):
                 "Carried:  " + component["carried"]]
         if component.get("note"):
             out.append("Note:     " + component["note"])
+        if component.get("corresponding"):
+            out.append("Source:   " + component["corresponding"].replace("@VERSION@", project_version()))
         for source in component["licences"]:
             where, text = licence_text(lock, source)
             if text in shown:
@@ -294,6 +312,9 @@ def check(lock):
     problems += ["no link map shows %s" % c["title"] for c in COMPONENTS if c.get("runtime")
                  and not any(fnmatch.fnmatch(n, p) for n in linked for p in c["links"])]
     for component in COMPONENTS:
+        copyleft = any(("LGPL" in source or "MPL" in source) for source in component["licences"])
+        if copyleft and not component.get("corresponding"):
+            problems.append("%s is under the LGPL or the MPL and names no source" % component["title"])
         for source in component["licences"]:
             if not licence_text(lock, source)[1].strip():
                 problems.append("licence %s of %s is missing or empty" % (source, component["title"]))
@@ -349,6 +370,20 @@ def build(lock):
     for name, size in listing.items():
         print("%12d  %s" % (size, name))
     print(zip_path)
+    # The source the LGPL and the MPL ask to be offered, beside the release.
+    sources_path = os.path.join(DIST, "Tessaroo-%s-sources.zip" % version)
+    if os.path.exists(sources_path):
+        os.remove(sources_path)
+    with zipfile.ZipFile(sources_path, "w", zipfile.ZIP_STORED) as z:
+        for component in COMPONENTS:
+            for path in component.get("sources", []):
+                z.write(deb_tarball(lock, path), os.path.basename(path))
+    with zipfile.ZipFile(sources_path) as z:
+        if z.testzip() is not None or not z.namelist():
+            fail("%s is damaged or empty" % sources_path)
+        for info in z.infolist():
+            print("%12d  %s" % (info.file_size, info.filename))
+    print(sources_path)
 
 
 if __name__ == "__main__":
