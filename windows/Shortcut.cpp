@@ -60,6 +60,14 @@ std::u16string ReadShortcutUnicodeTarget(ByteSpan bytes) {
   return target;
 }
 
+bool ShortcutTargetIsOnAShare(ByteSpan bytes) {
+  constexpr std::int64_t kLinkInfoFlagsAt = 8;
+  constexpr std::int32_t kVolumeIdAndLocalBasePath = 1, kCommonNetworkRelativeLink = 2;
+  const std::int64_t linkInfo = kIdListSizeAt + 2 + NumberAt(bytes, kIdListSizeAt, 2);
+  const std::int32_t flags = NumberAt(bytes, linkInfo + kLinkInfoFlagsAt, 4);
+  return (flags & kCommonNetworkRelativeLink) && !(flags & kVolumeIdAndLocalBasePath);
+}
+
 namespace {
 
 bool IsPathSeparator(char c) { return c == '\\' || c == '/'; }

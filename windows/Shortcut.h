@@ -19,6 +19,11 @@ std::string ReadShortcutTarget(ByteSpan bytes);
 // lead outside the file.
 std::u16string ReadShortcutUnicodeTarget(ByteSpan bytes);
 
+// True when the shortcut's LinkInfo says its target lies on a share only
+// (a common network relative link, no volume and local base path): such a
+// shortcut has no local target, and its share is never opened.
+bool ShortcutTargetIsOnAShare(ByteSpan bytes);
+
 // Whether a target may be opened to read its icon: a path on a drive (mapped
 // network drives included, as the user mapped them), also in its long form
 // "\\?\C:\...". Never a share named directly ("\\server\share\x.exe",

@@ -20,9 +20,11 @@ std::string ShortcutTarget(ByteSpan bytes) {
 }  // namespace
 
 std::string ShortcutTargetPath(const std::string& shortcutPath, bool* refused) {
-  const std::string target = ShortcutTarget(ReadWholeFile(shortcutPath));
+  const Bytes bytes = ReadWholeFile(shortcutPath);
+  const bool onShare = ShortcutTargetIsOnAShare(bytes);
+  const std::string target = onShare ? std::string() : ShortcutTarget(bytes);
   if (IsLocalShortcutTarget(target)) return target;
-  if (refused && !target.empty()) *refused = true;
+  if (refused && (onShare || !target.empty())) *refused = true;
   return {};
 }
 

@@ -174,4 +174,20 @@ TEST(IsLocalShortcutTarget, DrivesYesSharesAndDevicesNever) {
   for (const auto& c : cases) EXPECT_EQ(IsLocalShortcutTarget(c.target), c.local) << c.target;
 }
 
+// LinkInfo flags after a 76-byte header and an empty ID list: 1 a volume and
+// local base path, 2 a common network relative link (a share).
+TEST(ShortcutTargetIsOnAShare, ANetworkLinkWithoutALocalPath) {
+  auto withFlags = [](std::uint8_t flags) {
+    Bytes link(76 + 2 + 28, 0);
+    link[78] = 28;  // LinkInfoSize
+    link[82] = 28;  // LinkInfoHeaderSize
+    link[86] = flags;
+    return link;
+  };
+  EXPECT_TRUE(ShortcutTargetIsOnAShare(withFlags(2)));
+  EXPECT_FALSE(ShortcutTargetIsOnAShare(withFlags(1))) << "a local path";
+  EXPECT_FALSE(ShortcutTargetIsOnAShare(withFlags(3))) << "a mapped drive: local path and network link";
+  EXPECT_FALSE(ShortcutTargetIsOnAShare(Bytes{}));
+}
+
 }  // namespace
