@@ -8,15 +8,7 @@ std::uint8_t BlendChannel(std::uint8_t colour, std::uint8_t alpha, std::uint8_t 
 }
 
 std::vector<std::uint8_t> ComposeOverBackground(const RgbaImage& image, Rgb background) {
-  std::vector<std::uint8_t> out(image.pixels.size());
-  for (std::size_t i = 0; i + 3 < image.pixels.size(); i += 4) {
-    const std::uint8_t* p = &image.pixels[i];
-    out[i + 0] = BlendChannel(p[2], p[3], background.b);
-    out[i + 1] = BlendChannel(p[1], p[3], background.g);
-    out[i + 2] = BlendChannel(p[0], p[3], background.r);
-    out[i + 3] = 255;
-  }
-  return out;
+  return ComposeOverCheckerboard(image, 1, background, background);
 }
 
 std::vector<std::uint8_t> ComposeOverCheckerboard(const RgbaImage& image, int cell, Rgb light, Rgb dark) {

@@ -86,11 +86,11 @@ void ExpectLayoutAt(int dpi, HANDLE process, HWND window) {
 // The picture box's tooltip: the one tooltip window of the program.
 LRESULT ToolCount(HWND tooltip) { return SendMessageW(tooltip, TTM_GETTOOLCOUNT, 0, 0); }
 
-// The picture box's tooltip window, or with buttons the buttons' one (the
-// window with a tool for each of the four buttons); never the box's notice
-// balloon.
-HWND TooltipOf(HANDLE process, bool buttons = false) {
-  struct Search { DWORD process; bool buttons; HWND found; } search{GetProcessId(process), buttons, nullptr};
+// The program's tooltip windows: the picture box's, the buttons' (a tool
+// for each of the four buttons) and the box's notice balloon.
+enum class Tips { Picture, Buttons, Balloon };
+HWND TooltipOf(HANDLE process, Tips which = Tips::Picture) {
+  struct Search { DWORD process; Tips which; HWND found; } search{GetProcessId(process), which, nullptr};
   EnumWindows([](HWND candidate, LPARAM param) -> BOOL {
     auto* s = reinterpret_cast<Search*>(param);
     wchar_t cls[32] = {};
@@ -98,8 +98,10 @@ HWND TooltipOf(HANDLE process, bool buttons = false) {
     DWORD owner = 0;
     GetWindowThreadProcessId(candidate, &owner);
     if (lstrcmpiW(cls, TOOLTIPS_CLASSW) != 0 || owner != s->process) return TRUE;
-    if ((ToolCount(candidate) == 4) != s->buttons) return TRUE;
-    if (GetWindowLongW(candidate, GWL_STYLE) & TTS_BALLOON) return TRUE;  // the notice balloon
+    const Tips kind = (GetWindowLongW(candidate, GWL_STYLE) & TTS_BALLOON) ? Tips::Balloon
+                      : ToolCount(candidate) == 4                          ? Tips::Buttons
+                                                                           : Tips::Picture;
+    if (kind != s->which) return TRUE;
     s->found = candidate;
     return FALSE;
   }, reinterpret_cast<LPARAM>(&search));
@@ -203,7 +205,7 @@ TEST_F(MainWindowTest, OpensCentredFixedAndOnTopWithItsControls) {
   ASSERT_TRUE(tooltip);
   EXPECT_EQ(ToolCount(tooltip), 0) << "no picture, no tooltip";
   // Each button says in English what it does, in the buttons' order.
-  HWND buttonTips = TooltipOf(process_, true);
+  HWND buttonTips = TooltipOf(process_, Tips::Buttons);
   ASSERT_TRUE(buttonTips);
   const wchar_t* const tips[] = {L"Import file (Ctrl+O)", L"Copy picture (Ctrl+C)", L"Keep the window on top",
                                  L"Save picture (Ctrl+S)"};
@@ -484,23 +486,6 @@ COLORREF PictureBoxCentre(HWND window) {
   return centre;
 }
 
-// The balloon a file not taken in brings up: its window, when shown.
-HWND NoticeBalloonOf(HANDLE process) {
-  struct Search { DWORD process; HWND found; } search{GetProcessId(process), nullptr};
-  EnumWindows([](HWND candidate, LPARAM param) -> BOOL {
-    auto* s = reinterpret_cast<Search*>(param);
-    wchar_t cls[32] = {};
-    GetClassNameW(candidate, cls, 32);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(candidate, &owner);
-    if (lstrcmpiW(cls, TOOLTIPS_CLASSW) != 0 || owner != s->process) return TRUE;
-    if (!(GetWindowLongW(candidate, GWL_STYLE) & TTS_BALLOON)) return TRUE;
-    s->found = candidate;
-    return FALSE;
-  }, reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
-
 // The picture box's accessible name and value, as a screen reader asks.
 std::pair<std::wstring, std::wstring> AccessibleNameAndValue(HWND box) {
   const ScopedOle com(ScopedOle::ComOnly);  // the object comes marshalled from the program
@@ -556,7 +541,7 @@ TEST_F(MainWindowTest, SaysWhyThereIsNoIconAndKeepsProportions) {
 
   ASSERT_TRUE(WriteTestFile(inputs.file("notes.txt"), Bytes{'h', 'i'}));
   ImportThroughTheDialog(process_, window, inputs.file("notes.txt"));
-  HWND balloon = NoticeBalloonOf(process_);
+  HWND balloon = TooltipOf(process_, Tips::Balloon);
   ASSERT_TRUE(balloon);
   for (int i = 0; i < 30 && !IsWindowVisible(balloon); ++i) Sleep(100);
   EXPECT_TRUE(IsWindowVisible(balloon));
