@@ -58,13 +58,16 @@ Bytes ExtractApkIcon(const PipelineContext& context, const std::string& packageP
 Bytes ExtractApkIcon(const PipelineContext& context, const std::string& packagePath, const IconElsewhere& iconElsewhere,
                      const EntryElsewhere& entryElsewhere) {
   PatternMatcher matcher(SystemNarrowCodec());
-  const std::string quotedPackage = "\"" + packagePath + "\"";
   EndToolRun(kPackagingTool);
   EndToolRun(kUnzipTool);
   const WorkFolder work(context.runDirectory);
 
-  // The packaging tool reads its command line in the system's ANSI code page.
-  const ToolArgument package = AnsiToolArgument(work, packagePath);
+  // Neither tool opens paths beyond MAX_PATH; the packaging tool reads its
+  // command line in the system's ANSI code page.
+  const ToolArgument unzipped = ShortToolArgument(work, packagePath);
+  if (unzipped.text.empty()) return {};
+  const std::string quotedPackage = "\"" + unzipped.text + "\"";
+  const ToolArgument package = AnsiToolArgument(work, unzipped.text);
   if (package.text.empty()) return {};
   const std::string badging = ToolTextToNarrow(RunConsoleCommand(
       context.toolPath(kPackagingTool), "dump badging \"" + package.text + "\"",
@@ -78,7 +81,7 @@ Bytes ExtractApkIcon(const PipelineContext& context, const std::string& packageP
     Bytes found = iconElsewhere ? iconElsewhere(icon.named) : none;
     // No bitmap of the icon's name anywhere: the drawable itself is drawn.
     if (found.empty() && icon.named.ends_with(".xml")) {
-      found = DrawApkIcon(context, package, packagePath, icon.named, entryElsewhere);
+      found = DrawApkIcon(context, package, unzipped.text, icon.named, entryElsewhere);
     }
     return found;
   }

@@ -32,10 +32,16 @@ constexpr const char* kUsage =
     "  --size N  draw vector and adaptive icons at N x N pixels (16 to 1024)\n";
 
 // Pipelines change the current directory, so both paths are made full first.
+// The wide call: the narrow one stops at MAX_PATH.
 std::string FullPath(const char* path) {
-  char full[MAX_PATH * 4];
-  const DWORD n = GetFullPathNameA(path, sizeof full, full, nullptr);
-  return n == 0 || n >= sizeof full ? std::string() : std::string(full, n);
+  const std::wstring wide = WideFromAnsi(path);
+  const DWORD n = wide.empty() ? 0 : GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+  if (n == 0) return {};
+  std::wstring full(n, L'\0');
+  const DWORD got = GetFullPathNameW(wide.c_str(), n, full.data(), nullptr);
+  if (got == 0 || got >= n) return {};
+  full.resize(got);
+  return CodePageFromWide(full, CP_ACP);
 }
 
 int Usage(const char* problem = nullptr) {

@@ -73,7 +73,7 @@ SaveOutcome SavePictureTo(ByteSpan picture, const std::string& confirmedPath, co
                           SaveFormat format) {
   const std::string path = SaveNameFor(format, confirmedPath);
   // The dialog asked about the name as chosen in it, not about this one.
-  if (path != confirmedPath && GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES &&
+  if (path != confirmedPath && PathExists(path) &&
       !askReplace(path)) {
     return SaveOutcome::Declined;
   }
@@ -94,7 +94,7 @@ void SaveIconAs(HWND owner, const PictureStore& store, FileDialog& dialog) {
   dialog.setFilterIndex(1);
   const std::string& source = store.source();
   dialog.setFileName(SaveProposal(source.empty() ? dialog.fileName() : source, SystemLeadByte,
-                                  [](const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }));
+                                  PathExists));
   while (dialog.show(owner)) {
     const SaveFormat format = group && dialog.filterIndex() == 2 ? SaveFormat::Icon : SaveFormat::Png;
     // The file the picture came from is never replaced by its own icon.

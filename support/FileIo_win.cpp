@@ -13,8 +13,7 @@ namespace {
 constexpr DWORD kIoChunk = 1u << 20;
 
 UniqueHandle OpenForReading(const std::string& path) {
-  return UniqueHandle(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  return OpenFileAt(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
 }
 
 bool ReadExactly(HANDLE file, std::uint8_t* out, std::size_t size) {
@@ -51,27 +50,28 @@ long long SizeOf(HANDLE file) {
 // hidden or system target refuses to be replaced on some systems: its
 // attributes are cleared for one more try; a user's file gets them back, so
 // it stays hidden as it was.
-bool ReplaceTarget(const char* temp, const std::string& path, TargetProtection protection) {
+bool ReplaceTarget(const std::wstring& temp, const std::string& path, TargetProtection protection) {
   constexpr DWORD kFlags = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
-  const DWORD attributes = GetFileAttributesA(path.c_str());
+  const std::wstring target = ExtendedLengthPath(path);
+  const DWORD attributes = GetFileAttributesW(target.c_str());
   const bool exists = attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
   if (exists && (attributes & FILE_ATTRIBUTE_READONLY) && protection == TargetProtection::Keep) {
     SetLastError(ERROR_ACCESS_DENIED);
     return false;
   }
-  bool moved = MoveFileExA(temp, path.c_str(), kFlags) != 0;
+  bool moved = MoveFileExW(temp.c_str(), target.c_str(), kFlags) != 0;
   if (!moved && exists) {
-    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    moved = MoveFileExA(temp, path.c_str(), kFlags) != 0;
+    SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_NORMAL);
+    moved = MoveFileExW(temp.c_str(), target.c_str(), kFlags) != 0;
     if (!moved) {
       const DWORD error = GetLastError();
-      SetFileAttributesA(path.c_str(), attributes);
+      SetFileAttributesW(target.c_str(), attributes);
       SetLastError(error);
     }
   }
   constexpr DWORD kKept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
   if (moved && exists && protection == TargetProtection::Keep && (attributes & kKept)) {
-    SetFileAttributesA(path.c_str(), attributes);
+    SetFileAttributesW(target.c_str(), attributes);
   }
   return moved;
 }
@@ -124,28 +124,35 @@ bool FileHoldsBytes(const std::string& path, ByteSpan bytes) {
 bool WriteFileAtomically(const std::string& path, ByteSpan bytes, TargetProtection protection) {
   std::string folder = FolderOf(path);
   if (folder.empty()) folder = ".";
-  char temp[MAX_PATH] = {};
-  if (!GetTempFileNameA(folder.c_str(), "tss", 0, temp)) return false;
-
-  bool written = false;
-  {
-    UniqueHandle file(CreateFileA(temp, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
-    written = file && WriteExactly(file.get(), bytes.data(), bytes.size()) &&
-              FlushFileBuffers(file.get());
+  // A unique name of the form GetTempFileName gives, made here: that call
+  // stops at MAX_PATH.
+  const std::wstring base = ExtendedLengthPath(folder);
+  if (base.empty()) return false;
+  std::wstring temp;
+  UniqueHandle file;
+  static unsigned counter = 0;
+  for (int attempt = 0; attempt < 64 && !file; ++attempt) {
+    wchar_t name[32];
+    swprintf(name, 32, L"\\tss%04X.tmp", (GetCurrentProcessId() * 31u + GetTickCount() + ++counter) & 0xFFFFu);
+    temp = base + name;
+    file = UniqueHandle(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file && GetLastError() != ERROR_FILE_EXISTS) return false;
   }
+  if (!file) return false;
+  bool written = WriteExactly(file.get(), bytes.data(), bytes.size()) && FlushFileBuffers(file.get());
+  file = UniqueHandle();
   if (written) written = ReplaceTarget(temp, path, protection);
   if (!written) {
     const DWORD error = GetLastError();
-    DeleteFileA(temp);
+    DeleteFileW(temp.c_str());
     SetLastError(error);
   }
   return written;
 }
 
 FileView::FileView(const std::string& path) {
-  UniqueHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  UniqueHandle file = OpenFileAt(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL);
   LARGE_INTEGER size{};
   if (!file || !GetFileSizeEx(file.get(), &size) || size.QuadPart <= 0) return;
   UniqueHandle mapping(CreateFileMappingA(file.get(), nullptr, PAGE_READONLY, 0, 0, nullptr));
@@ -163,8 +170,8 @@ namespace {
 bool FileIdentity(const std::string& path, BY_HANDLE_FILE_INFORMATION& info) {
   // No access asked: enough to read the identity, and no sharing conflict
   // with a program that holds the file open.
-  UniqueHandle file(CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  UniqueHandle file = OpenFileAt(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING,
+                                FILE_FLAG_BACKUP_SEMANTICS);
   return file && GetFileInformationByHandle(file.get(), &info);
 }
 
@@ -178,7 +185,28 @@ bool IsSameFile(const std::string& a, const std::string& b) {
 }
 
 bool CanReadFile(const std::string& path) {
-  const UniqueHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  return file.valid();
+  return OpenFileAt(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING,
+                    FILE_ATTRIBUTE_NORMAL).valid();
+}
+
+UniqueHandle OpenFileAt(const std::string& path, DWORD access, DWORD share, DWORD disposition, DWORD flags,
+                        SECURITY_ATTRIBUTES* security) {
+  const std::wstring wide = ExtendedLengthPath(path);
+  if (wide.empty()) return {};
+  return UniqueHandle(CreateFileW(wide.c_str(), access, share, security, disposition, flags, nullptr));
+}
+
+DWORD FileAttributesAt(const std::string& path) {
+  const std::wstring wide = ExtendedLengthPath(path);
+  return wide.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(wide.c_str());
+}
+
+bool SetFileAttributesAt(const std::string& path, DWORD attributes) {
+  const std::wstring wide = ExtendedLengthPath(path);
+  return !wide.empty() && SetFileAttributesW(wide.c_str(), attributes);
+}
+
+bool DeleteFileAt(const std::string& path) {
+  const std::wstring wide = ExtendedLengthPath(path);
+  return !wide.empty() && DeleteFileW(wide.c_str());
 }

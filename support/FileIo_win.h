@@ -5,6 +5,7 @@
 #include <string>
 
 #include "support/Bytes.h"
+#include "support/ScopedWin_win.h"
 
 // Files the program reads whole (icons, packages' extracted entries) are
 // small; anything larger than this is refused rather than loaded.
@@ -62,3 +63,14 @@ bool WriteFileAtomically(const std::string& path, ByteSpan bytes,
 // The folder part of a path (everything before its last separator), or the
 // empty text when there is none.
 std::string FolderOf(const std::string& path);
+
+// The file calls of the program, on paths of the process code page. Each
+// goes through the wide call with the path made full and "\\?\"-prefixed,
+// so a path beyond MAX_PATH (up to the system's 32,767 characters) works as
+// any other, whatever the system's long-path setting.
+UniqueHandle OpenFileAt(const std::string& path, DWORD access, DWORD share, DWORD disposition, DWORD flags,
+                        SECURITY_ATTRIBUTES* security = nullptr);
+DWORD FileAttributesAt(const std::string& path);  // INVALID_FILE_ATTRIBUTES when missing
+bool SetFileAttributesAt(const std::string& path, DWORD attributes);
+bool DeleteFileAt(const std::string& path);
+inline bool PathExists(const std::string& path) { return FileAttributesAt(path) != INVALID_FILE_ATTRIBUTES; }

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "support/FileIo_win.h"
 #include "support/MessagePump_win.h"
 #include "support/ScopedWin_win.h"
 #include "support/TextCodec_win.h"
@@ -236,8 +237,8 @@ std::string RunConsoleCommand(const std::string& program, const std::string& arg
 std::string RunConsoleCommandThroughFile(const std::string& program, const std::string& arguments,
                                         const std::string& folder, const std::string& outputPath) {
   SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
-  UniqueHandle file(CreateFileA(outputPath.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, &inheritable,
-                                CREATE_NEW, FILE_ATTRIBUTE_TEMPORARY, nullptr));
+  UniqueHandle file = OpenFileAt(outputPath, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, CREATE_NEW,
+                                 FILE_ATTRIBUTE_TEMPORARY, &inheritable);
   if (!file.valid()) return {};
   const RunEnd end =
       RunTool(program, arguments, folder, {.toFile = file.get(), .fileCap = kMaxCapturedOutput}, [](auto) { return true; });

@@ -29,7 +29,7 @@ bool RunEntryToFile(const PipelineContext& context, const char* tool, const std:
                     std::uint64_t listedSize, const std::string& path) {
   bool written = false;
   {
-    UniqueHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueHandle file = OpenFileAt(path, GENERIC_WRITE, 0, CREATE_NEW, FILE_ATTRIBUTE_NORMAL);
     if (!file.valid()) return false;
     bool failed = false;
     const StreamedRun run = StreamToolOutput(context.toolPath(tool), arguments, context.runDirectory, listedSize,
@@ -43,7 +43,7 @@ bool RunEntryToFile(const PipelineContext& context, const char* tool, const std:
     written = run.complete && !failed && run.bytes == listedSize;
   }
   if (!written) {
-    DeleteFileA(path.c_str());
+    DeleteFileAt(path);
     context.report(IconReason::Damaged);
   }
   return written;

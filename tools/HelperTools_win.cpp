@@ -25,6 +25,6 @@ void DeployHelperTools(HMODULE module, const std::string& folder) {
     if (bytes.empty()) continue;
     const std::string path = folder + "\\" + tool.fileName;
     if (!FileHoldsBytes(path, bytes)) WriteFileAtomically(path, bytes, TargetProtection::Override);
-    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_HIDDEN);
+    SetFileAttributesAt(path, FILE_ATTRIBUTE_HIDDEN);
   }
 }

@@ -22,6 +22,8 @@ UINT SystemAnsiCodePage() {
 
 bool Spellable(const std::wstring& text, UINT codePage) { return SpellInCodePage(text, codePage).has_value(); }
 
+bool ShortEnough(const std::wstring& path) { return path.size() <= kToolPathLimit; }
+
 std::wstring ShortName(const std::wstring& path) {
   const DWORD n = GetShortPathNameW(path.c_str(), nullptr, 0);
   if (n == 0) return {};
@@ -46,43 +48,68 @@ std::wstring AliasName(const std::wstring& path) {
 }
 
 // A hard link where one can be made (same volume, a file system that has
-// them), else a copy.
-bool MakeAlias(AliasWay way, const std::wstring& source, const std::wstring& alias) {
+// them), else a copy. An alias another tool of the run already has is taken
+// again when it still is this very file.
+bool MakeAlias(AliasWay way, const std::string& source, const std::string& alias) {
+  if (IsSameFile(alias, source)) return true;
+  const std::wstring from = ExtendedLengthPath(source), to = ExtendedLengthPath(alias);
   if (way != AliasWay::Copy) {
-    const DWORD attributes = GetFileAttributesW(source.c_str());
+    const DWORD attributes = GetFileAttributesW(from.c_str());
     const bool readOnly = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
-    if (!readOnly && CreateHardLinkW(alias.c_str(), source.c_str(), nullptr)) return true;
+    if (!readOnly && CreateHardLinkW(to.c_str(), from.c_str(), nullptr)) return true;
   }
-  return CopyFileW(source.c_str(), alias.c_str(), TRUE) != 0;
+  return CopyFileW(from.c_str(), to.c_str(), TRUE) != 0;
 }
 
 }  // namespace
 
 void ForceAliasWayForTesting(AliasWay way) { gForcedWay = way; }
 
+namespace {
+
+// The alias in the work folder, named by full path or, where the tool
+// cannot take the folder's path (unspellable or too long), bare, the tool
+// starting in the work folder.
+ToolArgument Alias(const WorkFolder& work, const std::wstring& wide, AliasWay way, UINT codePage) {
+  if (work.path().empty()) return {};
+  const std::wstring folder = WideFromCodePage(work.path(), CP_ACP);
+  const std::wstring name = AliasName(wide);
+  const bool bare = way == AliasWay::BareInWorkFolder || !Spellable(folder, codePage) ||
+                    !ShortEnough(folder + L"\\" + name);
+  if (way == AliasWay::BareInWorkFolder) way = AliasWay::Natural;
+  const std::string narrowName = CodePageFromWide(name, CP_ACP);
+  if (!MakeAlias(way, CodePageFromWide(wide, CP_ACP), work.file(narrowName))) return {};
+  if (bare) return {narrowName, work.path()};
+  return {work.file(narrowName), {}};
+}
+
+}  // namespace
+
 ToolArgument AnsiToolArgument(const WorkFolder& work, const std::string& path) {
-  if (!ProcessTextIsUtf8()) return {path, {}};  // the process's text is the tool's already
-  const UINT ansi = SystemAnsiCodePage();
-  const std::wstring wide = WideFromUtf8(path);
+  // Where the process's text is not UTF-8 it is the tool's already.
+  const UINT ansi = ProcessTextIsUtf8() ? SystemAnsiCodePage() : GetACP();
+  const std::wstring wide = WideFromAnsi(path);
   if (wide.empty()) return {};
   AliasWay way = gForcedWay;
-  if (way == AliasWay::Natural && Spellable(wide, ansi)) return {path, {}};
+  if (way == AliasWay::Natural && ShortEnough(wide) && Spellable(wide, ansi)) return {path, {}};
 
   if (way == AliasWay::Natural || way == AliasWay::ShortName) {
     const std::wstring shortName = ShortName(wide);
     // Two names may share one short name (Wine makes them by hashing, and
     // collisions happen): taken only when it leads to this very file.
-    if (!shortName.empty() && Spellable(shortName, ansi) && IsSameFile(Utf8FromWide(shortName), path)) {
-      return {Utf8FromWide(shortName), {}};
+    if (!shortName.empty() && ShortEnough(shortName) && Spellable(shortName, ansi) &&
+        IsSameFile(CodePageFromWide(shortName, CP_ACP), path)) {
+      return {CodePageFromWide(shortName, CP_ACP), {}};
     }
     if (way == AliasWay::ShortName) return {};
   }
-  if (work.path().empty()) return {};
-  const std::wstring folder = WideFromUtf8(work.path());
-  const std::wstring name = AliasName(wide);
-  const bool bare = way == AliasWay::BareInWorkFolder || !Spellable(folder, ansi);
-  if (way == AliasWay::BareInWorkFolder) way = AliasWay::Natural;
-  if (!MakeAlias(way, wide, folder + L"\\" + name)) return {};
-  if (bare) return {Utf8FromWide(name), work.path()};
-  return {work.file(Utf8FromWide(name)), {}};
+  return Alias(work, wide, way, ansi);
+}
+
+ToolArgument ShortToolArgument(const WorkFolder& work, const std::string& path) {
+  const std::wstring wide = WideFromAnsi(path);
+  if (wide.empty()) return {};
+  if (ShortEnough(wide)) return {path, {}};
+  ToolArgument alias = Alias(work, wide, AliasWay::Natural, CP_ACP);
+  return alias.folder.empty() ? alias : ToolArgument{};  // UnZip starts in the run directory
 }

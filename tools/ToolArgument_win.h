@@ -4,7 +4,10 @@
 // is built with a UTF-8 manifest, so the process's own text reaches them
 // whole. The packaging tool is a prebuilt program that reads its command
 // line in the system's ANSI code page: a path that code page cannot spell
-// reaches it through an alias, and the user's file is never changed.
+// reaches it through an alias, and the user's file is never changed. UnZip
+// and the packaging tool open files with calls that stop at MAX_PATH; a
+// longer path reaches them through the same alias (7-Zip opens long paths
+// itself).
 #include <string>
 
 #include "tools/WorkFolder_win.h"
@@ -22,7 +25,16 @@ struct ToolArgument {
 // copy there. When the work folder's own path is not spellable either, the
 // alias is named bare and the tool starts in the work folder. Aliases go with
 // the work folder.
+// A path longer than kToolPathLimit characters takes the alias too.
 ToolArgument AnsiToolArgument(const WorkFolder& work, const std::string& path);
+
+// How the file at path reaches UnZip: the path itself up to kToolPathLimit
+// characters, else the alias in the work folder. Handing its text to
+// AnsiToolArgument gives the packaging tool the same alias.
+ToolArgument ShortToolArgument(const WorkFolder& work, const std::string& path);
+
+// Below MAX_PATH with room to spare: the tools append to what they are given.
+inline constexpr std::size_t kToolPathLimit = 240;
 
 // For tests: which way AnsiToolArgument takes, whatever the path (a link
 // that cannot be made still falls back to a copy). Natural chooses as

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "support/FileIo_win.h"
+#include "support/TextCodec_win.h"
 #include "tools/ArchiveEntry_win.h"
 #include "tools/ConsoleRunner_win.h"
 #include "tools/HelperTools.h"
@@ -24,7 +25,8 @@ std::string_view AsText(const Bytes& bytes) {
 
 std::uint64_t FileSize(const std::string& path) {
   WIN32_FILE_ATTRIBUTE_DATA data{};
-  if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return 0;
+  const std::wstring wide = ExtendedLengthPath(path);
+  if (wide.empty() || !GetFileAttributesExW(wide.c_str(), GetFileExInfoStandard, &data)) return 0;
   return (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 

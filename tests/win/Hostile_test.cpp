@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "android/ApkIcon_win.h"
+#include "image/PngDecode.h"
+#include "image/PngEncode.h"
 #include "support/FileIo_win.h"
 #include "support/ScopedWin_win.h"
 #include "support/TextCodec_win.h"
@@ -138,6 +140,36 @@ TEST_F(HostileInputTest, OnlyImagesBecomePictures) {
   dispatch(Fixture("apk\\pe-as-icon.apk"));
   EXPECT_FALSE(store_.hasPicture());
   EXPECT_EQ(cli("apk\\pe-as-icon.apk"), 1);
+}
+
+// Files at the longest path the host allows (Wine keeps Unix paths under
+// 4,096 bytes): read through the wide calls, handed to UnZip and the
+// packaging tool through an alias, and the icon written beside them.
+TEST_F(HostileInputTest, FilesAtTheLongestPathGiveTheirIcons) {
+  std::wstring deep = ExtendedLengthPath(outside_.path());
+  while (deep.size() < 3700) {
+    deep += L"\\" + std::wstring(200, L'd');
+    ASSERT_TRUE(CreateDirectoryW(deep.c_str(), nullptr));
+  }
+  const std::string folder = CodePageFromWide(deep.substr(4), CP_ACP);  // as the user hands it over, no prefix
+  const struct {
+    const char* fixture;
+    const char* expected;
+  } kFiles[] = {
+      {"apk\\plain-drawable.apk", "apk\\plain-drawable.icon"},
+      {"ipa\\appex-among-three.ipa", "ipa\\appex-among-three.icon"},
+      {"exe\\eight-then-32.exe", "exe\\eight-then-32.expect.png"},
+  };
+  for (const auto& row : kFiles) {
+    const std::string name(row.fixture);
+    const std::string path = folder + "\\" + name.substr(name.find('\\') + 1);
+    ASSERT_TRUE(CopyTestFile(Fixture(row.fixture), path)) << row.fixture;
+    const std::string out = path + ".png";
+    EXPECT_EQ(runCli("\"" + path + "\" \"" + out + "\""), 0) << row.fixture;
+    EXPECT_EQ(WritePng(DecodePng(ReadWholeFile(out))), WritePng(DecodePng(ReadWholeFile(Fixture(row.expected)))))
+        << row.fixture;
+  }
+  EXPECT_EQ(leftovers(), std::vector<std::string>{});
 }
 
 // With no interpreter, a percent sign in the user's own file name is text.

@@ -57,7 +57,7 @@ bool WriteTestFile(const std::string& path, ByteSpan bytes) {
 }
 
 bool CopyTestFile(const std::string& from, const std::string& to) {
-  return CopyFileA(from.c_str(), to.c_str(), FALSE) != 0;
+  return CopyFileW(ExtendedLengthPath(from).c_str(), ExtendedLengthPath(to).c_str(), FALSE) != 0;
 }
 
 FILETIME LastWriteTime(const std::string& path) {
