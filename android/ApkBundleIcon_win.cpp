@@ -15,11 +15,6 @@
 
 namespace {
 
-// Packages inside a bundle are handed to the tools, never read whole; this
-// cap only keeps a crafted bundle from filling the disk with one entry.
-// Store packages stay far below it.
-constexpr std::uint64_t kMaxInnerPackageBytes = 1ull << 30;
-
 // The base package an .xapk's manifest names, in the process's narrow text
 // as the listing is; empty when there is no readable manifest.
 std::string ManifestBase(const PipelineContext& context, const ArchiveSource& bundle,
@@ -40,7 +35,7 @@ Bytes FirstFromDensitySplits(const PipelineContext& context, const ArchiveSource
                              const std::function<Bytes(const WorkFolder&, const std::string&)>& take) {
   for (const ArchiveEntry& split : splits) {
     const WorkFolder work(context.runDirectory);
-    const std::string package = PlaceArchiveEntry(context, bundle, split, kMaxInnerPackageBytes, work, "split.apk");
+    const std::string package = PlaceArchiveEntry(context, bundle, split, kMaxInnerArchiveBytes, work, "split.apk");
     if (package.empty()) continue;
     Bytes found = take(work, package);
     if (!found.empty()) return found;
@@ -53,12 +48,12 @@ Bytes FirstFromDensitySplits(const PipelineContext& context, const ArchiveSource
 Bytes ExtractApkBundleIcon(const PipelineContext& context, const std::string& bundlePath) {
   // A run this one interrupts gives up, whichever of the three tools it is in.
   for (const char* tool : {kArchiveTool, kPackagingTool, kUnzipTool}) EndToolRun(tool);
-  const ArchiveSource bundle{bundlePath, "", EntryText::Narrow};
+  const ArchiveSource bundle{bundlePath, "-tzip", EntryText::Narrow};
   const std::vector<ArchiveEntry> entries = ListArchive(context, bundle, KeptBundleEntry, kMaxBundleEntries);
   const ArchiveEntry base = ChooseBundleBase(entries, ManifestBase(context, bundle, entries));
   if (base.path.empty()) return {};
   const WorkFolder work(context.runDirectory);
-  const std::string basePackage = PlaceArchiveEntry(context, bundle, base, kMaxInnerPackageBytes, work, "base.apk");
+  const std::string basePackage = PlaceArchiveEntry(context, bundle, base, kMaxInnerArchiveBytes, work, "base.apk");
   if (basePackage.empty()) return {};
   const std::vector<ArchiveEntry> splits = DensitySplits(entries);
   // The named icon: a raster file of its name in a split. A drawn icon's

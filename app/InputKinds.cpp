@@ -31,6 +31,12 @@ constexpr InputKind kInputKinds[] = {
     {".appxbundle", RouteId::MsixBundle, true},
     {".msix", RouteId::Msix, true},
     {".appx", RouteId::Msix, true},
+    // After the packages: ".msi" is the start of ".msix".
+    {".msi", RouteId::Msi, true},
+    {".deb", RouteId::Deb, true},
+    {".rpm", RouteId::Rpm, true},
+    {".appimage", RouteId::AppImage, true},
+    {".snap", RouteId::Snap, true},
 };
 
 }  // namespace

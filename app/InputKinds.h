@@ -20,6 +20,11 @@ enum class RouteId {
   Picture,
   MsixBundle,
   Msix,
+  Msi,
+  Deb,
+  Rpm,
+  AppImage,
+  Snap,
 };
 
 // One input kind: the file-name extension that names it (".apk", lower

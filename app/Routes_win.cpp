@@ -3,8 +3,10 @@
 #include "android/ApkBundleIcon_win.h"
 #include "android/ApkIcon_win.h"
 #include "ios/IpaIcon_win.h"
+#include "linux/LinuxPackageIcon_win.h"
 #include "pictures/ImageFileIcon_win.h"
 #include "windows/ExeIcon_win.h"
+#include "windows/MsiIcon_win.h"
 #include "windows/MsixIcon_win.h"
 #include "windows/ShortcutIcon_win.h"
 
@@ -22,6 +24,11 @@ constexpr InputRoute kInputRoutes[] = {
     {RouteId::Picture, ExtractPictureIcon},
     {RouteId::MsixBundle, ExtractMsixBundleIcon},
     {RouteId::Msix, ExtractMsixIcon},
+    {RouteId::Msi, ExtractMsiIcon},
+    {RouteId::Deb, ExtractDebIcon},
+    {RouteId::Rpm, ExtractRpmIcon},
+    {RouteId::AppImage, ExtractAppImageIcon},
+    {RouteId::Snap, ExtractSnapIcon},
 };
 
 }  // namespace

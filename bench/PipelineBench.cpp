@@ -87,9 +87,9 @@ int main(int argc, char** argv) {
     } else {
       // The route reads listings through a file, as here.
       const std::string listing = context.inRunDirectory("bench-listing.txt");
-      RunConsoleCommandThroughFile(context.toolPath(kArchiveTool), "l -slt -sccUTF-8 " + quoted, {}, listing);
+      RunConsoleCommandThroughFile(context.toolPath(kArchiveTool), "l -tzip -slt -sccUTF-8 " + quoted, {}, listing);
       DeleteFileA(listing.c_str());
-      ToolOutputBytes(context.toolPath(kArchiveTool), "e -so -sccUTF-8 " + quoted + " \"" + entry + "\"", {}, 64 << 20);
+      ToolOutputBytes(context.toolPath(kArchiveTool), "e -tzip -so -sccUTF-8 " + quoted + " \"" + entry + "\"", {}, 64 << 20);
     }
     const double t2 = NowMs();
     DeleteFileA(entry.substr(entry.find_last_of("/\\") + 1).c_str());

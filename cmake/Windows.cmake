@@ -44,6 +44,8 @@ add_library(tessaroo_win STATIC
   tools/WebpConvert_win.cpp
   tools/WorkFolder_win.cpp
   windows/ExeIcon_win.cpp
+  linux/LinuxPackageIcon_win.cpp
+  windows/MsiIcon_win.cpp
   windows/MsixIcon_win.cpp
   windows/ShortcutIcon_win.cpp
 )

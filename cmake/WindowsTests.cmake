@@ -48,6 +48,7 @@ add_executable(win_tests
   tests/win/DrawnIcon_test.cpp
   tests/win/IpaPipeline_test.cpp
   tests/win/MsixPipeline_test.cpp
+  tests/win/Installers_test.cpp
   tests/win/Intake_test.cpp
   tests/win/Hostile_test.cpp
   tests/win/DragOut_test.cpp
@@ -121,6 +122,9 @@ tessaroo_fixtures(ipa make_ipas.py "iOS package fixtures"
   ARGS ${TESSAROO_NPM_DIR}/cgbi-to-png@1.0.7/test/cgbi-image.png $<TARGET_FILE:payload> DEPENDS payload)
 tessaroo_fixtures(exe make_exes.py "executable fixtures with windres")
 tessaroo_fixtures(msix make_msix.py "Windows app package fixtures")
+tessaroo_fixtures(installer make_installers.py "installer fixtures with wixl"
+  ARGS ${TESSAROO_FIXTURES}/exe/eight-then-32.exe DEPENDS ${TESSAROO_FIXTURES}/exe/stamp)
+tessaroo_fixtures(linux make_linux.py "Linux package fixtures with dpkg-deb, rpmbuild and mksquashfs")
 tessaroo_fixtures(drawn make_drawables.py "drawn Android icon fixtures with aapt2")
 add_custom_target(fixtures ALL DEPENDS ${_fixture_stamps})
 

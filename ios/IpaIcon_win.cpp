@@ -32,7 +32,7 @@ Bytes StandardPng(Bytes bytes) {
 
 Bytes ExtractIpaIcon(const PipelineContext& context, const std::string& packagePath) {
   EndToolRun(kArchiveTool);
-  const ArchiveSource package{packagePath, "", EntryText::Narrow};
+  const ArchiveSource package{packagePath, "-tzip", EntryText::Narrow};
   const IpaIconEntry best = ChooseIpaIconEntry(ListArchive(context, package), SystemLeadByte);
   if (best.name.empty()) return {};
   const ArchiveEntry icon{best.name + ".png", best.size};

@@ -1,5 +1,6 @@
 #include "pictures/ImageFileIcon_win.h"
 
+#include "image/IconFile.h"
 #include "pictures/ImageFile.h"
 #include "support/FileIo_win.h"
 #include "tools/WebpConvert_win.h"

@@ -37,6 +37,8 @@ WIN = os.path.join(ROOT, "build", "win")
 DIST = os.path.join(ROOT, "build", "dist")
 PROGRAMS = ["Tessaroo.exe", "tessaroo-cli.exe"]
 
+SEVENZIP_ORIG = "debian-security/pool/updates/main/7/7zip/7zip_22.01+really26.02+dfsg.orig.tar.xz"
+SEVENZIP_DEB = "debian-security/pool/updates/main/7/7zip/7zip_22.01+really26.02+dfsg-0+deb12u1.debian.tar.xz"
 UNZIP_ORIG = "debian/pool/main/u/unzip/unzip_6.0.orig.tar.gz"
 UNZIP_DEB = "debian-security/pool/updates/main/u/unzip/unzip_6.0-28+deb12u1.debian.tar.xz"
 ZLIB_ORIG = "debian/pool/main/z/zlib/zlib_1.2.13.dfsg.orig.tar.bz2"
@@ -66,18 +68,20 @@ COMPONENTS = [
               "are reachable, and neither holds them); the texts of later releases are given below "
               "under libpng (whose licence was reworded in 1.6.36), zlib and Expat (MIT).",
          lock=["npm aaptjs@1.3.2"], licences=["repo:dist/licences/aosp-frameworks-base-NOTICE.txt"]),
-    dict(title="7-Zip (7za, the standalone console version)", version="21.07",
-         source="npm package 7zip-bin@5.2.0 (win/x64/7za.exe); its LICENSE.txt covers only the "
-                "package's own wrapper",
-         carried=TOOL + "za.exe",
-         note="The licence text is the one of the 7-Zip 21.03 source package (DOC/License.txt), "
-              "the nearest release whose text we hold; 7za is built without the RAR (unRAR) code. "
-              "The GNU LGPL 2.1 follows it.",
-         lock=["npm 7zip-bin@5.2.0"],
-         corresponding="7-Zip 21.07's own source archive, 7z2107-src.7z, at "
-                       "https://www.7-zip.org/a/7z2107-src.7z (the npm package carries the built "
-                       "program only)",
-         licences=["repo:dist/licences/7zip-21.03-src-License.txt", "common:LGPL-2.1"]),
+    dict(title="7-Zip (7zz, the console version with every format)", version="26.02, Debian 22.01+really26.02+dfsg-0+deb12u1",
+         source="Debian source package 7zip, with Debian's patches",
+         carried=TOOL + "za.exe; cross-built with mingw-w64, statically linked",
+         note="Debian's +dfsg source leaves out the RAR code (CPP/7zip/Compress/Rar*, under the "
+              "unRAR licence restriction), so the program opens no RAR archive. The GNU LGPL 2.1 "
+              "follows the licence text.",
+         lock=["deb " + SEVENZIP_ORIG, "deb " + SEVENZIP_DEB],
+         corresponding="7zip_22.01+really26.02+dfsg.orig.tar.xz with Debian's "
+                       "7zip_22.01+really26.02+dfsg-0+deb12u1.debian.tar.xz (the patches applied), in "
+                       "Tessaroo-@VERSION@-sources.zip beside the release zip, and at "
+                       "https://deb.debian.org/debian-security/pool/updates/main/7/7zip/",
+         sources=[SEVENZIP_ORIG, SEVENZIP_DEB],
+         licences=["src:%s:DOC/License.txt" % SEVENZIP_ORIG, "src:%s:debian/copyright" % SEVENZIP_DEB,
+                   "common:LGPL-2.1"]),
     dict(title="libwebp (dwebp, the WebP decoder)", version="1.6.0",
          source="npm package webp-converter@3.0.1 (bin/libwebp_win64/bin/dwebp.exe); the package's "
                 "LICENSE covers only its own code, and its bin/version_info.txt still says 1.1.0",

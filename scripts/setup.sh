@@ -16,7 +16,8 @@ packages=(
   xvfb xdotool x11-utils x11-apps netpbm
   fonts-wqy-microhei fonts-wine locales
   dpkg-dev nodejs npm python3
-  android-framework-res aapt webp icoutils
+  android-framework-res aapt webp icoutils wixl
+  squashfs-tools rpm zstd
 )
 
 missing=()

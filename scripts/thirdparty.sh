@@ -95,6 +95,24 @@ build_unzip() {
   mark unzip-utf8
 }
 
+# 7-Zip with every format but RAR, whose code Debian's +dfsg source leaves
+# out (hence DISABLE_RAR): upstream's single-program bundle (7zz), static.
+# Debian's patches apply; one drops upstream's strip flag, given back here.
+build_7zip() {
+  stamp 7zip-26.02 && return 0
+  local orig=debian-security/pool/updates/main/7/7zip/7zip_22.01+really26.02+dfsg.orig.tar.xz
+  local deb=debian-security/pool/updates/main/7/7zip/7zip_22.01+really26.02+dfsg-0+deb12u1.debian.tar.xz
+  fetch_deb $orig; fetch_deb $deb
+  unpack_source 7zip $orig $deb
+  say "cross-building 7-Zip (a few minutes)"
+  make -C "$deps/src/7zip/CPP/7zip/Bundles/Alone2" -s -j"$jobs" -f makefile.gcc \
+    IS_MINGW=1 DISABLE_RAR=1 LFLAGS_STRIP=-s \
+    CC=x86_64-w64-mingw32-gcc-posix CXX=x86_64-w64-mingw32-g++-posix \
+    RC=x86_64-w64-mingw32-windres >"$deps/src/7zip.log" 2>&1 || { tail -20 "$deps/src/7zip.log"; return 1; }
+  install -m 0644 "$deps/src/7zip/CPP/7zip/Bundles/Alone2/_o/7zz.exe" "$deps/tools/za.exe"
+  mark 7zip-26.02
+}
+
 build_zlibwapi() {
   stamp zlibwapi && return 0
   local orig=debian/pool/main/z/zlib/zlib_1.2.13.dfsg.orig.tar.bz2
@@ -237,10 +255,10 @@ if [ "${1:-}" = fetch ]; then
 fi
 
 npm_tool aaptjs@1.3.2 bin/win32/aapt.exe pt.exe
-npm_tool 7zip-bin@5.2.0 win/x64/7za.exe za.exe
 npm_tool webp-converter@3.0.1 bin/libwebp_win64/bin/dwebp.exe dwebp.exe
 fetch_npm cgbi-to-png@1.0.7
 build_unzip
+build_7zip
 build_zlibwapi
 build_gtest_win
 build_libpng_win

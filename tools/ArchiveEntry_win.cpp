@@ -12,12 +12,9 @@ namespace {
 
 std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
-// "l" or "e" with the archive's type switch, if it has one, right after it.
+// "l" or "e" with the archive's type switch right after it.
 std::string Command(const char* command, const ArchiveSource& archive) {
-  std::string out = command;
-  out += ' ';
-  if (!archive.typeSwitch.empty()) out += archive.typeSwitch + " ";
-  return out;
+  return std::string(command) + " " + archive.typeSwitch + " ";
 }
 
 // The entry's path in the command line's text and the file name the tool
@@ -78,4 +75,14 @@ std::string PlaceArchiveEntry(const PipelineContext& context, const ArchiveSourc
   if (names.file.empty() || work.path().empty() || fileName.empty()) return {};
   const std::string placed = work.file(fileName);
   return RunEntryToFile(context, kArchiveTool, PrintCommand(archive, names), entry.size, placed) ? placed : std::string();
+}
+
+std::string PlaceInnerArchive(const PipelineContext& context, const ArchiveSource& archive, std::uint64_t maxBytes,
+                              const WorkFolder& work, const std::string& fileName) {
+  if (work.path().empty() || fileName.empty()) return {};
+  const std::string placed = work.file(fileName);
+  const std::string command = Command("e", archive) + "-so -sccUTF-8 " + Quoted(archive.path);
+  if (RunOutputToFile(context, kArchiveTool, command, maxBytes, placed)) return placed;
+  context.report(IconReason::Damaged);
+  return {};
 }

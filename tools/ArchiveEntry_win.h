@@ -22,7 +22,9 @@ enum class EntryText { Narrow, Utf8 };
 
 struct ArchiveSource {
   std::string path;                      // the archive file
-  std::string typeSwitch;                // "-tzip": the only reader 7-Zip may use; empty: its own guess
+  // "-tzip": the only reader 7-Zip may use. Always given, so that a crafted
+  // file never steers the tool into another format's reader.
+  std::string typeSwitch;
   EntryText text = EntryText::Narrow;
 };
 
@@ -38,6 +40,10 @@ std::vector<ArchiveEntry> ListArchive(const PipelineContext& context, const Arch
 Bytes ReadArchiveEntry(const PipelineContext& context, const ArchiveSource& archive, const ArchiveEntry& entry,
                        std::uint64_t maxBytes);
 
+// An inner package or archive a tool must open as a file is written out up
+// to this size at most.
+inline constexpr std::uint64_t kMaxInnerArchiveBytes = 1ull << 30;
+
 // For an inner package other tools open as a file: the entry, refused as
 // ReadArchiveEntry refuses it (but for kMaxReadBytes), is streamed into
 // work.file(fileName) (fileName a plain name, no file of that name there
@@ -45,3 +51,10 @@ Bytes ReadArchiveEntry(const PipelineContext& context, const ArchiveSource& arch
 // nothing was placed.
 std::string PlaceArchiveEntry(const PipelineContext& context, const ArchiveSource& archive, const ArchiveEntry& entry,
                               std::uint64_t maxBytes, const WorkFolder& work, const std::string& fileName);
+
+// The archive 7-Zip reaches through the archive's chain of types in one run
+// (typeSwitch "-t*.ar": a .deb's data archive, unpacked from its xz, gzip or
+// zstd on the way), streamed into work.file(fileName) as PlaceArchiveEntry
+// does, up to maxBytes. That path, or empty when nothing was placed.
+std::string PlaceInnerArchive(const PipelineContext& context, const ArchiveSource& archive, std::uint64_t maxBytes,
+                              const WorkFolder& work, const std::string& fileName);

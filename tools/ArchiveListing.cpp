@@ -60,6 +60,17 @@ std::vector<ArchiveEntry> ParseArchiveListing(std::string_view listing, ArchiveE
       continue;
     } else if (FieldValue(line, "Folder", value)) {
       folder = value != "-";
+    } else if (FieldValue(line, "Mode", value)) {
+      // Unix archives (tar, cpio, SquashFS) give the file type this way.
+      if (value.starts_with('d')) folder = true;
+      current.symbolicLink = value.starts_with('l');
+    } else if (FieldValue(line, "Symbolic Link", value) && !value.empty()) {
+      current.symbolicLink = true;
+      current.linkTarget = value;
+    } else if (FieldValue(line, "Hard Link", value) && !value.empty()) {
+      // A tar hard link names its file from the archive's root.
+      current.symbolicLink = true;
+      current.linkTarget = "/" + std::string(value);
     } else if (FieldValue(line, "Size", value)) {
       current.size = ListedNumber(value);
     } else if (FieldValue(line, "Packed Size", value)) {

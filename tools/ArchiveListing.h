@@ -20,6 +20,12 @@ struct ArchiveEntry {
   std::string path;                       // as listed: '\' between folders
   std::uint64_t size = UINT64_MAX;        // uncompressed; UINT64_MAX when the listing gives no number
   std::uint64_t packedSize = UINT64_MAX;  // as stored; UINT64_MAX when the listing gives no number
+  // A symbolic link (a Unix "Mode = l..." or a "Symbolic Link" line) and
+  // its target where the listing prints it (tar, cpio); a SquashFS link's
+  // bytes are its target instead. A tar hard link counts as a link to its
+  // file, its target made absolute ("/./usr/...").
+  bool symbolicLink = false;
+  std::string linkTarget;
 };
 
 // Which entries a caller keeps, by their listed path; nullptr keeps all.

@@ -25,14 +25,15 @@ Bytes RunEntryOutput(const PipelineContext& context, const char* tool, const std
   return {};
 }
 
-bool RunEntryToFile(const PipelineContext& context, const char* tool, const std::string& arguments,
-                    std::uint64_t listedSize, const std::string& path) {
-  bool written = false;
+std::optional<std::uint64_t> RunOutputToFile(const PipelineContext& context, const char* tool,
+                                             const std::string& arguments, std::uint64_t maxBytes,
+                                             const std::string& path) {
+  std::optional<std::uint64_t> written;
   {
     UniqueHandle file = OpenFileAt(path, GENERIC_WRITE, 0, CREATE_NEW, FILE_ATTRIBUTE_NORMAL);
-    if (!file.valid()) return false;
+    if (!file.valid()) return std::nullopt;
     bool failed = false;
-    const StreamedRun run = StreamToolOutput(context.toolPath(tool), arguments, context.runDirectory, listedSize,
+    const StreamedRun run = StreamToolOutput(context.toolPath(tool), arguments, context.runDirectory, maxBytes,
                                              [&](std::span<const char> chunk) {
                                                DWORD put = 0;
                                                failed = !SpendWrittenBytes(chunk.size()) ||
@@ -40,11 +41,17 @@ bool RunEntryToFile(const PipelineContext& context, const char* tool, const std:
                                                         put != chunk.size();
                                                return !failed;
                                              });
-    written = run.complete && !failed && run.bytes == listedSize;
+    if (run.complete && !failed && run.bytes > 0) written = run.bytes;
   }
-  if (!written) {
-    DeleteFileAt(path);
-    context.report(IconReason::Damaged);
-  }
+  if (!written) DeleteFileAt(path);
   return written;
+}
+
+bool RunEntryToFile(const PipelineContext& context, const char* tool, const std::string& arguments,
+                    std::uint64_t listedSize, const std::string& path) {
+  const std::optional<std::uint64_t> written = RunOutputToFile(context, tool, arguments, listedSize, path);
+  if (written && *written == listedSize) return true;
+  if (written) DeleteFileAt(path);
+  context.report(IconReason::Damaged);
+  return false;
 }

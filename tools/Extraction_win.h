@@ -5,6 +5,7 @@
 // tools/ArchiveEntry_win.h; the Android package's entries are taken with
 // UnZip this way.
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "support/Bytes.h"
@@ -26,3 +27,12 @@ Bytes RunEntryOutput(const PipelineContext& context, const char* tool, const std
 // listedSize bytes were written; otherwise the file is removed.
 bool RunEntryToFile(const PipelineContext& context, const char* tool, const std::string& arguments,
                     std::uint64_t listedSize, const std::string& path);
+
+// Whatever the tool prints, up to maxBytes, streamed into the new file path
+// the same way, for output whose size no listing gives (an archive
+// unpacked from its compression). The bytes written; nothing, and no file,
+// when the tool failed, printed nothing or more than maxBytes, or the
+// budget ran out.
+std::optional<std::uint64_t> RunOutputToFile(const PipelineContext& context, const char* tool,
+                                             const std::string& arguments, std::uint64_t maxBytes,
+                                             const std::string& path);

@@ -7,6 +7,7 @@
 #include "image/IcoDecode.h"
 #include "image/IcoEncode.h"
 #include "image/PngDecode.h"
+#include "image/IconFile.h"
 #include "pictures/ImageFile.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -463,6 +463,69 @@ def render_seeds(full):
     return seeds
 
 
+# --- installer databases --------------------------------------------------------
+
+def msi_strings(strings, long_refs=False):
+    """The string pool and data of strings (bytes), numbered from 1; a
+    string of 64 KiB or more takes the two-entry form."""
+    pool = struct.pack("<HH", 1252, 0x8000 if long_refs else 0)
+    for text in strings:
+        if len(text) >= 1 << 16:
+            pool += struct.pack("<HHHH", 0, 1, len(text) & 0xFFFF, len(text) >> 16)
+        else:
+            pool += struct.pack("<HH", len(text), 1)
+    return pool, b"".join(strings)
+
+
+def msi_seed(strings, rows, long_refs=False):
+    """The fuzz target's input: sizes, pool, data, then the Property table
+    of rows (pairs of string numbers), column by column."""
+    pool, data = msi_strings(strings, long_refs)
+    ref = (lambda n: struct.pack("<I", n)[:3]) if long_refs else (lambda n: struct.pack("<H", n))
+    table = b"".join(ref(p) for p, _ in rows) + b"".join(ref(v) for _, v in rows)
+    return struct.pack("<II", len(pool), len(data)) + pool + data + table
+
+
+def msi_seeds(full):
+    names = [b"ProductName", b"ARPPRODUCTICON", b"AppIcon.ico", b"Demo"]
+    seeds = {"property.bin": msi_seed(names, [(1, 4), (2, 3)]),
+             "long-refs.bin": msi_seed(names, [(2, 3)], long_refs=True),
+             "big-string.bin": msi_seed([b"ARPPRODUCTICON", b"x" * 70000], [(1, 2)])}
+    if full:
+        many = [b"p%d" % i for i in range(60000)]
+        seeds["many.bin"] = msi_seed(many, [(i, i + 1) for i in range(1, 59999, 2)])
+    return seeds
+
+
+# --- Linux packages ---------------------------------------------------------------
+
+def linux_seeds(full):
+    desktop = (b"[Desktop Entry]\nType=Application\nName=Calc\nIcon=calc\nIcon[de]=rechner\n"
+               b"[Desktop Action New]\nIcon=new\n")
+    rows = [(".\\usr\\share\\applications\\calc.desktop", 120),
+            (".\\usr\\share\\icons\\hicolor\\48x48\\apps\\calc.png", 900),
+            (".\\usr\\share\\icons\\hicolor\\128x128@2\\apps\\calc.png", 9000),
+            (".\\usr\\share\\pixmaps\\calc.png", 500)]
+    listing = "----------\r\n" + "".join("Path = %s\r\nFolder = -\r\nSize = %d\r\nMode = -rw-r--r--\r\n"
+                                          "Symbolic Link = \r\n\r\n" % row for row in rows)
+    listing += "Path = .\\calc.png\r\nSize = 0\r\nMode = lrwxrwxrwx\r\nSymbolic Link = ../../etc/x\r\n\r\n"
+    seeds = {"deb.bin": desktop + b"\0" + listing.encode()}
+    elf = bytearray(64)
+    elf[0:6] = b"\x7fELF\x02\x01"
+    struct.pack_into("<QHH", elf, 0x28, 64, 0, 0)
+    struct.pack_into("<HH", elf, 0x3A, 64, 1)
+    superblock = bytearray(96)
+    superblock[0:4] = b"hsqs"
+    struct.pack_into("<H", superblock, 28, 4)
+    struct.pack_into("<Q", superblock, 40, 96)
+    seeds["appimage.bin"] = bytes(elf) + bytes(64) + bytes(superblock)
+    if full:
+        many = "".join("Path = usr\\share\\icons\\hicolor\\%dx%d\\apps\\calc.png\r\nSize = 1\r\n\r\n" % (i, i)
+                       for i in range(1, 12000))
+        seeds["many.bin"] = desktop + b"\0" + ("----------\r\n" + many).encode()[:MAX_INPUT - 200]
+    return seeds
+
+
 TARGETS = {
     "exe_shortcut": exe_seeds,
     "cgbi": cgbi_seeds,
@@ -475,6 +538,8 @@ TARGETS = {
     "resource_values": resource_seeds,
     "path_data": path_data_seeds,
     "drawable": render_seeds,
+    "msi": msi_seeds,
+    "linux": linux_seeds,
 }
 
 

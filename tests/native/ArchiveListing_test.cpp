@@ -68,3 +68,28 @@ TEST(ParseArchiveListing, FilterAndCapCountOnlyKeptEntries) {
 }
 
 }  // namespace
+
+namespace {
+
+// Unix archives: the mode tells folders and links; tar and cpio print a
+// symbolic link's target, tar a hard link's file from the root.
+TEST(ParseArchiveListing, UnixModesAndLinks) {
+  const std::vector<ArchiveEntry> entries = ParseArchiveListing(
+      "----------\r\n"
+      "Path = .\\usr\\share\r\nSize = 0\r\nMode = drwxr-xr-x\r\nSymbolic Link = \r\nHard Link = \r\n\r\n"
+      "Path = .\\usr\\share\\a.png\r\nSize = 664\r\nMode = -rw-r--r--\r\nSymbolic Link = \r\n\r\n"
+      "Path = .\\usr\\share\\b.png\r\nSize = 0\r\nMode = lrwxrwxrwx\r\nSymbolic Link = ../x/a.png\r\n\r\n"
+      "Path = usr\\c.png\r\nSize = 24\r\nMode = lrwxrwxrwx\r\n\r\n"
+      "Path = .\\d.png\r\nSize = 0\r\nMode = -rw-r--r--\r\nSymbolic Link = \r\nHard Link = ./usr/share/a.png\r\n\r\n");
+  ASSERT_EQ(entries.size(), 4u);
+  EXPECT_FALSE(entries[0].symbolicLink);
+  EXPECT_EQ(entries[0].path, ".\\usr\\share\\a.png");
+  EXPECT_TRUE(entries[1].symbolicLink);
+  EXPECT_EQ(entries[1].linkTarget, "../x/a.png");
+  EXPECT_TRUE(entries[2].symbolicLink);
+  EXPECT_EQ(entries[2].linkTarget, "") << "a SquashFS link holds its target";
+  EXPECT_TRUE(entries[3].symbolicLink);
+  EXPECT_EQ(entries[3].linkTarget, "/./usr/share/a.png");
+}
+
+}  // namespace

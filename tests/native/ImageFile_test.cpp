@@ -1,3 +1,4 @@
+#include "image/IconFile.h"
 #include "pictures/ImageFile.h"
 
 #include <gtest/gtest.h>

@@ -68,6 +68,10 @@ TEST(KindByPath, EveryKindReachesItsRoute) {
       {"C:\\in\\a.msix", RouteId::Msix},        {"C:\\in\\a.appx", RouteId::Msix},
       {"C:\\dl\\a.msixbundle.part", RouteId::MsixBundle},  // ".msix" is in its name too
       {"C:\\dl\\a.appx.crdownload", RouteId::Msix},
+      {"C:\\in\\Setup.MSI", RouteId::Msi},       {"C:\\dl\\app.msix.part", RouteId::Msix},
+      {"C:\\dl\\setup.msi.part", RouteId::Msi},
+      {"C:\\in\\app_1.0_amd64.deb", RouteId::Deb}, {"C:\\in\\app-1.0-1.x86_64.rpm", RouteId::Rpm},
+      {"C:\\in\\App-x86_64.AppImage", RouteId::AppImage}, {"C:\\in\\app_12.snap", RouteId::Snap},
       {"C:\\dl\\a.jpeg.part", RouteId::Picture},
   };
   for (const auto& c : cases) {
@@ -80,7 +84,7 @@ TEST(KindByPath, EveryKindReachesItsRoute) {
 TEST(ImportPatterns, ListsTheKindsMarkedForTheDialogInListOrder) {
   EXPECT_EQ(ImportPatterns(InputKinds()),
             "*.xapk;*.apks;*.apkm;*.apk;*.exe;*.ipa;*.dll;*.cpl;*.ocx;*.scr;*.mun;*.ico;"
-            "*.png;*.jpg;*.jpeg;*.bmp;*.gif;*.msixbundle;*.appxbundle;*.msix;*.appx");
+            "*.png;*.jpg;*.jpeg;*.bmp;*.gif;*.msixbundle;*.appxbundle;*.msix;*.appx;*.msi;*.deb;*.rpm;*.appimage;*.snap");
   EXPECT_EQ(ImportPatterns({}), "");
 }
 

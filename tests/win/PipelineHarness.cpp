@@ -1,8 +1,10 @@
 #include "tests/win/PipelineHarness.h"
 
 #include <algorithm>
+#include <cstdio>
 
 #include "app/Intake_win.h"
+#include "image/PngDecode.h"
 #include "support/FileIo_win.h"
 #include "tools/HelperTools_win.h"
 
@@ -102,4 +104,28 @@ std::vector<std::string> RunFolderTest::leftovers(const std::vector<std::string>
     if (std::find(startNames_.begin(), startNames_.end(), name) == startNames_.end()) extra.push_back(name);
   }
   return extra;
+}
+
+void RunFolderTest::expectCliIcon(const CliIcon& expected) {
+  SCOPED_TRACE(expected.fixture);
+  const TempFolder outside;
+  const std::string out = outside.file("out.png");
+  const ULONGLONG start = GetTickCount64();
+  const int code = runCli("\"" + Fixture(expected.fixture) + "\" \"" + out + "\"");
+  // The figure per kind for the record; Wine's start-up is most of it.
+  std::printf("tessaroo-cli %s: %llu ms\n", expected.fixture, GetTickCount64() - start);
+  if (expected.side == 0) {
+    EXPECT_EQ(code, 1);
+    EXPECT_EQ(GetFileAttributesA(out.c_str()), INVALID_FILE_ATTRIBUTES);
+  } else {
+    EXPECT_EQ(code, 0);
+    const RgbaImage icon = DecodePng(ReadWholeFile(out));
+    EXPECT_EQ(icon.width, expected.side);
+    EXPECT_EQ(icon.height, expected.side);
+    ASSERT_GE(icon.pixels.size(), 4u);
+    EXPECT_EQ(icon.pixels[0], expected.red);
+    EXPECT_EQ(icon.pixels[1], expected.green);
+    EXPECT_EQ(icon.pixels[2], expected.blue);
+  }
+  EXPECT_EQ(leftovers({}), std::vector<std::string>{}) << "nothing extracted outlives the run";
 }

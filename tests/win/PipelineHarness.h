@@ -60,4 +60,15 @@ class RunFolderTest : public testing::Test {
   // Names in the run directory that were not there when the test began,
   // apart from the copy of the command-line program and the names allowed.
   std::vector<std::string> leftovers(const std::vector<std::string>& allowed = {"icon.png"}) const;
+
+  // Runs tessaroo-cli on the fixture (a path under build/win/fixtures) and
+  // expects a square PNG of that side whose first pixel has that colour,
+  // or, for side 0, exit code 1 and no file; and no leftovers either way.
+  // Prints the time the run took, for the record.
+  struct CliIcon {
+    const char* fixture;
+    int side;
+    std::uint8_t red, green, blue;
+  };
+  void expectCliIcon(const CliIcon& expected);
 };

@@ -1,0 +1,166 @@
+#include "linux/LinuxIconChoice.h"
+
+#include <algorithm>
+
+#include "support/TextScan.h"
+
+namespace {
+
+std::string_view Trimmed(std::string_view text) {
+  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+  while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r')) text.remove_suffix(1);
+  return text;
+}
+
+std::string_view FolderPart(std::string_view path) {
+  const std::size_t slash = path.rfind('/');
+  return slash == std::string_view::npos ? std::string_view() : path.substr(0, slash);
+}
+
+std::string_view NamePart(std::string_view path) {
+  const std::size_t slash = path.rfind('/');
+  return slash == std::string_view::npos ? path : path.substr(slash + 1);
+}
+
+// The pixel size a hicolor folder stands for: "48x48" 48, "128x128@2" 256;
+// 0 for anything else ("scalable", "symbolic").
+std::uint64_t ThemeFolderSize(std::string_view folder) {
+  const std::size_t x = folder.find('x');
+  if (x == std::string_view::npos) return 0;
+  const std::size_t at = folder.find('@');
+  const std::optional<std::uint64_t> width = ParseDecimal(folder.substr(0, x), 1u << 16);
+  const std::optional<std::uint64_t> height = ParseDecimal(folder.substr(x + 1, at == std::string_view::npos ? at : at - x - 1), 1u << 16);
+  const std::optional<std::uint64_t> scale = at == std::string_view::npos ? 1 : ParseDecimal(folder.substr(at + 1), 16);
+  if (!width || !height || !scale || *width != *height || *width == 0 || *scale == 0) return 0;
+  return *width * *scale;
+}
+
+}  // namespace
+
+DesktopEntry ReadDesktopEntry(std::string_view text) {
+  DesktopEntry entry;
+  bool inMainGroup = false;
+  while (!text.empty()) {
+    const std::string_view line = Trimmed(NextLine(text));
+    if (line.empty() || line.front() == '#') continue;
+    if (line.front() == '[') {
+      inMainGroup = line == "[Desktop Entry]";
+      continue;
+    }
+    const std::size_t equals = line.find('=');
+    if (!inMainGroup || equals == std::string_view::npos) continue;
+    const std::string_view key = Trimmed(line.substr(0, equals));
+    const std::string_view value = Trimmed(line.substr(equals + 1));
+    if (key == "Type") entry.application = value == "Application";
+    else if (key == "NoDisplay" || key == "Hidden") entry.hidden = entry.hidden || value == "true";
+    else if (key == "Icon") entry.icon = value;
+  }
+  return entry;
+}
+
+std::string PackagePath(std::string_view path) {
+  std::vector<std::string_view> steps;
+  while (!path.empty()) {
+    const std::size_t cut = path.find_first_of("/\\");
+    const std::string_view step = path.substr(0, cut);
+    path = cut == std::string_view::npos ? std::string_view() : path.substr(cut + 1);
+    if (step.empty() || step == ".") continue;
+    if (step == "..") {
+      if (steps.empty()) return {};
+      steps.pop_back();
+      continue;
+    }
+    steps.push_back(step);
+  }
+  std::string out;
+  for (std::string_view step : steps) {
+    if (!out.empty()) out += '/';
+    out += step;
+  }
+  return out;
+}
+
+std::string LinkDestination(std::string_view linkPath, std::string_view target) {
+  if (target.empty()) return {};
+  if (target.front() == '/') return PackagePath(target);
+  const std::string_view folder = FolderPart(linkPath);
+  // A ".." the link's own folder cannot take climbs out of the package.
+  return PackagePath(std::string(folder) + (folder.empty() ? "" : "/") + std::string(target));
+}
+
+PackageTree::PackageTree(const std::vector<ArchiveEntry>& entries) {
+  for (const ArchiveEntry& entry : entries) {
+    std::string path = PackagePath(entry.path);
+    if (path.empty() || !byPath_.emplace(std::move(path), &entry).second) continue;
+    ordered_.push_back(&entry);
+  }
+}
+
+const ArchiveEntry* PackageTree::find(std::string_view packagePath) const {
+  const auto found = byPath_.find(std::string(packagePath));
+  return found == byPath_.end() ? nullptr : found->second;
+}
+
+std::vector<const ArchiveEntry*> PackageTree::desktopFiles(std::string_view folder, std::string_view packageName) const {
+  std::vector<const ArchiveEntry*> found;
+  const ArchiveEntry* named = packageName.empty() ? nullptr : find(std::string(folder) + "/" + std::string(packageName) + ".desktop");
+  if (named) found.push_back(named);
+  for (const ArchiveEntry* entry : ordered_) {
+    if (found.size() >= kMaxDesktopFiles) break;
+    const std::string path = PackagePath(entry->path);
+    if (entry == named || FolderPart(path) != folder || !path.ends_with(".desktop")) continue;
+    found.push_back(entry);
+  }
+  return found;
+}
+
+std::vector<std::string> PackageTree::iconPaths(std::string_view icon) const {
+  constexpr std::string_view kSnapRoot = "${SNAP}/";
+  if (icon.starts_with(kSnapRoot)) icon.remove_prefix(kSnapRoot.size() - 1);
+  if (icon.empty() || icon.find('\\') != std::string_view::npos) return {};
+  if (icon.find('/') != std::string_view::npos) {
+    if (icon.front() != '/') return {};
+    std::string path = PackagePath(icon);
+    if (path.empty()) return {};
+    return {path};
+  }
+  const std::size_t dot = icon.rfind('.');
+  const std::string_view stem = dot == std::string_view::npos ? icon : icon.substr(0, dot);
+  if (stem.ends_with("-symbolic")) return {};
+  const std::string file = dot == std::string_view::npos ? std::string(icon) + ".png" : std::string(icon);
+
+  constexpr std::string_view kTheme = "usr/share/icons/hicolor/";
+  std::vector<std::pair<std::uint64_t, std::string>> sized;
+  for (const auto& [path, entry] : byPath_) {
+    // usr/share/icons/hicolor/<size>/apps/<file>
+    if (!path.starts_with(kTheme) || NamePart(path) != file) continue;
+    const std::string_view rest = std::string_view(path).substr(kTheme.size());
+    const std::size_t slash = rest.find('/');
+    if (slash == std::string_view::npos || rest.substr(slash + 1) != "apps/" + file) continue;
+    if (const std::uint64_t size = ThemeFolderSize(rest.substr(0, slash))) sized.emplace_back(size, path);
+  }
+  std::sort(sized.begin(), sized.end(), [](const auto& a, const auto& b) {
+    return a.first != b.first ? a.first > b.first : a.second < b.second;
+  });
+  std::vector<std::string> paths;
+  for (auto& [size, path] : sized) paths.push_back(std::move(path));
+  for (std::string path : {"usr/share/pixmaps/" + file, file}) {
+    if (find(path)) paths.push_back(std::move(path));
+  }
+  return paths;
+}
+
+std::string DebPackageName(std::string_view fileName) { return std::string(fileName.substr(0, fileName.find('_'))); }
+
+std::string RpmPackageName(std::string_view fileName) {
+  // name-version-release.arch.rpm: the name may hold dashes, the version
+  // and release do not.
+  std::string_view stem = fileName;
+  if (stem.ends_with(".rpm")) stem.remove_suffix(4);
+  for (int part = 0; part < 2; ++part) {
+    const std::size_t dash = stem.rfind('-');
+    if (dash == std::string_view::npos) return std::string(stem);
+    stem = stem.substr(0, dash);
+  }
+  return std::string(stem);
+}

@@ -1,0 +1,74 @@
+#pragma once
+// Where a Linux package keeps its application's icon, read from the file
+// tree 7-Zip lists for it (a .deb's data archive, an .rpm's payload, an
+// AppImage's or a snap's SquashFS image): the application's desktop entry
+// names the icon, and the icon theme's folders hold it by size.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "tools/ArchiveListing.h"
+
+// Desktop files are a few kilobytes; anything larger is not one.
+inline constexpr std::uint64_t kMaxDesktopFileBytes = 256u << 10;
+// Links are followed this many hops at most.
+inline constexpr int kMaxLinkHops = 8;
+// Desktop files read per package at most: each is a tool run.
+inline constexpr std::size_t kMaxDesktopFiles = 8;
+
+// What the icon needs of a desktop file: its [Desktop Entry] group's Type,
+// NoDisplay/Hidden and unlocalised Icon keys. Other groups (the
+// [Desktop Action ...] ones) and localised keys (Icon[de]) do not count.
+struct DesktopEntry {
+  bool application = false;  // Type=Application
+  bool hidden = false;       // NoDisplay=true or Hidden=true
+  std::string icon;
+};
+DesktopEntry ReadDesktopEntry(std::string_view text);
+
+// A path inside the package as a listing or a link gives it ('\' or '/'
+// between folders, "./" or "/" first, "." and ".." steps) in one form:
+// "usr/share/x.png". Empty when it climbs above the package's root or
+// names the root itself.
+std::string PackagePath(std::string_view path);
+
+// Where a link at linkPath (a package path) leads: an absolute target from
+// the package's root, a relative one from the link's folder. Empty when it
+// leaves the package.
+std::string LinkDestination(std::string_view linkPath, std::string_view target);
+
+// The package's files by package path.
+class PackageTree {
+ public:
+  explicit PackageTree(const std::vector<ArchiveEntry>& entries);
+
+  const ArchiveEntry* find(std::string_view packagePath) const;
+
+  // The desktop files directly in folder ("usr/share/applications"), the
+  // one named after the package ("name.desktop") first, then the rest in
+  // listing order; at most kMaxDesktopFiles.
+  std::vector<const ArchiveEntry*> desktopFiles(std::string_view folder, std::string_view packageName) const;
+
+  // The files that may hold the icon an Icon= value names, best first. An
+  // absolute path ("/usr/share/x.png", or "${SNAP}/..." in a snap) is that
+  // file. A name is looked up in the hicolor theme's apps folders, largest
+  // size first ("256x256", "128x128@2" counting as 256), then in
+  // usr/share/pixmaps, then at the root (where AppImages keep it): as it is
+  // when it has an extension, else with ".png". Symbolic icons (names
+  // ending "-symbolic", "symbolic" folders) and relative paths are never
+  // taken.
+  std::vector<std::string> iconPaths(std::string_view icon) const;
+
+ private:
+  std::vector<const ArchiveEntry*> ordered_;
+  std::unordered_map<std::string, const ArchiveEntry*> byPath_;
+};
+
+// The package name a desktop file may be named after, from the package's
+// file name: a .deb's "name_version_arch.deb" gives "name", an .rpm's
+// "name-version-release.arch.rpm" gives "name".
+std::string DebPackageName(std::string_view fileName);
+std::string RpmPackageName(std::string_view fileName);
