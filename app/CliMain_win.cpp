@@ -29,7 +29,7 @@ namespace {
 constexpr const char* kUsage =
     "usage: tessaroo-cli [--size N] INPUT OUTPUT\n"
     "  OUTPUT ending in .png or without extension: a PNG; ending in .ico: an icon file\n"
-    "  --size N  draw vector and adaptive icons at N x N pixels (16 to 1024)\n";
+    "  --size N  draw vector, adaptive and SVG icons at N x N pixels (16 to 1024)\n";
 
 // Pipelines change the current directory, so both paths are made full first.
 // The wide call: the narrow one stops at MAX_PATH.

@@ -37,6 +37,12 @@ constexpr InputKind kInputKinds[] = {
     {".rpm", RouteId::Rpm, true},
     {".appimage", RouteId::AppImage, true},
     {".snap", RouteId::Snap, true},
+    {".svg", RouteId::Svg, true},
+    {".icns", RouteId::Icns, true},
+    {".zip", RouteId::ZippedApp, true},
+    {".dmg", RouteId::Dmg, true},
+    {".crx", RouteId::Extension, true},
+    {".xpi", RouteId::Extension, true},
 };
 
 }  // namespace

@@ -25,6 +25,11 @@ enum class RouteId {
   Rpm,
   AppImage,
   Snap,
+  Svg,
+  Icns,
+  ZippedApp,
+  Extension,
+  Dmg,
 };
 
 // One input kind: the file-name extension that names it (".apk", lower

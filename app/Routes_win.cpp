@@ -4,10 +4,12 @@
 #include "android/ApkIcon_win.h"
 #include "ios/IpaIcon_win.h"
 #include "linux/LinuxPackageIcon_win.h"
+#include "macos/MacIcon_win.h"
 #include "pictures/ImageFileIcon_win.h"
 #include "windows/ExeIcon_win.h"
 #include "windows/MsiIcon_win.h"
 #include "windows/MsixIcon_win.h"
+#include "web/ExtensionIcon_win.h"
 #include "windows/ShortcutIcon_win.h"
 
 namespace {
@@ -29,6 +31,11 @@ constexpr InputRoute kInputRoutes[] = {
     {RouteId::Rpm, ExtractRpmIcon},
     {RouteId::AppImage, ExtractAppImageIcon},
     {RouteId::Snap, ExtractSnapIcon},
+    {RouteId::Svg, ExtractSvgIcon},
+    {RouteId::Icns, ExtractIcnsIcon},
+    {RouteId::ZippedApp, ExtractZippedAppIcon},
+    {RouteId::Extension, ExtractExtensionIcon},
+    {RouteId::Dmg, ExtractDmgIcon},
 };
 
 }  // namespace

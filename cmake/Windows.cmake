@@ -45,6 +45,8 @@ add_library(tessaroo_win STATIC
   tools/WorkFolder_win.cpp
   windows/ExeIcon_win.cpp
   linux/LinuxPackageIcon_win.cpp
+  macos/MacIcon_win.cpp
+  web/ExtensionIcon_win.cpp
   windows/MsiIcon_win.cpp
   windows/MsixIcon_win.cpp
   windows/ShortcutIcon_win.cpp

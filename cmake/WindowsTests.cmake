@@ -125,6 +125,7 @@ tessaroo_fixtures(msix make_msix.py "Windows app package fixtures")
 tessaroo_fixtures(installer make_installers.py "installer fixtures with wixl"
   ARGS ${TESSAROO_FIXTURES}/exe/eight-then-32.exe DEPENDS ${TESSAROO_FIXTURES}/exe/stamp)
 tessaroo_fixtures(linux make_linux.py "Linux package fixtures with dpkg-deb, rpmbuild and mksquashfs")
+tessaroo_fixtures(mac make_mac_web.py "macOS app and browser extension fixtures with png2icns")
 tessaroo_fixtures(drawn make_drawables.py "drawn Android icon fixtures with aapt2")
 add_custom_target(fixtures ALL DEPENDS ${_fixture_stamps})
 
@@ -132,4 +133,8 @@ add_custom_target(fixtures ALL DEPENDS ${_fixture_stamps})
 add_test(NAME exe_crosscheck COMMAND python3 ${CMAKE_SOURCE_DIR}/tests/fixtures/crosscheck_exes.py
   ${CMAKE_BINARY_DIR}/tessaroo-cli.exe)
 set_tests_properties(exe_crosscheck PROPERTIES RESOURCE_LOCK wine_processes TIMEOUT 300)
+# The SVG reader and renderer against Debian's rsvg-convert on real icons.
+add_test(NAME svg_crosscheck COMMAND python3 ${CMAKE_SOURCE_DIR}/tests/fixtures/crosscheck_svgs.py
+  ${CMAKE_BINARY_DIR}/tessaroo-cli.exe ${CMAKE_BINARY_DIR}/svg-icons ${CMAKE_BINARY_DIR}/artifacts)
+set_tests_properties(svg_crosscheck PROPERTIES RESOURCE_LOCK wine_processes TIMEOUT 300)
 add_dependencies(win_tests fixtures)

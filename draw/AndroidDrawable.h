@@ -3,7 +3,10 @@
 // vector drawable, or an adaptive icon whose two layers are colours,
 // bitmaps, vectors or shapes. The packaging tool's text is read into this
 // model (AndroidDrawableText), which the renderer (DrawableRender) turns
-// into pixels. Every value here is finite; colours are 0xAARRGGBB.
+// into pixels. SVG documents are read into the same model (SvgDocument),
+// using the few parts Android has no use for: full affine transforms, group
+// opacity, and gradients in bounding-box units or with a transform of their
+// own. Every value here is finite; colours are 0xAARRGGBB.
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -43,6 +46,13 @@ struct VectorGradient {
   float radius = 0;                                  // radial
   std::vector<GradientStop> stops;                   // at least two
   Tile tile = Tile::Clamp;
+  // SVG: the radial gradient's focal point (else its centre), coordinates
+  // as fractions of the painted path's bounds, and a transform from the
+  // gradient's space into the path's, (a b c d e f) as SVG's matrix().
+  bool hasFocus = false;
+  float focusX = 0, focusY = 0;
+  bool boundingBoxUnits = false;
+  float transform[6] = {1, 0, 0, 1, 0, 0};
 };
 
 struct VectorPaint {
@@ -63,7 +73,13 @@ struct VectorPath {
   enum class Cap { Butt, Round, Square } cap = Cap::Butt;
   enum class Join { Miter, Round, Bevel } join = Join::Miter;
   float trimStart = 0, trimEnd = 1, trimOffset = 0;
+  // SVG: dash lengths along the stroke, in the path's units, and where
+  // along them the stroke starts. At most kMaxDashes.
+  std::vector<float> dashes;
+  float dashOffset = 0;
 };
+
+inline constexpr std::size_t kMaxDashes = 64;
 
 struct VectorNode;
 
@@ -72,11 +88,16 @@ struct VectorGroup {
   float pivotX = 0, pivotY = 0;
   float scaleX = 1, scaleY = 1;
   float translateX = 0, translateY = 0;
+  // SVG: a transform (a b c d e f) in place of the ones above, and the
+  // group's opacity, applied to its children drawn together.
+  bool hasMatrix = false;
+  float matrix[6] = {1, 0, 0, 1, 0, 0};
+  float opacity = 1;
   std::vector<VectorNode> children;  // in document order
 };
 
 // One child of a group: a group, a path, or a clip-path (which clips the
-// group's later children, as Android does).
+// group's later children, as Android does; by the path's fill rule).
 struct VectorNode {
   enum class Kind { Group, Path, ClipPath };
   Kind kind = Kind::Path;

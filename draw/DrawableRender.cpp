@@ -75,6 +75,10 @@ bool StopsUsable(const std::vector<GradientStop>& stops) {
 bool PaintOk(const VectorPaint& paint) {
   const VectorGradient& g = paint.gradient;
   if (!StopsFinite(g.stops) || !Finite({g.startX, g.startY, g.endX, g.endY, g.centerX, g.centerY, g.radius})) return false;
+  if (!Finite({g.focusX, g.focusY, g.transform[0], g.transform[1], g.transform[2], g.transform[3], g.transform[4],
+               g.transform[5]})) {
+    return false;
+  }
   if (paint.kind != VectorPaint::Kind::Gradient) return true;
   // Android refuses a radial gradient without a positive radius.
   if (g.type == VectorGradient::Type::Radial && !(g.radius > 0)) return false;
@@ -82,7 +86,10 @@ bool PaintOk(const VectorPaint& paint) {
 }
 
 bool PathOk(const VectorPath& p) {
-  return PaintOk(p.fill) && PaintOk(p.stroke) &&
+  if (p.dashes.size() > kMaxDashes || !std::all_of(p.dashes.begin(), p.dashes.end(), [](float d) { return std::isfinite(d) && d >= 0; })) {
+    return false;
+  }
+  return PaintOk(p.fill) && PaintOk(p.stroke) && std::isfinite(p.dashOffset) &&
          Finite({p.fillAlpha, p.strokeAlpha, p.strokeWidth, p.strokeMiterLimit, p.trimStart, p.trimEnd, p.trimOffset});
 }
 
@@ -90,7 +97,8 @@ bool PathOk(const VectorPath& p) {
 // the number of path elements (counted down in `paths`).
 bool GroupOk(const VectorGroup& g, int depth, int& paths) {
   if (depth > kMaxDrawableDepth) return false;
-  if (!Finite({g.rotation, g.pivotX, g.pivotY, g.scaleX, g.scaleY, g.translateX, g.translateY})) return false;
+  if (!Finite({g.rotation, g.pivotX, g.pivotY, g.scaleX, g.scaleY, g.translateX, g.translateY, g.opacity})) return false;
+  if (!Finite({g.matrix[0], g.matrix[1], g.matrix[2], g.matrix[3], g.matrix[4], g.matrix[5]})) return false;
   for (const VectorNode& node : g.children) {
     if (node.kind == VectorNode::Kind::Group) {
       if (!GroupOk(node.group, depth + 1, paths)) return false;
@@ -151,9 +159,14 @@ PathPoint ToDevice(const cairo_matrix_t& m, PathPoint p) {
   return {std::clamp(x, -kMaxDevice, kMaxDevice), std::clamp(y, -kMaxDevice, kMaxDevice)};
 }
 
-// Android's group transform: scale and rotate about the pivot, then move.
+// Android's group transform: scale and rotate about the pivot, then move;
+// or SVG's matrix.
 cairo_matrix_t GroupMatrix(const VectorGroup& g) {
   cairo_matrix_t m;
+  if (g.hasMatrix) {
+    cairo_matrix_init(&m, g.matrix[0], g.matrix[1], g.matrix[2], g.matrix[3], g.matrix[4], g.matrix[5]);
+    return m;
+  }
   cairo_matrix_init_translate(&m, double(g.translateX) + g.pivotX, double(g.translateY) + g.pivotY);
   cairo_matrix_rotate(&m, g.rotation * std::numbers::pi / 180);
   cairo_matrix_scale(&m, g.scaleX, g.scaleY);
@@ -204,6 +217,45 @@ void SetRoundRect(cairo_t* cr, const Box& b, const std::array<double, 4>& rx, co
   cairo_line_to(cr, l, t + ry[0]);
   cairo_curve_to(cr, l, t + ry[0] - k * ry[0], l + rx[0] - k * rx[0], t, l + rx[0], t);
   cairo_close_path(cr);
+}
+
+// The path's bounds in its own space, curves by their extremes (as SVG's
+// bounding box takes them).
+Box PathBounds(const std::vector<PathCommand>& commands) {
+  double x0 = INFINITY, y0 = INFINITY, x1 = -INFINITY, y1 = -INFINITY;
+  auto add = [&](double x, double y) {
+    x0 = std::min(x0, x), y0 = std::min(y0, y), x1 = std::max(x1, x), y1 = std::max(y1, y);
+  };
+  // Where a cubic's coordinate has a turning point, t in (0, 1).
+  auto extremes = [&](double a, double b, double c, double d, auto&& at) {
+    const double qa = -a + 3 * b - 3 * c + d, qb = 2 * (a - 2 * b + c), qc = b - a;
+    if (std::fabs(qa) < 1e-12) {
+      if (std::fabs(qb) > 1e-12) at(-qc / qb);
+      return;
+    }
+    const double disc = qb * qb - 4 * qa * qc;
+    if (disc < 0) return;
+    at((-qb + std::sqrt(disc)) / (2 * qa));
+    at((-qb - std::sqrt(disc)) / (2 * qa));
+  };
+  PathPoint from;
+  for (const PathCommand& c : commands) {
+    if (c.op == PathCommand::Op::CubicTo) {
+      const PathPoint p0 = from;
+      auto point = [&](double t) {
+        if (!(t > 0 && t < 1)) return;
+        const double u = 1 - t;
+        add(u * u * u * p0.x + 3 * u * u * t * c.c1.x + 3 * u * t * t * c.c2.x + t * t * t * c.to.x,
+            u * u * u * p0.y + 3 * u * u * t * c.c1.y + 3 * u * t * t * c.c2.y + t * t * t * c.to.y);
+      };
+      extremes(p0.x, c.c1.x, c.c2.x, c.to.x, point);
+      extremes(p0.y, c.c1.y, c.c2.y, c.to.y, point);
+    }
+    add(c.to.x, c.to.y);
+    from = c.to;
+  }
+  if (!(x1 >= x0) || !(y1 >= y0)) return {};
+  return {x0, y0, x1 - x0, y1 - y0};
 }
 
 // --- trimming --------------------------------------------------------------
@@ -393,9 +445,23 @@ double GradientCoordinate(float v) { return std::clamp(double(v), -kMaxGradientC
 // by one (kMaxSweepCanvases); a sweep beyond it gives no pattern and sets it
 // below zero.
 PatternPtr VectorGradientPattern(cairo_t* cr, const VectorGradient& g, double alpha, const cairo_matrix_t& m,
-                                 double& sweepPixels) {
-  cairo_matrix_t toGradient = m;
-  if (cairo_matrix_invert(&toGradient) != CAIRO_STATUS_SUCCESS) return nullptr;
+                                 const Box& bounds, double& sweepPixels) {
+  // From the gradient's own space to the device: its transform, then the
+  // path's bounds for bounding-box units, then the path's transform.
+  cairo_matrix_t own, box, inPath, toGradient;
+  cairo_matrix_init(&own, g.transform[0], g.transform[1], g.transform[2], g.transform[3], g.transform[4], g.transform[5]);
+  cairo_matrix_init_identity(&box);
+  if (g.boundingBoxUnits) {
+    // A path without area has no bounds to measure a gradient by: SVG
+    // paints nothing then.
+    if (!(bounds.width > 0) || !(bounds.height > 0)) return nullptr;
+    cairo_matrix_init(&box, bounds.width, 0, 0, bounds.height, bounds.x, bounds.y);
+  }
+  cairo_matrix_multiply(&inPath, &own, &box);
+  cairo_matrix_multiply(&toGradient, &inPath, &m);
+  if (!MatrixOk(toGradient) || !Invertible(toGradient) || cairo_matrix_invert(&toGradient) != CAIRO_STATUS_SUCCESS) {
+    return nullptr;
+  }
   const double cx = GradientCoordinate(g.centerX), cy = GradientCoordinate(g.centerY);
   PatternPtr pattern;
   switch (g.type) {
@@ -403,9 +469,11 @@ PatternPtr VectorGradientPattern(cairo_t* cr, const VectorGradient& g, double al
       pattern.reset(cairo_pattern_create_linear(GradientCoordinate(g.startX), GradientCoordinate(g.startY),
                                                 GradientCoordinate(g.endX), GradientCoordinate(g.endY)));
       break;
-    case VectorGradient::Type::Radial:
-      pattern.reset(cairo_pattern_create_radial(cx, cy, 0, cx, cy, GradientCoordinate(g.radius)));
+    case VectorGradient::Type::Radial: {
+      const double fx = g.hasFocus ? GradientCoordinate(g.focusX) : cx, fy = g.hasFocus ? GradientCoordinate(g.focusY) : cy;
+      pattern.reset(cairo_pattern_create_radial(fx, fy, 0, cx, cy, GradientCoordinate(g.radius)));
       break;
+    }
     case VectorGradient::Type::Sweep: {
       const Box area = PaintArea(cr);
       sweepPixels -= std::max(area.width, 0.0) * std::max(area.height, 0.0);
@@ -419,14 +487,15 @@ PatternPtr VectorGradientPattern(cairo_t* cr, const VectorGradient& g, double al
 }
 
 // Sets the source for a fill or stroke; false when there is nothing to paint.
-bool SetPaint(cairo_t* cr, const VectorPaint& paint, double alpha, const cairo_matrix_t& m, double& sweepPixels) {
+bool SetPaint(cairo_t* cr, const VectorPaint& paint, double alpha, const cairo_matrix_t& m, const Box& bounds,
+              double& sweepPixels) {
   if (paint.kind == VectorPaint::Kind::Solid) {
     const Rgba c = FromArgb(paint.argb, alpha);
     cairo_set_source_rgba(cr, c.r, c.g, c.b, c.a);
     return c.a > 0;
   }
   if (paint.kind != VectorPaint::Kind::Gradient) return false;
-  const PatternPtr pattern = VectorGradientPattern(cr, paint.gradient, alpha, m, sweepPixels);
+  const PatternPtr pattern = VectorGradientPattern(cr, paint.gradient, alpha, m, bounds, sweepPixels);
   if (!pattern) return false;
   cairo_set_source(cr, pattern.get());
   return true;
@@ -488,6 +557,11 @@ void StrokeCurrentPath(cairo_t* cr, const VectorPath& p, const cairo_matrix_t& m
   cairo_set_line_cap(cr, Cap(p.cap));
   cairo_set_line_join(cr, Join(p.join));
   cairo_set_miter_limit(cr, std::clamp(double(p.strokeMiterLimit), 1.0, 1000.0));
+  if (!p.dashes.empty()) {
+    // Dash lengths are in the path's units, as the pen is (the matrix above).
+    std::vector<double> dashes(p.dashes.begin(), p.dashes.end());
+    cairo_set_dash(cr, dashes.data(), int(dashes.size()), p.dashOffset);
+  }
   cairo_stroke_preserve(cr);
   cairo_restore(cr);
 }
@@ -520,7 +594,16 @@ bool ChargeFill(Painter& p) {
 bool ChargeStroke(Painter& p, const VectorPath& path, const cairo_matrix_t& m) {
   const double scale = std::sqrt(std::abs(m.xx * m.yy - m.xy * m.yx));
   const double width = path.strokeWidth > 0 ? std::min(path.strokeWidth * scale, 4 * kMaxDevice) : 1;
-  p.strokeWork -= FlatEdges(p.cr) * (1 + kStrokeWidthWeight * width / p.side);
+  double edges = FlatEdges(p.cr);
+  if (!path.dashes.empty()) {
+    // Every dash is a piece of its own: as many as the path's length holds.
+    double period = 0;
+    for (float d : path.dashes) period += d;
+    const std::vector<FlatVertex> flat = FlattenCurrentPath(p.cr, m);
+    const double length = flat.empty() ? 0 : flat.back().length;
+    if (period > 0) edges += length / period * double(path.dashes.size());
+  }
+  p.strokeWork -= edges * (1 + kStrokeWidthWeight * width / p.side);
   return p.strokeWork >= 0;
 }
 
@@ -531,10 +614,11 @@ void DrawPath(Painter& p, const VectorPath& path, const cairo_matrix_t& m) {
   SetPath(cr, *commands, m);
   if (path.trimStart != 0 || path.trimEnd != 1) TrimCurrentPath(cr, path, m);
   cairo_set_fill_rule(cr, path.evenOdd ? CAIRO_FILL_RULE_EVEN_ODD : CAIRO_FILL_RULE_WINDING);
-  const bool fill = SetPaint(cr, path.fill, path.fillAlpha, m, p.sweepPixels);
+  const Box bounds = PathBounds(*commands);
+  const bool fill = SetPaint(cr, path.fill, path.fillAlpha, m, bounds, p.sweepPixels);
   if (fill && !ChargeFill(p)) p.ok = false;
   if (p.ok && fill) cairo_fill_preserve(cr);
-  const bool stroke = p.ok && SetPaint(cr, path.stroke, path.strokeAlpha, m, p.sweepPixels);
+  const bool stroke = p.ok && SetPaint(cr, path.stroke, path.strokeAlpha, m, bounds, p.sweepPixels);
   if (stroke && !ChargeStroke(p, path, m)) p.ok = false;
   if (p.ok && stroke) StrokeCurrentPath(cr, path, m);
   if (p.sweepPixels < 0) p.ok = false;
@@ -551,7 +635,7 @@ void ClipToPath(Painter& p, const VectorPath& path, const cairo_matrix_t& m) {
     p.ok = false;
     return;
   }
-  cairo_set_fill_rule(p.cr, CAIRO_FILL_RULE_WINDING);
+  cairo_set_fill_rule(p.cr, path.evenOdd ? CAIRO_FILL_RULE_EVEN_ODD : CAIRO_FILL_RULE_WINDING);
   cairo_clip(p.cr);
 }
 
@@ -564,6 +648,9 @@ void DrawGroup(Painter& p, const VectorGroup& group, const cairo_matrix_t& paren
     return;
   }
   cairo_save(p.cr);
+  // A translucent group is drawn whole, then laid down at its opacity.
+  const bool translucent = group.opacity < 1;
+  if (translucent) cairo_push_group(p.cr);
   for (const VectorNode& node : group.children) {
     if (!p.ok) break;
     switch (node.kind) {
@@ -571,6 +658,11 @@ void DrawGroup(Painter& p, const VectorGroup& group, const cairo_matrix_t& paren
       case VectorNode::Kind::Path: DrawPath(p, node.path, m); break;
       case VectorNode::Kind::ClipPath: ClipToPath(p, node.path, m); break;
     }
+  }
+  if (translucent) {
+    // The group's own clip paths ended with it; the clip it began in stays.
+    cairo_pop_group_to_source(p.cr);
+    cairo_paint_with_alpha(p.cr, std::clamp(double(group.opacity), 0.0, 1.0));
   }
   cairo_restore(p.cr);
 }

@@ -17,11 +17,6 @@ std::string_view FolderPart(std::string_view path) {
   return slash == std::string_view::npos ? std::string_view() : path.substr(0, slash);
 }
 
-std::string_view NamePart(std::string_view path) {
-  const std::size_t slash = path.rfind('/');
-  return slash == std::string_view::npos ? path : path.substr(slash + 1);
-}
-
 // The pixel size a hicolor folder stands for: "48x48" 48, "128x128@2" 256;
 // 0 for anything else ("scalable", "symbolic").
 std::uint64_t ThemeFolderSize(std::string_view folder) {
@@ -125,19 +120,26 @@ std::vector<std::string> PackageTree::iconPaths(std::string_view icon) const {
     return {path};
   }
   const std::size_t dot = icon.rfind('.');
-  const std::string_view stem = dot == std::string_view::npos ? icon : icon.substr(0, dot);
+  const bool named = dot == std::string_view::npos;
+  const std::string_view stem = named ? icon : icon.substr(0, dot);
   if (stem.ends_with("-symbolic")) return {};
-  const std::string file = dot == std::string_view::npos ? std::string(icon) + ".png" : std::string(icon);
+  const std::string file = named ? std::string(icon) + ".png" : std::string(icon);
+  const std::string drawn = named ? std::string(icon) + ".svg" : file;
 
   constexpr std::string_view kTheme = "usr/share/icons/hicolor/";
   std::vector<std::pair<std::uint64_t, std::string>> sized;
   for (const auto& [path, entry] : byPath_) {
-    // usr/share/icons/hicolor/<size>/apps/<file>
-    if (!path.starts_with(kTheme) || NamePart(path) != file) continue;
+    // usr/share/icons/hicolor/<size>/apps/<file>, and the drawn one in scalable/
+    if (!path.starts_with(kTheme)) continue;
     const std::string_view rest = std::string_view(path).substr(kTheme.size());
     const std::size_t slash = rest.find('/');
-    if (slash == std::string_view::npos || rest.substr(slash + 1) != "apps/" + file) continue;
-    if (const std::uint64_t size = ThemeFolderSize(rest.substr(0, slash))) sized.emplace_back(size, path);
+    if (slash == std::string_view::npos) continue;
+    const std::string_view folder = rest.substr(0, slash), inFolder = rest.substr(slash + 1);
+    if (folder == "scalable" && drawn.ends_with(".svg") && inFolder == "apps/" + drawn) {
+      sized.emplace_back(UINT64_MAX, path);
+    } else if (inFolder == "apps/" + file) {
+      if (const std::uint64_t size = ThemeFolderSize(folder)) sized.emplace_back(size, path);
+    }
   }
   std::sort(sized.begin(), sized.end(), [](const auto& a, const auto& b) {
     return a.first != b.first ? a.first > b.first : a.second < b.second;

@@ -3,7 +3,9 @@
 #include <string_view>
 #include <vector>
 
+#include "draw/SvgDocument.h"
 #include "image/ImageFormat.h"
+#include "image/PngEncode.h"
 #include "linux/AppImage.h"
 #include "linux/LinuxIconChoice.h"
 #include "support/FileIo_win.h"
@@ -51,7 +53,13 @@ class Tree {
       const DesktopEntry desktop = ReadDesktopEntry(AsText(read(PackagePath(file->path), kMaxDesktopFileBytes)));
       if (!desktop.application || desktop.hidden) continue;
       for (const std::string& path : tree_.iconPaths(desktop.icon)) {
-        Bytes icon = read(path, kMaxReadBytes);
+        Bytes icon = read(path, path.ends_with(".svg") ? kMaxSvgBytes : kMaxReadBytes);
+        if (path.ends_with(".svg")) {
+          // Drawn when the drawing model takes it whole; else the next file.
+          const RgbaImage drawn = RenderSvgIcon(AsText(icon), context_.drawSide);
+          if (!drawn.pixels.empty()) return WritePng(drawn);
+          continue;
+        }
         if (SniffImageFormat(icon) == ImageFormat::Png) return icon;
       }
     }

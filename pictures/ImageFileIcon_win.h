@@ -14,3 +14,8 @@ Bytes ExtractPictureIcon(const PipelineContext& context, const std::string& path
 // The route for a WebP image: the PNG the decoder prints (empty when the
 // conversion fails).
 Bytes ExtractWebpIcon(const PipelineContext& context, const std::string& webpPath);
+
+// A loose SVG file drawn on a square of the context's draw side (256 by
+// default), its width:height kept. No icon when it is no well-formed SVG
+// ("damaged") or uses what the drawing model does not draw ("unsupported").
+Bytes ExtractSvgIcon(const PipelineContext& context, const std::string& path);

@@ -60,6 +60,11 @@ std::vector<ArchiveEntry> ParseArchiveListing(std::string_view listing, ArchiveE
       continue;
     } else if (FieldValue(line, "Folder", value)) {
       folder = value != "-";
+    } else if (FieldValue(line, "Attributes", value)) {
+      // A ZIP made on Unix: the Windows letters, then the Unix mode.
+      const std::size_t blank = value.rfind(' ');
+      const std::string_view mode = blank == std::string_view::npos ? std::string_view() : value.substr(blank + 1);
+      current.symbolicLink = mode.size() == 10 && mode.front() == 'l';
     } else if (FieldValue(line, "Mode", value)) {
       // Unix archives (tar, cpio, SquashFS) give the file type this way.
       if (value.starts_with('d')) folder = true;

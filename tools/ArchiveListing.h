@@ -20,7 +20,8 @@ struct ArchiveEntry {
   std::string path;                       // as listed: '\' between folders
   std::uint64_t size = UINT64_MAX;        // uncompressed; UINT64_MAX when the listing gives no number
   std::uint64_t packedSize = UINT64_MAX;  // as stored; UINT64_MAX when the listing gives no number
-  // A symbolic link (a Unix "Mode = l..." or a "Symbolic Link" line) and
+  // A symbolic link (a Unix "Mode = l...", a ZIP's "Attributes = ...
+  // lrwxrwxrwx", or a "Symbolic Link" line) and
   // its target where the listing prints it (tar, cpio); a SquashFS link's
   // bytes are its target instead. A tar hard link counts as a link to its
   // file, its target made absolute ("/./usr/...").

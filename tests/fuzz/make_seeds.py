@@ -526,6 +526,63 @@ def linux_seeds(full):
     return seeds
 
 
+# --- SVG documents ----------------------------------------------------------------
+
+def svg_seeds(full):
+    head = (b"<svg xmlns='http://www.w3.org/2000/svg' xmlns:xlink='http://www.w3.org/1999/xlink' "
+            b"width='48' height='48' viewBox='0 0 48 48'>")
+    shapes = (b"<defs><linearGradient id='a' x2='0' y2='1' gradientTransform='rotate(10)'>"
+              b"<stop offset='0' stop-color='#3584e4'/><stop offset='1' style='stop-color:#1a5fb4;stop-opacity:.8'/>"
+              b"</linearGradient><radialGradient id='b' xlink:href='#a' cx='24' cy='24' r='20' fx='20' "
+              b"gradientUnits='userSpaceOnUse' spreadMethod='reflect'/><clipPath id='c'><circle cx='24' cy='24' r='20'/>"
+              b"</clipPath><rect id='r' width='4' height='4' rx='1'/></defs>"
+              b"<g clip-path='url(#c)' opacity='.9' transform='matrix(1 0 0 1 0 0) skewX(2)'>"
+              b"<rect width='48' height='48' fill='url(#a)'/><ellipse cx='24' cy='24' rx='10' ry='6' fill='url(#b)'/>"
+              b"<polygon points='4,4 44,4 24,40' fill='none' stroke='white' stroke-width='2' stroke-dasharray='3 1'/>"
+              b"<use xlink:href='#r' x='10' y='10' style='fill:currentColor;color:rgb(10%,20%,30%)'/>"
+              b"<path d='M4 44 Q24 30 44 44 A10 10 0 0 1 4 44z' fill-rule='evenodd' fill='red'/></g>")
+    seeds = {"features.svg": head + shapes + b"</svg>",
+             "uses.svg": head + b"<defs><rect id='u0' width='1' height='1'/><g id='u1'><use xlink:href='#u0'/>"
+                         b"<use xlink:href='#u0' x='2'/></g><g id='u2'><use xlink:href='#u1'/><use xlink:href='#u1' y='2'/>"
+                         b"</g></defs><use xlink:href='#u2'/></svg>"}
+    if full:
+        rect = b"<rect x='1' y='1' width='46' height='46' stroke='black' stroke-width='40' fill='red'/>"
+        seeds["many.svg"] = head + rect * ((MAX_INPUT - 200) // len(rect)) + b"</svg>"
+    return seeds
+
+
+# --- macOS apps and browser extensions ------------------------------------------
+
+def icns(entries):
+    body = b"".join(kind + struct.pack(">I", len(data) + 8) + data for kind, data in entries)
+    return b"icns" + struct.pack(">I", len(body) + 8) + body
+
+
+def runs(count, value):
+    out = b""
+    while count:
+        run = min(count, 130)
+        out += bytes([run + 125, value]) if run >= 3 else bytes([run - 1]) + bytes([value]) * run
+        count -= run
+    return out
+
+
+def mac_web_seeds(full):
+    import plistlib
+    classic = runs(256, 200) + runs(256, 10) + runs(256, 30)
+    seeds = {
+        "icon-set.icns": icns([(b"is32", classic), (b"s8mk", bytes(256)), (b"icp4", png_file(16, 16)),
+                               (b"ic05", b"ARGB" + runs(1024, 255) * 4), (b"ic10", b"\0\0\0\x0cjP  \r\n\x87\n")]),
+        "info.plist": plistlib.dumps({"CFBundleIconFile": "AppIcon", "CFBundleName": "Demo"}),
+        "info.bplist": plistlib.dumps({"CFBundleIconFile": "AppIcon", "CFBundleIconName": "Icon \u56fe"},
+                                      fmt=plistlib.FMT_BINARY),
+        "manifest.json": b'{"icons":{"16":"a.png","128":"/b.png"},"action":{"default_icon":{"32":"c.svg"}}}',
+    }
+    if full:
+        seeds["big.icns"] = icns([(b"it32", b"\0\0\0\0" + runs(128 * 128, 1) * 3)] * 60)
+    return seeds
+
+
 TARGETS = {
     "exe_shortcut": exe_seeds,
     "cgbi": cgbi_seeds,
@@ -540,6 +597,8 @@ TARGETS = {
     "drawable": render_seeds,
     "msi": msi_seeds,
     "linux": linux_seeds,
+    "svg": svg_seeds,
+    "mac_web": mac_web_seeds,
 }
 
 

@@ -597,13 +597,16 @@ TEST_F(MainWindowTest, ImportsEveryKindNamedInAnyLanguageAndSavesUnderAChineseNa
   ASSERT_TRUE(WriteTestFile(inputs.file("图标.ico"), CombineIcons({icon})));
   // The tooltip names what the box shows: the executable's icon and the icon
   // file come as icon files (their whole groups), the image shown first.
-  const struct { const char* name; const char* fixture; COLORREF centre; const wchar_t* tip; } kinds[] = {
+  // Some are kept as screenshots for the record.
+  const struct { const char* name; const char* fixture; COLORREF centre; const wchar_t* tip; const char* shot = nullptr; } kinds[] = {
       {"微信.apk", "apk\\five-densities.apk", RGB(200, 0, 200), L"192 × 192 PNG"},
       {"한국어.webp", "apk\\webp-only.webp", RGB(255, 200, 0), L"144 × 144 PNG"},
       {"😀 应用.ipa", "ipa\\single.ipa", RGB(10, 120, 230), L"60 × 60 PNG"},
       {"程序 😀.exe", nullptr, RGB(30, 180, 60), L"48 × 48 ICO"},
       {"快捷方式.lnk", nullptr, RGB(30, 180, 60), L"48 × 48 ICO"},
       {"自适应 图标.apk", "drawn\\adaptive-vector.apk", RGB(255, 255, 255), L"288 × 288 PNG"},  // drawn
+      {"安装程序.msi", "installer\\product-icon.msi", RGB(220, 30, 30), L"48 × 48 ICO", "mainwindow-msi.png"},
+      {"计算器_1.0_all.deb", "linux\\demo-xz_1.0_all.deb", RGB(30, 160, 30), L"256 × 256 PNG", "mainwindow-deb.png"},
       {"图标.ico", nullptr, RGB(90, 30, 160), L"64 × 64 ICO"},
   };
   HWND tooltip = TooltipOf(process_);
@@ -616,6 +619,11 @@ TEST_F(MainWindowTest, ImportsEveryKindNamedInAnyLanguageAndSavesUnderAChineseNa
     for (int i = 0; i < 30 && PictureBoxCentre(window) != kind.centre; ++i) Sleep(100);
     EXPECT_EQ(PictureBoxCentre(window), kind.centre) << kind.name;
     EXPECT_EQ(ToolText(process_, tooltip), kind.tip) << kind.name;
+    if (kind.shot) {
+      RECT outer;
+      GetWindowRect(window, &outer);
+      SaveScreenRectAsPng(outer, WideFromAnsi(TestEnvironment("TESSAROO_ARTIFACTS") + "\\" + kind.shot));
+    }
   }
 
   PostMessageW(GetDlgItem(window, kSaveButtonId), BM_CLICK, 0, 0);

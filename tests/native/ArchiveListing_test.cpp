@@ -80,8 +80,12 @@ TEST(ParseArchiveListing, UnixModesAndLinks) {
       "Path = .\\usr\\share\\a.png\r\nSize = 664\r\nMode = -rw-r--r--\r\nSymbolic Link = \r\n\r\n"
       "Path = .\\usr\\share\\b.png\r\nSize = 0\r\nMode = lrwxrwxrwx\r\nSymbolic Link = ../x/a.png\r\n\r\n"
       "Path = usr\\c.png\r\nSize = 24\r\nMode = lrwxrwxrwx\r\n\r\n"
-      "Path = .\\d.png\r\nSize = 0\r\nMode = -rw-r--r--\r\nSymbolic Link = \r\nHard Link = ./usr/share/a.png\r\n\r\n");
-  ASSERT_EQ(entries.size(), 4u);
+      "Path = .\\d.png\r\nSize = 0\r\nMode = -rw-r--r--\r\nSymbolic Link = \r\nHard Link = ./usr/share/a.png\r\n\r\n"
+      "Path = A.app\\Contents\\Info.plist\r\nSize = 9\r\nAttributes =  lrwxrwxrwx\r\n\r\n"
+      "Path = A.app\\Contents\\PkgInfo\r\nSize = 9\r\nAttributes = A -rw-r--r--\r\n\r\n");
+  ASSERT_EQ(entries.size(), 6u);
+  EXPECT_TRUE(entries[4].symbolicLink) << "a ZIP's Unix mode";
+  EXPECT_FALSE(entries[5].symbolicLink);
   EXPECT_FALSE(entries[0].symbolicLink);
   EXPECT_EQ(entries[0].path, ".\\usr\\share\\a.png");
   EXPECT_TRUE(entries[1].symbolicLink);

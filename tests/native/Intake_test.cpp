@@ -72,6 +72,9 @@ TEST(KindByPath, EveryKindReachesItsRoute) {
       {"C:\\dl\\setup.msi.part", RouteId::Msi},
       {"C:\\in\\app_1.0_amd64.deb", RouteId::Deb}, {"C:\\in\\app-1.0-1.x86_64.rpm", RouteId::Rpm},
       {"C:\\in\\App-x86_64.AppImage", RouteId::AppImage}, {"C:\\in\\app_12.snap", RouteId::Snap},
+      {"C:\\in\\logo.SVG", RouteId::Svg},          {"C:\\in\\App.icns", RouteId::Icns},
+      {"C:\\in\\App-mac.zip", RouteId::ZippedApp},  {"C:\\in\\ext.crx", RouteId::Extension},
+      {"C:\\in\\addon.XPI", RouteId::Extension},    {"C:\\in\\App.dmg", RouteId::Dmg},
       {"C:\\dl\\a.jpeg.part", RouteId::Picture},
   };
   for (const auto& c : cases) {
@@ -84,7 +87,7 @@ TEST(KindByPath, EveryKindReachesItsRoute) {
 TEST(ImportPatterns, ListsTheKindsMarkedForTheDialogInListOrder) {
   EXPECT_EQ(ImportPatterns(InputKinds()),
             "*.xapk;*.apks;*.apkm;*.apk;*.exe;*.ipa;*.dll;*.cpl;*.ocx;*.scr;*.mun;*.ico;"
-            "*.png;*.jpg;*.jpeg;*.bmp;*.gif;*.msixbundle;*.appxbundle;*.msix;*.appx;*.msi;*.deb;*.rpm;*.appimage;*.snap");
+            "*.png;*.jpg;*.jpeg;*.bmp;*.gif;*.msixbundle;*.appxbundle;*.msix;*.appx;*.msi;*.deb;*.rpm;*.appimage;*.snap;*.svg;*.icns;*.zip;*.dmg;*.crx;*.xpi");
   EXPECT_EQ(ImportPatterns({}), "");
 }
 

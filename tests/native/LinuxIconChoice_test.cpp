@@ -76,9 +76,11 @@ TEST(PackageTree, IconFilesLargestFirstThenPixmapsThenTheRoot) {
     const char* icon;
     std::vector<std::string> expected;
   } kCases[] = {
-      {"calc", {"usr/share/icons/hicolor/128x128@2/apps/calc.png", "usr/share/icons/hicolor/192x192/apps/calc.png",
+      {"calc", {"usr/share/icons/hicolor/scalable/apps/calc.svg", "usr/share/icons/hicolor/128x128@2/apps/calc.png",
+                "usr/share/icons/hicolor/192x192/apps/calc.png",
                 "usr/share/icons/hicolor/48x48/apps/calc.png", "usr/share/pixmaps/calc.png", "calc.png"}},
       {"calc.xpm", {"usr/share/icons/hicolor/32x32/apps/calc.xpm"}},  // taken as it is
+      {"calc.svg", {"usr/share/icons/hicolor/scalable/apps/calc.svg"}},
       {"calc-symbolic", {}},
       {"/usr/share/pixmaps/calc.png", {"usr/share/pixmaps/calc.png"}},
       {"${SNAP}/meta/gui/icon.png", {"meta/gui/icon.png"}},

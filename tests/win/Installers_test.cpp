@@ -1,6 +1,7 @@
-// Installers and other platforms' packages through tessaroo-cli under Wine
-// with the real 7-Zip console, on fixtures built by the tests' own scripts
-// (tests/fixtures/make_installers.py): each kind's icon by side and colour.
+// Installers, other platforms' packages and SVG files through tessaroo-cli
+// under Wine with the real 7-Zip console, on fixtures built by the tests'
+// own scripts (tests/fixtures/make_installers.py, make_linux.py): each
+// kind's icon by side and colour.
 #include <gtest/gtest.h>
 
 #include "tests/win/PipelineHarness.h"
@@ -31,6 +32,29 @@ TEST_F(InstallerCliTest, EveryFixture) {
       {"linux\\Demo-gzip-x86_64.AppImage", 96, 240, 140, 0},  // .DirIcon, a link to demo.png
       {"linux\\Demo-zstd-x86_64.AppImage", 96, 240, 140, 0},
       {"linux\\SvgDirIcon-x86_64.AppImage", 72, 30, 160, 30},  // an SVG .DirIcon: the desktop entry's
+      {"linux\\lying-size.AppImage", 0, 0, 0, 0},  // a superblock claiming a terabyte
+      // The scalable icon drawn at 256 before any PNG; a refused one falls back to the PNG.
+      {"linux\\drawn_1.0_all.deb", 256, 0, 128, 128},
+      {"linux\\filtered_1.0_all.deb", 48, 30, 30, 220},
+      {"linux\\drawn.svg", 256, 0, 128, 128},
+      {"linux\\drawn.svg", 64, 0, 128, 128, "--size 64 "},
+      {"linux\\filtered.svg", 0, 0, 0, 0},
+      // macOS: png2icns's set (its 256-pixel JPEG 2000 entry skipped), the
+      // script's own sets, and apps in ZIP archives.
+      {"mac\\png2icns.icns", 128, 220, 30, 30},
+      {"mac\\own.icns", 512, 30, 160, 30},
+      {"mac\\classic.icns", 128, 240, 140, 0},
+      {"mac\\Demo-mac.zip", 512, 30, 160, 30},
+      {"mac\\Binary-plist.zip", 128, 240, 140, 0},
+      {"mac\\Assets-car.zip", 0, 0, 0, 0},
+      {"mac\\Linked-icon.zip", 0, 0, 0, 0},
+      {"mac\\No-app.zip", 0, 0, 0, 0},
+      {"mac\\Demo.dmg", 512, 30, 160, 30},
+      {"mac\\Volume.dmg", 128, 240, 140, 0},  // no app: the volume's icon
+      // Browser extensions: the largest icon, an SVG one drawn.
+      {"mac\\demo.crx", 128, 30, 30, 220},
+      {"mac\\drawn.xpi", 256, 0, 128, 128},
+      {"mac\\action.xpi", 38, 240, 140, 0},
   };
   for (const CliIcon& c : cases) expectCliIcon(c);
 }

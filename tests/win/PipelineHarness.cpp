@@ -111,7 +111,7 @@ void RunFolderTest::expectCliIcon(const CliIcon& expected) {
   const TempFolder outside;
   const std::string out = outside.file("out.png");
   const ULONGLONG start = GetTickCount64();
-  const int code = runCli("\"" + Fixture(expected.fixture) + "\" \"" + out + "\"");
+  const int code = runCli(std::string(expected.options) + "\"" + Fixture(expected.fixture) + "\" \"" + out + "\"");
   // The figure per kind for the record; Wine's start-up is most of it.
   std::printf("tessaroo-cli %s: %llu ms\n", expected.fixture, GetTickCount64() - start);
   if (expected.side == 0) {

@@ -69,6 +69,7 @@ class RunFolderTest : public testing::Test {
     const char* fixture;
     int side;
     std::uint8_t red, green, blue;
+    const char* options = "";  // before INPUT, as "--size 64 "
   };
   void expectCliIcon(const CliIcon& expected);
 };

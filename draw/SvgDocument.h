@@ -1,0 +1,42 @@
+#pragma once
+// SVG documents, the scalable icons of Linux apps and browser extensions
+// and loose .svg files, read into the drawing model of
+// draw/AndroidDrawable.h, which the renderer draws as it draws Android's
+// vector icons (RenderVectorIcon: the document's width:height kept inside
+// the square).
+//
+// Read: svg (viewBox, width, height, preserveAspectRatio), g, a, path, rect
+// (rx, ry), circle, ellipse, line, polyline, polygon, use of an element of
+// the same document, transform, fill and stroke (colours by name, #rgb,
+// #rrggbb, rgb(), rgba(); none; currentColor; gradients), the opacities,
+// fill-rule, stroke width, caps, joins and miter limit, linear and radial
+// gradients (stops, units, transform, spread, inheritance through href),
+// clip paths; as presentation attributes or in the style attribute.
+// Passed over as painting nothing: title, desc, metadata, defs as a
+// container, elements and attributes of other namespaces (editors'
+// sodipodi:, inkscape:), and the definitions nothing refers to.
+// Refused whole (nothing returned): filters, masks, patterns, markers and
+// dashes in use, text, images, style sheets, references outside the
+// document, document type declarations, nested svg elements, any other
+// element that paints, and documents beyond the limits.
+#include <cstddef>
+#include <optional>
+#include <string_view>
+
+#include "draw/AndroidDrawable.h"
+
+inline constexpr std::size_t kMaxSvgBytes = 4u << 20;
+// Elements drawn, counting each time a use element repeats one.
+inline constexpr std::size_t kMaxSvgElements = 4000;
+// use elements within use elements.
+inline constexpr int kMaxSvgUseDepth = 8;
+
+std::optional<VectorDrawable> ReadSvgDocument(std::string_view xml);
+
+// SVG icons are drawn at this many pixels a side unless asked otherwise.
+inline constexpr int kSvgIconPixels = 256;
+
+// The document drawn on a square of `side` pixels (0: kSvgIconPixels), its
+// width:height kept and centred; empty when it is refused or cannot be
+// drawn whole.
+RgbaImage RenderSvgIcon(std::string_view xml, int side = 0);

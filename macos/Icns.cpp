@@ -1,0 +1,153 @@
+#include "macos/Icns.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+#include "image/ImageFormat.h"
+#include "image/PngEncode.h"
+#include "image/RgbaImage.h"
+
+namespace {
+
+std::uint32_t BigEndian(ByteSpan b, std::size_t at) {
+  return std::uint32_t(b[at]) << 24 | std::uint32_t(b[at + 1]) << 16 | std::uint32_t(b[at + 2]) << 8 | b[at + 3];
+}
+
+struct Entry {
+  std::string_view type;
+  ByteSpan data;
+};
+
+// Classic entries: the image, its side, and the mask that goes with it.
+struct Classic {
+  std::string_view image, mask;
+  int side;
+  std::size_t skip;  // it32 starts with four zero bytes
+};
+constexpr Classic kClassic[] = {
+    {"it32", "t8mk", 128, 4}, {"ih32", "h8mk", 48, 0}, {"il32", "l8mk", 32, 0}, {"is32", "s8mk", 16, 0}};
+
+// Entries that may hold a PNG (or JPEG 2000, or ARGB for ic04/ic05).
+constexpr std::string_view kEncoded[] = {"ic07", "ic08", "ic09", "ic10", "ic11", "ic12",
+                                         "ic13", "ic14", "icp4", "icp5", "icp6", "ic04", "ic05"};
+
+// Unpacks one channel of Apple's run-length coding into every fourth byte
+// of out (from offset): a byte below 0x80 copies that many plus one bytes,
+// one above repeats the next byte that many minus 125 times. False when
+// the data runs out or a run overshoots the channel.
+bool UnpackChannel(ByteSpan data, std::size_t& at, std::uint8_t* out, std::size_t count) {
+  std::size_t filled = 0;
+  while (filled < count) {
+    if (at >= data.size()) return false;
+    const std::uint8_t code = data[at++];
+    if (code & 0x80) {
+      const std::size_t run = code - 125u;
+      if (at >= data.size() || run > count - filled) return false;
+      for (std::size_t i = 0; i < run; ++i) out[(filled++) * 4] = data[at];
+      ++at;
+    } else {
+      const std::size_t run = code + 1u;
+      if (run > count - filled || run > data.size() - at) return false;
+      for (std::size_t i = 0; i < run; ++i) out[(filled++) * 4] = data[at++];
+    }
+  }
+  return true;
+}
+
+// RGB channels one after the other, each run-length coded; alpha from the
+// mask (side x side bytes), else opaque.
+RgbaImage DecodeClassic(ByteSpan data, ByteSpan mask, int side) {
+  RgbaImage image;
+  image.width = image.height = side;
+  const std::size_t count = std::size_t(side) * side;
+  image.pixels.assign(count * 4, 0xFF);
+  std::size_t at = 0;
+  // An uncompressed entry holds the three channels whole.
+  if (data.size() == count * 3) {
+    for (std::size_t c = 0; c < 3; ++c)
+      for (std::size_t i = 0; i < count; ++i) image.pixels[i * 4 + c] = data[c * count + i];
+  } else {
+    for (std::size_t c = 0; c < 3; ++c) {
+      if (!UnpackChannel(data, at, image.pixels.data() + c, count)) return {};
+    }
+  }
+  if (mask.size() == count) {
+    for (std::size_t i = 0; i < count; ++i) image.pixels[i * 4 + 3] = mask[i];
+  }
+  return image;
+}
+
+// ic04/ic05 in ARGB form: "ARGB", then alpha, red, green, blue, each run-length coded.
+RgbaImage DecodeArgb(ByteSpan data, int side) {
+  RgbaImage image;
+  image.width = image.height = side;
+  const std::size_t count = std::size_t(side) * side;
+  image.pixels.assign(count * 4, 0);
+  std::size_t at = 4;
+  for (const std::size_t channel : {3u, 0u, 1u, 2u}) {
+    if (!UnpackChannel(data, at, image.pixels.data() + channel, count)) return {};
+  }
+  return image;
+}
+
+}  // namespace
+
+Bytes IcnsLargestImage(ByteSpan icns) {
+  if (icns.size() < 8 || icns.size() > kMaxIcnsBytes || std::string_view(reinterpret_cast<const char*>(icns.data()), 4) != "icns") {
+    return {};
+  }
+  const std::size_t total = std::min<std::size_t>(BigEndian(icns, 4), icns.size());
+  std::vector<Entry> entries;
+  for (std::size_t at = 8; at + 8 <= total;) {
+    const std::uint32_t length = BigEndian(icns, at + 4);
+    if (length < 8 || length > total - at) break;  // a lying length ends the list
+    entries.push_back({std::string_view(reinterpret_cast<const char*>(icns.data() + at), 4), icns.subspan(at + 8, length - 8)});
+    at += length;
+  }
+  const auto find = [&](std::string_view type) -> const Entry* {
+    for (const Entry& e : entries) {
+      if (e.type == type) return &e;
+    }
+    return nullptr;
+  };
+
+  Bytes best;
+  std::uint64_t bestArea = 0;
+  bool bestIsPng = false;
+  const auto offer = [&](std::uint64_t area, bool png, auto make) {
+    if (area < bestArea || (area == bestArea && (bestIsPng || !png))) return;
+    Bytes candidate = make();
+    if (candidate.empty()) return;
+    best = std::move(candidate), bestArea = area, bestIsPng = png;
+  };
+  for (const Entry& e : entries) {
+    const bool encoded = std::find(std::begin(kEncoded), std::end(kEncoded), e.type) != std::end(kEncoded);
+    if (encoded && SniffImageFormat(e.data) == ImageFormat::Png) {
+      const ImageSize size = ProbeImageSize(e.data);
+      if (size.width > 0 && size.height > 0) {
+        offer(std::uint64_t(size.width) * size.height, true, [&] { return Bytes(e.data.begin(), e.data.end()); });
+      }
+    } else if ((e.type == "ic04" || e.type == "ic05") && e.data.size() >= 4 &&
+               std::string_view(reinterpret_cast<const char*>(e.data.data()), 4) == "ARGB") {
+      const int side = e.type == "ic04" ? 16 : 32;
+      offer(std::uint64_t(side) * side, false, [&] {
+        const RgbaImage image = DecodeArgb(e.data, side);
+        return image.pixels.empty() ? Bytes() : WritePng(image);
+      });
+    }
+  }
+  for (const Classic& c : kClassic) {
+    const Entry* image = find(c.image);
+    if (!image || image->data.size() < c.skip) continue;
+    const Entry* mask = find(c.mask);
+    offer(std::uint64_t(c.side) * c.side, false, [&] {
+      const RgbaImage decoded = DecodeClassic(image->data.subspan(c.skip), mask ? mask->data : ByteSpan(), c.side);
+      return decoded.pixels.empty() ? Bytes() : WritePng(decoded);
+    });
+  }
+  return best;
+}

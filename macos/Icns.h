@@ -1,0 +1,19 @@
+#pragma once
+// Apple icon sets (.icns), as macOS app bundles carry them: a list of
+// entries, each a four-letter type, its length, and one image.
+#include <cstddef>
+
+#include "support/Bytes.h"
+
+// An icon set larger than this is refused unread; real ones stay far below.
+inline constexpr std::size_t kMaxIcnsBytes = 64u << 20;
+
+// The largest image of the set as a PNG: a PNG-encoded entry (ic07 to
+// ic14, icp4 to icp6, ic04 and ic05 when PNG) byte for byte, by its own
+// header's size; a classic entry (it32, ih32, il32, is32 with the t8mk,
+// h8mk, l8mk, s8mk mask of its size, opaque without one; ic04 and ic05 in
+// ARGB form) decoded into a PNG with alpha. JPEG 2000 entries are skipped.
+// A tie keeps the PNG, then the earlier entry. Empty bytes when no entry
+// gives an image (lying lengths, run-length data that overruns or falls
+// short are damage).
+Bytes IcnsLargestImage(ByteSpan icns);

@@ -1,0 +1,74 @@
+#include "macos/MacIcon_win.h"
+
+#include <string_view>
+
+#include "macos/AppBundle.h"
+#include "macos/Icns.h"
+#include "macos/Plist.h"
+#include "support/FileIo_win.h"
+#include "tools/ArchiveEntry_win.h"
+#include "tools/ConsoleRunner_win.h"
+#include "tools/HelperTools.h"
+
+namespace {
+
+std::string_view AsText(const Bytes& bytes) { return {reinterpret_cast<const char*>(bytes.data()), bytes.size()}; }
+
+// The largest image of an icon set read from an archive; "damaged" when
+// the set gives none.
+Bytes IcnsIcon(const PipelineContext& context, const Bytes& icns) {
+  Bytes png = IcnsLargestImage(icns);
+  if (png.empty()) context.report(IconReason::Damaged);
+  return png;
+}
+
+// The icon of the first app among the entries; nothing (and no reason)
+// when there is no app.
+Bytes AppIcon(const PipelineContext& context, const ArchiveSource& source, const std::vector<ArchiveEntry>& entries,
+              const ArchiveEntry& plist) {
+  const Bytes info = ReadArchiveEntry(context, source, plist, kMaxPlistBytes);
+  const ArchiveEntry* icon = FindAppIcon(entries, plist, PlistString(AsText(info), "CFBundleIconFile"),
+                                         PlistString(AsText(info), "CFBundleIconName"));
+  if (!icon) return {};  // an icon only in Assets.car, or none: no icon
+  return IcnsIcon(context, ReadArchiveEntry(context, source, *icon, kMaxIcnsBytes));
+}
+
+}  // namespace
+
+Bytes ExtractIcnsIcon(const PipelineContext& context, const std::string& path) {
+  return IcnsIcon(context, ReadWholeFile(path, kMaxIcnsBytes));
+}
+
+Bytes ExtractZippedAppIcon(const PipelineContext& context, const std::string& path) {
+  EndToolRun(kArchiveTool);
+  const ArchiveSource zip{path, "-tzip", EntryText::Narrow};
+  const std::vector<ArchiveEntry> entries = ListArchive(context, zip);
+  if (entries.empty()) return {};
+  const ArchiveEntry* plist = FindAppInfoPlist(entries);
+  if (!plist) {
+    context.report(IconReason::Unsupported);  // a ZIP, but no app in it
+    return {};
+  }
+  return AppIcon(context, zip, entries, *plist);
+}
+
+Bytes ExtractDmgIcon(const PipelineContext& context, const std::string& path) {
+  EndToolRun(kArchiveTool);
+  // Trying a file system that is not the image's is no damage.
+  PipelineContext trying = context;
+  trying.reason = nullptr;
+  for (const char* type : {"-thfs.dmg", "-tapfs.dmg", "-tfat.dmg"}) {
+    const ArchiveSource image{path, type, EntryText::Narrow};
+    const std::vector<ArchiveEntry> entries = ListArchive(trying, image);
+    if (entries.empty()) continue;
+    if (const ArchiveEntry* plist = FindAppInfoPlist(entries)) return AppIcon(context, image, entries, *plist);
+    for (const ArchiveEntry& entry : entries) {
+      if (entry.path == ".VolumeIcon.icns" && !entry.symbolicLink) {
+        return IcnsIcon(context, ReadArchiveEntry(context, image, entry, kMaxIcnsBytes));
+      }
+    }
+    return {};
+  }
+  context.report(IconReason::Damaged);
+  return {};
+}

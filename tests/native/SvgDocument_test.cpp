@@ -1,0 +1,119 @@
+#include "draw/SvgDocument.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+// A 64 x 64 document (viewBox 0 0 64 64) around the given elements.
+std::string Svg(const std::string& body, const std::string& root = "") {
+  return "<svg xmlns='http://www.w3.org/2000/svg' xmlns:xlink='http://www.w3.org/1999/xlink' "
+         "xmlns:sodipodi='http://sodipodi.sourceforge.net/DTD/sodipodi-0.dtd' width='64' height='64' "
+         "viewBox='0 0 64 64' " + root + ">" + body + "</svg>";
+}
+
+// The pixel at (x, y) of the document drawn at 64 x 64, as 0xAARRGGBB.
+std::uint32_t PixelAt(const std::string& svg, int x, int y) {
+  const RgbaImage image = RenderSvgIcon(svg, 64);
+  if (image.pixels.empty()) return 0xDEADBEEF;
+  const std::uint8_t* p = &image.pixels[(std::size_t(y) * image.width + x) * 4];
+  return std::uint32_t(p[3]) << 24 | std::uint32_t(p[0]) << 16 | std::uint32_t(p[1]) << 8 | p[2];
+}
+
+TEST(SvgDocument, EachFeatureAtAPoint) {
+  const struct {
+    const char* what;
+    std::string svg;
+    int x, y;
+    std::uint32_t argb;
+  } kCases[] = {
+      {"rect, named colour", Svg("<rect x='8' y='8' width='48' height='48' fill='teal'/>"), 32, 32, 0xFF008080},
+      {"outside the rect", Svg("<rect x='8' y='8' width='48' height='48' fill='teal'/>"), 4, 4, 0x00000000},
+      {"black by default, #rgb", Svg("<path d='M0 0H64V64H0z'/><circle cx='32' cy='32' r='10' fill='#f00'/>"), 2, 2, 0xFF000000},
+      {"circle", Svg("<circle cx='32' cy='32' r='10' fill='#f00'/>"), 32, 32, 0xFFFF0000},
+      {"ellipse", Svg("<ellipse cx='32' cy='32' rx='30' ry='4' fill='rgb(0,0,255)'/>"), 60, 32, 0xFF0000FF},
+      {"rounded corner left open", Svg("<rect width='64' height='64' rx='20' fill='red'/>"), 1, 1, 0x00000000},
+      {"polygon", Svg("<polygon points='0,0 64,0 0,64' fill='#00ff00'/>"), 10, 10, 0xFF00FF00},
+      {"polyline stroked", Svg("<polyline points='0 32 64 32' fill='none' stroke='blue' stroke-width='8'/>"), 32, 30, 0xFF0000FF},
+      {"line stroked, square cap", Svg("<line x1='8' y1='32' x2='56' y2='32' stroke='red' stroke-width='8' stroke-linecap='square'/>"), 5, 32, 0xFFFF0000},
+      {"style overrides the attribute", Svg("<rect width='64' height='64' fill='red' style='fill:#0000ff'/>"), 32, 32, 0xFF0000FF},
+      {"fill-opacity", Svg("<rect width='64' height='64' fill='#000' fill-opacity='0.5'/>"), 32, 32, 0x80000000},
+      {"group opacity", Svg("<g opacity='0.5'><rect width='64' height='64' fill='blue'/><rect width='64' height='64' fill='red'/></g>"), 32, 32, 0x80FF0000},
+      {"currentColor", Svg("<g color='lime'><rect width='64' height='64' fill='currentColor'/></g>"), 32, 32, 0xFF00FF00},
+      {"translate", Svg("<rect width='8' height='8' fill='red' transform='translate(40 40)'/>"), 44, 44, 0xFFFF0000},
+      {"scale and rotate", Svg("<rect x='-4' y='-4' width='8' height='8' fill='red' transform='translate(32 32) rotate(45) scale(3)'/>"), 32, 16, 0xFFFF0000},
+      {"matrix", Svg("<rect width='8' height='8' fill='red' transform='matrix(2 0 0 2 10 10)'/>"), 24, 24, 0xFFFF0000},
+      {"skewX", Svg("<rect width='10' height='64' fill='red' transform='skewX(45)'/>"), 60, 58, 0xFFFF0000},
+      {"evenodd hole", Svg("<path fill-rule='evenodd' d='M0 0H64V64H0z M16 16H48V48H16z' fill='red'/>"), 32, 32, 0x00000000},
+      {"linear gradient, bounding box", Svg("<linearGradient id='g'><stop offset='0' stop-color='#000'/><stop offset='1' stop-color='#fff'/></linearGradient>"
+                                            "<rect x='32' width='32' height='64' fill='url(#g)'/>"), 63, 32, 0xFFFCFCFC},
+      {"radial gradient, user space, inherited stops",
+       Svg("<defs><radialGradient id='s'><stop offset='0' stop-color='red'/><stop offset='1' stop-color='blue'/></radialGradient>"
+           "<radialGradient id='g' xlink:href='#s' gradientUnits='userSpaceOnUse' cx='32' cy='32' r='32'/></defs>"
+           "<rect width='64' height='64' fill='url(#g)'/>"), 32, 32, 0xFFFE0001},
+      {"gradient transform", Svg("<linearGradient id='g' gradientTransform='rotate(90)'><stop offset='0' stop-color='red'/>"
+                                 "<stop offset='1' stop-color='blue'/></linearGradient><rect width='64' height='64' fill='url(#g)'/>"), 32, 1, 0xFFFD0002},
+      {"reflected spread", Svg("<linearGradient id='g' x2='0.5' spreadMethod='reflect'><stop offset='0' stop-color='red'/>"
+                               "<stop offset='1' stop-color='blue'/></linearGradient><rect width='64' height='64' fill='url(#g)'/>"), 63, 32, 0xFFFD0002},
+      {"a missing gradient's fallback", Svg("<rect width='64' height='64' fill='url(#none) green'/>"), 32, 32, 0xFF008000},
+      {"clip path", Svg("<clipPath id='c'><rect width='32' height='64'/></clipPath><rect width='64' height='64' fill='red' clip-path='url(#c)'/>"), 48, 32, 0x00000000},
+      {"inside the clip", Svg("<clipPath id='c'><rect width='32' height='64'/></clipPath><rect width='64' height='64' fill='red' clip-path='url(#c)'/>"), 16, 32, 0xFFFF0000},
+      {"use, moved", Svg("<defs><rect id='r' width='8' height='8' fill='red'/></defs><use xlink:href='#r' x='50' y='50'/>"), 54, 54, 0xFFFF0000},
+      {"dashes", Svg("<path d='M0 32H64' stroke='red' stroke-width='8' stroke-dasharray='8'/>"), 12, 32, 0x00000000},
+      {"viewBox kept square in a wide box", "<svg xmlns='http://www.w3.org/2000/svg' width='128' height='64' viewBox='0 0 10 10'>"
+                                             "<rect width='10' height='10' fill='red'/></svg>", 32, 40, 0xFFFF0000},
+      {"hidden layer and editor data pass", Svg("<sodipodi:namedview/><metadata><x/></metadata><title>t</title>"
+                                                 "<g style='display:none'><text>hi</text></g><rect width='64' height='64' fill='red' sodipodi:nodetypes='cccc'/>"
+                                                 "<defs><filter id='unused'/></defs>"), 32, 32, 0xFFFF0000},
+  };
+  // Within a few levels: gradients are sampled at pixel centres.
+  const auto near = [](std::uint32_t a, std::uint32_t b) {
+    for (int shift = 0; shift < 32; shift += 8) {
+      if (std::abs(int((a >> shift) & 0xFF) - int((b >> shift) & 0xFF)) > 8) return false;
+    }
+    return true;
+  };
+  for (const auto& c : kCases) {
+    const std::uint32_t got = PixelAt(c.svg, c.x, c.y);
+    EXPECT_TRUE(near(got, c.argb)) << c.what << ": " << std::hex << got;
+  }
+}
+
+TEST(SvgDocument, WhatCannotBeDrawnRefusesTheDocument) {
+  const struct {
+    const char* what;
+    std::string svg;
+  } kCases[] = {
+      {"filter in use", Svg("<filter id='f'/><rect width='9' height='9' filter='url(#f)'/>")},
+      {"mask", Svg("<mask id='m'/><rect width='9' height='9' mask='url(#m)'/>")},
+      {"pattern fill", Svg("<pattern id='p'/><rect width='9' height='9' fill='url(#p)'/>")},
+      {"text", Svg("<text>hi</text>")},
+      {"image", Svg("<image href='x.png' width='9' height='9'/>")},
+      {"style sheet", Svg("<style>rect{fill:red}</style><rect width='9' height='9'/>")},
+      {"external gradient", Svg("<rect width='9' height='9' fill='url(other.svg#g)'/>")},
+      {"use cycle", Svg("<g id='a'><use xlink:href='#a'/></g>")},
+      {"unknown painting element", Svg("<hatch/>")},
+      {"document type", "<!DOCTYPE svg [<!ENTITY e 'x'>]><svg xmlns='http://www.w3.org/2000/svg' width='9' height='9'/>"},
+      {"not svg", "<html/>"},
+      {"no size", "<svg xmlns='http://www.w3.org/2000/svg'/>"},
+      {"bad path data", Svg("<path d='M0 0 Q'/>")},
+      {"bad colour", Svg("<rect width='9' height='9' fill='#12'/>")},
+  };
+  for (const auto& c : kCases) EXPECT_TRUE(RenderSvgIcon(c.svg, 64).pixels.empty()) << c.what;
+}
+
+TEST(SvgDocument, RepeatedUseStaysWithinTheLimits) {
+  // Ten levels of ten uses each would make 10^10 elements.
+  std::string body = "<defs><rect id='l0' width='1' height='1'/>";
+  for (int level = 1; level <= 10; ++level) {
+    body += "<g id='l" + std::to_string(level) + "'>";
+    for (int i = 0; i < 10; ++i) body += "<use xlink:href='#l" + std::to_string(level - 1) + "'/>";
+    body += "</g>";
+  }
+  body += "</defs><use xlink:href='#l10'/>";
+  EXPECT_FALSE(ReadSvgDocument(Svg(body)));
+}
+
+}  // namespace

@@ -1,0 +1,56 @@
+#include "web/ExtensionIcon_win.h"
+
+#include <string_view>
+
+#include "draw/SvgDocument.h"
+#include "image/ImageFormat.h"
+#include "image/PngEncode.h"
+#include "support/FileIo_win.h"
+#include "support/TextScan.h"
+#include "tools/ArchiveEntry_win.h"
+#include "tools/ConsoleRunner_win.h"
+#include "tools/HelperTools.h"
+#include "web/ExtensionManifest.h"
+
+namespace {
+
+std::string_view AsText(const Bytes& bytes) { return {reinterpret_cast<const char*>(bytes.data()), bytes.size()}; }
+
+const ArchiveEntry* Find(const std::vector<ArchiveEntry>& entries, std::string path) {
+  for (char& c : path) c = c == '/' ? '\\' : c;
+  for (const ArchiveEntry& entry : entries) {
+    if (entry.path == path && !entry.symbolicLink) return &entry;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+Bytes ExtractExtensionIcon(const PipelineContext& context, const std::string& path) {
+  EndToolRun(kArchiveTool);
+  // A .crx must start as one; the ZIP after its header is 7-Zip's to find.
+  if (EqualsIgnoringAsciiCase(path.substr(path.size() < 4 ? 0 : path.size() - 4), ".crx") &&
+      !IsCrxHeader(ReadFileStart(path, 8))) {
+    context.report(IconReason::Damaged);
+    return {};
+  }
+  // Names in the manifest are UTF-8, as the listing is kept.
+  const ArchiveSource zip{path, "-tzip", EntryText::Utf8};
+  const std::vector<ArchiveEntry> entries = ListArchive(context, zip);
+  const ArchiveEntry* manifest = Find(entries, "manifest.json");
+  if (!manifest) return {};
+  const Bytes json = ReadArchiveEntry(context, zip, *manifest, kMaxExtensionManifestBytes);
+  for (const std::string& name : ExtensionIconPaths(AsText(json))) {
+    const ArchiveEntry* entry = Find(entries, name);
+    if (!entry) continue;
+    const bool drawn = EqualsIgnoringAsciiCase(name.substr(name.size() < 4 ? 0 : name.size() - 4), ".svg");
+    Bytes bytes = ReadArchiveEntry(context, zip, *entry, drawn ? kMaxSvgBytes : kMaxReadBytes);
+    if (drawn) {
+      const RgbaImage image = RenderSvgIcon(AsText(bytes), context.drawSide);
+      if (!image.pixels.empty()) return WritePng(image);
+    } else if (SniffImageFormat(bytes) == ImageFormat::Png) {
+      return bytes;
+    }
+  }
+  return {};
+}
