@@ -61,7 +61,7 @@ Bytes ExtractApkBundleIcon(const PipelineContext& context, const std::string& bu
   const IconElsewhere iconElsewhere = [&](const std::string& namedEntry) {
     return FirstFromDensitySplits(context, bundle, splits, [&](const WorkFolder& work, const std::string& package) {
       const std::string entry =
-          ChooseRasterIcon(RunConsoleCommand(context.toolPath(kUnzipTool), "-Z1 \"" + package + "\""), namedEntry);
+          ChooseRasterIcon(ListZipNames(package), namedEntry);
       return entry.empty() ? Bytes() : ExtractApkIconEntry(context, work, package, entry);
     });
   };

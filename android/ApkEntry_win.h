@@ -22,7 +22,12 @@ struct ZipEntryListing {
   EntryPresence presence = EntryPresence::Missing;
   std::uint64_t size = 0;  // as listed: exactly what is taken
 };
-ZipEntryListing ListZipEntry(const PipelineContext& context, const std::string& quotedPackage, const std::string& entry);
+// Read from the package's ZIP directory in place: no tool runs for it.
+ZipEntryListing ListZipEntry(const std::string& packagePath, const std::string& entry);
+
+// The names of the package's entries, one per line as "unzip -Z1" prints
+// them; empty when its directory cannot be read.
+std::string ListZipNames(const std::string& packagePath);
 
 // Reads an entry that passed the guard and fits the read cap (the tool
 // prints it; exactly the listed size is taken), and keeps or converts it by

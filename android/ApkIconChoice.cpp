@@ -79,22 +79,3 @@ std::string ChooseRasterIcon(std::string_view listing, std::string_view xmlIconP
   return best;
 }
 
-std::optional<std::uint64_t> ZipInfoEntrySize(std::string_view listing, std::string_view entry) {
-  while (!listing.empty()) {
-    const std::string_view line = NextLine(listing);
-    if (entry.empty() || line.size() <= entry.size() || !line.ends_with(entry)) continue;
-    if (line[line.size() - entry.size() - 1] != ' ') continue;
-    // Columns are separated by runs of blanks; the size is the fourth.
-    std::size_t at = 0;
-    std::string_view column;
-    for (int i = 0; i < 4; ++i) {
-      at = line.find_first_not_of(' ', at);
-      if (at == std::string_view::npos) break;
-      const std::size_t stop = line.find(' ', at);
-      column = line.substr(at, stop == std::string_view::npos ? std::string_view::npos : stop - at);
-      at = stop;
-    }
-    if (const std::optional<std::uint64_t> size = ParseDecimal(column)) return size;
-  }
-  return std::nullopt;
-}

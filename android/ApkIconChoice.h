@@ -21,12 +21,6 @@
 // line. Empty when there is none.
 std::string ChooseRasterIcon(std::string_view listing, std::string_view xmlIconPath);
 
-// The uncompressed size of an entry as UnZip's short zipinfo listing of it
-// gives it ("uz -Z PACKAGE ENTRY": permissions, version, system, size, type,
-// method, date, time, name): the fourth column of the line that ends in the
-// entry's name. Empty when no such line holds a size.
-std::optional<std::uint64_t> ZipInfoEntrySize(std::string_view listing, std::string_view entry);
-
 // The rank of a screen density qualifier ("ldpi" 1, "mdpi" 2, "tvdpi" 3,
 // "hdpi" 4, "xhdpi" 5, "xxhdpi" 6, "xxxhdpi" 7); 0 for anything else.
 int DensityRank(std::string_view qualifier);

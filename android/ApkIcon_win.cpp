@@ -32,17 +32,14 @@ struct IconChoice {
 // ('res/drawable-xxhdpi-v4/app_icon'): with no line of the three kinds, the
 // last line is taken whatever its name. The dots are literal, so such a
 // name that merely ends in "png" is not taken for "<name>.png".
-IconChoice ChooseBadgingIcon(const PipelineContext& context, PatternMatcher& matcher, const std::string& badging,
-                           const std::string& quotedPackage) {
+IconChoice ChooseBadgingIcon(PatternMatcher& matcher, const std::string& badging, const std::string& packagePath) {
   std::string found = LastIconEntry(matcher, "application-icon(.*?):'(.*?)\\.png'", badging);
   if (!found.empty()) return {found + ".png", found + ".png"};
   found = LastIconEntry(matcher, "application-icon(.*?):'(.*?)\\.webp'", badging);
   if (!found.empty()) return {found + ".webp", found + ".webp"};
   found = LastIconEntry(matcher, "application-icon(.*?):'(.*?)\\.xml'", badging);
   if (!found.empty()) {
-    // The names as the unzip tool prints them are the names it accepts back.
-    const std::string raster =
-        ChooseRasterIcon(RunConsoleCommand(context.toolPath(kUnzipTool), "-Z1 " + quotedPackage), found + ".xml");
+    const std::string raster = ChooseRasterIcon(ListZipNames(packagePath), found + ".xml");
     return {found + ".xml", raster};
   }
   found = LastIconEntry(matcher, "application-icon(.*?):'(.*?)'", badging);
@@ -74,7 +71,7 @@ Bytes ExtractApkIcon(const PipelineContext& context, const std::string& packageP
       package.folder.empty() ? context.runDirectory : package.folder));
   // A package the tool can read always has its package line.
   if (badging.find("package:") == std::string::npos) context.report(IconReason::Damaged);
-  const IconChoice icon = ChooseBadgingIcon(context, matcher, badging, quotedPackage);
+  const IconChoice icon = ChooseBadgingIcon(matcher, badging, packagePath);
   if (icon.named.empty()) return {};
   const Bytes none;
   if (icon.entry.empty()) {
@@ -91,7 +88,7 @@ Bytes ExtractApkIcon(const PipelineContext& context, const std::string& packageP
     context.report(IconReason::Refused);
     return {};
   }
-  const ZipEntryListing listed = ListZipEntry(context, quotedPackage, icon.entry);
+  const ZipEntryListing listed = ListZipEntry(packagePath, icon.entry);
   switch (listed.presence) {
     case EntryPresence::Missing: return iconElsewhere ? iconElsewhere(icon.named) : none;
     case EntryPresence::TooLarge: context.report(IconReason::Damaged); return {};

@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <string>
 
+#include "app/Batch_win.h"
 #include "app/Intake_win.h"
 #include "app/RunDirectory_win.h"
 #include "draw/DrawableRender.h"
@@ -28,8 +29,12 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: tessaroo-cli [--size N] INPUT OUTPUT\n"
+    "       tessaroo-cli [--size N] [--jobs N] [--report FILE] --out DIR INPUT...\n"
     "  OUTPUT ending in .png or without extension: a PNG; ending in .ico: an icon file\n"
-    "  --size N  draw vector, adaptive and SVG icons at N x N pixels (16 to 1024)\n";
+    "  --size N       draw vector, adaptive and SVG icons at N x N pixels (16 to 1024)\n"
+    "  --out DIR      every INPUT (files, and folders searched for known kinds) into DIR\\<name>.png\n"
+    "  --jobs N       inputs read at once (1 to 64; the number of processors by default)\n"
+    "  --report FILE  a JSON report, one object per input\n";
 
 // Pipelines change the current directory, so both paths are made full first.
 // The wide call: the narrow one stops at MAX_PATH.
@@ -55,15 +60,40 @@ int Usage(const char* problem = nullptr) {
 int main(int argc, char** argv) {
   RestrictLibrarySearchToSystem();
   int drawSide = 0;
+  BatchOptions batch;
+  bool batchOption = false;
   int at = 1;
   for (; at < argc && argv[at][0] == '-' && argv[at][1] == '-'; ++at) {
     const std::string option = argv[at];
-    if (option != "--size") return Usage(("unknown option " + option).c_str());
-    const std::optional<std::uint64_t> side = at + 1 < argc ? ParseDecimal(argv[at + 1]) : std::nullopt;
-    if (!side || *side < kMinDrawnSide || *side > kMaxDrawnSide) return Usage("--size takes a number from 16 to 1024");
-    drawSide = static_cast<int>(*side);
-    ++at;
+    if (at + 1 >= argc) return Usage((option + " takes a value").c_str());
+    const std::string value = argv[++at];
+    if (option == "--size") {
+      const std::optional<std::uint64_t> side = ParseDecimal(value);
+      if (!side || *side < kMinDrawnSide || *side > kMaxDrawnSide) return Usage("--size takes a number from 16 to 1024");
+      drawSide = static_cast<int>(*side);
+    } else if (option == "--jobs") {
+      const std::optional<std::uint64_t> jobs = ParseDecimal(value);
+      if (!jobs || *jobs < 1 || *jobs > 64) return Usage("--jobs takes a number from 1 to 64");
+      batch.jobs = static_cast<int>(*jobs);
+      batchOption = true;
+    } else if (option == "--report") {
+      batch.reportPath = value;
+      batchOption = true;
+    } else if (option == "--out") {
+      batch.outDir = value;
+    } else {
+      return Usage(("unknown option " + option).c_str());
+    }
   }
+  if (!batch.outDir.empty()) {
+    if (at >= argc) return Usage("--out takes at least one INPUT");
+    batch.drawSide = drawSide;
+    batch.inputs.assign(argv + at, argv + argc);
+    const int code = RunBatch(batch);
+    StopCodec();
+    return code;
+  }
+  if (batchOption) return Usage("--jobs and --report go with --out");
   if (argc - at != 2) return Usage();
   const std::string input = FullPath(argv[at]);
   const std::string output = FullPath(argv[at + 1]);

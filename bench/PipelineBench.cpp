@@ -82,7 +82,6 @@ int main(int argc, char** argv) {
     // The same commands the route runs, through the same runner.
     if (apk) {
       RunConsoleCommand(context.toolPath(kPackagingTool), "dump badging " + quoted);
-      RunConsoleCommand(context.toolPath(kUnzipTool), "-Z " + quoted + " \"" + entry + "\"");
       ToolOutputBytes(context.toolPath(kUnzipTool), "-p " + quoted + " \"" + entry + "\"", {}, 64 << 20);
     } else {
       // The route reads listings through a file, as here.

@@ -9,7 +9,8 @@ source scripts/wine-session.sh
 trap wine_session_stop EXIT
 wine_session_start "" private
 work=build/bench; rm -rf "$work"; mkdir -p "$work"
-cp build/win/Tessaroo.exe build/win/minimal_window.exe build/win/emit.exe build/win/pipeline_bench.exe "$work"/
+cp build/win/Tessaroo.exe build/win/tessaroo-cli.exe build/win/minimal_window.exe build/win/emit.exe \
+  build/win/pipeline_bench.exe build/win/process_bench.exe build/win/minimal_tool_runs.exe "$work"/
 # The program writes the helper tools just after its first paint. One start
 # left to finish that (the pipeline benchmarks below use those tools); then
 # the usual, later starts are measured.
@@ -25,6 +26,9 @@ wine build/win/codec_bench.exe
 echo "== Android package pipeline (tools written by the first start above)"
 cp build/win/fixtures/apk/five-densities.apk "$work"/
 (cd "$work" && wine pipeline_bench.exe apk five-densities.apk res/mipmap-xxxhdpi-v4/ic_launcher.png 11)
+echo "== tessaroo-cli on the same package vs a minimal program starting only the same tool runs"
+(cd "$work" && wine process_bench.exe 11 "tessaroo-cli.exe five-densities.apk cli-out.png" \
+  "minimal_tool_runs.exe . five-densities.apk res/mipmap-xxxhdpi-v4/ic_launcher.png")
 echo "== drawn Android icon (an adaptive icon with no bitmap: resource values, two XML trees, rendering)"
 cp build/win/fixtures/drawn/adaptive-vector.apk "$work"/
 (cd "$work" && wine pipeline_bench.exe apk adaptive-vector.apk res/mipmap-anydpi-v26/ic_launcher.xml 7)
@@ -45,3 +49,20 @@ wine build/win/exe_bench.exe ours "$work/big.exe" 9
 wine build/win/exe_bench.exe platform "$work/big.exe" 9
 echo "== pattern matcher (native)"
 build/native/matcher_bench
+echo "== batch mode: 200 packages of mixed kinds"
+batch=$work/batch-in; mkdir -p "$batch"
+kinds=(apk/five-densities.apk apk/plain-drawable.apk ipa/single.ipa exe/pe32-order.exe installer/product-icon.msi
+       linux/demo-xz_1.0_all.deb linux/drawn.svg mac/demo.crx drawn/adaptive-vector.apk msix/variants.msix)
+for i in $(seq 0 199); do
+  k=${kinds[$((i % ${#kinds[@]}))]}; cp "build/win/fixtures/$k" "$batch/$(printf '%03d' "$i")-$(basename "$k")"
+done
+rate() { python3 -c "import sys; print(f'{200 / float(sys.argv[1]) * 60:7.0f} packages per minute ({float(sys.argv[1]):.1f} s)')" "$1"; }
+elapsed() { local s; s=$(date +%s.%N); "$@" >/dev/null 2>&1 || true; python3 -c "import sys; print(float(sys.argv[2]) - float(sys.argv[1]))" "$s" "$(date +%s.%N)"; }
+one=$(elapsed wine "$work/tessaroo-cli.exe" --jobs 1 --out "$work/batch-1" "$batch")
+all=$(elapsed wine "$work/tessaroo-cli.exe" --out "$work/batch-n" "$batch")
+loop() { mkdir -p "$work/batch-loop"; for f in "$batch"/*; do wine "$work/tessaroo-cli.exe" "$f" "$work/batch-loop/$(basename "$f").png"; done; }
+looped=$(elapsed loop)
+echo "--jobs 1:             $(rate "$one")"
+echo "--jobs $(nproc) (default): $(rate "$all")"
+echo "one tessaroo-cli per file in a shell loop: $(rate "$looped")"
+python3 -c "import sys; a, l = map(float, sys.argv[1:]); print(f'ratio default batch / shell loop (time): {a / l:.2f}')" "$all" "$looped"

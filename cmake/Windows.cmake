@@ -18,6 +18,7 @@ add_library(tessaroo_win STATIC
   android/ApkDrawnIcon_win.cpp
   android/ApkEntry_win.cpp
   android/ApkIcon_win.cpp
+  app/Batch_win.cpp
   app/DropTarget_win.cpp
   app/Intake_win.cpp
   app/MainWindow_win.cpp
@@ -98,6 +99,9 @@ include(cmake/WindowsTests.cmake)
 # Benchmarks (make bench): programs that print figures.
 add_executable(minimal_window WIN32 bench/MinimalWindow.cpp)
 add_executable(startup_bench bench/StartupBench.cpp)
+add_executable(process_bench bench/ProcessBench.cpp)
+target_include_directories(process_bench PRIVATE ${CMAKE_SOURCE_DIR})
+add_executable(minimal_tool_runs bench/MinimalToolRuns.cpp)
 add_executable(runner_bench bench/RunnerBench.cpp)
 target_link_libraries(runner_bench PRIVATE tessaroo_win psapi)
 add_executable(codec_bench bench/CodecBench.cpp)

@@ -583,6 +583,29 @@ def mac_web_seeds(full):
     return seeds
 
 
+# --- ZIP directories ----------------------------------------------------------------
+
+def zip_seeds(full):
+    import io
+    import zipfile
+    seeds = {}
+    for name, force64 in (("plain.zip", False), ("zip64.zip", True)):
+        buf = io.BytesIO()
+        with zipfile.ZipFile(buf, "w", allowZip64=True) as z:
+            z.comment = b"PK\x05\x06 a comment"
+            for i in range(3):
+                with z.open("res/mipmap-xxhdpi-v4/icon%d.png" % i, "w", force_zip64=force64) as f:
+                    f.write(b"\x89PNG" * 10)
+        seeds[name] = buf.getvalue()
+    if full:
+        buf = io.BytesIO()
+        with zipfile.ZipFile(buf, "w") as z:
+            for i in range(9000):
+                z.writestr("r/%d" % i, b"")
+        seeds["many.zip"] = buf.getvalue()[:MAX_INPUT]
+    return seeds
+
+
 TARGETS = {
     "exe_shortcut": exe_seeds,
     "cgbi": cgbi_seeds,
@@ -599,6 +622,7 @@ TARGETS = {
     "linux": linux_seeds,
     "svg": svg_seeds,
     "mac_web": mac_web_seeds,
+    "zip_directory": zip_seeds,
 }
 
 

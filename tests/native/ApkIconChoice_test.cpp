@@ -29,20 +29,3 @@ TEST(ChooseRasterIcon, HighestDensityThenPngThenEarlierLine) {
   for (const auto& c : cases) EXPECT_EQ(ChooseRasterIcon(c.listing, c.xml), c.chosen) << c.note;
 }
 
-TEST(ZipInfoEntrySize, TheSizeColumnOfTheLineNamingTheEntry) {
-  const std::string listing =
-      "-rw-rw-rw-  2.3 unx      172 b- stor 80-Jan-01 00:00 res/drawable/icon.png\r\n"
-      "-rw-rw-rw-  2.3 unx 73400320 b- defN 80-Jan-01 00:00 res/drawable/big icon.png\n"
-      "-rw-rw-rw-  2.3 unx      999 b- stor 80-Jan-01 00:00 xres/drawable/other.png\n"
-      "caution: filename not matched:  res/drawable/gone.png\n";
-  const struct { const char* entry; std::optional<std::uint64_t> size; } cases[] = {
-      {"res/drawable/icon.png", 172},
-      {"res/drawable/big icon.png", 73400320},   // blanks in the name
-      {"res/drawable/other.png", std::nullopt},  // only a longer name ends like it
-      {"res/drawable/gone.png", std::nullopt},   // the tool's complaint has no size column
-      {"", std::nullopt},
-  };
-  for (const auto& c : cases) EXPECT_EQ(ZipInfoEntrySize(listing, c.entry), c.size) << c.entry;
-  EXPECT_EQ(ZipInfoEntrySize("a b c 99999999999999999999999 x y z res/a.png", "res/a.png"), std::nullopt)
-      << "a size beyond 64 bits is no size";
-}
