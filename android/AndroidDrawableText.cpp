@@ -143,7 +143,12 @@ class IconReader {
     std::vector<std::string>& chain_;
   };
 
-  void fail() { ok_ = false; }
+  // Once a file is wanted that is not at hand, nothing of this reading is
+  // drawn: a failure then only stops what depends on it, so that the rest of
+  // the level is still walked and its files named too.
+  void fail() {
+    if (!pending_) ok_ = false;
+  }
   bool enter(const std::string& entry, int depth);
   const ToolXmlTree* tree(const std::string& entry);
   void checkElement(const ToolElement& element);
@@ -179,6 +184,16 @@ class IconReader {
   const DrawableSources& sources_;
   const ResourceValues resources_;
   bool ok_ = true;
+  bool pending_ = false;  // a file was wanted that is not at hand yet
+
+  // True (and the entry noted as wanted) when the caller has yet to fetch it.
+  bool wanted(const std::string& entry, const std::function<bool(const std::string&)>& atHand,
+              std::vector<std::string>* list) {
+    if (!atHand || atHand(entry)) return false;
+    if (list && std::find(list->begin(), list->end(), entry) == list->end()) list->push_back(entry);
+    pending_ = true;
+    return true;
+  }
   std::map<std::string, ToolXmlTree> trees_;
   std::size_t textRead_ = 0;
   std::map<std::string, RgbaImage> bitmaps_;
@@ -202,14 +217,17 @@ AndroidIconDrawing IconReader::read(const std::string& entry) {
     drawing.kind = AndroidIconDrawing::Kind::Adaptive;
     adaptive(*icon, root, drawing.adaptive);
   }
-  return ok_ ? drawing : AndroidIconDrawing{};
+  return ok_ && !pending_ ? drawing : AndroidIconDrawing{};
 }
 
 // Whether a drawable at this level may be read from entry: not beyond the
 // levels allowed, and not one already being read (a reference back to it
 // would never end).
 bool IconReader::enter(const std::string& entry, int depth) {
-  if (depth > kMaxDrawableDepth || std::find(reading_.begin(), reading_.end(), entry) != reading_.end()) fail();
+  if (depth > kMaxDrawableDepth || std::find(reading_.begin(), reading_.end(), entry) != reading_.end()) {
+    fail();
+    return false;
+  }
   return ok_;
 }
 
@@ -217,6 +235,7 @@ bool IconReader::enter(const std::string& entry, int depth) {
 // when there is none or the limits on fetching are reached.
 const ToolXmlTree* IconReader::tree(const std::string& entry) {
   if (const auto found = trees_.find(entry); found != trees_.end()) return &found->second;
+  if (trees_.size() < kMaxDrawableFiles && wanted(entry, sources_.treeAtHand, sources_.wantedTrees)) return nullptr;
   if (!ok_ || trees_.size() >= kMaxDrawableFiles || !sources_.xmlTree) {
     fail();
     return nullptr;
@@ -481,6 +500,7 @@ void IconReader::drawableElement(const ToolXmlTree& tree, const ToolElement& ele
 void IconReader::raster(const std::string& entry, LayerDrawable& out) {
   auto found = bitmaps_.find(entry);
   if (found == bitmaps_.end()) {
+    if (bitmaps_.size() < kMaxDrawableFiles && wanted(entry, sources_.bitmapAtHand, sources_.wantedBitmaps)) return;
     if (bitmaps_.size() >= kMaxDrawableFiles || !sources_.bitmap) {
       fail();
       return;

@@ -37,6 +37,13 @@ struct DrawableSources {
   std::string_view resources;                                    // "dump --values resources PACKAGE"
   std::function<std::string(const std::string& entry)> xmlTree;  // "dump xmltree PACKAGE ENTRY" text ("" when none)
   std::function<RgbaImage(const std::string& entry)> bitmap;    // a decoded raster entry (PNG, WebP, JPEG), empty when none
+  // When set, a file not yet at hand is not asked for: it is added to the
+  // wanted list and the reading goes on as far as it can without it (no
+  // drawing comes of that reading). A caller fetches every file one level
+  // names in one tool run, and reads again.
+  std::function<bool(const std::string& entry)> treeAtHand, bitmapAtHand;
+  std::vector<std::string>* wantedTrees = nullptr;
+  std::vector<std::string>* wantedBitmaps = nullptr;
 };
 
 // What one icon may make the reader fetch: each file is asked for once, and

@@ -188,3 +188,29 @@ std::optional<bool> DecodeBoolean(const ResValue& value) {
   if (value.type != kResBoolean) return std::nullopt;
   return value.data != 0;
 }
+
+XmlTreeDump SplitXmlTreeDump(std::string_view text) {
+  XmlTreeDump dump;
+  std::size_t start = std::string_view::npos;
+  for (std::size_t at = 0; at < text.size();) {
+    const std::size_t end = std::min(text.find('\n', at), text.size());
+    const std::string_view line = text.substr(at, end - at);
+    if (line.starts_with("ERROR")) {
+      dump.complete = false;
+      break;
+    }
+    // Warnings the tool prints come on their own lines too: only a namespace
+    // or an element at no indentation starts a tree.
+    if (line.starts_with("N: ") || line.starts_with("E: ")) {
+      if (start != std::string_view::npos) dump.trees.push_back(text.substr(start, at - start));
+      start = at;
+    }
+    at = end + 1;
+    if (end == text.size()) at = end;
+  }
+  if (start != std::string_view::npos) {
+    const std::size_t error = dump.complete ? text.size() : text.find("\nERROR") + 1;
+    dump.trees.push_back(text.substr(start, error - start));
+  }
+  return dump;
+}

@@ -84,6 +84,18 @@ inline constexpr int kMaxXmlTreeDepth = kMaxDrawableDepth + 2;
 
 ToolXmlTree ParseToolXmlTree(std::string_view text);
 
+// "dump xmltree PACKAGE FILE..." prints the files' trees one after another:
+// each begins with its one line at no indentation (its first namespace, or
+// its root element); the tool's warnings on lines of their own are not
+// mistaken for one. The trees in order; a file the tool could not read
+// ends the output with an "ERROR:" line, and the trees after it are not
+// printed (complete is false then).
+struct XmlTreeDump {
+  std::vector<std::string_view> trees;
+  bool complete = true;
+};
+XmlTreeDump SplitXmlTreeDump(std::string_view text);
+
 // "0x" and one to eight hexadecimal digits, taken off the front of text.
 std::optional<std::uint32_t> TakeHex(std::string_view& text);
 // A double-quoted string as the tool escapes it, taken off the front of

@@ -80,7 +80,12 @@ int main(int argc, char** argv) {
     const Bytes icon = apk ? ExtractApkIcon(context, package) : ExtractIpaIcon(context, package);
     const double t1 = NowMs();
     // The same commands the route runs, through the same runner.
-    if (apk) {
+    if (apk && entry.ends_with(".xml")) {
+      // The target's measure for a drawn icon: its resource values and one
+      // run of XML trees (the route also needs the badging first).
+      RunConsoleCommand(context.toolPath(kPackagingTool), "dump --values resources " + quoted);
+      RunConsoleCommand(context.toolPath(kPackagingTool), "dump xmltree " + quoted + " \"" + entry + "\"");
+    } else if (apk) {
       RunConsoleCommand(context.toolPath(kPackagingTool), "dump badging " + quoted);
       ToolOutputBytes(context.toolPath(kUnzipTool), "-p " + quoted + " \"" + entry + "\"", {}, 64 << 20);
     } else {

@@ -29,7 +29,7 @@ cp build/win/fixtures/apk/five-densities.apk "$work"/
 echo "== tessaroo-cli on the same package vs a minimal program starting only the same tool runs"
 (cd "$work" && wine process_bench.exe 11 "tessaroo-cli.exe five-densities.apk cli-out.png" \
   "minimal_tool_runs.exe . five-densities.apk res/mipmap-xxxhdpi-v4/ic_launcher.png")
-echo "== drawn Android icon (an adaptive icon with no bitmap: resource values, two XML trees, rendering)"
+echo "== drawn Android icon (an adaptive icon with no bitmap) against its resource values and one tree run (target <= 1.5)"
 cp build/win/fixtures/drawn/adaptive-vector.apk "$work"/
 (cd "$work" && wine pipeline_bench.exe apk adaptive-vector.apk res/mipmap-anydpi-v26/ic_launcher.xml 7)
 echo "== iOS package pipeline, 50,000 entries"

@@ -1,6 +1,9 @@
 #include "android/AndroidDrawableText.h"
+#include "android/ToolXmlTree.h"
 
 #include <gtest/gtest.h>
+
+#include <map>
 
 #include <cstdio>
 #include <fstream>
@@ -190,6 +193,46 @@ TEST(ReadAndroidIcon, AdaptiveLayers) {
     EXPECT_EQ(Describe(icon.adaptive.foreground), c.foreground) << c.package;
     EXPECT_EQ(package.rasters, c.rasters) << c.package;
   }
+}
+
+// A caller that fetches what each reading names before reading again gets
+// the files level by level: the icon, then both layers at once.
+TEST(ReadAndroidIcon, NamesTheFilesOfOneLevelTogether) {
+  Package package("adaptive-gradient");
+  std::map<std::string, std::string> trees;
+  std::vector<std::vector<std::string>> rounds;
+  DrawableSources sources = package.sources;
+  const auto fetch = package.sources.xmlTree;
+  sources.xmlTree = [&](const std::string& entry) { return trees.at(entry); };
+  sources.treeAtHand = [&](const std::string& entry) { return trees.count(entry) > 0; };
+  AndroidIconDrawing icon;
+  for (int round = 0; round < 5; ++round) {
+    std::vector<std::string> wanted;
+    sources.wantedTrees = &wanted;
+    icon = ReadAndroidIcon(sources, kAdaptive);
+    if (wanted.empty()) break;
+    EXPECT_EQ(icon.kind, AndroidIconDrawing::Kind::None) << "nothing is drawn from a reading with files missing";
+    rounds.push_back(wanted);
+    for (const std::string& entry : wanted) trees[entry] = fetch(entry);
+  }
+  EXPECT_EQ(rounds, (std::vector<std::vector<std::string>>{
+                        {kAdaptive}, {"res/drawable/bg_linear.xml", "res/drawable/fg_radial.xml"}}));
+  EXPECT_EQ(Describe(icon.adaptive.background), Describe(package.read(kAdaptive).adaptive.background));
+}
+
+TEST(XmlTreeDump, SplitsAtEachTreesFirstLine) {
+  const XmlTreeDump dump = SplitXmlTreeDump(
+      "N: android=http://schemas.android.com/apk/res/android\n  E: adaptive-icon (line=1)\n"
+      "W/ResourceType( 12): a warning\n"
+      "E: vector (line=1)\n  A: android:width(0x01010159)=(type 0x5)0x6c01\n"
+      "N: android=x\n  N: aapt=y\n    E: shape (line=1)\n"
+      "ERROR: dump failed because resource res/drawable/missing.xml found\n");
+  ASSERT_EQ(dump.trees.size(), 3u);
+  EXPECT_FALSE(dump.complete);
+  EXPECT_TRUE(dump.trees[0].ends_with("a warning\n"));
+  EXPECT_TRUE(dump.trees[1].starts_with("E: vector"));
+  EXPECT_TRUE(dump.trees[2].ends_with("E: shape (line=1)\n"));
+  EXPECT_TRUE(SplitXmlTreeDump("E: vector (line=1)\n").complete);
 }
 
 TEST(ReadAndroidIcon, RefusedRatherThanHalfDrawn) {

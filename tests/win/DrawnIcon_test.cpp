@@ -101,7 +101,7 @@ const char* const kDrawn[] = {
     "adaptive-vector",   "vector-every-attribute", "vector-rich",     "adaptive-bitmap",
     "adaptive-shapes",   "adaptive-gradient",      "adaptive-wrappers", "adaptive-framework-colours",
     "groups-15",         "groups-16",              "tinted-vector",   "theme-colour",
-    "self-inset",        "layer-list-layer",
+    "self-inset",        "layer-list-layer",       "many-files",  // 48 files, fetched in three tree runs
 };
 
 class DrawnIconTest : public RunFolderTest {
