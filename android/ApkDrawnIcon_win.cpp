@@ -64,11 +64,15 @@ Bytes DrawApkIcon(const PipelineContext& context, const ToolArgument& package,
         else if (i == split.trees.size() || split.complete) trees[asked[i]];
       }
     }
-    for (const std::string& entry : wantedBitmaps) {
+    // The level's bitmap layers in one UnZip run; one the package does not
+    // hold may be elsewhere (a bundle's density splits).
+    const std::vector<Bytes> stored = ReadPackageEntries(context, packagePath, wantedBitmaps);
+    for (std::size_t i = 0; i < wantedBitmaps.size(); ++i) {
+      const std::string& entry = wantedBitmaps[i];
       // A folder of its own for each bitmap: layers from different density
       // folders may share a file name.
       const WorkFolder layerWork(context.runDirectory);
-      Bytes bytes = ExtractApkIconEntry(context, layerWork, packagePath, entry);
+      Bytes bytes = stored[i].empty() ? Bytes() : KeepOrConvertEntry(context, layerWork, entry, stored[i]);
       if (bytes.empty() && entryElsewhere) bytes = entryElsewhere(entry);
       bitmaps[entry] = DecodePng(bytes);
     }

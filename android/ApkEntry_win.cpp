@@ -1,6 +1,8 @@
 #include "android/ApkEntry_win.h"
 
 #include "android/ApkIconChoice.h"
+
+#include <algorithm>
 #include "support/FileIo_win.h"
 #include "support/TextCodec_win.h"
 #include "tools/ConsoleRunner_win.h"
@@ -18,6 +20,42 @@ std::string StoredName(const std::string& narrow) {
 }
 
 }  // namespace
+
+std::vector<Bytes> ReadPackageEntries(const PipelineContext& context, const std::string& packagePath,
+                                      const std::vector<std::string>& entries) {
+  std::vector<Bytes> out(entries.size());
+  const FileView package(packagePath);
+  const std::optional<std::vector<ZipDirectoryEntry>> directory = ReadZipDirectory(package.bytes());
+  if (!directory) return out;
+  // UnZip prints the entries in the directory's order, whatever the order
+  // named: each is cut out of its output by the directory's sizes.
+  std::vector<std::pair<std::size_t, std::size_t>> order;  // directory index, entries index
+  std::uint64_t total = 0;
+  std::string names;
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    const std::string stored = StoredName(entries[i]);
+    for (std::size_t d = 0; d < directory->size(); ++d) {
+      if ((*directory)[d].name != stored) continue;
+      if ((*directory)[d].size <= kMaxReadBytes && !ExtractedName(entries[i], "/").empty()) {
+        order.emplace_back(d, i);
+        total += (*directory)[d].size;
+        names += " \"" + entries[i] + "\"";
+      }
+      break;
+    }
+  }
+  if (order.empty() || total > kMaxReadBytes) return out;
+  std::sort(order.begin(), order.end());
+  const Bytes all = RunEntryOutput(context, kUnzipTool, "-p \"" + packagePath + "\"" + names, total);
+  if (all.size() != total) return out;
+  std::size_t at = 0;
+  for (const auto& [index, entry] : order) {
+    const std::size_t size = static_cast<std::size_t>((*directory)[index].size);
+    out[entry].assign(all.begin() + static_cast<std::ptrdiff_t>(at), all.begin() + static_cast<std::ptrdiff_t>(at + size));
+    at += size;
+  }
+  return out;
+}
 
 ZipEntryListing ListZipEntry(const std::string& packagePath, const std::string& entry) {
   const FileView package(packagePath);
@@ -40,7 +78,11 @@ std::string ListZipNames(const std::string& packagePath) {
 
 Bytes ReadIconEntry(const PipelineContext& context, const WorkFolder& work, const std::string& quotedPackage,
                     const std::string& entry, std::uint64_t listedSize) {
-  Bytes icon = RunEntryOutput(context, kUnzipTool, "-p " + quotedPackage + " \"" + entry + "\"", listedSize);
+  return KeepOrConvertEntry(context, work, entry,
+                            RunEntryOutput(context, kUnzipTool, "-p " + quotedPackage + " \"" + entry + "\"", listedSize));
+}
+
+Bytes KeepOrConvertEntry(const PipelineContext& context, const WorkFolder& work, const std::string& entry, Bytes icon) {
   switch (ClassifyIconEntry(entry, icon)) {
     case IconEntryKind::Keep: return icon;
     case IconEntryKind::ConvertWebp: {

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "support/Bytes.h"
 #include "tools/Pipeline.h"
@@ -28,6 +29,17 @@ ZipEntryListing ListZipEntry(const std::string& packagePath, const std::string& 
 // The names of the package's entries, one per line as "unzip -Z1" prints
 // them; empty when its directory cannot be read.
 std::string ListZipNames(const std::string& packagePath);
+
+// Several entries of the package in one UnZip run, each exactly its size in
+// the package's directory; an entry missing, refused by the guard or the
+// read cap, or a run that printed other than the sizes add up to, gives
+// empty bytes (for all, in the last case).
+std::vector<Bytes> ReadPackageEntries(const PipelineContext& context, const std::string& packagePath,
+                                      const std::vector<std::string>& entries);
+
+// An entry's bytes kept or converted by ClassifyIconEntry (a WebP goes
+// through a file the program writes in work).
+Bytes KeepOrConvertEntry(const PipelineContext& context, const WorkFolder& work, const std::string& entry, Bytes icon);
 
 // Reads an entry that passed the guard and fits the read cap (the tool
 // prints it; exactly the listed size is taken), and keeps or converts it by
