@@ -30,16 +30,11 @@ std::string Folded(std::string text) {
   return text;
 }
 
+// Full, without a trailing separator (but for a drive's root).
 std::string FullPath(const std::string& path) {
-  const std::wstring wide = WideFromAnsi(path);
-  const DWORD n = wide.empty() ? 0 : GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
-  if (n == 0) return {};
-  std::wstring full(n, L'\0');
-  const DWORD got = GetFullPathNameW(wide.c_str(), n, full.data(), nullptr);
-  if (got == 0 || got >= n) return {};
-  full.resize(got);
-  while (full.size() > 3 && (full.back() == L'\\' || full.back() == L'/')) full.pop_back();
-  return CodePageFromWide(full, CP_ACP);
+  std::string full = FullPathOf(path);
+  while (full.size() > 3 && (full.back() == '\\' || full.back() == '/')) full.pop_back();
+  return full;
 }
 
 std::string FileNameOf(const std::string& path) { return path.substr(path.find_last_of("\\/") + 1); }

@@ -36,19 +36,6 @@ constexpr const char* kUsage =
     "  --jobs N       inputs read at once (1 to 64; the number of processors by default)\n"
     "  --report FILE  a JSON report, one object per input\n";
 
-// Pipelines change the current directory, so both paths are made full first.
-// The wide call: the narrow one stops at MAX_PATH.
-std::string FullPath(const char* path) {
-  const std::wstring wide = WideFromAnsi(path);
-  const DWORD n = wide.empty() ? 0 : GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
-  if (n == 0) return {};
-  std::wstring full(n, L'\0');
-  const DWORD got = GetFullPathNameW(wide.c_str(), n, full.data(), nullptr);
-  if (got == 0 || got >= n) return {};
-  full.resize(got);
-  return CodePageFromWide(full, CP_ACP);
-}
-
 int Usage(const char* problem = nullptr) {
   if (problem) std::fprintf(stderr, "tessaroo-cli: %s\n", problem);
   std::fputs(kUsage, stderr);
@@ -95,8 +82,9 @@ int main(int argc, char** argv) {
   }
   if (batchOption) return Usage("--jobs and --report go with --out");
   if (argc - at != 2) return Usage();
-  const std::string input = FullPath(argv[at]);
-  const std::string output = FullPath(argv[at + 1]);
+  // Pipelines change the current directory, so both paths are made full first.
+  const std::string input = FullPathOf(argv[at]);
+  const std::string output = FullPathOf(argv[at + 1]);
   if (input.empty() || output.empty()) return Usage();
   const std::string_view extension = FileNameExtension(output, SystemLeadByte);
   const bool icon = EqualsIgnoringAsciiCase(extension, ".ico");

@@ -122,10 +122,11 @@ tessaroo_fixtures(ipa make_ipas.py "iOS package fixtures"
   ARGS ${TESSAROO_NPM_DIR}/cgbi-to-png@1.0.7/test/cgbi-image.png $<TARGET_FILE:payload> DEPENDS payload)
 tessaroo_fixtures(exe make_exes.py "executable fixtures with windres")
 tessaroo_fixtures(msix make_msix.py "Windows app package fixtures")
+set(_images ${CMAKE_SOURCE_DIR}/tests/fixtures/fixture_images.py)
 tessaroo_fixtures(installer make_installers.py "installer fixtures with wixl"
-  ARGS ${TESSAROO_FIXTURES}/exe/eight-then-32.exe DEPENDS ${TESSAROO_FIXTURES}/exe/stamp)
-tessaroo_fixtures(linux make_linux.py "Linux package fixtures with dpkg-deb, rpmbuild and mksquashfs")
-tessaroo_fixtures(mac make_mac_web.py "macOS app and browser extension fixtures with png2icns")
+  ARGS ${TESSAROO_FIXTURES}/exe/eight-then-32.exe DEPENDS ${TESSAROO_FIXTURES}/exe/stamp ${_images})
+tessaroo_fixtures(linux make_linux.py "Linux package fixtures with dpkg-deb, rpmbuild and mksquashfs" DEPENDS ${_images})
+tessaroo_fixtures(mac make_mac_web.py "macOS app and browser extension fixtures with png2icns" DEPENDS ${_images})
 tessaroo_fixtures(drawn make_drawables.py "drawn Android icon fixtures with aapt2")
 add_custom_target(fixtures ALL DEPENDS ${_fixture_stamps})
 

@@ -210,3 +210,14 @@ bool DeleteFileAt(const std::string& path) {
   const std::wstring wide = ExtendedLengthPath(path);
   return !wide.empty() && DeleteFileW(wide.c_str());
 }
+
+std::string FullPathOf(const std::string& path) {
+  const std::wstring wide = WideFromAnsi(path);
+  const DWORD n = wide.empty() ? 0 : GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+  if (n == 0) return {};
+  std::wstring full(n, L'\0');
+  const DWORD got = GetFullPathNameW(wide.c_str(), n, full.data(), nullptr);
+  if (got == 0 || got >= n) return {};
+  full.resize(got);
+  return CodePageFromWide(full, CP_ACP);
+}

@@ -71,6 +71,9 @@ std::string FolderOf(const std::string& path);
 UniqueHandle OpenFileAt(const std::string& path, DWORD access, DWORD share, DWORD disposition, DWORD flags,
                         SECURITY_ATTRIBUTES* security = nullptr);
 DWORD FileAttributesAt(const std::string& path);  // INVALID_FILE_ATTRIBUTES when missing
+// The path made full against the current folder (wide calls, no MAX_PATH
+// limit); empty when it cannot be.
+std::string FullPathOf(const std::string& path);
 bool SetFileAttributesAt(const std::string& path, DWORD attributes);
 bool DeleteFileAt(const std::string& path);
 inline bool PathExists(const std::string& path) { return FileAttributesAt(path) != INVALID_FILE_ATTRIBUTES; }
