@@ -5,14 +5,6 @@
 
 namespace {
 
-std::string Folded(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return out;
-}
-
 void AppendJsonString(std::string& out, std::string_view text) {
   out += '"';
   for (const char c : text) {
@@ -37,13 +29,21 @@ void AppendJsonString(std::string& out, std::string_view text) {
 
 }  // namespace
 
+std::string FoldedName(std::string_view name) {
+  std::string out(name);
+  for (char& c : out) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return out;
+}
+
 std::vector<std::string> BatchOutputNames(const std::vector<std::string>& inputFileNames) {
   std::vector<std::string> names;
   std::unordered_map<std::string, int> taken;  // folded name -> times seen
   for (const std::string& input : inputFileNames) {
     std::string name = input + ".png";
-    for (int n = 2; taken.count(Folded(name)); ++n) name = input + " (" + std::to_string(n) + ").png";
-    ++taken[Folded(name)];
+    for (int n = 2; taken.count(FoldedName(name)); ++n) name = input + " (" + std::to_string(n) + ").png";
+    ++taken[FoldedName(name)];
     names.push_back(std::move(name));
   }
   return names;

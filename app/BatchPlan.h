@@ -6,6 +6,9 @@
 #include <string_view>
 #include <vector>
 
+// The name with its ASCII letters in lower case, as Windows compares names.
+std::string FoldedName(std::string_view name);
+
 // "<input file name>.png" for each input file name, in input order; a name
 // met before (letters compared without case, as Windows does) takes a
 // counter: "app.apk.png", "app.apk (2).png", "app.apk (3).png".

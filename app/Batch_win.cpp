@@ -25,11 +25,6 @@ namespace {
 
 constexpr int kMaxFolderDepth = 32;
 
-std::string Folded(std::string text) {
-  for (char& c : text) c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-  return text;
-}
-
 // Full, without a trailing separator (but for a drive's root).
 std::string FullPath(const std::string& path) {
   std::string full = FullPathOf(path);
@@ -43,7 +38,7 @@ std::string FileNameOf(const std::string& path) { return path.substr(path.find_l
 // each folder; the output folder and what is under it left out, links and
 // junctions never followed.
 void Enumerate(const std::string& folder, const std::string& skip, int depth, std::vector<std::string>& files) {
-  if (depth > kMaxFolderDepth || Folded(folder) == skip) return;
+  if (depth > kMaxFolderDepth || FoldedName(folder) == skip) return;
   std::vector<std::pair<std::string, DWORD>> found;
   for (WideFolderEntries entries(ExtendedLengthPath(folder) + L"\\*"); entries.valid(); entries.next()) {
     found.emplace_back(CodePageFromWide(entries.name(), CP_ACP), entries.attributes());
@@ -152,7 +147,7 @@ int RunBatch(const BatchOptions& options) {
     const std::string full = FullPath(input);
     const DWORD attributes = full.empty() ? INVALID_FILE_ATTRIBUTES : FileAttributesAt(full);
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-      if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) Enumerate(full, Folded(outDir), 0, files);
+      if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) Enumerate(full, FoldedName(outDir), 0, files);
     } else {
       files.push_back(full.empty() ? input : full);  // a missing file is reported as unreadable
     }

@@ -433,6 +433,30 @@ bool ApplyProperty(std::string_view name, std::string_view value, Style& style, 
   return true;  // a property that does not change what is painted (fonts, editors' own)
 }
 
+// Hands each property of the element to apply(name, value): its
+// presentation attributes first, then the declarations of its style
+// attribute, which override them ("!important" dropped). False as soon as
+// apply refuses one.
+template <typename Apply>
+bool ForEachProperty(const XmlElement& e, Apply apply) {
+  for (const XmlAttribute& a : e.attributes) {
+    if (a.uri.empty() && a.name != "style" && !apply(std::string_view(a.name), std::string_view(a.value))) return false;
+  }
+  const std::string* css = e.attribute("", "style");
+  std::string_view rest = css ? std::string_view(*css) : std::string_view();
+  while (!rest.empty()) {
+    const std::size_t semicolon = rest.find(';');
+    const std::string_view declaration = rest.substr(0, semicolon);
+    rest = semicolon == std::string_view::npos ? std::string_view() : rest.substr(semicolon + 1);
+    const std::size_t colon = declaration.find(':');
+    if (colon == std::string_view::npos) continue;
+    std::string_view value = declaration.substr(colon + 1);
+    if (const std::size_t bang = value.find('!'); bang != std::string_view::npos) value = value.substr(0, bang);
+    if (!apply(Trim(declaration.substr(0, colon)), value)) return false;
+  }
+  return true;
+}
+
 // --- the reader --------------------------------------------------------------
 
 class Reader {
@@ -472,24 +496,9 @@ class Reader {
 
 bool Reader::styleOf(const XmlElement& e, Style& style, Own& own) const {
   const double diagonal = std::sqrt((width_ * width_ + height_ * height_) / 2);
-  // Presentation attributes first; the style attribute overrides them.
-  for (const XmlAttribute& a : e.attributes) {
-    if (a.uri.empty() && a.name != "style" && !ApplyProperty(a.name, a.value, style, own, diagonal)) return false;
-  }
-  if (const std::string* css = e.attribute("", "style")) {
-    std::string_view rest = *css;
-    while (!rest.empty()) {
-      const std::size_t semicolon = rest.find(';');
-      const std::string_view declaration = rest.substr(0, semicolon);
-      rest = semicolon == std::string_view::npos ? std::string_view() : rest.substr(semicolon + 1);
-      const std::size_t colon = declaration.find(':');
-      if (colon == std::string_view::npos) continue;
-      std::string_view value = declaration.substr(colon + 1);
-      if (const std::size_t bang = value.find('!'); bang != std::string_view::npos) value = value.substr(0, bang);
-      if (!ApplyProperty(Trim(declaration.substr(0, colon)), value, style, own, diagonal)) return false;
-    }
-  }
-  return true;
+  return ForEachProperty(e, [&](std::string_view name, std::string_view value) {
+    return ApplyProperty(name, value, style, own, diagonal);
+  });
 }
 
 std::optional<std::string> Reader::shapeData(const XmlElement& e) {
@@ -629,21 +638,7 @@ std::optional<VectorGradient> Reader::gradient(const XmlElement& e) {
         }
         return true;
       };
-      for (const XmlAttribute& a : stop.attributes) {
-        if (a.uri.empty() && !property(a.name, a.value)) return std::nullopt;
-      }
-      if (const std::string* css = stop.attribute("", "style")) {
-        std::string_view rest = *css;
-        while (!rest.empty()) {
-          const std::size_t semicolon = rest.find(';');
-          const std::string_view declaration = rest.substr(0, semicolon);
-          rest = semicolon == std::string_view::npos ? std::string_view() : rest.substr(semicolon + 1);
-          const std::size_t colon = declaration.find(':');
-          if (colon != std::string_view::npos && !property(Trim(declaration.substr(0, colon)), declaration.substr(colon + 1))) {
-            return std::nullopt;
-          }
-        }
-      }
+      if (!ForEachProperty(stop, property)) return std::nullopt;
       s.argb = (std::uint32_t(std::lround((colour >> 24) * opacity)) << 24) | (colour & 0xFFFFFF);
       g.stops.push_back(s);
     }

@@ -16,8 +16,6 @@
 
 namespace {
 
-std::string_view AsText(const Bytes& bytes) { return {reinterpret_cast<const char*>(bytes.data()), bytes.size()}; }
-
 std::string FileNameOf(const std::string& path) { return path.substr(path.find_last_of("\\/") + 1); }
 
 // A file tree 7-Zip lists, and reads entry by entry.

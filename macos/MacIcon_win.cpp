@@ -12,8 +12,6 @@
 
 namespace {
 
-std::string_view AsText(const Bytes& bytes) { return {reinterpret_cast<const char*>(bytes.data()), bytes.size()}; }
-
 // The largest image of an icon set read from an archive; "damaged" when
 // the set gives none.
 Bytes IcnsIcon(const PipelineContext& context, const Bytes& icns) {

@@ -22,7 +22,7 @@ Bytes ExtractWebpIcon(const PipelineContext& context, const std::string& webpPat
 
 Bytes ExtractSvgIcon(const PipelineContext& context, const std::string& path) {
   const Bytes bytes = ReadWholeFile(path, kMaxSvgBytes);
-  const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+  const std::string_view text = AsText(bytes);
   const RgbaImage drawn = RenderSvgIcon(text, context.drawSide);
   if (!drawn.pixels.empty()) return WritePng(drawn);
   context.report(ReadXmlTree(text) ? IconReason::Unsupported : IconReason::Damaged);

@@ -3,10 +3,16 @@
 // stands for "nothing": a failed read, no image, no icon.
 #include <cstdint>
 #include <span>
+#include <string_view>
 #include <vector>
 
 using Bytes = std::vector<std::uint8_t>;
 using ByteSpan = std::span<const std::uint8_t>;
+
+// Bytes read as text (a manifest, a plist, a desktop file), not copied.
+inline std::string_view AsText(ByteSpan bytes) {
+  return {reinterpret_cast<const char*>(bytes.data()), bytes.size()};
+}
 
 // Appends a number in little-endian (Windows structures) or big-endian
 // (PNG chunks) byte order.

@@ -14,8 +14,6 @@
 
 namespace {
 
-std::string_view AsText(const Bytes& bytes) { return {reinterpret_cast<const char*>(bytes.data()), bytes.size()}; }
-
 const ArchiveEntry* Find(const std::vector<ArchiveEntry>& entries, std::string path) {
   for (char& c : path) c = c == '/' ? '\\' : c;
   for (const ArchiveEntry& entry : entries) {

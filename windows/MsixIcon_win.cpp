@@ -19,10 +19,6 @@ namespace {
 constexpr char kManifestEntry[] = "AppxManifest.xml";
 constexpr char kBundleManifestEntry[] = "AppxMetadata\\AppxBundleManifest.xml";
 
-std::string_view AsText(const Bytes& bytes) {
-  return {reinterpret_cast<const char*>(bytes.data()), bytes.size()};
-}
-
 std::uint64_t FileSize(const std::string& path) {
   WIN32_FILE_ATTRIBUTE_DATA data{};
   const std::wstring wide = ExtendedLengthPath(path);

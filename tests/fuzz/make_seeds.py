@@ -17,6 +17,9 @@ import struct
 import sys
 import zlib
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "fixtures"))
+from fixture_images import icns, runs  # noqa: E402
+
 MAX_INPUT = 1 << 20  # the fuzz script's -max_len
 
 
@@ -552,20 +555,6 @@ def svg_seeds(full):
 
 
 # --- macOS apps and browser extensions ------------------------------------------
-
-def icns(entries):
-    body = b"".join(kind + struct.pack(">I", len(data) + 8) + data for kind, data in entries)
-    return b"icns" + struct.pack(">I", len(body) + 8) + body
-
-
-def runs(count, value):
-    out = b""
-    while count:
-        run = min(count, 130)
-        out += bytes([run + 125, value]) if run >= 3 else bytes([run - 1]) + bytes([value]) * run
-        count -= run
-    return out
-
 
 def mac_web_seeds(full):
     import plistlib

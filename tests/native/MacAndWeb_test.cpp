@@ -13,19 +13,15 @@ namespace {
 
 // --- icon sets ---------------------------------------------------------------
 
-void Put32(Bytes& out, std::uint32_t v) {
-  for (int shift = 24; shift >= 0; shift -= 8) out.push_back(std::uint8_t(v >> shift));
-}
-
 Bytes Icns(const std::vector<std::pair<std::string, Bytes>>& entries) {
   Bytes body;
   for (const auto& [type, data] : entries) {
     body.insert(body.end(), type.begin(), type.end());
-    Put32(body, std::uint32_t(data.size() + 8));
+    PutU32be(body, std::uint32_t(data.size() + 8));
     body.insert(body.end(), data.begin(), data.end());
   }
   Bytes out{'i', 'c', 'n', 's'};
-  Put32(out, std::uint32_t(body.size() + 8));
+  PutU32be(out, std::uint32_t(body.size() + 8));
   out.insert(out.end(), body.begin(), body.end());
   return out;
 }

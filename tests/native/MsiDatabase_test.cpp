@@ -7,27 +7,22 @@
 
 namespace {
 
-void PutWord(Bytes& out, std::uint32_t value) {
-  out.push_back(static_cast<std::uint8_t>(value));
-  out.push_back(static_cast<std::uint8_t>(value >> 8));
-}
-
 // A pool and its data as a database stores them, strings numbered from 1.
 struct Pool {
   Bytes pool, data;
 };
 Pool MakePool(const std::vector<std::string>& strings, bool longReferences = false) {
   Pool out;
-  PutWord(out.pool, 65001);
-  PutWord(out.pool, longReferences ? 0x8000 : 0);
+  PutU16le(out.pool, 65001);
+  PutU16le(out.pool, longReferences ? 0x8000 : 0);
   for (const std::string& text : strings) {
     if (text.size() >= 0x10000) {  // the two-entry form of a long string
       for (std::uint32_t word : {0u, 1u, std::uint32_t(text.size() & 0xFFFF), std::uint32_t(text.size() >> 16)}) {
-        PutWord(out.pool, word);
+        PutU16le(out.pool, static_cast<std::uint16_t>(word));
       }
     } else {
-      PutWord(out.pool, static_cast<std::uint32_t>(text.size()));
-      PutWord(out.pool, 1);
+      PutU16le(out.pool, static_cast<std::uint16_t>(text.size()));
+      PutU16le(out.pool, 1);
     }
     out.data.insert(out.data.end(), text.begin(), text.end());
   }
@@ -38,7 +33,7 @@ Pool MakePool(const std::vector<std::string>& strings, bool longReferences = fal
 Bytes PropertyTable(const std::vector<std::pair<std::uint32_t, std::uint32_t>>& rows, bool longReferences = false) {
   Bytes out;
   const auto put = [&](std::uint32_t id) {
-    PutWord(out, id & 0xFFFF);
+    PutU16le(out, static_cast<std::uint16_t>(id));
     if (longReferences) out.push_back(static_cast<std::uint8_t>(id >> 16));
   };
   for (const auto& row : rows) put(row.first);
