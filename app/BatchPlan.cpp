@@ -29,21 +29,13 @@ void AppendJsonString(std::string& out, std::string_view text) {
 
 }  // namespace
 
-std::string FoldedName(std::string_view name) {
-  std::string out(name);
-  for (char& c : out) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return out;
-}
-
-std::vector<std::string> BatchOutputNames(const std::vector<std::string>& inputFileNames) {
+std::vector<std::string> BatchOutputNames(const std::vector<std::string>& inputFileNames, NameFold fold) {
   std::vector<std::string> names;
   std::unordered_map<std::string, int> taken;  // folded name -> times seen
   for (const std::string& input : inputFileNames) {
     std::string name = input + ".png";
-    for (int n = 2; taken.count(FoldedName(name)); ++n) name = input + " (" + std::to_string(n) + ").png";
-    ++taken[FoldedName(name)];
+    for (int n = 2; taken.count(fold(name)); ++n) name = input + " (" + std::to_string(n) + ").png";
+    ++taken[fold(name)];
     names.push_back(std::move(name));
   }
   return names;
@@ -58,7 +50,7 @@ std::string BatchReportJson(const std::vector<BatchResult>& results) {
     out += ", \"output\": ";
     if (r.output.empty()) out += "null";
     else AppendJsonString(out, r.output);
-    out += r.output.empty() ? ", \"result\": \"no icon\", \"reason\": " : ", \"result\": \"icon\", \"reason\": ";
+    out += r.output.empty() ? ", \"result\": \"no-icon\", \"reason\": " : ", \"result\": \"icon\", \"reason\": ";
     if (r.reason.empty()) out += "null";
     else AppendJsonString(out, r.reason);
     out += ", \"width\": " + std::to_string(r.width) + ", \"height\": " + std::to_string(r.height) +

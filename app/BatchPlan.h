@@ -6,13 +6,16 @@
 #include <string_view>
 #include <vector>
 
-// The name with its ASCII letters in lower case, as Windows compares names.
-std::string FoldedName(std::string_view name);
+// A name folded as the file system compares names: two names are one file
+// when their folded forms are equal. Windows folds every letter, not only
+// ASCII ("Ä.png" and "ä.png" are one file); the Windows build
+// passes the system's folding, tests pass their own.
+using NameFold = std::string (*)(std::string_view name);
 
 // "<input file name>.png" for each input file name, in input order; a name
-// met before (letters compared without case, as Windows does) takes a
-// counter: "app.apk.png", "app.apk (2).png", "app.apk (3).png".
-std::vector<std::string> BatchOutputNames(const std::vector<std::string>& inputFileNames);
+// met before (compared folded) takes a counter: "app.apk.png",
+// "app.apk (2).png", "app.apk (3).png".
+std::vector<std::string> BatchOutputNames(const std::vector<std::string>& inputFileNames, NameFold fold);
 
 struct BatchResult {
   std::string path;    // the input, UTF-8

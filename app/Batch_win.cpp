@@ -18,6 +18,7 @@
 #include "support/FileIo_win.h"
 #include "support/ScopedWin_win.h"
 #include "support/TextCodec_win.h"
+#include "support/TextScan.h"
 #include "tools/ConsoleRunner_win.h"
 #include "tools/WorkFolder_win.h"
 
@@ -32,13 +33,25 @@ std::string FullPath(const std::string& path) {
   return full;
 }
 
-std::string FileNameOf(const std::string& path) { return path.substr(path.find_last_of("\\/") + 1); }
+// A name as Windows compares file names: every letter folded the way the
+// file system's ordinal, case-blind comparison (CompareStringOrdinal) folds
+// it, so "\u00c4.png" and "\u00e4.png" are one name, as they are one file.
+std::string SystemFoldedName(std::string_view name) {
+  const std::wstring wide = WideFromAnsi(name);
+  if (wide.empty()) return {};
+  std::wstring upper(wide.size(), L'\0');
+  const int n = LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, wide.data(), int(wide.size()), upper.data(),
+                              int(upper.size()), nullptr, nullptr, 0);
+  if (n <= 0) return std::string(name);
+  upper.resize(std::size_t(n));
+  return Utf8FromWide(upper);
+}
 
 // The files of a folder and its folders, known kinds only, names sorted in
-// each folder; the output folder and what is under it left out, links and
-// junctions never followed.
+// each folder; the output folder (by identity, whatever spelling named it)
+// and what is under it left out, links and junctions never followed.
 void Enumerate(const std::string& folder, const std::string& skip, int depth, std::vector<std::string>& files) {
-  if (depth > kMaxFolderDepth || FoldedName(folder) == skip) return;
+  if (depth > kMaxFolderDepth || IsSameFile(folder, skip)) return;
   std::vector<std::pair<std::string, DWORD>> found;
   for (WideFolderEntries entries(ExtendedLengthPath(folder) + L"\\*"); entries.valid(); entries.next()) {
     found.emplace_back(CodePageFromWide(entries.name(), CP_ACP), entries.attributes());
@@ -55,18 +68,20 @@ void Enumerate(const std::string& folder, const std::string& skip, int depth, st
   }
 }
 
+// True when the folder exists and takes a new file now.
+bool FolderTakesNewFile(const std::string& folder) {
+  const DWORD attributes = FileAttributesAt(folder);
+  if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
+  const std::string probe = folder + "\\~tessaroo-" + std::to_string(GetCurrentProcessId()) + ".tmp";
+  return OpenFileAt(probe, GENERIC_WRITE, 0, CREATE_NEW, FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE).valid();
+}
+
 // True when the folder exists (made now if need be) and takes a new file.
 bool PrepareOutputFolder(const std::string& folder) {
   const std::wstring wide = ExtendedLengthPath(folder);
   if (wide.empty()) return false;
   CreateDirectoryW(wide.c_str(), nullptr);
-  const DWORD attributes = GetFileAttributesW(wide.c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
-  const std::string probe = folder + "\\~tessaroo-" + std::to_string(GetCurrentProcessId()) + ".tmp";
-  if (!OpenFileAt(probe, GENERIC_WRITE, 0, CREATE_NEW, FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE).valid()) {
-    return false;
-  }
-  return true;
+  return FolderTakesNewFile(folder);
 }
 
 struct Job {
@@ -74,43 +89,57 @@ struct Job {
   BatchResult result;
 };
 
-// Runs one child tessaroo-cli for the job; what it says on standard error
+// What a child said on standard error: at most this much is kept.
+constexpr DWORD kMaxChildMessage = 1u << 16;
+
+// Runs one child tessaroo-cli for the job. What it says on standard error
 // goes to a file in the work folder (a pipe would be inherited by the other
-// children started meanwhile, and never close).
+// children started meanwhile, and never close). The file is deleted when its
+// last handle closes, so it never outlives this process, even one ended from
+// outside; the child gets an inheritable copy of the handle, made, passed and
+// closed under the lock, so no other child inherits it.
 void RunChild(const std::wstring& program, const BatchOptions& options, const WorkFolder& work, std::size_t index,
               Job& job, std::mutex& starting) {
   const auto start = std::chrono::steady_clock::now();
   std::wstring line = L"\"" + program + L"\" ";
   if (options.drawSide) line += L"--size " + std::to_wstring(options.drawSide) + L" ";
   line += L"\"" + WideFromAnsi(job.input) + L"\" \"" + WideFromAnsi(job.output) + L"\"";
-  const std::string errors = work.file("job-" + std::to_string(index) + ".txt");
+  const UniqueHandle said = OpenFileAt(work.file("job-" + std::to_string(index) + ".txt"), GENERIC_READ | GENERIC_WRITE,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, CREATE_ALWAYS,
+                                       FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE);
   DWORD exitCode = 2;
+  PROCESS_INFORMATION process{};
+  BOOL started = FALSE;
   {
-    SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
-    UniqueHandle file = OpenFileAt(errors, GENERIC_WRITE, FILE_SHARE_READ, CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY, &inheritable);
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = nullptr;
-    startup.hStdOutput = startup.hStdError = file.get();
-    PROCESS_INFORMATION process{};
-    BOOL started = FALSE;
-    {
-      const std::lock_guard<std::mutex> lock(starting);
-      started = file.valid() && CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, TRUE,
-                                               CREATE_NO_WINDOW | CREATE_SUSPENDED, nullptr, nullptr, &startup, &process);
-    }
-    file = UniqueHandle();
-    if (started) {
-      const UniqueHandle child(process.hProcess), thread(process.hThread);
-      AssignProcessToJobObject(ToolJob(), process.hProcess);
-      ResumeThread(process.hThread);
-      WaitForSingleObject(process.hProcess, INFINITE);
-      GetExitCodeProcess(process.hProcess, &exitCode);
+    const std::lock_guard<std::mutex> lock(starting);
+    HANDLE inheritable = nullptr;
+    if (said && DuplicateHandle(GetCurrentProcess(), said.get(), GetCurrentProcess(), &inheritable, 0, TRUE,
+                                DUPLICATE_SAME_ACCESS)) {
+      const UniqueHandle childEnd(inheritable);
+      STARTUPINFOW startup{};
+      startup.cb = sizeof startup;
+      startup.dwFlags = STARTF_USESTDHANDLES;
+      startup.hStdInput = nullptr;
+      startup.hStdOutput = startup.hStdError = childEnd.get();
+      started = CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW | CREATE_SUSPENDED,
+                               nullptr, nullptr, &startup, &process);
     }
   }
-  const Bytes said = ReadWholeFile(errors, 1u << 16);
-  DeleteFileAt(errors);
+  if (started) {
+    const UniqueHandle child(process.hProcess), thread(process.hThread);
+    AssignProcessToJobObject(ToolJob(), process.hProcess);
+    ResumeThread(process.hThread);
+    WaitForSingleObject(process.hProcess, INFINITE);
+    GetExitCodeProcess(process.hProcess, &exitCode);
+  }
+  std::string text(kMaxChildMessage, '\0');
+  DWORD got = 0;
+  // The child's writes moved the shared file pointer: read from the start.
+  if (!said || SetFilePointer(said.get(), 0, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER ||
+      !ReadFile(said.get(), text.data(), kMaxChildMessage, &got, nullptr)) {
+    got = 0;
+  }
+  text.resize(got);
   BatchResult& r = job.result;
   r.path = Utf8FromWide(WideFromAnsi(job.input));
   r.milliseconds = std::uint64_t(std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count());
@@ -121,11 +150,26 @@ void RunChild(const std::wstring& program, const BatchOptions& options, const Wo
     return;
   }
   // The child's reason: "no-icon: No icon in this file".
-  const std::string text(said.begin(), said.end());
   const std::size_t colon = text.find(':');
   r.reason = exitCode == 1 && colon != std::string::npos && colon < 32 ? text.substr(0, colon)
              : exitCode == 3                                         ? "unwritable"
                                                                      : "failed";
+}
+
+// Why the report may not go where it was asked, or empty: it would replace
+// an input, or one of the outputs the batch is about to write.
+std::string ReportClash(const std::string& report, const std::vector<std::string>& inputs, const std::string& outDir,
+                        const std::vector<std::string>& outputNames) {
+  for (const std::string& input : inputs) {
+    if (IsSameFile(report, input)) return "the report would replace the input " + input;
+  }
+  if (IsSameFile(FolderOf(report), outDir)) {
+    const std::string name = SystemFoldedName(FileNameOf(report, SystemLeadByte));
+    for (const std::string& output : outputNames) {
+      if (SystemFoldedName(output) == name) return "the report would replace the output " + output;
+    }
+  }
+  return {};
 }
 
 bool IsTerminal() {
@@ -144,17 +188,36 @@ int RunBatch(const BatchOptions& options) {
   // Every input found before anything is written.
   std::vector<std::string> files;
   for (const std::string& input : options.inputs) {
-    const std::string full = FullPath(input);
+    // Made full, "game.png." would be read as "game.png": such a name goes to
+    // its child as given, which refuses it.
+    const std::string full = EndsInDotOrSpace(input) ? std::string() : FullPath(input);
     const DWORD attributes = full.empty() ? INVALID_FILE_ATTRIBUTES : FileAttributesAt(full);
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-      if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) Enumerate(full, FoldedName(outDir), 0, files);
+      if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) Enumerate(full, outDir, 0, files);
     } else {
       files.push_back(full.empty() ? input : full);  // a missing file is reported as unreadable
     }
   }
+  if (files.empty()) {
+    std::fprintf(stderr, "tessaroo-cli: no input of a known kind found\n");
+    return 1;
+  }
   std::vector<std::string> names;
-  for (const std::string& file : files) names.push_back(FileNameOf(file));
-  const std::vector<std::string> outputs = BatchOutputNames(names);
+  for (const std::string& file : files) names.emplace_back(FileNameOf(file, SystemLeadByte));
+  const std::vector<std::string> outputs = BatchOutputNames(names, SystemFoldedName);
+  std::string reportPath;
+  if (!options.reportPath.empty()) {
+    reportPath = FullPath(options.reportPath);
+    const std::string clash = reportPath.empty() ? std::string() : ReportClash(reportPath, files, outDir, outputs);
+    if (!clash.empty()) {
+      std::fprintf(stderr, "tessaroo-cli: %s\n", clash.c_str());
+      return 2;
+    }
+    if (reportPath.empty() || EndsInDotOrSpace(options.reportPath) || !FolderTakesNewFile(FolderOf(reportPath))) {
+      std::fprintf(stderr, "tessaroo-cli: cannot write the report %s\n", options.reportPath.c_str());
+      return 3;
+    }
+  }
   std::vector<Job> jobs(files.size());
   for (std::size_t i = 0; i < files.size(); ++i) jobs[i].input = files[i], jobs[i].output = outDir + "\\" + outputs[i];
 
@@ -166,7 +229,7 @@ int RunBatch(const BatchOptions& options) {
   if (length == 0 || length >= 32768 || work.path().empty()) return 3;
 
   const unsigned processors = std::max(1u, std::thread::hardware_concurrency());
-  const std::size_t workers = std::min<std::size_t>(options.jobs > 0 ? unsigned(options.jobs) : processors, std::max<std::size_t>(jobs.size(), 1));
+  const std::size_t workers = std::min<std::size_t>(options.jobs > 0 ? unsigned(options.jobs) : processors, jobs.size());
   std::atomic<std::size_t> next{0};
   std::mutex lock, starting;
   std::condition_variable finished;
@@ -187,14 +250,14 @@ int RunBatch(const BatchOptions& options) {
   }
   const bool terminal = IsTerminal();
   std::size_t shown = 0;
-  for (;;) {
+  while (shown < jobs.size()) {
     std::unique_lock<std::mutex> guard(lock);
     finished.wait(guard, [&] { return done > shown; });
     for (; shown < done; ++shown) {
       const Job& job = jobs[order[shown]];
       const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - begun).count();
       if (terminal) {
-        std::string line = BatchProgressLine(shown + 1, jobs.size(), (shown + 1) / std::max(seconds, 0.001), FileNameOf(job.input));
+        std::string line = BatchProgressLine(shown + 1, jobs.size(), (shown + 1) / std::max(seconds, 0.001), FileNameOf(job.input, SystemLeadByte));
         line.resize(79, ' ');
         std::printf("\r%s", line.c_str());
       } else {
@@ -203,7 +266,6 @@ int RunBatch(const BatchOptions& options) {
       }
       std::fflush(stdout);
     }
-    if (done == jobs.size()) break;
   }
   for (std::thread& t : threads) t.join();
 
@@ -219,11 +281,19 @@ int RunBatch(const BatchOptions& options) {
   for (const auto& [reason, count] : reasons) summary += (summary.empty() ? " (" : ", ") + reason + " " + std::to_string(count);
   if (!summary.empty()) summary += ")";
   const std::size_t icons = jobs.size() - without;
-  std::printf("%s%zu input%s: %zu icon%s, %zu without%s, in %.1f s\n", terminal ? "\n" : "", jobs.size(),
+  if (terminal) {
+    // The progress line named only the last input: every one without an
+    // icon is listed now, in input order.
+    std::printf("\n");
+    for (const Job& job : jobs) {
+      if (job.result.output.empty()) std::printf("  %s: %s\n", job.input.c_str(), job.result.reason.c_str());
+    }
+  }
+  std::printf("%zu input%s: %zu icon%s, %zu without%s, in %.1f s\n", jobs.size(),
               jobs.size() == 1 ? "" : "s", icons, icons == 1 ? "" : "s", without, summary.c_str(), seconds);
-  if (!options.reportPath.empty()) {
+  if (!reportPath.empty()) {
     const std::string json = BatchReportJson(results);
-    if (!WriteFileAtomically(FullPath(options.reportPath), ByteSpan(reinterpret_cast<const std::uint8_t*>(json.data()), json.size()))) {
+    if (!WriteFileAtomically(reportPath, ByteSpan(reinterpret_cast<const std::uint8_t*>(json.data()), json.size()))) {
       std::fprintf(stderr, "tessaroo-cli: cannot write the report %s\n", options.reportPath.c_str());
       return 3;
     }

@@ -14,6 +14,7 @@ struct BatchOptions {
 
 // Runs the batch: folders are searched first (below, known kinds only), the
 // output names decided, then the children run. Exit code: 0 every input
-// gave an icon, 1 some did not, 3 the output folder or the report could not
+// gave an icon, 1 some did not (or none was found), 2 the report would
+// replace an input or an output, 3 the output folder or the report could not
 // be written.
 int RunBatch(const BatchOptions& options);

@@ -13,6 +13,7 @@
 
 #include "app/Batch_win.h"
 #include "app/Intake_win.h"
+#include "app/Wildcards_win.h"
 #include "app/RunDirectory_win.h"
 #include "draw/DrawableRender.h"
 #include "image/ImageCodec_win.h"
@@ -30,17 +31,22 @@ namespace {
 constexpr const char* kUsage =
     "usage: tessaroo-cli [--size N] INPUT OUTPUT\n"
     "       tessaroo-cli [--size N] [--jobs N] [--report FILE] --out DIR INPUT...\n"
+    "       tessaroo-cli --help | --version\n"
     "  OUTPUT ending in .png or without extension: a PNG; ending in .ico: an icon file\n"
     "  --size N       draw vector, adaptive and SVG icons at N x N pixels (16 to 1024)\n"
     "  --out DIR      every INPUT (files, and folders searched for known kinds) into DIR\\<name>.png\n"
     "  --jobs N       inputs read at once (1 to 64; the number of processors by default)\n"
-    "  --report FILE  a JSON report, one object per input\n";
+    "  --report FILE  a JSON report, one object per input\n"
+    "  INPUT may hold the wildcards * and ? in its file name.\n"
+    "Exit codes: 0 written, 1 no icon (the reason on standard error), 2 usage, 3 OUTPUT not writable.\n";
 
-int Usage(const char* problem = nullptr) {
-  if (problem) std::fprintf(stderr, "tessaroo-cli: %s\n", problem);
+int Usage(const std::string& problem) {
+  std::fprintf(stderr, "tessaroo-cli: %s\n", problem.c_str());
   std::fputs(kUsage, stderr);
   return 2;
 }
+
+bool IsHelp(std::string_view option) { return option == "-h" || option == "--help" || option == "/?" || option == "-?"; }
 
 }  // namespace
 
@@ -50,9 +56,18 @@ int main(int argc, char** argv) {
   BatchOptions batch;
   bool batchOption = false;
   int at = 1;
-  for (; at < argc && argv[at][0] == '-' && argv[at][1] == '-'; ++at) {
+  for (; at < argc; ++at) {
     const std::string option = argv[at];
-    if (at + 1 >= argc) return Usage((option + " takes a value").c_str());
+    if (IsHelp(option)) {
+      std::fputs(kUsage, stdout);
+      return 0;
+    }
+    if (option == "--version") {
+      std::printf("tessaroo-cli %s\n", TESSAROO_VERSION);
+      return 0;
+    }
+    if (!option.starts_with("--")) break;
+    if (at + 1 >= argc) return Usage(option + " takes a value");
     const std::string value = argv[++at];
     if (option == "--size") {
       const std::optional<std::uint64_t> side = ParseDecimal(value);
@@ -69,23 +84,36 @@ int main(int argc, char** argv) {
     } else if (option == "--out") {
       batch.outDir = value;
     } else {
-      return Usage(("unknown option " + option).c_str());
+      return Usage("unknown option " + option);
     }
   }
   if (!batch.outDir.empty()) {
     if (at >= argc) return Usage("--out takes at least one INPUT");
     batch.drawSide = drawSide;
-    batch.inputs.assign(argv + at, argv + argc);
+    batch.inputs = ExpandWildcards(std::vector<std::string>(argv + at, argv + argc));
     const int code = RunBatch(batch);
     StopCodec();
     return code;
   }
   if (batchOption) return Usage("--jobs and --report go with --out");
-  if (argc - at != 2) return Usage();
+  if (argc - at < 2) return Usage(argc == at ? "INPUT and OUTPUT are missing" : "OUTPUT is missing");
+  if (argc - at > 2) return Usage("one INPUT and one OUTPUT: give --out DIR for several inputs");
+  const std::vector<std::string> matched = ExpandWildcards({argv[at]});
+  if (matched.size() != 1) {
+    return Usage(std::string("INPUT ") + argv[at] + " matches " + std::to_string(matched.size()) +
+                 " files: give --out DIR for several inputs");
+  }
+  if (EndsInDotOrSpace(matched[0])) {
+    // Made full, the name would lose its last dot or space and name another
+    // file; no reader opens it as itself.
+    std::fputs("refused: Refused for safety (a file name ending in a dot or a space)\n", stderr);
+    return 1;
+  }
   // Pipelines change the current directory, so both paths are made full first.
-  const std::string input = FullPathOf(argv[at]);
+  const std::string input = FullPathOf(matched[0]);
   const std::string output = FullPathOf(argv[at + 1]);
-  if (input.empty() || output.empty()) return Usage();
+  if (input.empty()) return Usage(std::string("INPUT ") + matched[0] + " is no path");
+  if (output.empty()) return Usage(std::string("OUTPUT ") + argv[at + 1] + " is no path");
   const std::string_view extension = FileNameExtension(output, SystemLeadByte);
   const bool icon = EqualsIgnoringAsciiCase(extension, ".ico");
   if (!icon && !extension.empty() && !EqualsIgnoringAsciiCase(extension, ".png")) {
@@ -117,5 +145,9 @@ int main(int argc, char** argv) {
                    size.width, size.height);
     }
   }
-  return WriteFileAtomically(output, file) ? 0 : 3;
+  if (!WriteFileAtomically(output, file)) {
+    std::fprintf(stderr, "tessaroo-cli: cannot write %s (%s)\n", argv[at + 1], CodePageFromWide(SystemErrorText(GetLastError()), CP_ACP).c_str());
+    return 3;
+  }
+  return 0;
 }

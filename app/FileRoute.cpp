@@ -2,29 +2,30 @@
 
 namespace {
 
-// The last component's extension, dot included; empty when it has none.
-std::string_view OwnExtension(std::string_view path, LeadBytePredicate isLead) {
-  std::size_t nameStart = 0;
-  for (std::string_view separator : {"\\", "/"}) {
-    const std::size_t at = FindLastText(path, separator, isLead);
-    if (at != std::string_view::npos && at + 1 > nameStart) nameStart = at + 1;
+// What browsers and download tools put after the name of a file they are
+// still fetching.
+constexpr std::string_view kDownloadSuffixes[] = {".part", ".partial", ".crdownload", ".download"};
+
+const InputKind* KindByExtension(std::string_view extension, std::span<const InputKind> kinds) {
+  for (const InputKind& kind : kinds) {
+    if (EqualsIgnoringAsciiCase(extension, kind.extension)) return &kind;
   }
-  const std::string_view name = path.substr(nameStart);
-  const std::size_t dot = FindLastText(name, ".", isLead);
-  return dot == std::string_view::npos ? std::string_view() : name.substr(dot);
+  return nullptr;
 }
 
 }  // namespace
 
 const InputKind* KindByPath(std::string_view path, std::span<const InputKind> kinds, LeadBytePredicate isLead) {
-  const std::string_view extension = OwnExtension(path, isLead);
-  for (const InputKind& kind : kinds) {
-    if (EqualsIgnoringAsciiCase(extension, kind.extension)) return &kind;
+  std::string_view name = FileNameOf(path, isLead);
+  std::string_view extension = FileNameExtension(name, isLead);
+  for (std::string_view suffix : kDownloadSuffixes) {
+    if (!extension.empty() && EqualsIgnoringAsciiCase(extension, suffix)) {
+      name.remove_suffix(extension.size());
+      extension = FileNameExtension(name, isLead);
+      break;
+    }
   }
-  for (const InputKind& kind : kinds) {
-    if (FindText(path, kind.extension, isLead) != std::string_view::npos) return &kind;
-  }
-  return nullptr;
+  return KindByExtension(extension, kinds);
 }
 
 std::string ImportPatterns(std::span<const InputKind> kinds) {

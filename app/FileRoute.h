@@ -9,10 +9,11 @@
 #include "support/TextScan.h"
 
 // The kind whose extension is the file name's own extension, compared
-// without regard to letter case. When that names no known kind, the first
-// kind (in list order) whose extension text occurs anywhere in the path,
-// letter case counting, so "game.apk.part" still reaches the Android route.
-// nullptr when neither finds one.
+// without regard to letter case. A partly downloaded file keeps its kind
+// under the browser's suffix: "game.apk.part" and "setup.msi.crdownload" are
+// routed by the extension before the suffix. Only the file's own name counts:
+// "my.debug\readme.md", "tool.exe.config" and "logo.svgz" name no kind.
+// nullptr when no kind is named.
 const InputKind* KindByPath(std::string_view path, std::span<const InputKind> kinds, LeadBytePredicate isLead);
 
 // The import dialog's patterns for the listed kinds: "*.apk;*.ipa;*.exe".

@@ -2,10 +2,7 @@
 
 namespace {
 
-// The order matters only where a path carries no known extension of its own:
-// then the first extension text found anywhere in it decides. The bundles
-// come before ".apk", which is the start of two of their extensions, so a
-// partly downloaded "game.apks.part" still reaches the bundle route.
+// The order is the import dialog's order of patterns.
 constexpr InputKind kInputKinds[] = {
     {".xapk", RouteId::ApkBundle, true},
     {".apks", RouteId::ApkBundle, true},
@@ -26,12 +23,10 @@ constexpr InputKind kInputKinds[] = {
     {".jpeg", RouteId::Picture, true},
     {".bmp", RouteId::Picture, true},
     {".gif", RouteId::Picture, true},
-    // Bundles before packages: ".msix" also occurs in "app.msixbundle.part".
     {".msixbundle", RouteId::MsixBundle, true},
     {".appxbundle", RouteId::MsixBundle, true},
     {".msix", RouteId::Msix, true},
     {".appx", RouteId::Msix, true},
-    // After the packages: ".msi" is the start of ".msix".
     {".msi", RouteId::Msi, true},
     {".deb", RouteId::Deb, true},
     {".rpm", RouteId::Rpm, true},

@@ -40,5 +40,5 @@ struct InputKind {
   bool listedInImportDialog;
 };
 
-// Every kind, in the order routing tries them.
+// Every kind, in the import dialog's order.
 std::span<const InputKind> InputKinds();

@@ -24,6 +24,7 @@ add_library(tessaroo_win STATIC
   app/MainWindow_win.cpp
   app/Routes_win.cpp
   app/RunDirectory_win.cpp
+  app/Wildcards_win.cpp
   image/ImageCodec_win.cpp
   image/PngNormalize_win.cpp
   ios/IpaIcon_win.cpp
@@ -91,6 +92,7 @@ add_executable(tessaroo-cli app/CliMain_win.cpp ${CMAKE_BINARY_DIR}/Tessaroo.rc)
 add_dependencies(tessaroo-cli app_icon)
 target_include_directories(tessaroo-cli PRIVATE ${CMAKE_SOURCE_DIR})
 target_link_libraries(tessaroo-cli PRIVATE tessaroo_win)
+target_compile_definitions(tessaroo-cli PRIVATE TESSAROO_VERSION="${PROJECT_VERSION}")
 target_link_options(tessaroo-cli PRIVATE ${TESSAROO_PAGE_ALIGNED})
 tessaroo_link_map(tessaroo-cli)
 

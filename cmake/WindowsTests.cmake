@@ -49,6 +49,9 @@ add_executable(win_tests
   tests/win/IpaPipeline_test.cpp
   tests/win/MsixPipeline_test.cpp
   tests/win/Installers_test.cpp
+  tests/win/LinuxPackages_test.cpp
+  tests/win/MacAndWeb_test.cpp
+  tests/win/Batch_test.cpp
   tests/win/Intake_test.cpp
   tests/win/Hostile_test.cpp
   tests/win/DragOut_test.cpp

@@ -6,12 +6,6 @@
 
 namespace {
 
-std::string_view Trimmed(std::string_view text) {
-  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-  while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r')) text.remove_suffix(1);
-  return text;
-}
-
 std::string_view FolderPart(std::string_view path) {
   const std::size_t slash = path.rfind('/');
   return slash == std::string_view::npos ? std::string_view() : path.substr(0, slash);
@@ -19,6 +13,9 @@ std::string_view FolderPart(std::string_view path) {
 
 // The pixel size a hicolor folder stands for: "48x48" 48, "128x128@2" 256;
 // 0 for anything else ("scalable", "symbolic").
+// What may follow an icon's name in an Icon= value (the legacy form).
+constexpr std::string_view kIconFileExtensions[] = {".png", ".svg", ".svgz", ".xpm"};
+
 std::uint64_t ThemeFolderSize(std::string_view folder) {
   const std::size_t x = folder.find('x');
   if (x == std::string_view::npos) return 0;
@@ -36,7 +33,7 @@ DesktopEntry ReadDesktopEntry(std::string_view text) {
   DesktopEntry entry;
   bool inMainGroup = false;
   while (!text.empty()) {
-    const std::string_view line = Trimmed(NextLine(text));
+    const std::string_view line = TrimmedBlanks(NextLine(text));
     if (line.empty() || line.front() == '#') continue;
     if (line.front() == '[') {
       inMainGroup = line == "[Desktop Entry]";
@@ -44,8 +41,8 @@ DesktopEntry ReadDesktopEntry(std::string_view text) {
     }
     const std::size_t equals = line.find('=');
     if (!inMainGroup || equals == std::string_view::npos) continue;
-    const std::string_view key = Trimmed(line.substr(0, equals));
-    const std::string_view value = Trimmed(line.substr(equals + 1));
+    const std::string_view key = TrimmedBlanks(line.substr(0, equals));
+    const std::string_view value = TrimmedBlanks(line.substr(equals + 1));
     if (key == "Type") entry.application = value == "Application";
     else if (key == "NoDisplay" || key == "Hidden") entry.hidden = entry.hidden || value == "true";
     else if (key == "Icon") entry.icon = value;
@@ -119,12 +116,18 @@ std::vector<std::string> PackageTree::iconPaths(std::string_view icon) const {
     if (path.empty()) return {};
     return {path};
   }
-  const std::size_t dot = icon.rfind('.');
-  const bool named = dot == std::string_view::npos;
-  const std::string_view stem = named ? icon : icon.substr(0, dot);
-  if (stem.ends_with("-symbolic")) return {};
-  const std::string file = named ? std::string(icon) + ".png" : std::string(icon);
-  const std::string drawn = named ? std::string(icon) + ".svg" : file;
+  // An icon name ("org.gnome.Calculator", "mini.xterm": dots and all); only
+  // an image format's extension after it is dropped, the legacy form
+  // "calc.png" naming the icon "calc".
+  for (std::string_view extension : kIconFileExtensions) {
+    if (icon.size() > extension.size() && EqualsIgnoringAsciiCase(icon.substr(icon.size() - extension.size()), extension)) {
+      icon.remove_suffix(extension.size());
+      break;
+    }
+  }
+  if (icon.ends_with("-symbolic")) return {};
+  const std::string file = std::string(icon) + ".png";
+  const std::string drawn = std::string(icon) + ".svg";
 
   constexpr std::string_view kTheme = "usr/share/icons/hicolor/";
   std::vector<std::pair<std::uint64_t, std::string>> sized;
@@ -135,9 +138,9 @@ std::vector<std::string> PackageTree::iconPaths(std::string_view icon) const {
     const std::size_t slash = rest.find('/');
     if (slash == std::string_view::npos) continue;
     const std::string_view folder = rest.substr(0, slash), inFolder = rest.substr(slash + 1);
-    if (folder == "scalable" && drawn.ends_with(".svg") && inFolder == "apps/" + drawn) {
+    if (folder == "scalable" && inFolder == "apps/" + drawn) {
       sized.emplace_back(UINT64_MAX, path);
-    } else if (inFolder == "apps/" + file) {
+    } else if (inFolder == "apps/" + file || inFolder == "apps/" + drawn) {
       if (const std::uint64_t size = ThemeFolderSize(folder)) sized.emplace_back(size, path);
     }
   }
@@ -146,7 +149,7 @@ std::vector<std::string> PackageTree::iconPaths(std::string_view icon) const {
   });
   std::vector<std::string> paths;
   for (auto& [size, path] : sized) paths.push_back(std::move(path));
-  for (std::string path : {"usr/share/pixmaps/" + file, file}) {
+  for (std::string path : {"usr/share/pixmaps/" + file, "usr/share/pixmaps/" + drawn, file, drawn}) {
     if (find(path)) paths.push_back(std::move(path));
   }
   return paths;

@@ -54,12 +54,14 @@ class PackageTree {
 
   // The files that may hold the icon an Icon= value names, best first. An
   // absolute path ("/usr/share/x.png", or "${SNAP}/..." in a snap) is that
-  // file. A name is looked up in the hicolor theme's apps folders: the
-  // drawn one (scalable/apps/<name>.svg) first, then the largest size
-  // ("256x256", "128x128@2" counting as 256), then in usr/share/pixmaps,
-  // then at the root (where AppImages keep it): as it is when it has an
-  // extension, else with ".png". Symbolic icons (names ending "-symbolic",
-  // "symbolic" folders) and relative paths are never taken.
+  // file. Anything else is an icon name, dots and all ("org.gnome.Calculator");
+  // a trailing ".png", ".svg", ".svgz" or ".xpm" is dropped first. The name is
+  // looked up in the hicolor theme's apps folders: the drawn one
+  // (scalable/apps/<name>.svg) first, then the largest size ("256x256",
+  // "128x128@2" counting as 256; a PNG or an SVG), then in usr/share/pixmaps,
+  // then at the root (where AppImages keep it), each as a PNG, then an SVG.
+  // Symbolic icons (names ending "-symbolic", "symbolic" folders) and
+  // relative paths are never taken.
   std::vector<std::string> iconPaths(std::string_view icon) const;
 
  private:

@@ -21,13 +21,6 @@ bool IsPictureExtension(std::string_view extension) {
 
 }  // namespace
 
-std::string_view FileNameExtension(std::string_view path, LeadBytePredicate isLead) {
-  const std::size_t slash = FindLastText(path, "\\", isLead);
-  const std::size_t nameStart = slash == std::string_view::npos ? 0 : slash + 1;
-  const std::size_t dot = FindLastText(path.substr(nameStart), ".", isLead);
-  return dot == std::string_view::npos ? std::string_view() : path.substr(nameStart + dot);
-}
-
 std::string IcoSaveName(std::string_view chosenPath, LeadBytePredicate isLead) {
   const std::string_view extension = FileNameExtension(chosenPath, isLead);
   if (IsPictureExtension(extension)) chosenPath.remove_suffix(extension.size());

@@ -11,9 +11,6 @@
 
 std::string PngSaveName(std::string_view chosenPath, LeadBytePredicate isLead);
 
-// The extension of the path's file-name part, dot included ("" for none).
-std::string_view FileNameExtension(std::string_view path, LeadBytePredicate isLead);
-
 // The name a saved icon file gets: one trailing ".ico" or ".png" (any case)
 // is removed from the file-name part, then ".ico" is appended.
 // "app" -> "app.ico", "app.PNG" -> "app.ico", "app.ico.png" -> "app.ico.ico".

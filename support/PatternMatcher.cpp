@@ -98,11 +98,6 @@ std::string PatternMatcher::narrow(const Span& span) const {
   return codec_.fromUtf16(std::u16string_view(subject_).substr(span.begin, span.end - span.begin));
 }
 
-std::string PatternMatcher::matchText(int match) const {
-  if (match < 1 || match > matchCount()) return {};
-  return narrow(matches_[static_cast<std::size_t>(match - 1)][0]);
-}
-
 std::string PatternMatcher::subMatchText(int match, int group) const {
   if (match < 1 || match > matchCount() || group < 1 || group > groups_) return {};
   return narrow(matches_[static_cast<std::size_t>(match - 1)][static_cast<std::size_t>(group)]);

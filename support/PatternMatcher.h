@@ -36,7 +36,6 @@ class PatternMatcher {
   bool search(std::string_view pattern, std::string_view subject);
 
   int matchCount() const;
-  std::string matchText(int match) const;
   // Empty when either number is out of range or the group took no part.
   std::string subMatchText(int match, int group) const;
 

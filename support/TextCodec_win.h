@@ -36,6 +36,10 @@ bool ProcessTextIsUtf8();
 // becoming its default character.
 std::string ToolTextToNarrow(std::string_view utf8);
 
+// The system's own words for an error code (GetLastError), without the line
+// end it ends with; "error N" when it has none.
+std::wstring SystemErrorText(DWORD error);
+
 // A path of the process code page as the wide calls take it beyond MAX_PATH:
 // full, and prefixed "\\?\" (or "\\?\UNC\" for a share), so that no
 // part of it is parsed again. Empty when the path cannot be made full.

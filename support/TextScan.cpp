@@ -72,6 +72,37 @@ bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
   return true;
 }
 
+std::string_view FileNameOf(std::string_view path, LeadBytePredicate isLead) {
+  std::size_t nameStart = 0;
+  for (std::string_view separator : {"\\", "/"}) {
+    const std::size_t at = FindLastText(path, separator, isLead);
+    if (at != std::string_view::npos && at + 1 > nameStart) nameStart = at + 1;
+  }
+  return path.substr(nameStart);
+}
+
+std::string_view FileNameExtension(std::string_view path, LeadBytePredicate isLead) {
+  const std::string_view name = FileNameOf(path, isLead);
+  const std::size_t dot = FindLastText(name, ".", isLead);
+  return dot == std::string_view::npos ? std::string_view() : name.substr(dot);
+}
+
+bool EndsInDotOrSpace(std::string_view path) {
+  if (path.empty()) return false;
+  const char last = path.back();
+  if (last == ' ') return true;
+  // "." and ".." are folders, not names with a dot at the end.
+  return last == '.' && path != "." && path != ".." && !path.ends_with("\\.") && !path.ends_with("/.") &&
+         !path.ends_with("\\..") && !path.ends_with("/..");
+}
+
+std::string_view TrimmedBlanks(std::string_view text) {
+  constexpr std::string_view kBlanks = " \t\r\n";
+  const std::size_t first = text.find_first_not_of(kBlanks);
+  if (first == std::string_view::npos) return {};
+  return text.substr(first, text.find_last_not_of(kBlanks) - first + 1);
+}
+
 std::string_view NextLine(std::string_view& text) {
   const std::size_t end = text.find('\n');
   std::string_view line = text.substr(0, end);

@@ -21,6 +21,19 @@ bool Gbk936LeadByte(unsigned char byte);
 std::size_t FindText(std::string_view text, std::string_view needle, LeadBytePredicate isLead);
 // Byte position of the last occurrence of needle, or npos.
 std::size_t FindLastText(std::string_view text, std::string_view needle, LeadBytePredicate isLead);
+// The last component of a path: what follows its last "\" or "/".
+std::string_view FileNameOf(std::string_view path, LeadBytePredicate isLead);
+// The extension of the path's file-name part, dot included ("" for none).
+std::string_view FileNameExtension(std::string_view path, LeadBytePredicate isLead);
+// True when the path's file name ends in a dot or a space. Windows drops
+// those when it makes a path full, so such a name would open another file
+// ("game.png." opens "game.png").
+bool EndsInDotOrSpace(std::string_view path);
+
+// The text without blanks (space, tab, carriage return, line feed) at
+// either end.
+std::string_view TrimmedBlanks(std::string_view text);
+
 // The first line of text (without its line feed, or a carriage return
 // before it), which is then taken off text.
 std::string_view NextLine(std::string_view& text);

@@ -67,7 +67,7 @@ struct ToolRun {
 std::vector<ToolRun> gToolRuns;
 
 std::string LowerFileName(const std::string& path) {
-  return AsciiLowered(std::string_view(path).substr(path.find_last_of("\\/") + 1));
+  return AsciiLowered(FileNameOf(path, SystemLeadByte));
 }
 
 // Registers the run for its lifetime.

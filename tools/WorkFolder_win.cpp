@@ -213,10 +213,3 @@ void RemoveStaleWorkFolders(const std::string& runDirectory) {
     RemoveWorkFolder(run + L"\\" + entries.name());
   }
 }
-
-void RemoveFolderTree(const std::string& folder) {
-  const std::wstring wide = ExtendedLengthPath(folder);
-  if (wide.empty()) return;
-  const DWORD attributes = GetFileAttributesW(wide.c_str());
-  if (attributes != INVALID_FILE_ATTRIBUTES) RemoveTree(wide, attributes);
-}

@@ -37,7 +37,3 @@ bool CreateWorkFolder(const std::string& path);
 // start.
 void RemoveStaleWorkFolders(const std::string& runDirectory);
 
-// Removes a folder the caller made and everything in it, such as a test's
-// temporary folder. Links are removed, never followed; a file with other
-// names keeps its attributes, and stays when it is read-only.
-void RemoveFolderTree(const std::string& folder);

@@ -165,6 +165,3 @@ std::vector<PeResource> PeResourceReader::list(std::uint16_t type) {
   return found;
 }
 
-std::vector<PeResource> ListPeResources(ByteSpan file, std::uint16_t type) {
-  return PeResourceReader(file, 0).list(type);
-}

@@ -63,5 +63,3 @@ class PeResourceReader {
   bool fileOffset(std::uint32_t rva, std::uint32_t size, std::size_t& offset) const;
 };
 
-// The same list with no UI language preference.
-std::vector<PeResource> ListPeResources(ByteSpan file, std::uint16_t type);

@@ -80,20 +80,20 @@ TEST(ExtractIconFromPe, MissingPartsGiveEmptyBytes) {
   EXPECT_TRUE(empty.empty()) << "a group without entries";
 }
 
-TEST(ListPeResources, StoredOrderNamedFirstThenIdentifiers) {
+TEST(PeResourceReader, StoredOrderNamedFirstThenIdentifiers) {
   const Bytes pe = BuildPe({{3, 9, u"", Image(9)}, {3, 2, u"", Image(2)}, {3, 0, u"B", Image(0xB)}, {3, 0, u"A", Image(0xA)}});
-  const auto icons = ListPeResources(pe, 3);
+  const auto icons = PeResourceReader(pe, 0).list(3);
   ASSERT_EQ(icons.size(), 4u);
   EXPECT_TRUE(icons[0].named && icons[0].data[0] == 0xA);
   EXPECT_TRUE(icons[1].named && icons[1].data[0] == 0xB);
   EXPECT_EQ(icons[2].id, 2u);
   EXPECT_EQ(icons[3].id, 9u);
-  EXPECT_TRUE(ListPeResources(pe, 14).empty());
+  EXPECT_TRUE(PeResourceReader(pe, 0).list(14).empty());
 }
 
 // Every truncation and a sweep of single-byte damage: never an over-read
 // (run under the sanitizers), and whatever comes out stays inside the file.
-TEST(ListPeResources, TruncatedAndDamagedFilesFailCleanly) {
+TEST(PeResourceReader, TruncatedAndDamagedFilesFailCleanly) {
   const Bytes pe = BuildPe({{14, 1, u"", BuildIconGroup({{32, 32, 32, 1}})}, {3, 1, u"", Image(5, 300)}});
   for (std::size_t n = 0; n < pe.size(); n += 7) {
     const Bytes cut(pe.begin(), pe.begin() + static_cast<std::ptrdiff_t>(n));
@@ -104,7 +104,7 @@ TEST(ListPeResources, TruncatedAndDamagedFilesFailCleanly) {
     for (std::uint8_t value : {std::uint8_t{0x00}, std::uint8_t{0xFF}, std::uint8_t{0x80}}) {
       Bytes damaged = pe;
       damaged[at] = value;
-      for (const PeResource& r : ListPeResources(damaged, 3)) {
+      for (const PeResource& r : PeResourceReader(damaged, 0).list(3)) {
         ASSERT_GE(r.data.data(), damaged.data());
         ASSERT_LE(r.data.data() + r.data.size(), damaged.data() + damaged.size());
       }

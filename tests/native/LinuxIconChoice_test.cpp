@@ -70,6 +70,13 @@ TEST(PackageTree, IconFilesLargestFirstThenPixmapsThenTheRoot) {
       "calc.png",
       "usr/share/icons/hicolor/64x64/apps/calc-symbolic.png",
       "usr/share/icons/hicolor/32x32/apps/calc.xpm",
+      "usr/share/icons/hicolor/scalable/apps/org.gnome.Calculator.svg",
+      "usr/share/icons/hicolor/48x48/apps/org.gnome.Calculator.png",
+      "usr/share/icons/hicolor/48x48/apps/org.gnome.Calculator.Extension.png",
+      "usr/share/pixmaps/mini.xterm.svg",
+      "usr/share/pixmaps/mini.xterm_48x48.xpm",
+      "usr/share/icons/hicolor/64x64/apps/io.github.app.svg",
+      "io.github.app.png",
   });
   const PackageTree tree(entries);
   const struct {
@@ -79,8 +86,18 @@ TEST(PackageTree, IconFilesLargestFirstThenPixmapsThenTheRoot) {
       {"calc", {"usr/share/icons/hicolor/scalable/apps/calc.svg", "usr/share/icons/hicolor/128x128@2/apps/calc.png",
                 "usr/share/icons/hicolor/192x192/apps/calc.png",
                 "usr/share/icons/hicolor/48x48/apps/calc.png", "usr/share/pixmaps/calc.png", "calc.png"}},
-      {"calc.xpm", {"usr/share/icons/hicolor/32x32/apps/calc.xpm"}},  // taken as it is
-      {"calc.svg", {"usr/share/icons/hicolor/scalable/apps/calc.svg"}},
+      // The legacy form: the extension names no file, only the icon.
+      {"calc.svg", {"usr/share/icons/hicolor/scalable/apps/calc.svg", "usr/share/icons/hicolor/128x128@2/apps/calc.png",
+                    "usr/share/icons/hicolor/192x192/apps/calc.png",
+                    "usr/share/icons/hicolor/48x48/apps/calc.png", "usr/share/pixmaps/calc.png", "calc.png"}},
+      // Icon names with dots, as GNOME, KDE, Xfce and Flathub name them.
+      {"org.gnome.Calculator", {"usr/share/icons/hicolor/scalable/apps/org.gnome.Calculator.svg",
+                                "usr/share/icons/hicolor/48x48/apps/org.gnome.Calculator.png"}},
+      {"org.gnome.Calculator.PNG", {"usr/share/icons/hicolor/scalable/apps/org.gnome.Calculator.svg",
+                                    "usr/share/icons/hicolor/48x48/apps/org.gnome.Calculator.png"}},
+      {"mini.xterm", {"usr/share/pixmaps/mini.xterm.svg"}},
+      {"io.github.app", {"usr/share/icons/hicolor/64x64/apps/io.github.app.svg", "io.github.app.png"}},
+      {"org.gnome.Calculator.desktop", {}},
       {"calc-symbolic", {}},
       {"/usr/share/pixmaps/calc.png", {"usr/share/pixmaps/calc.png"}},
       {"${SNAP}/meta/gui/icon.png", {"meta/gui/icon.png"}},

@@ -56,3 +56,17 @@ TEST(TextScan, AsciiHelpersLeaveOtherBytesAlone) {
   EXPECT_EQ(HexDigitValue('g'), -1);
   EXPECT_EQ(HexDigitValue('/'), -1);
 }
+
+TEST(TextScan, PathNamesAndEndings) {
+  EXPECT_EQ(FileNameOf("C:\\a.b\\c.apk", NoLeadBytes), "c.apk");
+  EXPECT_EQ(FileNameOf("C:/a/c", NoLeadBytes), "c");
+  EXPECT_EQ(FileNameOf("C:\\x\xB0\\c", Gbk936LeadByte), "C:\\x\xB0\\c") << "0xB0 0x5C is one character";
+  EXPECT_EQ(FileNameExtension("C:\\my.apks\\noextension", NoLeadBytes), "");
+  EXPECT_EQ(FileNameExtension("C:\\x.tar.GZ", NoLeadBytes), ".GZ");
+  for (const char* path : {"game.png.", "C:\\game.png ", "a\\b."}) EXPECT_TRUE(EndsInDotOrSpace(path)) << path;
+  for (const char* path : {"game.png", ".", "..", "C:\\a\\..", "C:\\a\\.", "", "C:\\a\\"}) {
+    EXPECT_FALSE(EndsInDotOrSpace(path)) << path;
+  }
+  EXPECT_EQ(TrimmedBlanks(" \t Icon=app \r\n"), "Icon=app");
+  EXPECT_EQ(TrimmedBlanks(" \t\r\n"), "");
+}

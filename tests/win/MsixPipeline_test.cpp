@@ -49,7 +49,7 @@ TEST(MsixRoutes, FourExtensionsTwoPipelinesListedForImport) {
       {"C:\\in\\App.APPX", ExtractMsixIcon},
       {"C:\\in\\App.msixbundle", ExtractMsixBundleIcon},
       {"C:\\in\\App.AppxBundle", ExtractMsixBundleIcon},
-      {"C:\\in\\App.msixbundle.part", ExtractMsixBundleIcon},  // no kind of its own: the first text found
+      {"C:\\in\\App.msixbundle.part", ExtractMsixBundleIcon},  // still downloading: the kind before the suffix
   };
   for (const auto& [path, pipeline] : cases) {
     const InputRoute* route = RouteByPath(path, InputRoutes(), SystemLeadByte);

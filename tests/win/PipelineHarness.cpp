@@ -83,6 +83,25 @@ int RunFolderTest::runCli(const std::string& arguments, const std::string& runDi
   return static_cast<int>(code);
 }
 
+int RunFolderTest::runCli(const std::string& arguments, std::string& said) {
+  const std::string cli = folder_.file("tessaroo-cli.exe");
+  if (GetFileAttributesA(cli.c_str()) == INVALID_FILE_ATTRIBUTES) CopyTestFile(TestProgramFolder() + "\\tessaroo-cli.exe", cli);
+  const TempFolder outside;
+  SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
+  const std::string saidPath = outside.file("said.txt");
+  DWORD code = DWORD(-1);
+  {
+    const UniqueHandle file(CreateFileA(saidPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inheritable, CREATE_ALWAYS, 0, nullptr));
+    TestProcess process = StartProgram("\"" + cli + "\" " + arguments, TestProgramFolder(), file.get());
+    if (!process) return -1;
+    WaitForSingleObject(process, 120000);
+    GetExitCodeProcess(process, &code);
+  }
+  const Bytes bytes = ReadWholeFile(saidPath);
+  said.assign(bytes.begin(), bytes.end());
+  return static_cast<int>(code);
+}
+
 std::vector<std::string> RunFolderTest::runDirectoryNames() const {
   std::vector<std::string> names;
   WIN32_FIND_DATAA found;

@@ -52,6 +52,9 @@ class RunFolderTest : public testing::Test {
   // directory is its own; another folder when given) with the arguments; its
   // exit code, -1 when it could not be started.
   int runCli(const std::string& arguments, const std::string& runDirectory = {});
+  // The same in the run directory, with what it printed (standard output and
+  // error together) in said.
+  int runCli(const std::string& arguments, std::string& said);
 
   // The names in the run directory, sorted; a test compares them before and
   // after a run to see what the run left behind.

@@ -40,7 +40,29 @@ TempFolder::TempFolder(const std::string& suffix) {
   }
 }
 
-TempFolder::~TempFolder() { RemoveFolderTree(path_); }
+namespace {
+
+// Removes a test's folder and everything in it, at any path length; links
+// are removed, never entered.
+void RemoveTestTree(const std::wstring& path, DWORD attributes) {
+  if ((attributes & FILE_ATTRIBUTE_DIRECTORY) && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+    for (WideFolderEntries entries(path + L"\\*"); entries.valid(); entries.next()) {
+      RemoveTestTree(path + L"\\" + entries.name(), entries.attributes());
+    }
+    RemoveDirectoryW(path.c_str());
+  } else {
+    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    if (!DeleteFileW(path.c_str())) RemoveDirectoryW(path.c_str());  // a link to a folder
+  }
+}
+
+}  // namespace
+
+TempFolder::~TempFolder() {
+  const std::wstring wide = ExtendedLengthPath(path_);
+  const DWORD attributes = wide.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(wide.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES) RemoveTestTree(wide, attributes);
+}
 
 std::string PayloadMarker() {
   char temp[MAX_PATH + 1] = {};
@@ -95,15 +117,19 @@ void TestProcess::end() {
   process_ = nullptr;
 }
 
-TestProcess StartProgram(const std::string& commandLine, const std::string& folder) {
+TestProcess StartProgram(const std::string& commandLine, const std::string& folder, HANDLE output) {
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
+  if (output) {
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = startup.hStdError = output;
+  }
   PROCESS_INFORMATION info{};
   // A start can fail now and then under Wine on a loaded machine, and
   // succeed when tried again; a missing program fails every time.
   for (int attempt = 0;; ++attempt) {
     std::string line = commandLine;
-    if (CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+    if (CreateProcessA(nullptr, line.data(), nullptr, nullptr, output != nullptr, 0, nullptr,
                        folder.empty() ? nullptr : folder.c_str(), &startup, &info)) {
       break;
     }

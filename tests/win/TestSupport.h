@@ -60,9 +60,10 @@ class TestProcess {
   HANDLE process_ = nullptr;
 };
 
-// Starts a program (command line as given) in the given folder; an empty
-// TestProcess when it could not be started.
-TestProcess StartProgram(const std::string& commandLine, const std::string& folder);
+// Starts a program (command line as given) in the given folder, its standard
+// output and error going to output when given (an inheritable handle); an
+// empty TestProcess when it could not be started.
+TestProcess StartProgram(const std::string& commandLine, const std::string& folder, HANDLE output = nullptr);
 
 // True when the test runs under Wine rather than Windows.
 bool RunningUnderWine();
