@@ -72,20 +72,20 @@ bool StopsUsable(const std::vector<GradientStop>& stops) {
 
 // Gradient numbers are checked even where the paint does not use them: any
 // number that is not finite refuses the drawable.
-bool PaintOk(const VectorPaint& paint) {
-  const VectorGradient& g = paint.gradient;
+bool PaintOk(const DrawingPaint& paint) {
+  const DrawingGradient& g = paint.gradient;
   if (!StopsFinite(g.stops) || !Finite({g.startX, g.startY, g.endX, g.endY, g.centerX, g.centerY, g.radius})) return false;
   if (!Finite({g.focusX, g.focusY, g.transform[0], g.transform[1], g.transform[2], g.transform[3], g.transform[4],
                g.transform[5]})) {
     return false;
   }
-  if (paint.kind != VectorPaint::Kind::Gradient) return true;
+  if (paint.kind != DrawingPaint::Kind::Gradient) return true;
   // Android refuses a radial gradient without a positive radius.
-  if (g.type == VectorGradient::Type::Radial && !(g.radius > 0)) return false;
+  if (g.type == DrawingGradient::Type::Radial && !(g.radius > 0)) return false;
   return StopsUsable(g.stops);
 }
 
-bool PathOk(const VectorPath& p) {
+bool PathOk(const DrawingPath& p) {
   if (p.dashes.size() > kMaxDashes || !std::all_of(p.dashes.begin(), p.dashes.end(), [](float d) { return std::isfinite(d) && d >= 0; })) {
     return false;
   }
@@ -95,12 +95,12 @@ bool PathOk(const VectorPath& p) {
 
 // Checks every number in a group and its descendants, the nesting depth and
 // the number of path elements (counted down in `paths`).
-bool GroupOk(const VectorGroup& g, int depth, int& paths) {
+bool GroupOk(const DrawingGroup& g, int depth, int& paths) {
   if (depth > kMaxDrawableDepth) return false;
   if (!Finite({g.rotation, g.pivotX, g.pivotY, g.scaleX, g.scaleY, g.translateX, g.translateY, g.opacity})) return false;
   if (!Finite({g.matrix[0], g.matrix[1], g.matrix[2], g.matrix[3], g.matrix[4], g.matrix[5]})) return false;
-  for (const VectorNode& node : g.children) {
-    if (node.kind == VectorNode::Kind::Group) {
+  for (const DrawingNode& node : g.children) {
+    if (node.kind == DrawingNode::Kind::Group) {
       if (!GroupOk(node.group, depth + 1, paths)) return false;
       continue;
     }
@@ -109,7 +109,7 @@ bool GroupOk(const VectorGroup& g, int depth, int& paths) {
   return true;
 }
 
-bool VectorOk(const VectorDrawable& v, int depth, int& paths) {
+bool VectorOk(const Drawing& v, int depth, int& paths) {
   return Finite({v.widthDp, v.heightDp, v.alpha}) && v.viewportWidth > 0 && v.viewportHeight > 0 &&
          std::isfinite(v.viewportWidth) && std::isfinite(v.viewportHeight) && GroupOk(v.root, depth, paths);
 }
@@ -161,7 +161,7 @@ PathPoint ToDevice(const cairo_matrix_t& m, PathPoint p) {
 
 // Android's group transform: scale and rotate about the pivot, then move;
 // or SVG's matrix.
-cairo_matrix_t GroupMatrix(const VectorGroup& g) {
+cairo_matrix_t GroupMatrix(const DrawingGroup& g) {
   cairo_matrix_t m;
   if (g.hasMatrix) {
     cairo_matrix_init(&m, g.matrix[0], g.matrix[1], g.matrix[2], g.matrix[3], g.matrix[4], g.matrix[5]);
@@ -326,7 +326,7 @@ double Fraction(double v) { return v - std::floor(v); }
 // Keeps the part of the current path between trimStart and trimEnd (moved
 // on by trimOffset, wrapping past the end to the start) as Android does,
 // measured over the whole path's length.
-void TrimCurrentPath(cairo_t* cr, const VectorPath& p, const cairo_matrix_t& m) {
+void TrimCurrentPath(cairo_t* cr, const DrawingPath& p, const cairo_matrix_t& m) {
   const std::vector<FlatVertex> flat = FlattenCurrentPath(cr, m);
   cairo_new_path(cr);
   if (p.trimStart == p.trimEnd || flat.empty()) return;
@@ -429,11 +429,11 @@ Box PaintArea(cairo_t* cr) {
   return {x0, y0, std::max(0.0, x1 - x0), std::max(0.0, y1 - y0)};
 }
 
-cairo_extend_t Extend(VectorGradient::Tile tile) {
+cairo_extend_t Extend(DrawingGradient::Tile tile) {
   switch (tile) {
-    case VectorGradient::Tile::Repeat: return CAIRO_EXTEND_REPEAT;
-    case VectorGradient::Tile::Mirror: return CAIRO_EXTEND_REFLECT;
-    case VectorGradient::Tile::Clamp: break;
+    case DrawingGradient::Tile::Repeat: return CAIRO_EXTEND_REPEAT;
+    case DrawingGradient::Tile::Mirror: return CAIRO_EXTEND_REFLECT;
+    case DrawingGradient::Tile::Clamp: break;
   }
   return CAIRO_EXTEND_PAD;
 }
@@ -444,7 +444,7 @@ double GradientCoordinate(float v) { return std::clamp(double(v), -kMaxGradientC
 // sweepPixels: what is left of the icon's budget for pixels worked out one
 // by one (kMaxSweepCanvases); a sweep beyond it gives no pattern and sets it
 // below zero.
-PatternPtr VectorGradientPattern(cairo_t* cr, const VectorGradient& g, double alpha, const cairo_matrix_t& m,
+PatternPtr VectorGradientPattern(cairo_t* cr, const DrawingGradient& g, double alpha, const cairo_matrix_t& m,
                                  const Box& bounds, double& sweepPixels) {
   // From the gradient's own space to the device: its transform, then the
   // path's bounds for bounding-box units, then the path's transform.
@@ -465,16 +465,16 @@ PatternPtr VectorGradientPattern(cairo_t* cr, const VectorGradient& g, double al
   const double cx = GradientCoordinate(g.centerX), cy = GradientCoordinate(g.centerY);
   PatternPtr pattern;
   switch (g.type) {
-    case VectorGradient::Type::Linear:
+    case DrawingGradient::Type::Linear:
       pattern.reset(cairo_pattern_create_linear(GradientCoordinate(g.startX), GradientCoordinate(g.startY),
                                                 GradientCoordinate(g.endX), GradientCoordinate(g.endY)));
       break;
-    case VectorGradient::Type::Radial: {
+    case DrawingGradient::Type::Radial: {
       const double fx = g.hasFocus ? GradientCoordinate(g.focusX) : cx, fy = g.hasFocus ? GradientCoordinate(g.focusY) : cy;
       pattern.reset(cairo_pattern_create_radial(fx, fy, 0, cx, cy, GradientCoordinate(g.radius)));
       break;
     }
-    case VectorGradient::Type::Sweep: {
+    case DrawingGradient::Type::Sweep: {
       const Box area = PaintArea(cr);
       sweepPixels -= std::max(area.width, 0.0) * std::max(area.height, 0.0);
       return sweepPixels < 0 ? nullptr : SweepPattern(g.stops, alpha, toGradient, cx, cy, area);
@@ -487,14 +487,14 @@ PatternPtr VectorGradientPattern(cairo_t* cr, const VectorGradient& g, double al
 }
 
 // Sets the source for a fill or stroke; false when there is nothing to paint.
-bool SetPaint(cairo_t* cr, const VectorPaint& paint, double alpha, const cairo_matrix_t& m, const Box& bounds,
+bool SetPaint(cairo_t* cr, const DrawingPaint& paint, double alpha, const cairo_matrix_t& m, const Box& bounds,
               double& sweepPixels) {
-  if (paint.kind == VectorPaint::Kind::Solid) {
+  if (paint.kind == DrawingPaint::Kind::Solid) {
     const Rgba c = FromArgb(paint.argb, alpha);
     cairo_set_source_rgba(cr, c.r, c.g, c.b, c.a);
     return c.a > 0;
   }
-  if (paint.kind != VectorPaint::Kind::Gradient) return false;
+  if (paint.kind != DrawingPaint::Kind::Gradient) return false;
   const PatternPtr pattern = VectorGradientPattern(cr, paint.gradient, alpha, m, bounds, sweepPixels);
   if (!pattern) return false;
   cairo_set_source(cr, pattern.get());
@@ -521,20 +521,20 @@ std::optional<std::vector<PathCommand>> ParseCounted(Painter& p, const std::stri
   return commands;
 }
 
-cairo_line_cap_t Cap(VectorPath::Cap cap) {
+cairo_line_cap_t Cap(DrawingPath::Cap cap) {
   switch (cap) {
-    case VectorPath::Cap::Round: return CAIRO_LINE_CAP_ROUND;
-    case VectorPath::Cap::Square: return CAIRO_LINE_CAP_SQUARE;
-    case VectorPath::Cap::Butt: break;
+    case DrawingPath::Cap::Round: return CAIRO_LINE_CAP_ROUND;
+    case DrawingPath::Cap::Square: return CAIRO_LINE_CAP_SQUARE;
+    case DrawingPath::Cap::Butt: break;
   }
   return CAIRO_LINE_CAP_BUTT;
 }
 
-cairo_line_join_t Join(VectorPath::Join join) {
+cairo_line_join_t Join(DrawingPath::Join join) {
   switch (join) {
-    case VectorPath::Join::Round: return CAIRO_LINE_JOIN_ROUND;
-    case VectorPath::Join::Bevel: return CAIRO_LINE_JOIN_BEVEL;
-    case VectorPath::Join::Miter: break;
+    case DrawingPath::Join::Round: return CAIRO_LINE_JOIN_ROUND;
+    case DrawingPath::Join::Bevel: return CAIRO_LINE_JOIN_BEVEL;
+    case DrawingPath::Join::Miter: break;
   }
   return CAIRO_LINE_JOIN_MITER;
 }
@@ -542,7 +542,7 @@ cairo_line_join_t Join(VectorPath::Join join) {
 // The stroke is drawn under the path's transform, so its width scales with
 // the path as Android scales it (a stretched viewport stretches the pen).
 // Width 0 is Skia's hairline: one device pixel.
-void StrokeCurrentPath(cairo_t* cr, const VectorPath& p, const cairo_matrix_t& m) {
+void StrokeCurrentPath(cairo_t* cr, const DrawingPath& p, const cairo_matrix_t& m) {
   cairo_save(cr);
   double width = p.strokeWidth;
   if (width > 0) {
@@ -591,7 +591,7 @@ bool ChargeFill(Painter& p) {
 // Stroking costs with the number of edges and, far more, with the pen's
 // width against the canvas: wide pens over many crossing edges make cairo
 // work on every overlap.
-bool ChargeStroke(Painter& p, const VectorPath& path, const cairo_matrix_t& m) {
+bool ChargeStroke(Painter& p, const DrawingPath& path, const cairo_matrix_t& m) {
   const double scale = std::sqrt(std::abs(m.xx * m.yy - m.xy * m.yx));
   const double width = path.strokeWidth > 0 ? std::min(path.strokeWidth * scale, 4 * kMaxDevice) : 1;
   double edges = FlatEdges(p.cr);
@@ -607,7 +607,7 @@ bool ChargeStroke(Painter& p, const VectorPath& path, const cairo_matrix_t& m) {
   return p.strokeWork >= 0;
 }
 
-void DrawPath(Painter& p, const VectorPath& path, const cairo_matrix_t& m) {
+void DrawPath(Painter& p, const DrawingPath& path, const cairo_matrix_t& m) {
   const auto commands = ParseCounted(p, path.pathData);
   if (!commands || !Invertible(m)) return;  // a collapsed transform leaves nothing to see
   cairo_t* cr = p.cr;
@@ -627,7 +627,7 @@ void DrawPath(Painter& p, const VectorPath& path, const cairo_matrix_t& m) {
 
 // A clip path narrows the clip for the group's later children only: the
 // group's save and restore end it.
-void ClipToPath(Painter& p, const VectorPath& path, const cairo_matrix_t& m) {
+void ClipToPath(Painter& p, const DrawingPath& path, const cairo_matrix_t& m) {
   const auto commands = ParseCounted(p, path.pathData);
   if (!commands) return;
   SetPath(p.cr, *commands, m);
@@ -639,7 +639,7 @@ void ClipToPath(Painter& p, const VectorPath& path, const cairo_matrix_t& m) {
   cairo_clip(p.cr);
 }
 
-void DrawGroup(Painter& p, const VectorGroup& group, const cairo_matrix_t& parent) {
+void DrawGroup(Painter& p, const DrawingGroup& group, const cairo_matrix_t& parent) {
   const cairo_matrix_t local = GroupMatrix(group);
   cairo_matrix_t m;
   cairo_matrix_multiply(&m, &local, &parent);
@@ -651,12 +651,12 @@ void DrawGroup(Painter& p, const VectorGroup& group, const cairo_matrix_t& paren
   // A translucent group is drawn whole, then laid down at its opacity.
   const bool translucent = group.opacity < 1;
   if (translucent) cairo_push_group(p.cr);
-  for (const VectorNode& node : group.children) {
+  for (const DrawingNode& node : group.children) {
     if (!p.ok) break;
     switch (node.kind) {
-      case VectorNode::Kind::Group: DrawGroup(p, node.group, m); break;
-      case VectorNode::Kind::Path: DrawPath(p, node.path, m); break;
-      case VectorNode::Kind::ClipPath: ClipToPath(p, node.path, m); break;
+      case DrawingNode::Kind::Group: DrawGroup(p, node.group, m); break;
+      case DrawingNode::Kind::Path: DrawPath(p, node.path, m); break;
+      case DrawingNode::Kind::ClipPath: ClipToPath(p, node.path, m); break;
     }
   }
   if (translucent) {
@@ -670,7 +670,7 @@ void DrawGroup(Painter& p, const VectorGroup& group, const cairo_matrix_t& paren
 // Draws the drawable's viewport stretched over `box`. Android draws a
 // vector into a bitmap of the box's size, so nothing reaches outside it,
 // and the drawable's alpha applies to that bitmap as a whole.
-void DrawVector(Painter& p, const VectorDrawable& v, const Box& box) {
+void DrawVector(Painter& p, const Drawing& v, const Box& box) {
   cairo_matrix_t m;
   cairo_matrix_init(&m, box.width / v.viewportWidth, 0, 0, box.height / v.viewportHeight, box.x, box.y);
   if (!MatrixOk(m)) {
@@ -898,7 +898,7 @@ RgbaImage DrawOnCanvas(int side, double pixelsPerDp, Draw draw) {
 
 }  // namespace
 
-RgbaImage RenderVectorIcon(const VectorDrawable& drawable, int side) {
+RgbaImage RenderVectorIcon(const Drawing& drawable, int side) {
   int paths = kMaxDrawablePaths;
   if (side < kMinDrawnSide || side > kMaxDrawnSide) return {};
   if (!VectorOk(drawable, 0, paths) || !(drawable.widthDp > 0) || !(drawable.heightDp > 0)) return {};

@@ -308,8 +308,8 @@ struct Style {
   bool evenOdd = false, clipEvenOdd = false, hidden = false;
   std::vector<float> dashes;
   double dashOffset = 0;
-  VectorPath::Cap cap = VectorPath::Cap::Butt;
-  VectorPath::Join join = VectorPath::Join::Miter;
+  DrawingPath::Cap cap = DrawingPath::Cap::Butt;
+  DrawingPath::Join join = DrawingPath::Join::Miter;
 };
 
 // What applies to the element alone.
@@ -386,14 +386,14 @@ bool ApplyProperty(std::string_view name, std::string_view value, Style& style, 
     if (!v || !Trim(s).empty()) return false;
     style.miterLimit = *v;
   } else if (name == "stroke-linecap") {
-    if (value == "butt") style.cap = VectorPath::Cap::Butt;
-    else if (value == "round") style.cap = VectorPath::Cap::Round;
-    else if (value == "square") style.cap = VectorPath::Cap::Square;
+    if (value == "butt") style.cap = DrawingPath::Cap::Butt;
+    else if (value == "round") style.cap = DrawingPath::Cap::Round;
+    else if (value == "square") style.cap = DrawingPath::Cap::Square;
     else return false;
   } else if (name == "stroke-linejoin") {
-    if (value == "miter" || value == "miter-clip") style.join = VectorPath::Join::Miter;
-    else if (value == "round") style.join = VectorPath::Join::Round;
-    else if (value == "bevel") style.join = VectorPath::Join::Bevel;
+    if (value == "miter" || value == "miter-clip") style.join = DrawingPath::Join::Miter;
+    else if (value == "round") style.join = DrawingPath::Join::Round;
+    else if (value == "bevel") style.join = DrawingPath::Join::Bevel;
     else return false;
   } else if (name == "fill-rule" || name == "clip-rule") {
     if (value != "nonzero" && value != "evenodd") return false;
@@ -463,7 +463,7 @@ class Reader {
  public:
   explicit Reader(const XmlElement& root) { index(root); }
 
-  std::optional<VectorDrawable> read(const XmlElement& root);
+  std::optional<Drawing> read(const XmlElement& root);
 
  private:
   void index(const XmlElement& e) {
@@ -481,11 +481,11 @@ class Reader {
   }
 
   bool styleOf(const XmlElement& e, Style& style, Own& own) const;
-  bool element(const XmlElement& e, const Style& parent, std::vector<VectorNode>& into);
+  bool element(const XmlElement& e, const Style& parent, std::vector<DrawingNode>& into);
   std::optional<std::string> shapeData(const XmlElement& e);
-  std::optional<VectorPaint> paint(const PaintSpec& spec, const Style& style);
-  std::optional<VectorGradient> gradient(const XmlElement& e);
-  std::optional<VectorNode> clipNode(const std::string& id);
+  std::optional<DrawingPaint> paint(const PaintSpec& spec, const Style& style);
+  std::optional<DrawingGradient> gradient(const XmlElement& e);
+  std::optional<DrawingNode> clipNode(const std::string& id);
 
   std::unordered_map<std::string, const XmlElement*> ids_;
   std::vector<const XmlElement*> uses_;  // the use elements being expanded
@@ -557,7 +557,7 @@ std::optional<std::string> Reader::shapeData(const XmlElement& e) {
 
 // The gradient's attributes and stops, each from the first gradient along
 // the href chain that has them.
-std::optional<VectorGradient> Reader::gradient(const XmlElement& e) {
+std::optional<DrawingGradient> Reader::gradient(const XmlElement& e) {
   std::vector<const XmlElement*> chain{&e};
   for (const XmlElement* at = &e; chain.size() <= kMaxGradientLinks;) {
     const std::string* href = at->attribute(std::string(kXlink), "href");
@@ -574,7 +574,7 @@ std::optional<VectorGradient> Reader::gradient(const XmlElement& e) {
     }
     return nullptr;
   };
-  VectorGradient g;
+  DrawingGradient g;
   const std::string* units = attribute("gradientUnits");
   g.boundingBoxUnits = !units || *units != "userSpaceOnUse";
   // Bounding-box units are fractions; user-space ones lengths (percentages of the viewport).
@@ -584,7 +584,7 @@ std::optional<VectorGradient> Reader::gradient(const XmlElement& e) {
     return g.boundingBoxUnits ? Fraction(text) : Length(text, base);
   };
   const bool linear = e.name == "linearGradient";
-  g.type = linear ? VectorGradient::Type::Linear : VectorGradient::Type::Radial;
+  g.type = linear ? DrawingGradient::Type::Linear : DrawingGradient::Type::Radial;
   const double diagonal = std::sqrt((width_ * width_ + height_ * height_) / 2);
   if (linear) {
     const auto x1 = coordinate("x1", "0%", width_), y1 = coordinate("y1", "0%", height_);
@@ -606,8 +606,8 @@ std::optional<VectorGradient> Reader::gradient(const XmlElement& e) {
     }
   }
   if (const std::string* spread = attribute("spreadMethod")) {
-    if (*spread == "reflect") g.tile = VectorGradient::Tile::Mirror;
-    else if (*spread == "repeat") g.tile = VectorGradient::Tile::Repeat;
+    if (*spread == "reflect") g.tile = DrawingGradient::Tile::Mirror;
+    else if (*spread == "repeat") g.tile = DrawingGradient::Tile::Repeat;
     else if (*spread != "pad") return std::nullopt;
   }
   if (const std::string* transform = attribute("gradientTransform")) {
@@ -647,36 +647,36 @@ std::optional<VectorGradient> Reader::gradient(const XmlElement& e) {
   return g;
 }
 
-std::optional<VectorPaint> Reader::paint(const PaintSpec& spec, const Style& style) {
-  VectorPaint out;
+std::optional<DrawingPaint> Reader::paint(const PaintSpec& spec, const Style& style) {
+  DrawingPaint out;
   switch (spec.kind) {
     case PaintSpec::Kind::None: return out;
-    case PaintSpec::Kind::Colour: out.kind = VectorPaint::Kind::Solid, out.argb = spec.argb; return out;
-    case PaintSpec::Kind::Current: out.kind = VectorPaint::Kind::Solid, out.argb = style.colour; return out;
+    case PaintSpec::Kind::Colour: out.kind = DrawingPaint::Kind::Solid, out.argb = spec.argb; return out;
+    case PaintSpec::Kind::Current: out.kind = DrawingPaint::Kind::Solid, out.argb = style.colour; return out;
     case PaintSpec::Kind::Url: break;
   }
   const XmlElement* target = byId(spec.id);
   if (!target || target->uri != kSvg || (target->name != "linearGradient" && target->name != "radialGradient")) {
     // A pattern, or anything else that paints, cannot be drawn here.
     if (target && target->uri == kSvg) return std::nullopt;
-    if (spec.fallback) out.kind = VectorPaint::Kind::Solid, out.argb = *spec.fallback;
+    if (spec.fallback) out.kind = DrawingPaint::Kind::Solid, out.argb = *spec.fallback;
     return out;
   }
-  std::optional<VectorGradient> g = gradient(*target);
+  std::optional<DrawingGradient> g = gradient(*target);
   if (!g) return std::nullopt;
   if (g->stops.empty()) return out;  // nothing painted
   if (g->stops.size() == 1) {
-    out.kind = VectorPaint::Kind::Solid, out.argb = g->stops[0].argb;
+    out.kind = DrawingPaint::Kind::Solid, out.argb = g->stops[0].argb;
     return out;
   }
-  out.kind = VectorPaint::Kind::Gradient;
+  out.kind = DrawingPaint::Kind::Gradient;
   out.gradient = std::move(*g);
   return out;
 }
 
 // The clip path as one clip node: its shapes, each through its own and the
 // clip path's transform, joined in one path.
-std::optional<VectorNode> Reader::clipNode(const std::string& id) {
+std::optional<DrawingNode> Reader::clipNode(const std::string& id) {
   const XmlElement* clip = byId(id);
   if (!clip || clip->uri != kSvg || clip->name != "clipPath") return std::nullopt;
   if (const std::string* units = clip->attribute("", "clipPathUnits"); units && *units != "userSpaceOnUse") return std::nullopt;
@@ -687,8 +687,8 @@ std::optional<VectorNode> Reader::clipNode(const std::string& id) {
     if (!m) return std::nullopt;
     outer = *m;
   }
-  VectorNode node;
-  node.kind = VectorNode::Kind::ClipPath;
+  DrawingNode node;
+  node.kind = DrawingNode::Kind::ClipPath;
   Style clipStyle;
   Own clipOwn;
   if (!styleOf(*clip, clipStyle, clipOwn)) return std::nullopt;
@@ -722,7 +722,7 @@ std::optional<VectorNode> Reader::clipNode(const std::string& id) {
   return node;
 }
 
-bool Reader::element(const XmlElement& e, const Style& parent, std::vector<VectorNode>& into) {
+bool Reader::element(const XmlElement& e, const Style& parent, std::vector<DrawingNode>& into) {
   if (e.uri != kSvg) return true;  // an editor's own element
   static constexpr std::string_view kNotDrawn[] = {"title", "desc", "metadata", "defs", "linearGradient",
                                                     "radialGradient", "clipPath", "symbol", "marker", "mask",
@@ -734,7 +734,7 @@ bool Reader::element(const XmlElement& e, const Style& parent, std::vector<Vecto
   if (!styleOf(e, style, own)) return false;
   if (own.displayNone) return true;
 
-  VectorGroup group;
+  DrawingGroup group;
   if (const std::string* t = e.attribute("", "transform")) {
     const std::optional<Matrix> m = Transform(*t);
     if (!m) return false;
@@ -743,7 +743,7 @@ bool Reader::element(const XmlElement& e, const Style& parent, std::vector<Vecto
   }
   group.opacity = float(own.opacity);
   if (!own.clipId.empty()) {
-    std::optional<VectorNode> clip = clipNode(own.clipId);
+    std::optional<DrawingNode> clip = clipNode(own.clipId);
     if (!clip) return false;
     group.children.push_back(std::move(*clip));
   }
@@ -762,15 +762,15 @@ bool Reader::element(const XmlElement& e, const Style& parent, std::vector<Vecto
     if (std::find(uses_.begin(), uses_.end(), &e) != uses_.end() || int(uses_.size()) >= kMaxSvgUseDepth) return false;
     const auto x = attributeLength(e, "x", 0, width_), y = attributeLength(e, "y", 0, height_);
     if (!x || !y) return false;
-    VectorGroup placed;
+    DrawingGroup placed;
     placed.hasMatrix = true;
     placed.matrix[4] = float(*x), placed.matrix[5] = float(*y);
     uses_.push_back(&e);
     const bool ok = element(*target, style, placed.children);
     uses_.pop_back();
     if (!ok) return false;
-    VectorNode node;
-    node.kind = VectorNode::Kind::Group;
+    DrawingNode node;
+    node.kind = DrawingNode::Kind::Group;
     node.group = std::move(placed);
     group.children.push_back(std::move(node));
   } else {
@@ -779,33 +779,33 @@ bool Reader::element(const XmlElement& e, const Style& parent, std::vector<Vecto
     std::optional<std::string> data = shapeData(e);
     if (!data) return false;
     if (style.hidden) return true;
-    VectorNode node;
-    VectorPath& path = node.path;
+    DrawingNode node;
+    DrawingPath& path = node.path;
     path.pathData = std::move(*data);
-    const std::optional<VectorPaint> fill = paint(style.fill, style), stroke = paint(style.stroke, style);
+    const std::optional<DrawingPaint> fill = paint(style.fill, style), stroke = paint(style.stroke, style);
     if (!fill || !stroke) return false;
     path.fill = *fill;
-    path.stroke = style.strokeWidth > 0 ? *stroke : VectorPaint();
+    path.stroke = style.strokeWidth > 0 ? *stroke : DrawingPaint();
     path.fillAlpha = float(style.fillOpacity), path.strokeAlpha = float(style.strokeOpacity);
     path.strokeWidth = float(style.strokeWidth), path.strokeMiterLimit = float(style.miterLimit);
     path.evenOdd = style.evenOdd, path.cap = style.cap, path.join = style.join;
     path.dashes = style.dashes, path.dashOffset = float(style.dashOffset);
-    if (path.fill.kind == VectorPaint::Kind::None && path.stroke.kind == VectorPaint::Kind::None) return true;
+    if (path.fill.kind == DrawingPaint::Kind::None && path.stroke.kind == DrawingPaint::Kind::None) return true;
     group.children.push_back(std::move(node));
   }
   // A plain group adds no level of its own.
   if (!group.hasMatrix && group.opacity >= 1 && own.clipId.empty()) {
-    for (VectorNode& child : group.children) into.push_back(std::move(child));
+    for (DrawingNode& child : group.children) into.push_back(std::move(child));
     return true;
   }
-  VectorNode node;
-  node.kind = VectorNode::Kind::Group;
+  DrawingNode node;
+  node.kind = DrawingNode::Kind::Group;
   node.group = std::move(group);
   into.push_back(std::move(node));
   return true;
 }
 
-std::optional<VectorDrawable> Reader::read(const XmlElement& root) {
+std::optional<Drawing> Reader::read(const XmlElement& root) {
   if (!root.is(kSvg, "svg")) return std::nullopt;
   std::optional<std::vector<double>> box;
   if (const std::string* viewBox = root.attribute("", "viewBox")) {
@@ -825,10 +825,10 @@ std::optional<VectorDrawable> Reader::read(const XmlElement& root) {
   width_ = box ? (*box)[2] : *width;
   height_ = box ? (*box)[3] : *height;
 
-  VectorDrawable drawable;
+  Drawing drawable;
   drawable.widthDp = float(*width), drawable.heightDp = float(*height);
   drawable.viewportWidth = float(*width), drawable.viewportHeight = float(*height);
-  VectorGroup& top = drawable.root;
+  DrawingGroup& top = drawable.root;
   if (box) {
     // preserveAspectRatio: "none", or an alignment with meet (the default) or slice.
     const std::string* aspect = root.attribute("", "preserveAspectRatio");
@@ -875,7 +875,7 @@ bool HasRefusedElement(const XmlElement& e) {
 
 }  // namespace
 
-std::optional<VectorDrawable> ReadSvgDocument(std::string_view xml) {
+std::optional<Drawing> ReadSvgDocument(std::string_view xml) {
   XmlLimits limits;
   limits.maxBytes = kMaxSvgBytes;
   limits.maxDepth = 2 * kMaxDrawableDepth;
@@ -886,6 +886,6 @@ std::optional<VectorDrawable> ReadSvgDocument(std::string_view xml) {
 }
 
 RgbaImage RenderSvgIcon(std::string_view xml, int side) {
-  const std::optional<VectorDrawable> drawable = ReadSvgDocument(xml);
+  const std::optional<Drawing> drawable = ReadSvgDocument(xml);
   return drawable ? RenderVectorIcon(*drawable, side ? side : kSvgIconPixels) : RgbaImage();
 }

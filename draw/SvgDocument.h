@@ -1,8 +1,7 @@
 #pragma once
 // SVG documents, the scalable icons of Linux apps and browser extensions
-// and loose .svg files, read into the drawing model of
-// draw/AndroidDrawable.h, which the renderer draws as it draws Android's
-// vector icons (RenderVectorIcon: the document's width:height kept inside
+// and loose .svg files, read into the drawing model (draw/Drawing.h),
+// which the renderer draws as it draws Android's vector icons (RenderVectorIcon: the document's width:height kept inside
 // the square).
 //
 // Read: svg (viewBox, width, height, preserveAspectRatio), g, a, path, rect
@@ -23,7 +22,7 @@
 #include <optional>
 #include <string_view>
 
-#include "draw/AndroidDrawable.h"
+#include "draw/Drawing.h"
 
 inline constexpr std::size_t kMaxSvgBytes = 4u << 20;
 // Elements drawn, counting each time a use element repeats one.
@@ -31,7 +30,7 @@ inline constexpr std::size_t kMaxSvgElements = 4000;
 // use elements within use elements.
 inline constexpr int kMaxSvgUseDepth = 8;
 
-std::optional<VectorDrawable> ReadSvgDocument(std::string_view xml);
+std::optional<Drawing> ReadSvgDocument(std::string_view xml);
 
 // SVG icons are drawn at this many pixels a side unless asked otherwise.
 inline constexpr int kSvgIconPixels = 256;

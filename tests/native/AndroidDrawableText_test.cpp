@@ -105,27 +105,27 @@ std::string Describe(const LayerDrawable& layer) {
   return out;
 }
 
-std::string Describe(const VectorPaint& paint) {
-  if (paint.kind == VectorPaint::Kind::None) return "none";
-  if (paint.kind == VectorPaint::Kind::Solid) return Hex(paint.argb);
-  const VectorGradient& g = paint.gradient;
+std::string Describe(const DrawingPaint& paint) {
+  if (paint.kind == DrawingPaint::Kind::None) return "none";
+  if (paint.kind == DrawingPaint::Kind::Solid) return Hex(paint.argb);
+  const DrawingGradient& g = paint.gradient;
   static const char* const kTypes[] = {"linear", "radial", "sweep"};
   static const char* const kTiles[] = {"clamp", "repeat", "mirror"};
   std::string out = std::string(kTypes[static_cast<int>(g.type)]) + " " + kTiles[static_cast<int>(g.tile)];
-  if (g.type == VectorGradient::Type::Linear) {
+  if (g.type == DrawingGradient::Type::Linear) {
     out += " " + Number(g.startX) + "," + Number(g.startY) + " " + Number(g.endX) + "," + Number(g.endY);
   } else {
     out += " " + Number(g.centerX) + "," + Number(g.centerY);
   }
-  if (g.type == VectorGradient::Type::Radial) out += " radius " + Number(g.radius);
+  if (g.type == DrawingGradient::Type::Radial) out += " radius " + Number(g.radius);
   return out + " stops" + Stops(g.stops);
 }
 
 // A path or clip-path in one line, every attribute stated.
-std::string Describe(const VectorNode& node) {
-  if (node.kind == VectorNode::Kind::Group) return "group";
-  const VectorPath& p = node.path;
-  if (node.kind == VectorNode::Kind::ClipPath) return "clip " + p.pathData;
+std::string Describe(const DrawingNode& node) {
+  if (node.kind == DrawingNode::Kind::Group) return "group";
+  const DrawingPath& p = node.path;
+  if (node.kind == DrawingNode::Kind::ClipPath) return "clip " + p.pathData;
   static const char* const kCaps[] = {"butt", "round", "square"};
   static const char* const kJoins[] = {"miter", "round", "bevel"};
   return "path " + p.pathData + " fill " + Describe(p.fill) + " stroke " + Describe(p.stroke) + " alpha " +
@@ -143,15 +143,15 @@ TEST(ReadAndroidIcon, EveryVectorAttribute) {
   ASSERT_EQ(icon.kind, AndroidIconDrawing::Kind::Adaptive);
   EXPECT_EQ(Describe(icon.adaptive.background), "color #ff336699");
   ASSERT_EQ(icon.adaptive.foreground.kind, LayerDrawable::Kind::Vector);
-  const VectorDrawable& vector = icon.adaptive.foreground.vector;
+  const Drawing& vector = icon.adaptive.foreground.vector;
   EXPECT_EQ(vector.widthDp, 108);
   EXPECT_EQ(vector.heightDp, 108);
   EXPECT_EQ(vector.viewportWidth, 108);
   EXPECT_EQ(vector.viewportHeight, 108);
   EXPECT_EQ(vector.alpha, 0.5f);
   ASSERT_EQ(vector.root.children.size(), 1u);
-  const VectorGroup& group = vector.root.children[0].group;
-  EXPECT_EQ(vector.root.children[0].kind, VectorNode::Kind::Group);
+  const DrawingGroup& group = vector.root.children[0].group;
+  EXPECT_EQ(vector.root.children[0].kind, DrawingNode::Kind::Group);
   EXPECT_EQ(group.rotation, 45);
   EXPECT_EQ(group.pivotX, 54);
   EXPECT_EQ(group.pivotY, 54);
