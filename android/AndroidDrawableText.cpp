@@ -201,7 +201,7 @@ class IconReader {
   std::vector<std::string> reading_;  // entries being read, outermost first
   int paths_ = 0;
   std::size_t pathText_ = 0;
-  std::size_t pathCommands_ = kMaxPathCommands;  // left for the whole icon, as the renderer counts them
+  std::size_t pathCommands_ = kMaxPathCommands;  // left for the whole icon
 };
 
 AndroidIconDrawing IconReader::read(const std::string& entry) {
@@ -579,10 +579,11 @@ void IconReader::path(const ToolElement& element, DrawingPath& out, int depth) {
     // A string resource may be named by every path: its copies count.
     pathText_ += data->string.size();
     if (data->type != kResString || pathText_ > kMaxDrawableText) fail();
-    // Malformed path data refuses the whole drawable, as Android does; read
-    // here too, so that no drawing leaves the reader that the renderer refuses.
-    if (ok_ && !ParsePathData(data->string, pathCommands_)) fail();
-    if (ok_) out.pathData = data->string;
+    // Malformed path data refuses the whole drawable, as Android does.
+    std::optional<std::vector<PathCommand>> commands;
+    if (ok_) commands = ParsePathData(data->string, pathCommands_);
+    if (!commands) fail();
+    if (ok_) out.commands = std::move(*commands);
   }
   numbers<DrawingPath>(element, kPathFloats, out);
   out.fill = paint(element, kAttrFillColor, depth);

@@ -58,6 +58,12 @@ struct Box {
 
 // --- checks before drawing -------------------------------------------------
 
+// What one icon's paths may add up to.
+struct Allowance {
+  int paths = kMaxDrawablePaths;
+  std::size_t commands = kMaxPathCommands;
+};
+
 bool Finite(std::initializer_list<float> values) {
   return std::all_of(values.begin(), values.end(), [](float v) { return std::isfinite(v); });
 }
@@ -85,7 +91,15 @@ bool PaintOk(const DrawingPaint& paint) {
   return StopsUsable(g.stops);
 }
 
+bool CommandsFinite(const std::vector<PathCommand>& commands) {
+  return std::all_of(commands.begin(), commands.end(), [](const PathCommand& c) {
+    return std::isfinite(c.c1.x) && std::isfinite(c.c1.y) && std::isfinite(c.c2.x) && std::isfinite(c.c2.y) &&
+           std::isfinite(c.to.x) && std::isfinite(c.to.y);
+  });
+}
+
 bool PathOk(const DrawingPath& p) {
+  if (!CommandsFinite(p.commands)) return false;
   if (p.dashes.size() > kMaxDashes || !std::all_of(p.dashes.begin(), p.dashes.end(), [](float d) { return std::isfinite(d) && d >= 0; })) {
     return false;
   }
@@ -94,24 +108,25 @@ bool PathOk(const DrawingPath& p) {
 }
 
 // Checks every number in a group and its descendants, the nesting depth and
-// the number of path elements (counted down in `paths`).
-bool GroupOk(const DrawingGroup& g, int depth, int& paths) {
+// what the icon's paths add up to (counted down in `left`).
+bool GroupOk(const DrawingGroup& g, int depth, Allowance& left) {
   if (depth > kMaxDrawableDepth) return false;
   if (!Finite({g.rotation, g.pivotX, g.pivotY, g.scaleX, g.scaleY, g.translateX, g.translateY, g.opacity})) return false;
   if (!Finite({g.matrix[0], g.matrix[1], g.matrix[2], g.matrix[3], g.matrix[4], g.matrix[5]})) return false;
   for (const DrawingNode& node : g.children) {
     if (node.kind == DrawingNode::Kind::Group) {
-      if (!GroupOk(node.group, depth + 1, paths)) return false;
+      if (!GroupOk(node.group, depth + 1, left)) return false;
       continue;
     }
-    if (--paths < 0 || !PathOk(node.path)) return false;
+    if (--left.paths < 0 || node.path.commands.size() > left.commands || !PathOk(node.path)) return false;
+    left.commands -= node.path.commands.size();
   }
   return true;
 }
 
-bool VectorOk(const Drawing& v, int depth, int& paths) {
+bool VectorOk(const Drawing& v, int depth, Allowance& left) {
   return Finite({v.widthDp, v.heightDp, v.alpha}) && v.viewportWidth > 0 && v.viewportHeight > 0 &&
-         std::isfinite(v.viewportWidth) && std::isfinite(v.viewportHeight) && GroupOk(v.root, depth, paths);
+         std::isfinite(v.viewportWidth) && std::isfinite(v.viewportHeight) && GroupOk(v.root, depth, left);
 }
 
 bool ShapeOk(const ShapeDrawable& s) {
@@ -121,7 +136,7 @@ bool ShapeOk(const ShapeDrawable& s) {
          (!s.hasGradient || StopsUsable(g.stops));
 }
 
-bool LayerOk(const LayerDrawable& layer, int depth, int& paths) {
+bool LayerOk(const LayerDrawable& layer, int depth, Allowance& left) {
   if (depth > kMaxDrawableDepth) return false;
   switch (layer.kind) {
     case LayerDrawable::Kind::Color:
@@ -132,12 +147,12 @@ bool LayerOk(const LayerDrawable& layer, int depth, int& paths) {
              b.pixels.size() == std::size_t(b.width) * std::size_t(b.height) * 4;
     }
     case LayerDrawable::Kind::Vector:
-      return VectorOk(layer.vector, depth + 1, paths);
+      return VectorOk(layer.vector, depth + 1, left);
     case LayerDrawable::Kind::Shape:
       return ShapeOk(layer.shape);
     case LayerDrawable::Kind::Inset:
       return Finite({layer.insets[0], layer.insets[1], layer.insets[2], layer.insets[3]}) && layer.inner &&
-             LayerOk(*layer.inner, depth + 1, paths);
+             LayerOk(*layer.inner, depth + 1, left);
   }
   return false;  // a kind this renderer does not know
 }
@@ -511,15 +526,8 @@ struct Painter {
   // icon (see kMaxFillEdges).
   double fillEdges = kMaxFillEdges, strokeWork = kMaxStrokeWork;
   double sweepPixels = 0;  // kMaxSweepCanvases canvases
-  std::size_t commands = kMaxPathCommands;  // left for the whole icon
   bool ok = true;  // false once something could not be drawn: no picture then
 };
-
-std::optional<std::vector<PathCommand>> ParseCounted(Painter& p, const std::string& data) {
-  auto commands = ParsePathData(data, p.commands);
-  if (!commands) p.ok = false;
-  return commands;
-}
 
 cairo_line_cap_t Cap(DrawingPath::Cap cap) {
   switch (cap) {
@@ -608,13 +616,12 @@ bool ChargeStroke(Painter& p, const DrawingPath& path, const cairo_matrix_t& m) 
 }
 
 void DrawPath(Painter& p, const DrawingPath& path, const cairo_matrix_t& m) {
-  const auto commands = ParseCounted(p, path.pathData);
-  if (!commands || !Invertible(m)) return;  // a collapsed transform leaves nothing to see
+  if (!Invertible(m)) return;  // a collapsed transform leaves nothing to see
   cairo_t* cr = p.cr;
-  SetPath(cr, *commands, m);
+  SetPath(cr, path.commands, m);
   if (path.trimStart != 0 || path.trimEnd != 1) TrimCurrentPath(cr, path, m);
   cairo_set_fill_rule(cr, path.evenOdd ? CAIRO_FILL_RULE_EVEN_ODD : CAIRO_FILL_RULE_WINDING);
-  const Box bounds = PathBounds(*commands);
+  const Box bounds = PathBounds(path.commands);
   const bool fill = SetPaint(cr, path.fill, path.fillAlpha, m, bounds, p.sweepPixels);
   if (fill && !ChargeFill(p)) p.ok = false;
   if (p.ok && fill) cairo_fill_preserve(cr);
@@ -628,9 +635,7 @@ void DrawPath(Painter& p, const DrawingPath& path, const cairo_matrix_t& m) {
 // A clip path narrows the clip for the group's later children only: the
 // group's save and restore end it.
 void ClipToPath(Painter& p, const DrawingPath& path, const cairo_matrix_t& m) {
-  const auto commands = ParseCounted(p, path.pathData);
-  if (!commands) return;
-  SetPath(p.cr, *commands, m);
+  SetPath(p.cr, path.commands, m);
   if (!ChargeFill(p)) {
     p.ok = false;
     return;
@@ -899,9 +904,9 @@ RgbaImage DrawOnCanvas(int side, double pixelsPerDp, Draw draw) {
 }  // namespace
 
 RgbaImage RenderVectorIcon(const Drawing& drawable, int side) {
-  int paths = kMaxDrawablePaths;
+  Allowance left;
   if (side < kMinDrawnSide || side > kMaxDrawnSide) return {};
-  if (!VectorOk(drawable, 0, paths) || !(drawable.widthDp > 0) || !(drawable.heightDp > 0)) return {};
+  if (!VectorOk(drawable, 0, left) || !(drawable.widthDp > 0) || !(drawable.heightDp > 0)) return {};
   const double longer = std::max(drawable.widthDp, drawable.heightDp);
   const double width = side * (drawable.widthDp / longer);
   const double height = side * (drawable.heightDp / longer);
@@ -912,8 +917,8 @@ RgbaImage RenderVectorIcon(const Drawing& drawable, int side) {
 
 RgbaImage RenderAdaptiveIcon(const AdaptiveIcon& icon, int side) {
   if (side < kMinDrawnSide || side > kMaxDrawnSide) return {};
-  int paths = kMaxDrawablePaths;
-  if (!LayerOk(icon.background, 0, paths) || !LayerOk(icon.foreground, 0, paths)) return {};
+  Allowance left;
+  if (!LayerOk(icon.background, 0, left) || !LayerOk(icon.foreground, 0, left)) return {};
   std::size_t maskBudget = kMaxPathCommands;
   const auto mask = ParsePathData(kIconMask, maskBudget);
   if (!mask) return {};

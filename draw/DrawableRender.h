@@ -2,8 +2,8 @@
 // Draws the drawing model (draw/Drawing.h) into pixels with cairo, at 4
 // pixels per dp (a launcher on an extra-extra-extra high density screen).
 // Every function gives an empty image for a drawing it cannot draw whole:
-// beyond the limits in draw/Drawing.h, a number that is not finite,
-// malformed path data, a layer it does not know.
+// beyond the limits in draw/Drawing.h, a number that is not finite, a
+// layer it does not know.
 #include "draw/Drawing.h"
 #include "image/RgbaImage.h"
 

@@ -2,7 +2,9 @@
 // The drawing model: what the readers make of a drawn icon and the one
 // renderer (draw/DrawableRender) turns into pixels. Android's drawable text
 // (android/AndroidDrawableText) and SVG documents (draw/SvgDocument) are
-// read into it. A Drawing is a tree of groups and paths over a viewport.
+// read into it. A Drawing is a tree of groups and paths over a viewport;
+// a path is a list of absolute commands (draw/Path.h), parsed or built once
+// by its reader.
 // Android's adaptive icons add layers around drawings: colours, bitmaps,
 // shapes and insets. SVG uses the few parts Android has no use for: full
 // affine transforms, group opacity, dashes, and gradients in bounding-box
@@ -10,14 +12,14 @@
 // colours are 0xAARRGGBB.
 #include <cstdint>
 #include <memory>
-#include <string>
 #include <vector>
 
+#include "draw/Path.h"
 #include "image/RgbaImage.h"
 
 // Drawing limits: a drawing beyond any of them gives no picture.
 inline constexpr int kMaxDrawablePaths = 1000;            // path and clip-path elements in one icon
-inline constexpr std::size_t kMaxPathCommands = 100000;   // path-data commands in one icon
+inline constexpr std::size_t kMaxPathCommands = 100000;   // path commands in one icon
 inline constexpr int kMaxDrawableDepth = 16;              // nested groups and wrapper drawables
 // What cairo's work grows with, so that the costliest drawing accepted draws
 // in well under a second: edges filled or clipped (curves flattened), and
@@ -64,7 +66,7 @@ struct DrawingPaint {
 };
 
 struct DrawingPath {
-  std::string pathData;  // SVG path grammar, parsed by the renderer
+  std::vector<PathCommand> commands;  // absolute (draw/Path.h)
   DrawingPaint fill;
   DrawingPaint stroke;
   float fillAlpha = 1, strokeAlpha = 1;
@@ -103,7 +105,7 @@ struct DrawingNode {
   enum class Kind { Group, Path, ClipPath };
   Kind kind = Kind::Path;
   DrawingGroup group;  // Kind::Group
-  DrawingPath path;    // Kind::Path; Kind::ClipPath uses path.pathData only
+  DrawingPath path;    // Kind::Path; Kind::ClipPath uses path.commands and path.evenOdd only
 };
 
 // A vector picture: its groups and paths drawn over a viewport that is

@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "draw/DrawableRender.h"
+#include "draw/PathData.h"
 
 namespace {
 
@@ -31,6 +32,13 @@ constexpr float kValues[16] = {0, 1, 2, 4, 24, 48, 90, 108, -1, 0.5f, 0.001f, 1e
 constexpr std::uint32_t kColours[8] = {0, 0xFFFF0000, 0x80336699, 0xFF00FF00, 0x00FFFFFF, 0xFF0000FF, 0x01FFFFFF, 0xFFFFFFFF};
 // Deeper than the renderer allows, but bounded: the model is freed recursively.
 constexpr int kMaxNesting = kMaxDrawableDepth + 2;
+
+// Path data parsed as a reader parses it, over a budget beyond the
+// renderer's own limit so that the renderer's count is reached too;
+// malformed data leaves the path empty.
+std::vector<PathCommand> Commands(std::string_view data, std::size_t& budget) {
+  return ParsePathData(data, budget).value_or(std::vector<PathCommand>());
+}
 
 struct Line {
   std::string_view text;
@@ -53,7 +61,8 @@ DrawingPaint Paint(std::uint8_t colour, int kind, float viewport) {
   return paint;
 }
 
-void ReadGroup(const std::vector<Line>& lines, std::size_t& next, DrawingGroup& group, int nesting, float viewport) {
+void ReadGroup(const std::vector<Line>& lines, std::size_t& next, DrawingGroup& group, int nesting, float viewport,
+               std::size_t& budget) {
   while (next < lines.size()) {
     const Line& line = lines[next++];
     DrawingNode node;
@@ -67,11 +76,11 @@ void ReadGroup(const std::vector<Line>& lines, std::size_t& next, DrawingGroup& 
         node.group.rotation = line.value(1), node.group.pivotX = line.value(2), node.group.pivotY = line.value(3);
         node.group.scaleX = line.value(4), node.group.scaleY = line.value(5);
         node.group.translateX = line.value(6), node.group.translateY = line.value(7);
-        ReadGroup(lines, next, node.group, nesting + 1, viewport);
+        ReadGroup(lines, next, node.group, nesting + 1, viewport, budget);
         break;
       case 'c':
         node.kind = DrawingNode::Kind::ClipPath;
-        node.path.pathData = line.rest(1);
+        node.path.commands = Commands(line.rest(1), budget);
         break;
       default: {
         DrawingPath& p = node.path;
@@ -85,7 +94,7 @@ void ReadGroup(const std::vector<Line>& lines, std::size_t& next, DrawingGroup& 
         p.evenOdd = style & 1;
         p.cap = static_cast<DrawingPath::Cap>((style >> 1) % 3);
         p.join = static_cast<DrawingPath::Join>((style >> 3) % 3);
-        p.pathData = line.rest(9);
+        p.commands = Commands(line.rest(9), budget);
       }
     }
     group.children.push_back(std::move(node));
@@ -116,7 +125,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   vector.viewportWidth = header.value(3), vector.viewportHeight = header.value(4);
   vector.alpha = header.at(5) == 0 ? 1 : header.value(5);
   std::size_t next = 1;
-  ReadGroup(lines, next, vector.root, 0, vector.viewportWidth);
+  std::size_t budget = 2 * kMaxPathCommands;
+  ReadGroup(lines, next, vector.root, 0, vector.viewportWidth, budget);
 
   const auto start = std::chrono::steady_clock::now();
   if (header.at(0) & 1) {

@@ -6,23 +6,29 @@
 #include <cstdlib>
 #include <functional>
 
+#include "draw/PathData.h"
 #include "tests/support/TestImages.h"
 
 namespace {
 
 constexpr std::uint32_t kRed = 0xFFFF0000, kGreen = 0xFF00FF00, kBlue = 0xFF0000FF, kClear = 0;
 
+// Path data as the readers parse it.
+std::vector<PathCommand> Commands(std::string_view data) {
+  std::size_t budget = 2 * kMaxPathCommands;
+  return ParsePathData(data, budget).value();
+}
 
 DrawingNode FillPath(std::string data, std::uint32_t argb) {
   DrawingNode node;
-  node.path.pathData = std::move(data);
+  node.path.commands = Commands(data);
   node.path.fill = {DrawingPaint::Kind::Solid, argb, {}};
   return node;
 }
 
 DrawingNode StrokePath(std::string data, std::uint32_t argb, float width, DrawingPath::Cap cap = DrawingPath::Cap::Butt) {
   DrawingNode node;
-  node.path.pathData = std::move(data);
+  node.path.commands = Commands(data);
   node.path.stroke = {DrawingPaint::Kind::Solid, argb, {}};
   node.path.strokeWidth = width;
   node.path.cap = cap;
@@ -40,13 +46,13 @@ DrawingNode Group(std::vector<DrawingNode> children, std::function<void(DrawingG
 DrawingNode Clip(std::string data) {
   DrawingNode node;
   node.kind = DrawingNode::Kind::ClipPath;
-  node.path.pathData = std::move(data);
+  node.path.commands = Commands(data);
   return node;
 }
 
 DrawingNode GradientFill(std::string data, DrawingGradient gradient) {
   DrawingNode node;
-  node.path.pathData = std::move(data);
+  node.path.commands = Commands(data);
   node.path.fill.kind = DrawingPaint::Kind::Gradient;
   node.path.fill.gradient = std::move(gradient);
   return node;
@@ -264,7 +270,7 @@ TEST(RenderAndroidIcon, BeyondTheLimitsNothingIsDrawn) {
          fill.gradient.stops = {{0, kRed}};
        }},
       {"empty viewport", [](auto& v) { v.viewportWidth = 0; }},
-      {"malformed path data", [](auto& v) { v.root.children[0].group.children[0].path.pathData = "M0 0L1"; }},
+      {"a point that is not finite", [](auto& v) { v.root.children[0].group.children[0].path.commands[1].to.y = NAN; }},
       {"a scale no icon has", [](auto& v) { v.root.children[0].group.scaleX = 1e30f; }},
       // What would keep cairo busy for seconds to minutes.
       {"a pen as wide as the icon over 2,000 edges", [&](auto& v) { v.root.children = {StrokePath(zigzag(2000), kRed, 48)}; }},
