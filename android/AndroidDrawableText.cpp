@@ -582,8 +582,8 @@ void IconReader::path(const ToolElement& element, DrawingPath& out, int depth) {
     // Malformed path data refuses the whole drawable, as Android does.
     std::optional<std::vector<PathCommand>> commands;
     if (ok_) commands = ParsePathData(data->string, pathCommands_);
-    if (!commands) fail();
-    if (ok_) out.commands = std::move(*commands);
+    if (commands) out.commands = std::move(*commands);
+    else fail();
   }
   numbers<DrawingPath>(element, kPathFloats, out);
   out.fill = paint(element, kAttrFillColor, depth);
