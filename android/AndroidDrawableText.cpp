@@ -66,28 +66,28 @@ struct FloatField {
   float T::*member;
 };
 
-constexpr FloatField<VectorDrawable> kVectorFloats[] = {
-    {kAttrViewportWidth, &VectorDrawable::viewportWidth},
-    {kAttrViewportHeight, &VectorDrawable::viewportHeight},
-    {kAttrAlpha, &VectorDrawable::alpha},
+constexpr FloatField<Drawing> kVectorFloats[] = {
+    {kAttrViewportWidth, &Drawing::viewportWidth},
+    {kAttrViewportHeight, &Drawing::viewportHeight},
+    {kAttrAlpha, &Drawing::alpha},
 };
-constexpr FloatField<VectorGroup> kGroupFloats[] = {
-    {kAttrRotation, &VectorGroup::rotation}, {kAttrPivotX, &VectorGroup::pivotX},
-    {kAttrPivotY, &VectorGroup::pivotY},     {kAttrScaleX, &VectorGroup::scaleX},
-    {kAttrScaleY, &VectorGroup::scaleY},     {kAttrTranslateX, &VectorGroup::translateX},
-    {kAttrTranslateY, &VectorGroup::translateY},
+constexpr FloatField<DrawingGroup> kGroupFloats[] = {
+    {kAttrRotation, &DrawingGroup::rotation}, {kAttrPivotX, &DrawingGroup::pivotX},
+    {kAttrPivotY, &DrawingGroup::pivotY},     {kAttrScaleX, &DrawingGroup::scaleX},
+    {kAttrScaleY, &DrawingGroup::scaleY},     {kAttrTranslateX, &DrawingGroup::translateX},
+    {kAttrTranslateY, &DrawingGroup::translateY},
 };
-constexpr FloatField<VectorPath> kPathFloats[] = {
-    {kAttrFillAlpha, &VectorPath::fillAlpha},           {kAttrStrokeAlpha, &VectorPath::strokeAlpha},
-    {kAttrStrokeWidth, &VectorPath::strokeWidth},       {kAttrStrokeMiterLimit, &VectorPath::strokeMiterLimit},
-    {kAttrTrimPathStart, &VectorPath::trimStart},       {kAttrTrimPathEnd, &VectorPath::trimEnd},
-    {kAttrTrimPathOffset, &VectorPath::trimOffset},
+constexpr FloatField<DrawingPath> kPathFloats[] = {
+    {kAttrFillAlpha, &DrawingPath::fillAlpha},           {kAttrStrokeAlpha, &DrawingPath::strokeAlpha},
+    {kAttrStrokeWidth, &DrawingPath::strokeWidth},       {kAttrStrokeMiterLimit, &DrawingPath::strokeMiterLimit},
+    {kAttrTrimPathStart, &DrawingPath::trimStart},       {kAttrTrimPathEnd, &DrawingPath::trimEnd},
+    {kAttrTrimPathOffset, &DrawingPath::trimOffset},
 };
-constexpr FloatField<VectorGradient> kGradientFloats[] = {
-    {kAttrStartX, &VectorGradient::startX},   {kAttrStartY, &VectorGradient::startY},
-    {kAttrEndX, &VectorGradient::endX},       {kAttrEndY, &VectorGradient::endY},
-    {kAttrCenterX, &VectorGradient::centerX}, {kAttrCenterY, &VectorGradient::centerY},
-    {kAttrGradientRadius, &VectorGradient::radius},
+constexpr FloatField<DrawingGradient> kGradientFloats[] = {
+    {kAttrStartX, &DrawingGradient::startX},   {kAttrStartY, &DrawingGradient::startY},
+    {kAttrEndX, &DrawingGradient::endX},       {kAttrEndY, &DrawingGradient::endY},
+    {kAttrCenterX, &DrawingGradient::centerX}, {kAttrCenterY, &DrawingGradient::centerY},
+    {kAttrGradientRadius, &DrawingGradient::radius},
 };
 
 bool IsRasterEntry(std::string_view entry) {
@@ -161,10 +161,10 @@ class IconReader {
   template <typename T>
   void numbers(const ToolElement& element, std::span<const FloatField<T>> fields, T& out);
   std::uint32_t color(const ResValue& value, int depth);
-  const VectorPaint* colorFile(const std::string& entry, int depth);
+  const DrawingPaint* colorFile(const std::string& entry, int depth);
   std::uint32_t selectorDefault(const ToolXmlTree& tree, const ToolElement& selector, int depth);
-  VectorGradient gradient(const ToolXmlTree& tree, const ToolElement& element, int depth);
-  VectorPaint paint(const ToolElement& element, std::uint32_t id, int depth);
+  DrawingGradient gradient(const ToolXmlTree& tree, const ToolElement& element, int depth);
+  DrawingPaint paint(const ToolElement& element, std::uint32_t id, int depth);
 
   void drawableValue(const ResValue& value, LayerDrawable& out, int depth);
   void drawableEntry(const std::string& entry, LayerDrawable& out, int depth);
@@ -172,9 +172,9 @@ class IconReader {
   void raster(const std::string& entry, LayerDrawable& out);
   void adaptive(const ToolXmlTree& tree, const ToolElement& element, AdaptiveIcon& out);
   void layer(const ToolXmlTree& tree, const ToolElement& element, LayerDrawable& out, int depth);
-  void vector(const ToolXmlTree& tree, const ToolElement& element, VectorDrawable& out, int depth);
-  void groupChildren(const ToolXmlTree& tree, const ToolElement& element, VectorGroup& out, int depth);
-  void path(const ToolElement& element, VectorPath& out, int depth);
+  void vector(const ToolXmlTree& tree, const ToolElement& element, Drawing& out, int depth);
+  void groupChildren(const ToolXmlTree& tree, const ToolElement& element, DrawingGroup& out, int depth);
+  void path(const ToolElement& element, DrawingPath& out, int depth);
   void shape(const ToolXmlTree& tree, const ToolElement& element, ShapeDrawable& out, int depth);
   void shapeGradient(const ToolElement& element, ShapeGradient& out, int depth);
   void corners(const ToolElement& element, ShapeDrawable& out);
@@ -197,11 +197,11 @@ class IconReader {
   std::map<std::string, ToolXmlTree> trees_;
   std::size_t textRead_ = 0;
   std::map<std::string, RgbaImage> bitmaps_;
-  std::map<std::string, VectorPaint> colorFiles_;
+  std::map<std::string, DrawingPaint> colorFiles_;
   std::vector<std::string> reading_;  // entries being read, outermost first
   int paths_ = 0;
   std::size_t pathText_ = 0;
-  std::size_t pathCommands_ = kMaxPathCommands;  // left for the whole icon, as the renderer counts them
+  std::size_t pathCommands_ = kMaxPathCommands;  // left for the whole icon
 };
 
 AndroidIconDrawing IconReader::read(const std::string& entry) {
@@ -334,8 +334,8 @@ std::uint32_t IconReader::color(const ResValue& raw, int depth) {
   const ResValue* resolved = resolve(raw);
   if (!resolved) return 0;
   if (const std::optional<std::uint32_t> argb = DecodeColor(*resolved)) return *argb;
-  const VectorPaint* file = resolved->type == kResString ? colorFile(resolved->string, depth) : nullptr;
-  if (!file || file->kind != VectorPaint::Kind::Solid) {
+  const DrawingPaint* file = resolved->type == kResString ? colorFile(resolved->string, depth) : nullptr;
+  if (!file || file->kind != DrawingPaint::Kind::Solid) {
     fail();
     return 0;
   }
@@ -344,7 +344,7 @@ std::uint32_t IconReader::color(const ResValue& raw, int depth) {
 
 // A colour file (res/color/*.xml) or an extracted gradient: a colour state
 // list gives its default colour, a gradient itself. Read once per entry.
-const VectorPaint* IconReader::colorFile(const std::string& entry, int depth) {
+const DrawingPaint* IconReader::colorFile(const std::string& entry, int depth) {
   if (const auto found = colorFiles_.find(entry); found != colorFiles_.end()) return &found->second;
   if (!entry.ends_with(".xml") || !enter(entry, depth)) {
     fail();
@@ -354,12 +354,12 @@ const VectorPaint* IconReader::colorFile(const std::string& entry, int depth) {
   if (!file) return nullptr;
   const Reading reading(reading_, entry);
   const ToolElement& root = *file->root();
-  VectorPaint paint;
+  DrawingPaint paint;
   if (root.name == "selector") {
-    paint.kind = VectorPaint::Kind::Solid;
+    paint.kind = DrawingPaint::Kind::Solid;
     paint.argb = selectorDefault(*file, root, depth);
   } else if (root.name == "gradient") {
-    paint.kind = VectorPaint::Kind::Gradient;
+    paint.kind = DrawingPaint::Kind::Gradient;
     paint.gradient = gradient(*file, root, depth);
   } else {
     fail();
@@ -400,14 +400,14 @@ std::uint32_t IconReader::selectorDefault(const ToolXmlTree& tree, const ToolEle
 // A vector path's gradient, with Android's rules: <item> children (colour
 // and offset each required) replace the start, centre and end colours,
 // which are otherwise spread evenly; a radial gradient needs a radius.
-VectorGradient IconReader::gradient(const ToolXmlTree& tree, const ToolElement& element, int depth) {
+DrawingGradient IconReader::gradient(const ToolXmlTree& tree, const ToolElement& element, int depth) {
   checkElement(element);
-  VectorGradient out;
-  numbers<VectorGradient>(element, kGradientFloats, out);
+  DrawingGradient out;
+  numbers<DrawingGradient>(element, kGradientFloats, out);
   const int type = integer(element, kAttrType, 0);
-  out.type = type == 1 ? VectorGradient::Type::Radial : type == 2 ? VectorGradient::Type::Sweep : VectorGradient::Type::Linear;
+  out.type = type == 1 ? DrawingGradient::Type::Radial : type == 2 ? DrawingGradient::Type::Sweep : DrawingGradient::Type::Linear;
   const int tile = integer(element, kAttrTileMode, 0);
-  out.tile = tile == 1 ? VectorGradient::Tile::Repeat : tile == 2 ? VectorGradient::Tile::Mirror : VectorGradient::Tile::Clamp;
+  out.tile = tile == 1 ? DrawingGradient::Tile::Repeat : tile == 2 ? DrawingGradient::Tile::Mirror : DrawingGradient::Tile::Clamp;
   for (std::size_t index : element.children) {
     const ToolElement& item = tree.elements[index];
     if (item.name != "item" || !ok_) continue;
@@ -426,22 +426,22 @@ VectorGradient IconReader::gradient(const ToolXmlTree& tree, const ToolElement& 
     }
   }
   NormaliseStops(out.stops);
-  if (out.stops.size() < 2 || (out.type == VectorGradient::Type::Radial && out.radius <= 0)) fail();
+  if (out.stops.size() < 2 || (out.type == DrawingGradient::Type::Radial && out.radius <= 0)) fail();
   return out;
 }
 
 // A path's fill or stroke: none, a colour, a colour state list's default,
 // or a gradient.
-VectorPaint IconReader::paint(const ToolElement& element, std::uint32_t id, int depth) {
-  VectorPaint out;
+DrawingPaint IconReader::paint(const ToolElement& element, std::uint32_t id, int depth) {
+  DrawingPaint out;
   const ResValue* found = value(element, id);
   if (!found) return out;
   if (const std::optional<std::uint32_t> argb = DecodeColor(*found)) {
-    out.kind = VectorPaint::Kind::Solid;
+    out.kind = DrawingPaint::Kind::Solid;
     out.argb = *argb;
     return out;
   }
-  const VectorPaint* file = found->type == kResString ? colorFile(found->string, depth) : nullptr;
+  const DrawingPaint* file = found->type == kResString ? colorFile(found->string, depth) : nullptr;
   if (!file) {
     fail();
     return out;
@@ -537,9 +537,9 @@ void IconReader::layer(const ToolXmlTree& tree, const ToolElement& element, Laye
   }
 }
 
-void IconReader::vector(const ToolXmlTree& tree, const ToolElement& element, VectorDrawable& out, int depth) {
+void IconReader::vector(const ToolXmlTree& tree, const ToolElement& element, Drawing& out, int depth) {
   checkElement(element);
-  numbers<VectorDrawable>(element, kVectorFloats, out);
+  numbers<Drawing>(element, kVectorFloats, out);
   out.widthDp = dimension(element, kAttrWidth).value_or(0);
   out.heightDp = dimension(element, kAttrHeight).value_or(0);
   // Android refuses a vector without a positive size and viewport.
@@ -549,21 +549,21 @@ void IconReader::vector(const ToolXmlTree& tree, const ToolElement& element, Vec
 
 // A vector's or group's children in document order; elements other than
 // groups, paths and clip-paths are passed over, as Android does.
-void IconReader::groupChildren(const ToolXmlTree& tree, const ToolElement& element, VectorGroup& out, int depth) {
+void IconReader::groupChildren(const ToolXmlTree& tree, const ToolElement& element, DrawingGroup& out, int depth) {
   for (std::size_t index : element.children) {
     if (!ok_) return;
     const ToolElement& child = tree.elements[index];
-    VectorNode node;
+    DrawingNode node;
     if (child.name == "group") {
       if (depth + 1 > kMaxDrawableDepth) fail();
       checkElement(child);
       if (!ok_) return;
-      node.kind = VectorNode::Kind::Group;
-      numbers<VectorGroup>(child, kGroupFloats, node.group);
+      node.kind = DrawingNode::Kind::Group;
+      numbers<DrawingGroup>(child, kGroupFloats, node.group);
       groupChildren(tree, child, node.group, depth + 1);
     } else if (child.name == "path" || child.name == "clip-path") {
       if (++paths_ > kMaxDrawablePaths) fail();
-      node.kind = child.name == "path" ? VectorNode::Kind::Path : VectorNode::Kind::ClipPath;
+      node.kind = child.name == "path" ? DrawingNode::Kind::Path : DrawingNode::Kind::ClipPath;
       path(child, node.path, depth);
     } else {
       continue;
@@ -572,19 +572,20 @@ void IconReader::groupChildren(const ToolXmlTree& tree, const ToolElement& eleme
   }
 }
 
-void IconReader::path(const ToolElement& element, VectorPath& out, int depth) {
+void IconReader::path(const ToolElement& element, DrawingPath& out, int depth) {
   checkElement(element);
   // Path data may be a string resource.
   if (const ResValue* data = value(element, kAttrPathData)) {
     // A string resource may be named by every path: its copies count.
     pathText_ += data->string.size();
     if (data->type != kResString || pathText_ > kMaxDrawableText) fail();
-    // Malformed path data refuses the whole drawable, as Android does; read
-    // here too, so that no drawing leaves the reader that the renderer refuses.
-    if (ok_ && !ParsePathData(data->string, pathCommands_)) fail();
-    if (ok_) out.pathData = data->string;
+    // Malformed path data refuses the whole drawable, as Android does.
+    std::optional<std::vector<PathCommand>> commands;
+    if (ok_) commands = ParsePathData(data->string, pathCommands_);
+    if (commands) out.commands = std::move(*commands);
+    else fail();
   }
-  numbers<VectorPath>(element, kPathFloats, out);
+  numbers<DrawingPath>(element, kPathFloats, out);
   out.fill = paint(element, kAttrFillColor, depth);
   out.stroke = paint(element, kAttrStrokeColor, depth);
   const int fillType = integer(element, kAttrFillType, 0);
@@ -592,13 +593,13 @@ void IconReader::path(const ToolElement& element, VectorPath& out, int depth) {
   out.evenOdd = fillType == 1;
   // Unknown caps and joins keep the default, as Android does.
   switch (integer(element, kAttrStrokeLineCap, 0)) {
-    case 1: out.cap = VectorPath::Cap::Round; break;
-    case 2: out.cap = VectorPath::Cap::Square; break;
+    case 1: out.cap = DrawingPath::Cap::Round; break;
+    case 2: out.cap = DrawingPath::Cap::Square; break;
     default: break;
   }
   switch (integer(element, kAttrStrokeLineJoin, 0)) {
-    case 1: out.join = VectorPath::Join::Round; break;
-    case 2: out.join = VectorPath::Join::Bevel; break;
+    case 1: out.join = DrawingPath::Join::Round; break;
+    case 2: out.join = DrawingPath::Join::Bevel; break;
     default: break;
   }
 }

@@ -1,6 +1,6 @@
 #pragma once
 // Reading a drawn Android launcher icon (a vector drawable, or an adaptive
-// icon) from the packaging tool's text into the model of AndroidDrawable.h.
+// icon) from the packaging tool's text into the model of draw/Drawing.h.
 //
 // What is read: an adaptive icon's background and foreground (each named by
 // android:drawable or given as a child element; monochrome is not drawn),
@@ -30,7 +30,7 @@
 #include <string>
 #include <string_view>
 
-#include "draw/AndroidDrawable.h"
+#include "draw/Drawing.h"
 #include "image/RgbaImage.h"
 
 struct DrawableSources {

@@ -20,7 +20,7 @@
 #include <string_view>
 #include <vector>
 
-#include "draw/AndroidDrawable.h"
+#include "draw/Drawing.h"
 
 // Android's value types, as the tool prints them after "type".
 enum ResType : std::uint8_t {
@@ -77,7 +77,7 @@ struct ToolXmlTree {
 // Limits on the tool's text: beyond any of them the text gives no tree.
 inline constexpr std::size_t kMaxXmlTreeText = 16u << 20;
 inline constexpr std::size_t kMaxXmlTreeElements = 20000;
-// Elements nested deeper than the drawable levels (AndroidDrawable.h) plus an
+// Elements nested deeper than the drawable levels (draw/Drawing.h) plus an
 // adaptive icon's layer element and a leaf (path, solid, item) are no
 // drawable this program reads.
 inline constexpr int kMaxXmlTreeDepth = kMaxDrawableDepth + 2;

@@ -58,6 +58,12 @@ struct Box {
 
 // --- checks before drawing -------------------------------------------------
 
+// What one icon's paths may add up to.
+struct Allowance {
+  int paths = kMaxDrawablePaths;
+  std::size_t commands = kMaxPathCommands;
+};
+
 bool Finite(std::initializer_list<float> values) {
   return std::all_of(values.begin(), values.end(), [](float v) { return std::isfinite(v); });
 }
@@ -72,20 +78,28 @@ bool StopsUsable(const std::vector<GradientStop>& stops) {
 
 // Gradient numbers are checked even where the paint does not use them: any
 // number that is not finite refuses the drawable.
-bool PaintOk(const VectorPaint& paint) {
-  const VectorGradient& g = paint.gradient;
+bool PaintOk(const DrawingPaint& paint) {
+  const DrawingGradient& g = paint.gradient;
   if (!StopsFinite(g.stops) || !Finite({g.startX, g.startY, g.endX, g.endY, g.centerX, g.centerY, g.radius})) return false;
   if (!Finite({g.focusX, g.focusY, g.transform[0], g.transform[1], g.transform[2], g.transform[3], g.transform[4],
                g.transform[5]})) {
     return false;
   }
-  if (paint.kind != VectorPaint::Kind::Gradient) return true;
+  if (paint.kind != DrawingPaint::Kind::Gradient) return true;
   // Android refuses a radial gradient without a positive radius.
-  if (g.type == VectorGradient::Type::Radial && !(g.radius > 0)) return false;
+  if (g.type == DrawingGradient::Type::Radial && !(g.radius > 0)) return false;
   return StopsUsable(g.stops);
 }
 
-bool PathOk(const VectorPath& p) {
+bool CommandsFinite(const std::vector<PathCommand>& commands) {
+  return std::all_of(commands.begin(), commands.end(), [](const PathCommand& c) {
+    return std::isfinite(c.c1.x) && std::isfinite(c.c1.y) && std::isfinite(c.c2.x) && std::isfinite(c.c2.y) &&
+           std::isfinite(c.to.x) && std::isfinite(c.to.y);
+  });
+}
+
+bool PathOk(const DrawingPath& p) {
+  if (!CommandsFinite(p.commands)) return false;
   if (p.dashes.size() > kMaxDashes || !std::all_of(p.dashes.begin(), p.dashes.end(), [](float d) { return std::isfinite(d) && d >= 0; })) {
     return false;
   }
@@ -94,24 +108,25 @@ bool PathOk(const VectorPath& p) {
 }
 
 // Checks every number in a group and its descendants, the nesting depth and
-// the number of path elements (counted down in `paths`).
-bool GroupOk(const VectorGroup& g, int depth, int& paths) {
+// what the icon's paths add up to (counted down in `left`).
+bool GroupOk(const DrawingGroup& g, int depth, Allowance& left) {
   if (depth > kMaxDrawableDepth) return false;
   if (!Finite({g.rotation, g.pivotX, g.pivotY, g.scaleX, g.scaleY, g.translateX, g.translateY, g.opacity})) return false;
   if (!Finite({g.matrix[0], g.matrix[1], g.matrix[2], g.matrix[3], g.matrix[4], g.matrix[5]})) return false;
-  for (const VectorNode& node : g.children) {
-    if (node.kind == VectorNode::Kind::Group) {
-      if (!GroupOk(node.group, depth + 1, paths)) return false;
+  for (const DrawingNode& node : g.children) {
+    if (node.kind == DrawingNode::Kind::Group) {
+      if (!GroupOk(node.group, depth + 1, left)) return false;
       continue;
     }
-    if (--paths < 0 || !PathOk(node.path)) return false;
+    if (--left.paths < 0 || node.path.commands.size() > left.commands || !PathOk(node.path)) return false;
+    left.commands -= node.path.commands.size();
   }
   return true;
 }
 
-bool VectorOk(const VectorDrawable& v, int depth, int& paths) {
+bool VectorOk(const Drawing& v, int depth, Allowance& left) {
   return Finite({v.widthDp, v.heightDp, v.alpha}) && v.viewportWidth > 0 && v.viewportHeight > 0 &&
-         std::isfinite(v.viewportWidth) && std::isfinite(v.viewportHeight) && GroupOk(v.root, depth, paths);
+         std::isfinite(v.viewportWidth) && std::isfinite(v.viewportHeight) && GroupOk(v.root, depth, left);
 }
 
 bool ShapeOk(const ShapeDrawable& s) {
@@ -121,7 +136,7 @@ bool ShapeOk(const ShapeDrawable& s) {
          (!s.hasGradient || StopsUsable(g.stops));
 }
 
-bool LayerOk(const LayerDrawable& layer, int depth, int& paths) {
+bool LayerOk(const LayerDrawable& layer, int depth, Allowance& left) {
   if (depth > kMaxDrawableDepth) return false;
   switch (layer.kind) {
     case LayerDrawable::Kind::Color:
@@ -132,12 +147,12 @@ bool LayerOk(const LayerDrawable& layer, int depth, int& paths) {
              b.pixels.size() == std::size_t(b.width) * std::size_t(b.height) * 4;
     }
     case LayerDrawable::Kind::Vector:
-      return VectorOk(layer.vector, depth + 1, paths);
+      return VectorOk(layer.vector, depth + 1, left);
     case LayerDrawable::Kind::Shape:
       return ShapeOk(layer.shape);
     case LayerDrawable::Kind::Inset:
       return Finite({layer.insets[0], layer.insets[1], layer.insets[2], layer.insets[3]}) && layer.inner &&
-             LayerOk(*layer.inner, depth + 1, paths);
+             LayerOk(*layer.inner, depth + 1, left);
   }
   return false;  // a kind this renderer does not know
 }
@@ -161,7 +176,7 @@ PathPoint ToDevice(const cairo_matrix_t& m, PathPoint p) {
 
 // Android's group transform: scale and rotate about the pivot, then move;
 // or SVG's matrix.
-cairo_matrix_t GroupMatrix(const VectorGroup& g) {
+cairo_matrix_t GroupMatrix(const DrawingGroup& g) {
   cairo_matrix_t m;
   if (g.hasMatrix) {
     cairo_matrix_init(&m, g.matrix[0], g.matrix[1], g.matrix[2], g.matrix[3], g.matrix[4], g.matrix[5]);
@@ -326,7 +341,7 @@ double Fraction(double v) { return v - std::floor(v); }
 // Keeps the part of the current path between trimStart and trimEnd (moved
 // on by trimOffset, wrapping past the end to the start) as Android does,
 // measured over the whole path's length.
-void TrimCurrentPath(cairo_t* cr, const VectorPath& p, const cairo_matrix_t& m) {
+void TrimCurrentPath(cairo_t* cr, const DrawingPath& p, const cairo_matrix_t& m) {
   const std::vector<FlatVertex> flat = FlattenCurrentPath(cr, m);
   cairo_new_path(cr);
   if (p.trimStart == p.trimEnd || flat.empty()) return;
@@ -429,11 +444,11 @@ Box PaintArea(cairo_t* cr) {
   return {x0, y0, std::max(0.0, x1 - x0), std::max(0.0, y1 - y0)};
 }
 
-cairo_extend_t Extend(VectorGradient::Tile tile) {
+cairo_extend_t Extend(DrawingGradient::Tile tile) {
   switch (tile) {
-    case VectorGradient::Tile::Repeat: return CAIRO_EXTEND_REPEAT;
-    case VectorGradient::Tile::Mirror: return CAIRO_EXTEND_REFLECT;
-    case VectorGradient::Tile::Clamp: break;
+    case DrawingGradient::Tile::Repeat: return CAIRO_EXTEND_REPEAT;
+    case DrawingGradient::Tile::Mirror: return CAIRO_EXTEND_REFLECT;
+    case DrawingGradient::Tile::Clamp: break;
   }
   return CAIRO_EXTEND_PAD;
 }
@@ -444,7 +459,7 @@ double GradientCoordinate(float v) { return std::clamp(double(v), -kMaxGradientC
 // sweepPixels: what is left of the icon's budget for pixels worked out one
 // by one (kMaxSweepCanvases); a sweep beyond it gives no pattern and sets it
 // below zero.
-PatternPtr VectorGradientPattern(cairo_t* cr, const VectorGradient& g, double alpha, const cairo_matrix_t& m,
+PatternPtr VectorGradientPattern(cairo_t* cr, const DrawingGradient& g, double alpha, const cairo_matrix_t& m,
                                  const Box& bounds, double& sweepPixels) {
   // From the gradient's own space to the device: its transform, then the
   // path's bounds for bounding-box units, then the path's transform.
@@ -465,16 +480,16 @@ PatternPtr VectorGradientPattern(cairo_t* cr, const VectorGradient& g, double al
   const double cx = GradientCoordinate(g.centerX), cy = GradientCoordinate(g.centerY);
   PatternPtr pattern;
   switch (g.type) {
-    case VectorGradient::Type::Linear:
+    case DrawingGradient::Type::Linear:
       pattern.reset(cairo_pattern_create_linear(GradientCoordinate(g.startX), GradientCoordinate(g.startY),
                                                 GradientCoordinate(g.endX), GradientCoordinate(g.endY)));
       break;
-    case VectorGradient::Type::Radial: {
+    case DrawingGradient::Type::Radial: {
       const double fx = g.hasFocus ? GradientCoordinate(g.focusX) : cx, fy = g.hasFocus ? GradientCoordinate(g.focusY) : cy;
       pattern.reset(cairo_pattern_create_radial(fx, fy, 0, cx, cy, GradientCoordinate(g.radius)));
       break;
     }
-    case VectorGradient::Type::Sweep: {
+    case DrawingGradient::Type::Sweep: {
       const Box area = PaintArea(cr);
       sweepPixels -= std::max(area.width, 0.0) * std::max(area.height, 0.0);
       return sweepPixels < 0 ? nullptr : SweepPattern(g.stops, alpha, toGradient, cx, cy, area);
@@ -487,14 +502,14 @@ PatternPtr VectorGradientPattern(cairo_t* cr, const VectorGradient& g, double al
 }
 
 // Sets the source for a fill or stroke; false when there is nothing to paint.
-bool SetPaint(cairo_t* cr, const VectorPaint& paint, double alpha, const cairo_matrix_t& m, const Box& bounds,
+bool SetPaint(cairo_t* cr, const DrawingPaint& paint, double alpha, const cairo_matrix_t& m, const Box& bounds,
               double& sweepPixels) {
-  if (paint.kind == VectorPaint::Kind::Solid) {
+  if (paint.kind == DrawingPaint::Kind::Solid) {
     const Rgba c = FromArgb(paint.argb, alpha);
     cairo_set_source_rgba(cr, c.r, c.g, c.b, c.a);
     return c.a > 0;
   }
-  if (paint.kind != VectorPaint::Kind::Gradient) return false;
+  if (paint.kind != DrawingPaint::Kind::Gradient) return false;
   const PatternPtr pattern = VectorGradientPattern(cr, paint.gradient, alpha, m, bounds, sweepPixels);
   if (!pattern) return false;
   cairo_set_source(cr, pattern.get());
@@ -511,30 +526,23 @@ struct Painter {
   // icon (see kMaxFillEdges).
   double fillEdges = kMaxFillEdges, strokeWork = kMaxStrokeWork;
   double sweepPixels = 0;  // kMaxSweepCanvases canvases
-  std::size_t commands = kMaxPathCommands;  // left for the whole icon
   bool ok = true;  // false once something could not be drawn: no picture then
 };
 
-std::optional<std::vector<PathCommand>> ParseCounted(Painter& p, const std::string& data) {
-  auto commands = ParsePathData(data, p.commands);
-  if (!commands) p.ok = false;
-  return commands;
-}
-
-cairo_line_cap_t Cap(VectorPath::Cap cap) {
+cairo_line_cap_t Cap(DrawingPath::Cap cap) {
   switch (cap) {
-    case VectorPath::Cap::Round: return CAIRO_LINE_CAP_ROUND;
-    case VectorPath::Cap::Square: return CAIRO_LINE_CAP_SQUARE;
-    case VectorPath::Cap::Butt: break;
+    case DrawingPath::Cap::Round: return CAIRO_LINE_CAP_ROUND;
+    case DrawingPath::Cap::Square: return CAIRO_LINE_CAP_SQUARE;
+    case DrawingPath::Cap::Butt: break;
   }
   return CAIRO_LINE_CAP_BUTT;
 }
 
-cairo_line_join_t Join(VectorPath::Join join) {
+cairo_line_join_t Join(DrawingPath::Join join) {
   switch (join) {
-    case VectorPath::Join::Round: return CAIRO_LINE_JOIN_ROUND;
-    case VectorPath::Join::Bevel: return CAIRO_LINE_JOIN_BEVEL;
-    case VectorPath::Join::Miter: break;
+    case DrawingPath::Join::Round: return CAIRO_LINE_JOIN_ROUND;
+    case DrawingPath::Join::Bevel: return CAIRO_LINE_JOIN_BEVEL;
+    case DrawingPath::Join::Miter: break;
   }
   return CAIRO_LINE_JOIN_MITER;
 }
@@ -542,7 +550,7 @@ cairo_line_join_t Join(VectorPath::Join join) {
 // The stroke is drawn under the path's transform, so its width scales with
 // the path as Android scales it (a stretched viewport stretches the pen).
 // Width 0 is Skia's hairline: one device pixel.
-void StrokeCurrentPath(cairo_t* cr, const VectorPath& p, const cairo_matrix_t& m) {
+void StrokeCurrentPath(cairo_t* cr, const DrawingPath& p, const cairo_matrix_t& m) {
   cairo_save(cr);
   double width = p.strokeWidth;
   if (width > 0) {
@@ -591,7 +599,7 @@ bool ChargeFill(Painter& p) {
 // Stroking costs with the number of edges and, far more, with the pen's
 // width against the canvas: wide pens over many crossing edges make cairo
 // work on every overlap.
-bool ChargeStroke(Painter& p, const VectorPath& path, const cairo_matrix_t& m) {
+bool ChargeStroke(Painter& p, const DrawingPath& path, const cairo_matrix_t& m) {
   const double scale = std::sqrt(std::abs(m.xx * m.yy - m.xy * m.yx));
   const double width = path.strokeWidth > 0 ? std::min(path.strokeWidth * scale, 4 * kMaxDevice) : 1;
   double edges = FlatEdges(p.cr);
@@ -607,14 +615,13 @@ bool ChargeStroke(Painter& p, const VectorPath& path, const cairo_matrix_t& m) {
   return p.strokeWork >= 0;
 }
 
-void DrawPath(Painter& p, const VectorPath& path, const cairo_matrix_t& m) {
-  const auto commands = ParseCounted(p, path.pathData);
-  if (!commands || !Invertible(m)) return;  // a collapsed transform leaves nothing to see
+void DrawPath(Painter& p, const DrawingPath& path, const cairo_matrix_t& m) {
+  if (!Invertible(m)) return;  // a collapsed transform leaves nothing to see
   cairo_t* cr = p.cr;
-  SetPath(cr, *commands, m);
+  SetPath(cr, path.commands, m);
   if (path.trimStart != 0 || path.trimEnd != 1) TrimCurrentPath(cr, path, m);
   cairo_set_fill_rule(cr, path.evenOdd ? CAIRO_FILL_RULE_EVEN_ODD : CAIRO_FILL_RULE_WINDING);
-  const Box bounds = PathBounds(*commands);
+  const Box bounds = PathBounds(path.commands);
   const bool fill = SetPaint(cr, path.fill, path.fillAlpha, m, bounds, p.sweepPixels);
   if (fill && !ChargeFill(p)) p.ok = false;
   if (p.ok && fill) cairo_fill_preserve(cr);
@@ -627,10 +634,8 @@ void DrawPath(Painter& p, const VectorPath& path, const cairo_matrix_t& m) {
 
 // A clip path narrows the clip for the group's later children only: the
 // group's save and restore end it.
-void ClipToPath(Painter& p, const VectorPath& path, const cairo_matrix_t& m) {
-  const auto commands = ParseCounted(p, path.pathData);
-  if (!commands) return;
-  SetPath(p.cr, *commands, m);
+void ClipToPath(Painter& p, const DrawingPath& path, const cairo_matrix_t& m) {
+  SetPath(p.cr, path.commands, m);
   if (!ChargeFill(p)) {
     p.ok = false;
     return;
@@ -639,7 +644,7 @@ void ClipToPath(Painter& p, const VectorPath& path, const cairo_matrix_t& m) {
   cairo_clip(p.cr);
 }
 
-void DrawGroup(Painter& p, const VectorGroup& group, const cairo_matrix_t& parent) {
+void DrawGroup(Painter& p, const DrawingGroup& group, const cairo_matrix_t& parent) {
   const cairo_matrix_t local = GroupMatrix(group);
   cairo_matrix_t m;
   cairo_matrix_multiply(&m, &local, &parent);
@@ -651,12 +656,12 @@ void DrawGroup(Painter& p, const VectorGroup& group, const cairo_matrix_t& paren
   // A translucent group is drawn whole, then laid down at its opacity.
   const bool translucent = group.opacity < 1;
   if (translucent) cairo_push_group(p.cr);
-  for (const VectorNode& node : group.children) {
+  for (const DrawingNode& node : group.children) {
     if (!p.ok) break;
     switch (node.kind) {
-      case VectorNode::Kind::Group: DrawGroup(p, node.group, m); break;
-      case VectorNode::Kind::Path: DrawPath(p, node.path, m); break;
-      case VectorNode::Kind::ClipPath: ClipToPath(p, node.path, m); break;
+      case DrawingNode::Kind::Group: DrawGroup(p, node.group, m); break;
+      case DrawingNode::Kind::Path: DrawPath(p, node.path, m); break;
+      case DrawingNode::Kind::ClipPath: ClipToPath(p, node.path, m); break;
     }
   }
   if (translucent) {
@@ -670,7 +675,7 @@ void DrawGroup(Painter& p, const VectorGroup& group, const cairo_matrix_t& paren
 // Draws the drawable's viewport stretched over `box`. Android draws a
 // vector into a bitmap of the box's size, so nothing reaches outside it,
 // and the drawable's alpha applies to that bitmap as a whole.
-void DrawVector(Painter& p, const VectorDrawable& v, const Box& box) {
+void DrawVector(Painter& p, const Drawing& v, const Box& box) {
   cairo_matrix_t m;
   cairo_matrix_init(&m, box.width / v.viewportWidth, 0, 0, box.height / v.viewportHeight, box.x, box.y);
   if (!MatrixOk(m)) {
@@ -898,10 +903,10 @@ RgbaImage DrawOnCanvas(int side, double pixelsPerDp, Draw draw) {
 
 }  // namespace
 
-RgbaImage RenderVectorIcon(const VectorDrawable& drawable, int side) {
-  int paths = kMaxDrawablePaths;
+RgbaImage RenderVectorIcon(const Drawing& drawable, int side) {
+  Allowance left;
   if (side < kMinDrawnSide || side > kMaxDrawnSide) return {};
-  if (!VectorOk(drawable, 0, paths) || !(drawable.widthDp > 0) || !(drawable.heightDp > 0)) return {};
+  if (!VectorOk(drawable, 0, left) || !(drawable.widthDp > 0) || !(drawable.heightDp > 0)) return {};
   const double longer = std::max(drawable.widthDp, drawable.heightDp);
   const double width = side * (drawable.widthDp / longer);
   const double height = side * (drawable.heightDp / longer);
@@ -912,8 +917,8 @@ RgbaImage RenderVectorIcon(const VectorDrawable& drawable, int side) {
 
 RgbaImage RenderAdaptiveIcon(const AdaptiveIcon& icon, int side) {
   if (side < kMinDrawnSide || side > kMaxDrawnSide) return {};
-  int paths = kMaxDrawablePaths;
-  if (!LayerOk(icon.background, 0, paths) || !LayerOk(icon.foreground, 0, paths)) return {};
+  Allowance left;
+  if (!LayerOk(icon.background, 0, left) || !LayerOk(icon.foreground, 0, left)) return {};
   std::size_t maskBudget = kMaxPathCommands;
   const auto mask = ParsePathData(kIconMask, maskBudget);
   if (!mask) return {};

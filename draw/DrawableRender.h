@@ -1,10 +1,10 @@
 #pragma once
-// Draws Android's drawn launcher icons (draw/AndroidDrawable.h) into
-// pixels with cairo, at 4 pixels per dp (a launcher on an extra-extra-extra
-// high density screen). Every function gives an empty image for a drawable
-// it cannot draw whole: beyond the limits in AndroidDrawable.h, a number that
-// is not finite, malformed path data, a layer it does not know.
-#include "draw/AndroidDrawable.h"
+// Draws the drawing model (draw/Drawing.h) into pixels with cairo, at 4
+// pixels per dp (a launcher on an extra-extra-extra high density screen).
+// Every function gives an empty image for a drawing it cannot draw whole:
+// beyond the limits in draw/Drawing.h, a number that is not finite, a
+// layer it does not know.
+#include "draw/Drawing.h"
 #include "image/RgbaImage.h"
 
 inline constexpr int kVectorIconPixels = 192;    // a 48 dp launcher icon
@@ -16,7 +16,7 @@ inline constexpr int kMinDrawnSide = 16, kMaxDrawnSide = 1024;
 // The drawable on a square canvas of `side` pixels: its width:height kept,
 // the larger side filling the canvas, centred; its viewport stretched over
 // that box as Android stretches it (each axis on its own).
-RgbaImage RenderVectorIcon(const VectorDrawable& drawable, int side = kVectorIconPixels);
+RgbaImage RenderVectorIcon(const Drawing& drawable, int side = kVectorIconPixels);
 
 // Background then foreground over 108 x 108 dp, the middle 72 x 72 dp cut
 // out by the round mask of Android's default launcher; the corners outside

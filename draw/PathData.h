@@ -1,23 +1,12 @@
 #pragma once
-// Path data as vector drawables write it ("M10,10h5l-2 3z"), read into
-// absolute commands that a renderer replays: moves, lines, cubic curves and
-// closes. Quadratic curves and elliptic arcs come out as cubic curves.
+// Path data as Android's vector drawables and SVG's path elements write it
+// ("M10,10h5l-2 3z"), read into the absolute commands of draw/Path.h.
 #include <cstddef>
-#include <cstdint>
 #include <optional>
 #include <string_view>
 #include <vector>
 
-struct PathPoint {
-  double x = 0, y = 0;
-};
-
-struct PathCommand {
-  enum class Op : std::uint8_t { MoveTo, LineTo, CubicTo, Close };
-  Op op = Op::MoveTo;
-  PathPoint c1, c2;  // CubicTo: the control points
-  PathPoint to;      // the end point; for Close the subpath's start
-};
+#include "draw/Path.h"
 
 // Reads path data into absolute commands. `budget` is how many commands
 // the caller still allows (one drawable shares one budget over all its

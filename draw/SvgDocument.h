@@ -1,29 +1,34 @@
 #pragma once
 // SVG documents, the scalable icons of Linux apps and browser extensions
-// and loose .svg files, read into the drawing model of
-// draw/AndroidDrawable.h, which the renderer draws as it draws Android's
-// vector icons (RenderVectorIcon: the document's width:height kept inside
-// the square).
+// and loose .svg files, read into the drawing model (draw/Drawing.h),
+// which the renderer draws as it draws Android's vector icons
+// (RenderVectorIcon: the document's width:height kept inside the square).
+// The reader is split by subject: values (SvgValues), styles (SvgStyle),
+// shapes as paths (SvgShapes), and the document's tree (SvgDocument.cpp).
 //
 // Read: svg (viewBox, width, height, preserveAspectRatio), g, a, path, rect
 // (rx, ry), circle, ellipse, line, polyline, polygon, use of an element of
 // the same document, transform, fill and stroke (colours by name, #rgb,
 // #rrggbb, rgb(), rgba(); none; currentColor; gradients), the opacities,
-// fill-rule, stroke width, caps, joins and miter limit, linear and radial
-// gradients (stops, units, transform, spread, inheritance through href),
-// clip paths; as presentation attributes or in the style attribute.
+// fill-rule, stroke width, caps, joins and miter limit, dashes
+// (stroke-dasharray, an odd list repeated to make it even, all zeros a
+// solid stroke; stroke-dashoffset), linear and radial gradients (stops,
+// units, transform, spread, inheritance through href), clip paths; as
+// presentation attributes or in the style attribute.
 // Passed over as painting nothing: title, desc, metadata, defs as a
 // container, elements and attributes of other namespaces (editors'
-// sodipodi:, inkscape:), and the definitions nothing refers to.
-// Refused whole (nothing returned): filters, masks, patterns, markers and
-// dashes in use, text, images, style sheets, references outside the
-// document, document type declarations, nested svg elements, any other
-// element that paints, and documents beyond the limits.
+// sodipodi:, inkscape:), the definitions nothing refers to, and shapes
+// that are hidden or paint neither fill nor stroke (their geometry unread).
+// Refused whole (nothing returned): filters, masks, patterns and markers in
+// use, dash lists with a negative length or more than kMaxDashes / 2
+// lengths, text, images, style sheets, references outside the document,
+// document type declarations, nested svg elements, any other element that
+// paints, and documents beyond the limits.
 #include <cstddef>
 #include <optional>
 #include <string_view>
 
-#include "draw/AndroidDrawable.h"
+#include "draw/Drawing.h"
 
 inline constexpr std::size_t kMaxSvgBytes = 4u << 20;
 // Elements drawn, counting each time a use element repeats one.
@@ -31,7 +36,7 @@ inline constexpr std::size_t kMaxSvgElements = 4000;
 // use elements within use elements.
 inline constexpr int kMaxSvgUseDepth = 8;
 
-std::optional<VectorDrawable> ReadSvgDocument(std::string_view xml);
+std::optional<Drawing> ReadSvgDocument(std::string_view xml);
 
 // SVG icons are drawn at this many pixels a side unless asked otherwise.
 inline constexpr int kSvgIconPixels = 256;

@@ -32,28 +32,28 @@ void CheckStops(const std::vector<GradientStop>& stops) {
   }
 }
 
-void CheckPaint(const VectorPaint& paint) {
-  if (paint.kind != VectorPaint::Kind::Gradient) return;
-  const VectorGradient& g = paint.gradient;
+void CheckPaint(const DrawingPaint& paint) {
+  if (paint.kind != DrawingPaint::Kind::Gradient) return;
+  const DrawingGradient& g = paint.gradient;
   CheckFinite({g.startX, g.startY, g.endX, g.endY, g.centerX, g.centerY, g.radius});
   CheckStops(g.stops);
 }
 
-void CheckGroup(const VectorGroup& group) {
+void CheckGroup(const DrawingGroup& group) {
   CheckFinite({group.rotation, group.pivotX, group.pivotY, group.scaleX, group.scaleY, group.translateX, group.translateY});
-  for (const VectorNode& node : group.children) {
-    if (node.kind == VectorNode::Kind::Group) {
+  for (const DrawingNode& node : group.children) {
+    if (node.kind == DrawingNode::Kind::Group) {
       CheckGroup(node.group);
       continue;
     }
-    const VectorPath& p = node.path;
+    const DrawingPath& p = node.path;
     CheckFinite({p.fillAlpha, p.strokeAlpha, p.strokeWidth, p.strokeMiterLimit, p.trimStart, p.trimEnd, p.trimOffset});
     CheckPaint(p.fill);
     CheckPaint(p.stroke);
   }
 }
 
-void CheckVector(const VectorDrawable& vector) {
+void CheckVector(const Drawing& vector) {
   CheckFinite({vector.widthDp, vector.heightDp, vector.viewportWidth, vector.viewportHeight, vector.alpha});
   CheckGroup(vector.root);
 }

@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "draw/DrawableRender.h"
+#include "draw/PathData.h"
 
 namespace {
 
@@ -32,6 +33,13 @@ constexpr std::uint32_t kColours[8] = {0, 0xFFFF0000, 0x80336699, 0xFF00FF00, 0x
 // Deeper than the renderer allows, but bounded: the model is freed recursively.
 constexpr int kMaxNesting = kMaxDrawableDepth + 2;
 
+// Path data parsed as a reader parses it, over a budget beyond the
+// renderer's own limit so that the renderer's count is reached too;
+// malformed data leaves the path empty.
+std::vector<PathCommand> Commands(std::string_view data, std::size_t& budget) {
+  return ParsePathData(data, budget).value_or(std::vector<PathCommand>());
+}
+
 struct Line {
   std::string_view text;
   std::uint8_t at(std::size_t i) const { return i < text.size() ? std::uint8_t(text[i]) : 0; }
@@ -39,42 +47,43 @@ struct Line {
   std::string_view rest(std::size_t from) const { return from < text.size() ? text.substr(from) : std::string_view{}; }
 };
 
-VectorPaint Paint(std::uint8_t colour, int kind, float viewport) {
-  VectorPaint paint;
+DrawingPaint Paint(std::uint8_t colour, int kind, float viewport) {
+  DrawingPaint paint;
   paint.argb = kColours[colour % 8];
   if (kind % 5 == 0) return paint;
-  paint.kind = kind % 5 == 1 ? VectorPaint::Kind::Solid : VectorPaint::Kind::Gradient;
-  VectorGradient& g = paint.gradient;
-  g.type = static_cast<VectorGradient::Type>(std::max(0, kind % 5 - 2));
-  g.tile = static_cast<VectorGradient::Tile>(kind / 5 % 3);
+  paint.kind = kind % 5 == 1 ? DrawingPaint::Kind::Solid : DrawingPaint::Kind::Gradient;
+  DrawingGradient& g = paint.gradient;
+  g.type = static_cast<DrawingGradient::Type>(std::max(0, kind % 5 - 2));
+  g.tile = static_cast<DrawingGradient::Tile>(kind / 5 % 3);
   g.endX = g.endY = viewport;
   g.centerX = g.centerY = g.radius = viewport / 2;
   g.stops = {{0, paint.argb}, {0.5f, kColours[(colour + 3) % 8]}, {1, kColours[(colour + 5) % 8]}};
   return paint;
 }
 
-void ReadGroup(const std::vector<Line>& lines, std::size_t& next, VectorGroup& group, int nesting, float viewport) {
+void ReadGroup(const std::vector<Line>& lines, std::size_t& next, DrawingGroup& group, int nesting, float viewport,
+               std::size_t& budget) {
   while (next < lines.size()) {
     const Line& line = lines[next++];
-    VectorNode node;
+    DrawingNode node;
     switch (line.at(0)) {
       case ')':
         if (nesting > 0) return;
         continue;
       case '(':
         if (nesting >= kMaxNesting) continue;
-        node.kind = VectorNode::Kind::Group;
+        node.kind = DrawingNode::Kind::Group;
         node.group.rotation = line.value(1), node.group.pivotX = line.value(2), node.group.pivotY = line.value(3);
         node.group.scaleX = line.value(4), node.group.scaleY = line.value(5);
         node.group.translateX = line.value(6), node.group.translateY = line.value(7);
-        ReadGroup(lines, next, node.group, nesting + 1, viewport);
+        ReadGroup(lines, next, node.group, nesting + 1, viewport, budget);
         break;
       case 'c':
-        node.kind = VectorNode::Kind::ClipPath;
-        node.path.pathData = line.rest(1);
+        node.kind = DrawingNode::Kind::ClipPath;
+        node.path.commands = Commands(line.rest(1), budget);
         break;
       default: {
-        VectorPath& p = node.path;
+        DrawingPath& p = node.path;
         p.fill = Paint(line.at(1), line.at(2) % 16, viewport);
         p.stroke = Paint(line.at(3), 1, viewport);
         p.strokeWidth = line.value(4);
@@ -83,9 +92,9 @@ void ReadGroup(const std::vector<Line>& lines, std::size_t& next, VectorGroup& g
         p.trimOffset = line.value(7);
         const std::uint8_t style = line.at(8);
         p.evenOdd = style & 1;
-        p.cap = static_cast<VectorPath::Cap>((style >> 1) % 3);
-        p.join = static_cast<VectorPath::Join>((style >> 3) % 3);
-        p.pathData = line.rest(9);
+        p.cap = static_cast<DrawingPath::Cap>((style >> 1) % 3);
+        p.join = static_cast<DrawingPath::Join>((style >> 3) % 3);
+        p.commands = Commands(line.rest(9), budget);
       }
     }
     group.children.push_back(std::move(node));
@@ -111,12 +120,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     start = end + 1;
   }
   const Line& header = lines[0];
-  VectorDrawable vector;
+  Drawing vector;
   vector.widthDp = header.value(1), vector.heightDp = header.value(2);
   vector.viewportWidth = header.value(3), vector.viewportHeight = header.value(4);
   vector.alpha = header.at(5) == 0 ? 1 : header.value(5);
   std::size_t next = 1;
-  ReadGroup(lines, next, vector.root, 0, vector.viewportWidth);
+  std::size_t budget = 2 * kMaxPathCommands;
+  ReadGroup(lines, next, vector.root, 0, vector.viewportWidth, budget);
 
   const auto start = std::chrono::steady_clock::now();
   if (header.at(0) & 1) {

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "draw/AndroidDrawable.h"
+#include "draw/Drawing.h"
 #include "draw/PathData.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

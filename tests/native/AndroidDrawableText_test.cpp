@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/PathText.h"
+
 // The tool's text for packages made by tests/fixtures/make_drawables.py,
 // captured from the carried tool under Wine: resources.txt, and each XML
 // entry with "/" as "_" plus ".txt".
@@ -105,30 +107,30 @@ std::string Describe(const LayerDrawable& layer) {
   return out;
 }
 
-std::string Describe(const VectorPaint& paint) {
-  if (paint.kind == VectorPaint::Kind::None) return "none";
-  if (paint.kind == VectorPaint::Kind::Solid) return Hex(paint.argb);
-  const VectorGradient& g = paint.gradient;
+std::string Describe(const DrawingPaint& paint) {
+  if (paint.kind == DrawingPaint::Kind::None) return "none";
+  if (paint.kind == DrawingPaint::Kind::Solid) return Hex(paint.argb);
+  const DrawingGradient& g = paint.gradient;
   static const char* const kTypes[] = {"linear", "radial", "sweep"};
   static const char* const kTiles[] = {"clamp", "repeat", "mirror"};
   std::string out = std::string(kTypes[static_cast<int>(g.type)]) + " " + kTiles[static_cast<int>(g.tile)];
-  if (g.type == VectorGradient::Type::Linear) {
+  if (g.type == DrawingGradient::Type::Linear) {
     out += " " + Number(g.startX) + "," + Number(g.startY) + " " + Number(g.endX) + "," + Number(g.endY);
   } else {
     out += " " + Number(g.centerX) + "," + Number(g.centerY);
   }
-  if (g.type == VectorGradient::Type::Radial) out += " radius " + Number(g.radius);
+  if (g.type == DrawingGradient::Type::Radial) out += " radius " + Number(g.radius);
   return out + " stops" + Stops(g.stops);
 }
 
 // A path or clip-path in one line, every attribute stated.
-std::string Describe(const VectorNode& node) {
-  if (node.kind == VectorNode::Kind::Group) return "group";
-  const VectorPath& p = node.path;
-  if (node.kind == VectorNode::Kind::ClipPath) return "clip " + p.pathData;
+std::string Describe(const DrawingNode& node) {
+  if (node.kind == DrawingNode::Kind::Group) return "group";
+  const DrawingPath& p = node.path;
+  if (node.kind == DrawingNode::Kind::ClipPath) return "clip " + PathText(p.commands);
   static const char* const kCaps[] = {"butt", "round", "square"};
   static const char* const kJoins[] = {"miter", "round", "bevel"};
-  return "path " + p.pathData + " fill " + Describe(p.fill) + " stroke " + Describe(p.stroke) + " alpha " +
+  return "path " + PathText(p.commands) + " fill " + Describe(p.fill) + " stroke " + Describe(p.stroke) + " alpha " +
          Number(p.fillAlpha) + "/" + Number(p.strokeAlpha) + " width " + Number(p.strokeWidth) + " miter " +
          Number(p.strokeMiterLimit) + (p.evenOdd ? " evenodd" : " nonzero") + " cap " + kCaps[static_cast<int>(p.cap)] +
          " join " + kJoins[static_cast<int>(p.join)] + " trim " + Number(p.trimStart) + " " + Number(p.trimEnd) + " " +
@@ -143,15 +145,15 @@ TEST(ReadAndroidIcon, EveryVectorAttribute) {
   ASSERT_EQ(icon.kind, AndroidIconDrawing::Kind::Adaptive);
   EXPECT_EQ(Describe(icon.adaptive.background), "color #ff336699");
   ASSERT_EQ(icon.adaptive.foreground.kind, LayerDrawable::Kind::Vector);
-  const VectorDrawable& vector = icon.adaptive.foreground.vector;
+  const Drawing& vector = icon.adaptive.foreground.vector;
   EXPECT_EQ(vector.widthDp, 108);
   EXPECT_EQ(vector.heightDp, 108);
   EXPECT_EQ(vector.viewportWidth, 108);
   EXPECT_EQ(vector.viewportHeight, 108);
   EXPECT_EQ(vector.alpha, 0.5f);
   ASSERT_EQ(vector.root.children.size(), 1u);
-  const VectorGroup& group = vector.root.children[0].group;
-  EXPECT_EQ(vector.root.children[0].kind, VectorNode::Kind::Group);
+  const DrawingGroup& group = vector.root.children[0].group;
+  EXPECT_EQ(vector.root.children[0].kind, DrawingNode::Kind::Group);
   EXPECT_EQ(group.rotation, 45);
   EXPECT_EQ(group.pivotX, 54);
   EXPECT_EQ(group.pivotY, 54);
@@ -163,13 +165,13 @@ TEST(ReadAndroidIcon, EveryVectorAttribute) {
   // @color/alias (#336699) at half alpha. The gradients are inline, read from
   // res/drawable/$fg__0.xml and $fg__1.xml.
   const char* const kChildren[] = {
-      "clip M0,0h108v108h-108z",
-      "path M12,2L22,22H2Z fill #ff336699 stroke #ff0000ff alpha 0.25/0.75 width 2.5 miter 10 evenodd cap round "
+      "clip M0,0 L108,0 L108,108 L0,108 Z0,0",
+      "path M12,2 L22,22 L2,22 Z12,2 fill #ff336699 stroke #ff0000ff alpha 0.25/0.75 width 2.5 miter 10 evenodd cap round "
       "join bevel trim 0.1 0.9 0.2",
-      "path M1,1h2v2z fill #80336699 stroke #ffff0000 alpha 1/1 width 0 miter 4 nonzero cap butt join miter trim 0 1 0",
-      "path M1,1h3v3z fill linear mirror 0,0 108,108 stops 0 #ffff0000 0.5 #8000ff00 1 #ff0000ff stroke none "
+      "path M1,1 L3,1 L3,3 Z1,1 fill #80336699 stroke #ffff0000 alpha 1/1 width 0 miter 4 nonzero cap butt join miter trim 0 1 0",
+      "path M1,1 L4,1 L4,4 Z1,1 fill linear mirror 0,0 108,108 stops 0 #ffff0000 0.5 #8000ff00 1 #ff0000ff stroke none "
       "alpha 1/1 width 0 miter 4 nonzero cap butt join miter trim 0 1 0",
-      "path M2,2h3v3z fill none stroke radial clamp 54,54 radius 20 stops 0 #ffffffff 0.5 #80ff0000 1 #ff000000 "
+      "path M2,2 L5,2 L5,5 Z2,2 fill none stroke radial clamp 54,54 radius 20 stops 0 #ffffffff 0.5 #80ff0000 1 #ff000000 "
       "alpha 1/1 width 0 miter 4 nonzero cap butt join miter trim 0 1 0",
   };
   ASSERT_EQ(group.children.size(), std::size(kChildren));

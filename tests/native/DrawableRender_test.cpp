@@ -6,55 +6,61 @@
 #include <cstdlib>
 #include <functional>
 
+#include "draw/PathData.h"
 #include "tests/support/TestImages.h"
 
 namespace {
 
 constexpr std::uint32_t kRed = 0xFFFF0000, kGreen = 0xFF00FF00, kBlue = 0xFF0000FF, kClear = 0;
 
+// Path data as the readers parse it.
+std::vector<PathCommand> Commands(std::string_view data) {
+  std::size_t budget = 2 * kMaxPathCommands;
+  return ParsePathData(data, budget).value();
+}
 
-VectorNode FillPath(std::string data, std::uint32_t argb) {
-  VectorNode node;
-  node.path.pathData = std::move(data);
-  node.path.fill = {VectorPaint::Kind::Solid, argb, {}};
+DrawingNode FillPath(std::string data, std::uint32_t argb) {
+  DrawingNode node;
+  node.path.commands = Commands(data);
+  node.path.fill = {DrawingPaint::Kind::Solid, argb, {}};
   return node;
 }
 
-VectorNode StrokePath(std::string data, std::uint32_t argb, float width, VectorPath::Cap cap = VectorPath::Cap::Butt) {
-  VectorNode node;
-  node.path.pathData = std::move(data);
-  node.path.stroke = {VectorPaint::Kind::Solid, argb, {}};
+DrawingNode StrokePath(std::string data, std::uint32_t argb, float width, DrawingPath::Cap cap = DrawingPath::Cap::Butt) {
+  DrawingNode node;
+  node.path.commands = Commands(data);
+  node.path.stroke = {DrawingPaint::Kind::Solid, argb, {}};
   node.path.strokeWidth = width;
   node.path.cap = cap;
   return node;
 }
 
-VectorNode Group(std::vector<VectorNode> children, std::function<void(VectorGroup&)> set = {}) {
-  VectorNode node;
-  node.kind = VectorNode::Kind::Group;
+DrawingNode Group(std::vector<DrawingNode> children, std::function<void(DrawingGroup&)> set = {}) {
+  DrawingNode node;
+  node.kind = DrawingNode::Kind::Group;
   node.group.children = std::move(children);
   if (set) set(node.group);
   return node;
 }
 
-VectorNode Clip(std::string data) {
-  VectorNode node;
-  node.kind = VectorNode::Kind::ClipPath;
-  node.path.pathData = std::move(data);
+DrawingNode Clip(std::string data) {
+  DrawingNode node;
+  node.kind = DrawingNode::Kind::ClipPath;
+  node.path.commands = Commands(data);
   return node;
 }
 
-VectorNode GradientFill(std::string data, VectorGradient gradient) {
-  VectorNode node;
-  node.path.pathData = std::move(data);
-  node.path.fill.kind = VectorPaint::Kind::Gradient;
+DrawingNode GradientFill(std::string data, DrawingGradient gradient) {
+  DrawingNode node;
+  node.path.commands = Commands(data);
+  node.path.fill.kind = DrawingPaint::Kind::Gradient;
   node.path.fill.gradient = std::move(gradient);
   return node;
 }
 
 // 48 x 48 dp over a 48-unit viewport: 4 pixels a unit on the 192 canvas.
-VectorDrawable Vector(std::vector<VectorNode> children, float viewport = 48) {
-  VectorDrawable v;
+Drawing Vector(std::vector<DrawingNode> children, float viewport = 48) {
+  Drawing v;
   v.widthDp = v.heightDp = 48;
   v.viewportWidth = v.viewportHeight = viewport;
   v.root.children = std::move(children);
@@ -86,36 +92,36 @@ void ExpectProbes(const char* name, const RgbaImage& image, int side, const std:
 TEST(RenderVectorIcon, PixelsAtChosenPoints) {
   const std::string square = "M8 8H40V40H8Z";
   const std::string whole = "M0 0H48V48H0Z";
-  VectorGradient linear;
+  DrawingGradient linear;
   linear.startX = 12, linear.endX = 36;
   linear.stops = {{0, 0xFF000000}, {1, 0xFFFFFFFF}};
-  VectorGradient radial;
-  radial.type = VectorGradient::Type::Radial;
+  DrawingGradient radial;
+  radial.type = DrawingGradient::Type::Radial;
   radial.centerX = radial.centerY = radial.radius = 24;
   radial.stops = {{0, kRed}, {1, kBlue}};
-  VectorGradient sweep = radial;
-  sweep.type = VectorGradient::Type::Sweep;
-  VectorNode trimmed = StrokePath("M0 24H48", kBlue, 4);
+  DrawingGradient sweep = radial;
+  sweep.type = DrawingGradient::Type::Sweep;
+  DrawingNode trimmed = StrokePath("M0 24H48", kBlue, 4);
   trimmed.path.trimEnd = 0.5f, trimmed.path.trimOffset = 0.75f;  // wraps: the first and last quarters
 
   const struct {
     const char* name;
-    VectorDrawable drawable;
+    Drawing drawable;
     std::vector<Probe> probes;
   } cases[] = {
       {"fill", Vector({FillPath(square, kRed)}), {{96, 96, kRed}, {40, 40, kRed}, {10, 10, kClear}}},
       {"even-odd hole",
-       Vector({With<VectorNode>(FillPath(square + "M16 16H32V32H16Z", kRed), [](auto& n) { n.path.evenOdd = true; })}),
+       Vector({With<DrawingNode>(FillPath(square + "M16 16H32V32H16Z", kRed), [](auto& n) { n.path.evenOdd = true; })}),
        {{96, 96, kClear}, {40, 96, kRed}}},
-      {"round cap reaches past the end", Vector({StrokePath("M12 24H36", kBlue, 4, VectorPath::Cap::Round)}),
+      {"round cap reaches past the end", Vector({StrokePath("M12 24H36", kBlue, 4, DrawingPath::Cap::Round)}),
        {{96, 100, kBlue}, {150, 96, kBlue}, {160, 96, kClear}}},
       {"butt cap stops at the end", Vector({StrokePath("M12 24H36", kBlue, 4)}), {{96, 100, kBlue}, {150, 96, kClear}}},
       {"rotation about the pivot",
        Vector({Group({FillPath("M4 4H12V12H4Z", kRed)},
-                     [](VectorGroup& g) { g.rotation = 90, g.pivotX = g.pivotY = 24; })}),
+                     [](DrawingGroup& g) { g.rotation = 90, g.pivotX = g.pivotY = 24; })}),
        {{160, 32, kRed}, {32, 32, kClear}}},
       {"scale then translate",
-       Vector({Group({FillPath("M4 4H12V12H4Z", kRed)}, [](VectorGroup& g) { g.scaleX = 2, g.translateY = 24; })}),
+       Vector({Group({FillPath("M4 4H12V12H4Z", kRed)}, [](DrawingGroup& g) { g.scaleX = 2, g.translateY = 24; })}),
        {{80, 128, kRed}, {24, 32, kClear}, {24, 128, kClear}}},
       {"clip path clips later siblings only",
        Vector({Group({FillPath("M0 0H48V8H0Z", kGreen), Clip("M0 0H24V48H0Z"), FillPath(whole, kRed)}),
@@ -128,13 +134,13 @@ TEST(RenderVectorIcon, PixelsAtChosenPoints) {
       {"sweep gradient, clockwise from the right", Vector({GradientFill(whole, sweep)}),
        {{180, 97, 0xFFFF0000}, {96, 180, 0xFFBF0040}}},
       {"trim path wraps past the end", Vector({trimmed}), {{20, 96, kBlue}, {96, 96, kClear}, {185, 96, kBlue}}},
-      {"drawable alpha keeps the colour", With<VectorDrawable>(Vector({FillPath(whole, kRed)}), [](auto& v) { v.alpha = 0.5f; }),
+      {"drawable alpha keeps the colour", With<Drawing>(Vector({FillPath(whole, kRed)}), [](auto& v) { v.alpha = 0.5f; }),
        {{96, 96, 0x80FF0000}}},
       {"half-transparent colour keeps its straight RGB", Vector({FillPath(whole, 0x80336699)}), {{96, 96, 0x80336699}}},
-      {"fill alpha multiplies", Vector({With<VectorNode>(FillPath(whole, kRed), [](auto& n) { n.path.fillAlpha = 0.5f; })}),
+      {"fill alpha multiplies", Vector({With<DrawingNode>(FillPath(whole, kRed), [](auto& n) { n.path.fillAlpha = 0.5f; })}),
        {{96, 96, 0x80FF0000}}},
       {"wide drawable centred",
-       With<VectorDrawable>(Vector({FillPath("M0 0H48V24H0Z", kRed)}), [](auto& v) { v.heightDp = 24, v.viewportHeight = 24; }),
+       With<Drawing>(Vector({FillPath("M0 0H48V24H0Z", kRed)}), [](auto& v) { v.heightDp = 24, v.viewportHeight = 24; }),
        {{96, 20, kClear}, {96, 96, kRed}, {96, 170, kClear}}},
       {"viewport stretched, not cropped", Vector({FillPath(whole, kRed)}, 96), {{90, 90, kRed}, {100, 100, kClear}}},
   };
@@ -223,12 +229,12 @@ TEST(RenderAdaptiveIcon, MaskEdgeIsPartlyCoveredWithoutDarkening) {
 }
 
 TEST(RenderAndroidIcon, BeyondTheLimitsNothingIsDrawn) {
-  const VectorDrawable good = Vector({Group({FillPath("M0 0H48V48H0Z", kRed)})});
+  const Drawing good = Vector({Group({FillPath("M0 0H48V48H0Z", kRed)})});
   ASSERT_FALSE(RenderVectorIcon(good).empty());
   std::string half = "M0 0";
   for (std::size_t i = 0; i < kMaxPathCommands / 2; ++i) half += "L1 1";
-  VectorGroup deep;
-  for (int i = 0; i < kMaxDrawableDepth + 1; ++i) deep = Group({VectorNode{VectorNode::Kind::Group, deep, {}}}).group;
+  DrawingGroup deep;
+  for (int i = 0; i < kMaxDrawableDepth + 1; ++i) deep = Group({DrawingNode{DrawingNode::Kind::Group, deep, {}}}).group;
   // Edges from side to side of the 48-unit viewport, 0.01 apart.
   auto zigzag = [](int edges) {
     std::string d = "M0 0";
@@ -236,16 +242,16 @@ TEST(RenderAndroidIcon, BeyondTheLimitsNothingIsDrawn) {
     return d;
   };
   const int fillHalf = int(kMaxFillEdges / 2) + 1;
-  auto sweep = [](VectorNode node) {
-    node.path.fill.kind = VectorPaint::Kind::Gradient;
-    node.path.fill.gradient.type = VectorGradient::Type::Sweep;
+  auto sweep = [](DrawingNode node) {
+    node.path.fill.kind = DrawingPaint::Kind::Gradient;
+    node.path.fill.gradient.type = DrawingGradient::Type::Sweep;
     node.path.fill.gradient.stops = {{0, kRed}, {1, kBlue}};
     return node;
   };
 
   const struct {
     const char* name;
-    std::function<void(VectorDrawable&)> change;
+    std::function<void(Drawing&)> change;
   } cases[] = {
       {"commands over the whole icon", [&](auto& v) { v.root.children = {FillPath(half, kRed), FillPath(half, kRed)}; }},
       {"too many paths", [](auto& v) { v.root.children.assign(kMaxDrawablePaths + 1, FillPath("M0 0", kRed)); }},
@@ -253,18 +259,18 @@ TEST(RenderAndroidIcon, BeyondTheLimitsNothingIsDrawn) {
       {"NaN rotation", [](auto& v) { v.root.children[0].group.rotation = std::nanf(""); }},
       {"infinite width", [](auto& v) { v.widthDp = INFINITY; }},
       {"NaN stop", [](auto& v) {
-         VectorPaint& fill = v.root.children[0].group.children[0].path.fill;
-         fill.kind = VectorPaint::Kind::Gradient;
+         DrawingPaint& fill = v.root.children[0].group.children[0].path.fill;
+         fill.kind = DrawingPaint::Kind::Gradient;
          fill.gradient.stops = {{std::nanf(""), kRed}};
        }},
       {"radial gradient without radius", [](auto& v) {
-         VectorPaint& fill = v.root.children[0].group.children[0].path.fill;
-         fill.kind = VectorPaint::Kind::Gradient;
-         fill.gradient.type = VectorGradient::Type::Radial;
+         DrawingPaint& fill = v.root.children[0].group.children[0].path.fill;
+         fill.kind = DrawingPaint::Kind::Gradient;
+         fill.gradient.type = DrawingGradient::Type::Radial;
          fill.gradient.stops = {{0, kRed}};
        }},
       {"empty viewport", [](auto& v) { v.viewportWidth = 0; }},
-      {"malformed path data", [](auto& v) { v.root.children[0].group.children[0].path.pathData = "M0 0L1"; }},
+      {"a point that is not finite", [](auto& v) { v.root.children[0].group.children[0].path.commands[1].to.y = NAN; }},
       {"a scale no icon has", [](auto& v) { v.root.children[0].group.scaleX = 1e30f; }},
       // What would keep cairo busy for seconds to minutes.
       {"a pen as wide as the icon over 2,000 edges", [&](auto& v) { v.root.children = {StrokePath(zigzag(2000), kRed, 48)}; }},
@@ -273,17 +279,17 @@ TEST(RenderAndroidIcon, BeyondTheLimitsNothingIsDrawn) {
       {"sweep gradients over too many canvases",
        [&](auto& v) { v.root.children.assign(int(kMaxSweepCanvases) + 1, sweep(FillPath("M0 0H48V48H0Z", kRed))); }},
   };
-  for (const auto& c : cases) EXPECT_TRUE(RenderVectorIcon(With<VectorDrawable>(good, c.change)).empty()) << c.name;
+  for (const auto& c : cases) EXPECT_TRUE(RenderVectorIcon(With<Drawing>(good, c.change)).empty()) << c.name;
 
-  VectorGroup deepest;
-  for (int i = 0; i < kMaxDrawableDepth; ++i) deepest = Group({VectorNode{VectorNode::Kind::Group, deepest, {}}}).group;
-  EXPECT_FALSE(RenderVectorIcon(With<VectorDrawable>(good, [&](auto& v) { v.root = deepest; })).empty());
+  DrawingGroup deepest;
+  for (int i = 0; i < kMaxDrawableDepth; ++i) deepest = Group({DrawingNode{DrawingNode::Kind::Group, deepest, {}}}).group;
+  EXPECT_FALSE(RenderVectorIcon(With<Drawing>(good, [&](auto& v) { v.root = deepest; })).empty());
   // Just inside the costs: a thin pen over 1,000 edges, filled edges to the
   // limit, sweeps to the limit.
-  EXPECT_FALSE(RenderVectorIcon(With<VectorDrawable>(good, [&](auto& v) {
+  EXPECT_FALSE(RenderVectorIcon(With<Drawing>(good, [&](auto& v) {
                  v.root.children = {StrokePath(zigzag(1000), kRed, 1), FillPath(zigzag(int(kMaxFillEdges) - 10), kRed)};
                })).empty());
-  EXPECT_FALSE(RenderVectorIcon(With<VectorDrawable>(good, [&](auto& v) {
+  EXPECT_FALSE(RenderVectorIcon(With<Drawing>(good, [&](auto& v) {
                  v.root.children.assign(int(kMaxSweepCanvases), sweep(FillPath("M0 0H48V48H0Z", kRed)));
                })).empty());
 

@@ -2,42 +2,17 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/PathText.h"
+
 #include <cmath>
 #include <cstdio>
 
 namespace {
 
-// Commands as short text, numbers rounded to four decimals: "M0,0 L1,2 C... Z0,0".
-std::string Describe(const std::vector<PathCommand>& commands) {
-  std::string out;
-  auto number = [&](double v) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%g", std::round(v * 1e4) / 1e4 + 0.0);
-    out += text;
-  };
-  auto point = [&](PathPoint p) {
-    number(p.x);
-    out += ',';
-    number(p.y);
-  };
-  for (const PathCommand& c : commands) {
-    if (!out.empty()) out += ' ';
-    out += "MLCZ"[static_cast<int>(c.op)];
-    if (c.op == PathCommand::Op::CubicTo) {
-      point(c.c1);
-      out += ' ';
-      point(c.c2);
-      out += ' ';
-    }
-    point(c.to);
-  }
-  return out;
-}
-
 std::string Parse(std::string_view text) {
   std::size_t budget = 1000;
   const auto commands = ParsePathData(text, budget);
-  return commands ? Describe(*commands) : "refused";
+  return commands ? PathText(*commands) : "refused";
 }
 
 TEST(ParsePathData, Grammar) {

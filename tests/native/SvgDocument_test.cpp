@@ -57,6 +57,8 @@ TEST(SvgDocument, EachFeatureAtAPoint) {
                                  "<stop offset='1' stop-color='blue'/></linearGradient><rect width='64' height='64' fill='url(#g)'/>"), 32, 1, 0xFFFD0002},
       {"reflected spread", Svg("<linearGradient id='g' x2='0.5' spreadMethod='reflect'><stop offset='0' stop-color='red'/>"
                                "<stop offset='1' stop-color='blue'/></linearGradient><rect width='64' height='64' fill='url(#g)'/>"), 63, 32, 0xFFFD0002},
+      {"a shape not drawn is not read", Svg("<rect width='x' visibility='hidden'/><circle r='-1' fill='none'/>"
+                                            "<rect width='64' height='64' fill='red'/>"), 32, 32, 0xFFFF0000},
       {"a missing gradient's fallback", Svg("<rect width='64' height='64' fill='url(#none) green'/>"), 32, 32, 0xFF008000},
       {"clip path", Svg("<clipPath id='c'><rect width='32' height='64'/></clipPath><rect width='64' height='64' fill='red' clip-path='url(#c)'/>"), 48, 32, 0x00000000},
       {"inside the clip", Svg("<clipPath id='c'><rect width='32' height='64'/></clipPath><rect width='64' height='64' fill='red' clip-path='url(#c)'/>"), 16, 32, 0xFFFF0000},

@@ -1,22 +1,25 @@
 #pragma once
-// An Android launcher icon that is drawn rather than stored as a bitmap: a
-// vector drawable, or an adaptive icon whose two layers are colours,
-// bitmaps, vectors or shapes. The packaging tool's text is read into this
-// model (AndroidDrawableText), which the renderer (DrawableRender) turns
-// into pixels. SVG documents are read into the same model (SvgDocument),
-// using the few parts Android has no use for: full affine transforms, group
-// opacity, and gradients in bounding-box units or with a transform of their
-// own. Every value here is finite; colours are 0xAARRGGBB.
+// The drawing model: what the readers make of a drawn icon and the one
+// renderer (draw/DrawableRender) turns into pixels. Android's drawable text
+// (android/AndroidDrawableText) and SVG documents (draw/SvgDocument) are
+// read into it. A Drawing is a tree of groups and paths over a viewport;
+// a path is a list of absolute commands (draw/Path.h), parsed or built once
+// by its reader.
+// Android's adaptive icons add layers around drawings: colours, bitmaps,
+// shapes and insets. SVG uses the few parts Android has no use for: full
+// affine transforms, group opacity, dashes, and gradients in bounding-box
+// units or with a transform of their own. Every value here is finite;
+// colours are 0xAARRGGBB.
 #include <cstdint>
 #include <memory>
-#include <string>
 #include <vector>
 
+#include "draw/Path.h"
 #include "image/RgbaImage.h"
 
-// Drawing limits: a drawable beyond any of them gives no picture.
+// Drawing limits: a drawing beyond any of them gives no picture.
 inline constexpr int kMaxDrawablePaths = 1000;            // path and clip-path elements in one icon
-inline constexpr std::size_t kMaxPathCommands = 100000;   // path-data commands in one icon
+inline constexpr std::size_t kMaxPathCommands = 100000;   // path commands in one icon
 inline constexpr int kMaxDrawableDepth = 16;              // nested groups and wrapper drawables
 // What cairo's work grows with, so that the costliest drawing accepted draws
 // in well under a second: edges filled or clipped (curves flattened), and
@@ -34,10 +37,10 @@ struct GradientStop {
   std::uint32_t argb = 0;
 };
 
-// A gradient inside a vector drawable (the build tools inline it as a
-// drawable resource of its own). Coordinates are in viewport units, in the
-// space of the path it paints.
-struct VectorGradient {
+// A gradient filling or stroking a path (in Android's drawables the build
+// tools inline it as a drawable resource of its own). Coordinates are in
+// viewport units, in the space of the path it paints.
+struct DrawingGradient {
   enum class Type { Linear, Radial, Sweep };
   enum class Tile { Clamp, Repeat, Mirror };
   Type type = Type::Linear;
@@ -55,17 +58,17 @@ struct VectorGradient {
   float transform[6] = {1, 0, 0, 1, 0, 0};
 };
 
-struct VectorPaint {
+struct DrawingPaint {
   enum class Kind { None, Solid, Gradient };
   Kind kind = Kind::None;
   std::uint32_t argb = 0;
-  VectorGradient gradient;
+  DrawingGradient gradient;
 };
 
-struct VectorPath {
-  std::string pathData;  // SVG path grammar, parsed by the renderer
-  VectorPaint fill;
-  VectorPaint stroke;
+struct DrawingPath {
+  std::vector<PathCommand> commands;  // absolute (draw/Path.h)
+  DrawingPaint fill;
+  DrawingPaint stroke;
   float fillAlpha = 1, strokeAlpha = 1;
   float strokeWidth = 0;
   float strokeMiterLimit = 4;
@@ -81,9 +84,9 @@ struct VectorPath {
 
 inline constexpr std::size_t kMaxDashes = 64;
 
-struct VectorNode;
+struct DrawingNode;
 
-struct VectorGroup {
+struct DrawingGroup {
   float rotation = 0;  // degrees
   float pivotX = 0, pivotY = 0;
   float scaleX = 1, scaleY = 1;
@@ -93,23 +96,25 @@ struct VectorGroup {
   bool hasMatrix = false;
   float matrix[6] = {1, 0, 0, 1, 0, 0};
   float opacity = 1;
-  std::vector<VectorNode> children;  // in document order
+  std::vector<DrawingNode> children;  // in document order
 };
 
 // One child of a group: a group, a path, or a clip-path (which clips the
 // group's later children, as Android does; by the path's fill rule).
-struct VectorNode {
+struct DrawingNode {
   enum class Kind { Group, Path, ClipPath };
   Kind kind = Kind::Path;
-  VectorGroup group;  // Kind::Group
-  VectorPath path;    // Kind::Path; Kind::ClipPath uses path.pathData only
+  DrawingGroup group;  // Kind::Group
+  DrawingPath path;    // Kind::Path; Kind::ClipPath uses path.commands and path.evenOdd only
 };
 
-struct VectorDrawable {
+// A vector picture: its groups and paths drawn over a viewport that is
+// stretched over the drawing's intrinsic size.
+struct Drawing {
   float widthDp = 0, heightDp = 0;               // intrinsic size, in dp
   float viewportWidth = 0, viewportHeight = 0;   // > 0
   float alpha = 1;
-  VectorGroup root;
+  DrawingGroup root;
 };
 
 // A shape drawable's gradient, as Android states it for a shape: relative
@@ -140,7 +145,7 @@ struct LayerDrawable {
   Kind kind = Kind::Color;
   std::uint32_t argb = 0;   // Color
   RgbaImage bitmap;         // Bitmap: stretched over the layer's bounds
-  VectorDrawable vector;    // Vector: its viewport fills the layer's bounds
+  Drawing vector;    // Vector: its viewport fills the layer's bounds
   ShapeDrawable shape;      // Shape
   // Inset: the inner drawable drawn inside bounds shrunk by these insets,
   // each a fraction of the bounds' width/height or a length in dp.
@@ -158,6 +163,6 @@ struct AdaptiveIcon {
 struct AndroidIconDrawing {
   enum class Kind { None, Vector, Adaptive };
   Kind kind = Kind::None;
-  VectorDrawable vector;
+  Drawing vector;
   AdaptiveIcon adaptive;
 };
