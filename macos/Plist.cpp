@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "support/ByteReader.h"
+#include "support/Utf8.h"
 #include "support/XmlTree.h"
 
 namespace {
@@ -97,20 +98,11 @@ class BinaryPlist {
     std::string out;
     for (std::uint64_t i = 0; i < count; ++i) {
       std::uint32_t c = r_.u16beAt(at + 2 * i);
-      if (c >= 0xD800 && c <= 0xDBFF && i + 1 < count) {
+      if (IsHighSurrogate(c) && i + 1 < count) {
         const std::uint32_t low = r_.u16beAt(at + 2 * (i + 1));
-        if (low >= 0xDC00 && low <= 0xDFFF) c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00), ++i;
+        if (IsLowSurrogate(low)) c = CodePointFromSurrogates(c, low), ++i;
       }
-      if (c < 0x80) {
-        out += char(c);
-      } else if (c < 0x800) {
-        out += char(0xC0 | c >> 6), out += char(0x80 | (c & 0x3F));
-      } else if (c < 0x10000) {
-        out += char(0xE0 | c >> 12), out += char(0x80 | ((c >> 6) & 0x3F)), out += char(0x80 | (c & 0x3F));
-      } else {
-        out += char(0xF0 | c >> 18), out += char(0x80 | ((c >> 12) & 0x3F)), out += char(0x80 | ((c >> 6) & 0x3F)),
-            out += char(0x80 | (c & 0x3F));
-      }
+      AppendUtf8(out, c);
     }
     return out;
   }
