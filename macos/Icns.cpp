@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "image/ImageFormat.h"
+#include "image/PngDecode.h"
 #include "image/PngEncode.h"
 #include "image/RgbaImage.h"
 #include "support/ByteReader.h"
@@ -92,6 +93,24 @@ RgbaImage DecodeArgb(ByteSpan data, int side) {
   return image;
 }
 
+// An entry that may become the icon, ranked by the size its header gives.
+enum class Form { Png, Argb, Classic };
+struct Candidate {
+  std::uint64_t area = 0;
+  Form form = Form::Png;  // a PNG entry is taken byte for byte
+  ByteSpan data, mask;  // the mask of a classic entry
+  int side = 0;  // of an ARGB or classic entry
+};
+
+// The candidate as a PNG; empty when its data does not decode. A PNG's
+// header may claim any size, so it counts only when the whole image decodes
+// within the image limits.
+Bytes Render(const Candidate& c) {
+  if (c.form == Form::Png) return DecodePng(c.data).empty() ? Bytes() : Bytes(c.data.begin(), c.data.end());
+  const RgbaImage image = c.form == Form::Argb ? DecodeArgb(c.data, c.side) : DecodeClassic(c.data, c.mask, c.side);
+  return image.pixels.empty() ? Bytes() : WritePng(image);
+}
+
 // The entries, in order, up to the first whose length lies.
 std::vector<Entry> ReadEntries(ByteSpan icns) {
   ByteReader r(icns);
@@ -106,50 +125,52 @@ std::vector<Entry> ReadEntries(ByteSpan icns) {
   return entries;
 }
 
-}  // namespace
-
-Bytes IcnsLargestImage(ByteSpan icns) {
-  if (icns.size() < 8 || icns.size() > kMaxIcnsBytes || AsText(icns.first(4)) != "icns") return {};
-  const std::vector<Entry> entries = ReadEntries(icns);
+// Every entry that may give an image, in the order ties are settled: the
+// PNG and ARGB entries in file order, then the classic ones largest first.
+std::vector<Candidate> Candidates(const std::vector<Entry>& entries) {
   const auto find = [&](std::string_view type) -> const Entry* {
     for (const Entry& e : entries) {
       if (e.type == type) return &e;
     }
     return nullptr;
   };
-
-  Bytes best;
-  std::uint64_t bestArea = 0;
-  bool bestIsPng = false;
-  const auto offer = [&](std::uint64_t area, bool png, auto make) {
-    if (area < bestArea || (area == bestArea && (bestIsPng || !png))) return;
-    Bytes candidate = make();
-    if (candidate.empty()) return;
-    best = std::move(candidate), bestArea = area, bestIsPng = png;
-  };
+  std::vector<Candidate> candidates;
   for (const Entry& e : entries) {
     const bool encoded = std::find(std::begin(kEncoded), std::end(kEncoded), e.type) != std::end(kEncoded);
     if (encoded && SniffImageFormat(e.data) == ImageFormat::Png) {
       const ImageSize size = ProbeImageSize(e.data);
       if (size.width > 0 && size.height > 0) {
-        offer(std::uint64_t(size.width) * size.height, true, [&] { return Bytes(e.data.begin(), e.data.end()); });
+        candidates.push_back({std::uint64_t(size.width) * size.height, Form::Png, e.data, {}, 0});
       }
     } else if ((e.type == "ic04" || e.type == "ic05") && e.data.size() >= 4 && AsText(e.data.first(4)) == "ARGB") {
       const int side = e.type == "ic04" ? 16 : 32;
-      offer(std::uint64_t(side) * side, false, [&] {
-        const RgbaImage image = DecodeArgb(e.data, side);
-        return image.pixels.empty() ? Bytes() : WritePng(image);
-      });
+      candidates.push_back({std::uint64_t(side) * side, Form::Argb, e.data, {}, side});
     }
   }
   for (const Classic& c : kClassic) {
     const Entry* image = find(c.image);
     if (!image || image->data.size() < c.skip) continue;
     const Entry* mask = find(c.mask);
-    offer(std::uint64_t(c.side) * c.side, false, [&] {
-      const RgbaImage decoded = DecodeClassic(image->data.subspan(c.skip), mask ? mask->data : ByteSpan(), c.side);
-      return decoded.pixels.empty() ? Bytes() : WritePng(decoded);
-    });
+    candidates.push_back({std::uint64_t(c.side) * c.side, Form::Classic, image->data.subspan(c.skip),
+                          mask ? mask->data : ByteSpan(), c.side});
   }
-  return best;
+  return candidates;
+}
+
+}  // namespace
+
+Bytes IcnsLargestImage(ByteSpan icns) {
+  if (icns.size() < 8 || icns.size() > kMaxIcnsBytes || AsText(icns.first(4)) != "icns") return {};
+  std::vector<Candidate> candidates = Candidates(ReadEntries(icns));
+  // Largest first, a PNG before another form of the same size, else in turn;
+  // the first that decodes wins, so an entry that lies about its size or
+  // does not decode never hides a good one.
+  std::stable_sort(candidates.begin(), candidates.end(), [](const Candidate& a, const Candidate& b) {
+    return a.area != b.area ? a.area > b.area : a.form == Form::Png && b.form != Form::Png;
+  });
+  for (const Candidate& c : candidates) {
+    Bytes png = Render(c);
+    if (!png.empty()) return png;
+  }
+  return {};
 }
