@@ -8,14 +8,12 @@
 #include <vector>
 
 #include "image/ImageFormat.h"
+#include "image/PngDecode.h"
 #include "image/PngEncode.h"
 #include "image/RgbaImage.h"
+#include "support/ByteReader.h"
 
 namespace {
-
-std::uint32_t BigEndian(ByteSpan b, std::size_t at) {
-  return std::uint32_t(b[at]) << 24 | std::uint32_t(b[at + 1]) << 16 | std::uint32_t(b[at + 2]) << 8 | b[at + 3];
-}
 
 struct Entry {
   std::string_view type;
@@ -39,20 +37,21 @@ constexpr std::string_view kEncoded[] = {"ic07", "ic08", "ic09", "ic10", "ic11",
 // of out (from offset): a byte below 0x80 copies that many plus one bytes,
 // one above repeats the next byte that many minus 125 times. False when
 // the data runs out or a run overshoots the channel.
-bool UnpackChannel(ByteSpan data, std::size_t& at, std::uint8_t* out, std::size_t count) {
+bool UnpackChannel(ByteReader& r, std::uint8_t* out, std::size_t count) {
   std::size_t filled = 0;
   while (filled < count) {
-    if (at >= data.size()) return false;
-    const std::uint8_t code = data[at++];
+    const std::uint8_t code = r.u8();
+    if (!r.ok()) return false;
     if (code & 0x80) {
       const std::size_t run = code - 125u;
-      if (at >= data.size() || run > count - filled) return false;
-      for (std::size_t i = 0; i < run; ++i) out[(filled++) * 4] = data[at];
-      ++at;
+      const std::uint8_t value = r.u8();
+      if (!r.ok() || run > count - filled) return false;
+      for (std::size_t i = 0; i < run; ++i) out[(filled++) * 4] = value;
     } else {
       const std::size_t run = code + 1u;
-      if (run > count - filled || run > data.size() - at) return false;
-      for (std::size_t i = 0; i < run; ++i) out[(filled++) * 4] = data[at++];
+      const ByteSpan values = run > count - filled ? ByteSpan() : r.take(run);
+      if (!r.ok() || values.empty()) return false;
+      for (const std::uint8_t value : values) out[(filled++) * 4] = value;
     }
   }
   return true;
@@ -65,14 +64,14 @@ RgbaImage DecodeClassic(ByteSpan data, ByteSpan mask, int side) {
   image.width = image.height = side;
   const std::size_t count = std::size_t(side) * side;
   image.pixels.assign(count * 4, 0xFF);
-  std::size_t at = 0;
   // An uncompressed entry holds the three channels whole.
   if (data.size() == count * 3) {
     for (std::size_t c = 0; c < 3; ++c)
       for (std::size_t i = 0; i < count; ++i) image.pixels[i * 4 + c] = data[c * count + i];
   } else {
+    ByteReader r(data);
     for (std::size_t c = 0; c < 3; ++c) {
-      if (!UnpackChannel(data, at, image.pixels.data() + c, count)) return {};
+      if (!UnpackChannel(r, image.pixels.data() + c, count)) return {};
     }
   }
   if (mask.size() == count) {
@@ -87,67 +86,91 @@ RgbaImage DecodeArgb(ByteSpan data, int side) {
   image.width = image.height = side;
   const std::size_t count = std::size_t(side) * side;
   image.pixels.assign(count * 4, 0);
-  std::size_t at = 4;
+  ByteReader r(data, 4);
   for (const std::size_t channel : {3u, 0u, 1u, 2u}) {
-    if (!UnpackChannel(data, at, image.pixels.data() + channel, count)) return {};
+    if (!UnpackChannel(r, image.pixels.data() + channel, count)) return {};
   }
   return image;
 }
 
-}  // namespace
+// An entry that may become the icon, ranked by the size its header gives.
+enum class Form { Png, Argb, Classic };
+struct Candidate {
+  std::uint64_t area = 0;
+  Form form = Form::Png;  // a PNG entry is taken byte for byte
+  ByteSpan data, mask;  // the mask of a classic entry
+  int side = 0;  // of an ARGB or classic entry
+};
 
-Bytes IcnsLargestImage(ByteSpan icns) {
-  if (icns.size() < 8 || icns.size() > kMaxIcnsBytes || std::string_view(reinterpret_cast<const char*>(icns.data()), 4) != "icns") {
-    return {};
-  }
-  const std::size_t total = std::min<std::size_t>(BigEndian(icns, 4), icns.size());
+// The candidate as a PNG; empty when its data does not decode. A PNG's
+// header may claim any size, so it counts only when the whole image decodes
+// within the image limits.
+Bytes Render(const Candidate& c) {
+  if (c.form == Form::Png) return DecodePng(c.data).empty() ? Bytes() : Bytes(c.data.begin(), c.data.end());
+  const RgbaImage image = c.form == Form::Argb ? DecodeArgb(c.data, c.side) : DecodeClassic(c.data, c.mask, c.side);
+  return image.pixels.empty() ? Bytes() : WritePng(image);
+}
+
+// The entries, in order, up to the first whose length lies.
+std::vector<Entry> ReadEntries(ByteSpan icns) {
+  ByteReader r(icns);
+  const std::size_t total = std::min<std::size_t>(r.u32beAt(4), icns.size());
   std::vector<Entry> entries;
-  for (std::size_t at = 8; at + 8 <= total;) {
-    const std::uint32_t length = BigEndian(icns, at + 4);
-    if (length < 8 || length > total - at) break;  // a lying length ends the list
-    entries.push_back({std::string_view(reinterpret_cast<const char*>(icns.data() + at), 4), icns.subspan(at + 8, length - 8)});
+  for (std::size_t at = 8; AddSizesValid(at, 8, total);) {
+    const std::uint32_t length = r.u32beAt(at + 4);
+    if (length < 8 || !AddSizesValid(at, length, total)) break;  // a lying length ends the list
+    entries.push_back({r.textAt(at, 4), r.bytesAt(at + 8, length - 8)});
     at += length;
   }
+  return entries;
+}
+
+// Every entry that may give an image, in the order ties are settled: the
+// PNG and ARGB entries in file order, then the classic ones largest first.
+std::vector<Candidate> Candidates(const std::vector<Entry>& entries) {
   const auto find = [&](std::string_view type) -> const Entry* {
     for (const Entry& e : entries) {
       if (e.type == type) return &e;
     }
     return nullptr;
   };
-
-  Bytes best;
-  std::uint64_t bestArea = 0;
-  bool bestIsPng = false;
-  const auto offer = [&](std::uint64_t area, bool png, auto make) {
-    if (area < bestArea || (area == bestArea && (bestIsPng || !png))) return;
-    Bytes candidate = make();
-    if (candidate.empty()) return;
-    best = std::move(candidate), bestArea = area, bestIsPng = png;
-  };
+  std::vector<Candidate> candidates;
   for (const Entry& e : entries) {
     const bool encoded = std::find(std::begin(kEncoded), std::end(kEncoded), e.type) != std::end(kEncoded);
     if (encoded && SniffImageFormat(e.data) == ImageFormat::Png) {
       const ImageSize size = ProbeImageSize(e.data);
       if (size.width > 0 && size.height > 0) {
-        offer(std::uint64_t(size.width) * size.height, true, [&] { return Bytes(e.data.begin(), e.data.end()); });
+        candidates.push_back({std::uint64_t(size.width) * size.height, Form::Png, e.data, {}, 0});
       }
-    } else if ((e.type == "ic04" || e.type == "ic05") && e.data.size() >= 4 &&
-               std::string_view(reinterpret_cast<const char*>(e.data.data()), 4) == "ARGB") {
+    } else if ((e.type == "ic04" || e.type == "ic05") && e.data.size() >= 4 && AsText(e.data.first(4)) == "ARGB") {
       const int side = e.type == "ic04" ? 16 : 32;
-      offer(std::uint64_t(side) * side, false, [&] {
-        const RgbaImage image = DecodeArgb(e.data, side);
-        return image.pixels.empty() ? Bytes() : WritePng(image);
-      });
+      candidates.push_back({std::uint64_t(side) * side, Form::Argb, e.data, {}, side});
     }
   }
   for (const Classic& c : kClassic) {
     const Entry* image = find(c.image);
     if (!image || image->data.size() < c.skip) continue;
     const Entry* mask = find(c.mask);
-    offer(std::uint64_t(c.side) * c.side, false, [&] {
-      const RgbaImage decoded = DecodeClassic(image->data.subspan(c.skip), mask ? mask->data : ByteSpan(), c.side);
-      return decoded.pixels.empty() ? Bytes() : WritePng(decoded);
-    });
+    candidates.push_back({std::uint64_t(c.side) * c.side, Form::Classic, image->data.subspan(c.skip),
+                          mask ? mask->data : ByteSpan(), c.side});
   }
-  return best;
+  return candidates;
+}
+
+}  // namespace
+
+Bytes IcnsLargestImage(ByteSpan icns) {
+  if (icns.size() < 8 || icns.size() > kMaxIcnsBytes || AsText(icns.first(4)) != "icns") return {};
+  std::vector<Candidate> candidates = Candidates(ReadEntries(icns));
+  // Largest first, a PNG before another form of the same size, else in turn;
+  // the first that decodes wins, so an entry that lies about its size or
+  // does not decode never hides a good one.
+  std::stable_sort(candidates.begin(), candidates.end(), [](const Candidate& a, const Candidate& b) {
+    return a.area != b.area ? a.area > b.area : a.form == Form::Png && b.form != Form::Png;
+  });
+  for (const Candidate& c : candidates) {
+    Bytes png = Render(c);
+    if (!png.empty()) return png;
+  }
+  return {};
 }

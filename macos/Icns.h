@@ -8,12 +8,14 @@
 // An icon set larger than this is refused unread; real ones stay far below.
 inline constexpr std::size_t kMaxIcnsBytes = 64u << 20;
 
-// The largest image of the set as a PNG: a PNG-encoded entry (ic07 to
-// ic14, icp4 to icp6, ic04 and ic05 when PNG) byte for byte, by its own
-// header's size; a classic entry (it32, ih32, il32, is32 with the t8mk,
+// The largest image of the set that decodes, as a PNG: a PNG-encoded entry
+// (ic07 to ic14, icp4 to icp6, ic04 and ic05 when PNG) byte for byte, by its
+// own header's size; a classic entry (it32, ih32, il32, is32 with the t8mk,
 // h8mk, l8mk, s8mk mask of its size, opaque without one; ic04 and ic05 in
-// ARGB form) decoded into a PNG with alpha. JPEG 2000 entries are skipped.
-// A tie keeps the PNG, then the earlier entry. Empty bytes when no entry
-// gives an image (lying lengths, run-length data that overruns or falls
-// short are damage).
+// ARGB form) decoded into a PNG with alpha. JPEG 2000 entries are skipped,
+// and so is an entry that does not decode (a PNG whose header claims more
+// than the image limits or whose data is damaged, run-length data that
+// overruns or falls short): a smaller good entry wins over it. A tie keeps
+// the PNG, then the earlier entry. Empty bytes when no entry gives an image
+// (lying lengths end the list).
 Bytes IcnsLargestImage(ByteSpan icns);

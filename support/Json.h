@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "support/TextScan.h"
+#include "support/Utf8.h"
 
 // Objects and arrays nest at most this deep (the outermost counts as the
 // first), so a hostile document cannot exhaust the stack.
@@ -131,30 +132,14 @@ class JsonReader {
 
   // "\uXXXX", a surrogate pair as two of them, written out as UTF-8.
   void readEscapedCodePoint(std::string& out) {
-    long code = readHex4();
-    if (code < 0 || (code >= 0xDC00 && code <= 0xDFFF)) return fail();
-    if (code >= 0xD800 && code <= 0xDBFF) {
-      if (text_.size() - at_ < 2 || text_[at_] != '\\' || text_[at_ + 1] != 'u') return fail();
-      at_ += 2;
-      const long low = readHex4();
-      if (low < 0xDC00 || low > 0xDFFF) return fail();
-      code = 0x10000 + ((code - 0xD800) << 10) + (low - 0xDC00);
-    }
-    if (code < 0x80) {
-      out.push_back(static_cast<char>(code));
-    } else if (code < 0x800) {
-      out.push_back(static_cast<char>(0xC0 | (code >> 6)));
-      out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-    } else if (code < 0x10000) {
-      out.push_back(static_cast<char>(0xE0 | (code >> 12)));
-      out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-    } else {
-      out.push_back(static_cast<char>(0xF0 | (code >> 18)));
-      out.push_back(static_cast<char>(0x80 | ((code >> 12) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-    }
+    const int code = readHex4();
+    if (code < 0 || IsLowSurrogate(code)) return fail();
+    if (!IsHighSurrogate(code)) return AppendUtf8(out, code);
+    if (text_.size() - at_ < 2 || text_[at_] != '\\' || text_[at_ + 1] != 'u') return fail();
+    at_ += 2;
+    const int low = readHex4();
+    if (low < 0 || !IsLowSurrogate(low)) return fail();
+    AppendUtf8(out, CodePointFromSurrogates(code, low));
   }
 
   std::string_view text_;

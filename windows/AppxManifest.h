@@ -1,13 +1,14 @@
 #pragma once
-// Reading the two XML documents of a Windows app package with expat: the
-// package's AppxManifest.xml (which images stand for the app) and a bundle's
-// AppxMetadata/AppxBundleManifest.xml (which package inside to open).
+// Reading the two XML documents of a Windows app package as XML trees
+// (support/XmlTree.h): the package's AppxManifest.xml (which images stand for
+// the app) and a bundle's AppxMetadata/AppxBundleManifest.xml (which package
+// inside to open).
 //
 // Elements are matched by namespace URI and local name, never by prefix. A
 // document with a document type declaration is refused whole (no entity of
-// any kind is ever declared or expanded), as is one that is not well-formed
-// or larger than kMaxAppxManifestBytes. Names come out as UTF-8, the way the
-// document spells them.
+// any kind is ever declared or expanded), as is one that is not well-formed,
+// larger than kMaxAppxManifestBytes, or beyond the tree's element and depth
+// limits. Names come out as UTF-8, the way the document spells them.
 #include <cstddef>
 #include <string>
 #include <string_view>

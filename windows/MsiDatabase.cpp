@@ -1,15 +1,6 @@
 #include "windows/MsiDatabase.h"
 
-namespace {
-
-std::uint32_t Word(ByteSpan bytes, std::size_t at) { return bytes[at] | (std::uint32_t{bytes[at + 1]} << 8); }
-
-std::uint32_t Reference(ByteSpan bytes, std::size_t at, unsigned size) {
-  const std::uint32_t low = Word(bytes, at);
-  return size == 3 ? low | (std::uint32_t{bytes[at + 2]} << 16) : low;
-}
-
-}  // namespace
+#include "support/ByteReader.h"
 
 std::optional<MsiStrings> MsiStrings::Read(ByteSpan pool, ByteSpan data) {
   // A header entry (the code page, its top bit telling three-byte
@@ -19,22 +10,23 @@ std::optional<MsiStrings> MsiStrings::Read(ByteSpan pool, ByteSpan data) {
   if (pool.size() < 4 || pool.size() % 4 != 0 || pool.size() > kMaxMsiTableBytes || data.size() > kMaxMsiTableBytes) {
     return std::nullopt;
   }
+  ByteReader r(pool);
   MsiStrings strings;
-  strings.referenceBytes_ = (Word(pool, 2) & 0x8000) ? 3 : 2;
+  strings.referenceBytes_ = (r.u16leAt(2) & 0x8000) ? 3 : 2;
   strings.data_.assign(data.begin(), data.end());
   const std::size_t entries = pool.size() / 4;
   std::uint64_t offset = 0;
   for (std::size_t i = 1; i < entries;) {
-    std::uint32_t length = Word(pool, i * 4);
-    const std::uint32_t count = Word(pool, i * 4 + 2);
+    std::uint32_t length = r.u16leAt(i * 4);
+    const std::uint32_t count = r.u16leAt(i * 4 + 2);
     if (length == 0 && count != 0) {
       if (i + 1 >= entries) return std::nullopt;
-      length = Word(pool, (i + 1) * 4) | (Word(pool, (i + 1) * 4 + 2) << 16);
+      length = r.u32leAt((i + 1) * 4);
       i += 2;
     } else {
       i += 1;
     }
-    if (length > data.size() - offset) return std::nullopt;
+    if (!AddSizesValid(offset, length, data.size())) return std::nullopt;
     strings.spans_.emplace_back(static_cast<std::uint32_t>(offset), length);
     offset += length;
   }
@@ -52,9 +44,11 @@ std::optional<std::string> MsiProperty(const MsiStrings& strings, ByteSpan prope
   const std::size_t rowBytes = 2 * size;
   if (propertyTable.empty() || propertyTable.size() % rowBytes != 0) return std::nullopt;
   const std::size_t rows = propertyTable.size() / rowBytes;
+  ByteReader r(propertyTable);
+  const auto reference = [&](std::size_t at) { return static_cast<std::uint32_t>(r.uintAt(at, size, ByteOrder::Little)); };
   for (std::size_t row = 0; row < rows; ++row) {
-    if (strings.at(Reference(propertyTable, row * size, size)) != name) continue;
-    return std::string(strings.at(Reference(propertyTable, (rows + row) * size, size)));
+    if (strings.at(reference(row * size)) != name) continue;
+    return std::string(strings.at(reference((rows + row) * size)));
   }
   return std::nullopt;
 }

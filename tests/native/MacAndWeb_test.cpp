@@ -93,6 +93,25 @@ TEST(Icns, DamageGivesNothing) {
   for (const Bytes& c : cases) EXPECT_TRUE(IcnsLargestImage(c).empty());
 }
 
+TEST(Icns, AnEntryThatDoesNotDecodeNeverHidesASmallerGoodOne) {
+  const Bytes png128 = EncodePng(SolidImage(128, 128, 0, 128, 0, 255));
+  // PNG headers that claim more than their data gives: 65535 x 65535 (no
+  // image could be that large) and 256 x 256 over data that is no zlib stream.
+  const auto lying = [](std::uint32_t side) {
+    Bytes png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'}, header;
+    PutU32be(header, side), PutU32be(header, side);
+    header.insert(header.end(), {8, 6, 0, 0, 0});  // 8-bit RGBA
+    PutPngChunk(png, "IHDR", header);
+    PutPngChunk(png, "IDAT", Bytes{'n', 'o', 't', ' ', 'z', 'l', 'i', 'b'});
+    PutPngChunk(png, "IEND", {});
+    return png;
+  };
+  const Bytes huge = lying(65535), damaged = lying(256);
+  EXPECT_EQ(IcnsLargestImage(Icns({{"ic10", huge}, {"ic07", png128}})), png128);
+  EXPECT_EQ(IcnsLargestImage(Icns({{"ic07", png128}, {"ic08", damaged}})), png128);
+  EXPECT_TRUE(IcnsLargestImage(Icns({{"ic10", huge}, {"ic08", damaged}})).empty());
+}
+
 // --- property lists ----------------------------------------------------------
 
 TEST(Plist, StringsOfTheTopDictionaryInEitherForm) {
