@@ -595,7 +595,7 @@ def zip_seeds(full):
     return seeds
 
 
-# --- XPM images -----------------------------------------------------------------
+# --- XPM images and gzip data ---------------------------------------------------
 
 def xpm(header, colours, rows, comment=b""):
     """An XPM file in its C form: header, colour lines and rows as strings."""
@@ -625,6 +625,30 @@ def xpm_seeds(full):
     return seeds
 
 
+def gzip_seeds(full):
+    import gzip
+    svg = b"<svg xmlns='http://www.w3.org/2000/svg' width='48' height='48'><rect width='48' height='48'/></svg>"
+    named = gzip.compress(svg, mtime=0)
+    # The same member with a file name (FNAME) and a header CRC (FHCRC), as
+    # gzip -N and some editors write them.
+    flags = bytes([named[3] | 0x08 | 0x02])
+    header = named[:3] + flags + named[4:10] + b"icon.svg\0"
+    header += struct.pack("<H", zlib.crc32(header) & 0xFFFF)
+    seeds = {
+        "svg.svgz": named,
+        "named.svgz": header + named[10:],
+        "empty.gz": gzip.compress(b"", mtime=0),
+        "zeros.gz": gzip.compress(bytes(1 << 20), mtime=0),
+    }
+    if full:
+        # A bomb: 256 MiB of zeros in a quarter of a megabyte, made in
+        # pieces so the zeros are never held whole.
+        packer = zlib.compressobj(9, zlib.DEFLATED, 16 + zlib.MAX_WBITS)
+        chunk = bytes(1 << 20)
+        seeds["bomb.gz"] = b"".join(packer.compress(chunk) for _ in range(256)) + packer.flush()
+    return seeds
+
+
 TARGETS = {
     "exe_shortcut": exe_seeds,
     "cgbi": cgbi_seeds,
@@ -643,6 +667,7 @@ TARGETS = {
     "mac_web": mac_web_seeds,
     "zip_directory": zip_seeds,
     "xpm": xpm_seeds,
+    "gzip": gzip_seeds,
 }
 
 
