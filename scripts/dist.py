@@ -125,6 +125,14 @@ COMPONENTS = [
          sources=[CAIRO_ORIG, CAIRO_DEB],
          licences=["src:%s:COPYING" % CAIRO_ORIG, "src:%s:COPYING-MPL-1.1" % CAIRO_ORIG,
                    "src:%s:debian/copyright" % CAIRO_DEB]),
+    dict(title="X11 colour names (rgb.txt)", version="deb:x11-common",
+         source="Debian package x11-common (/usr/share/X11/rgb.txt)",
+         carried="compiled into both programs as a table of colour names and values, read from "
+                 "rgb.txt at build time by scripts/make_x11_colours.py (the XPM reader)",
+         note="The copyright file of x11-common is the licence Debian ships with rgb.txt: "
+              "X11 (MIT-style) terms; its GPL part covers Debian's packaging scripts, which "
+              "are not used.",
+         licences=["doc:x11-common"]),
     dict(title="mingw-w64 runtime (CRT start-up code, C library additions, import libraries)",
          version="deb:mingw-w64-x86-64-dev", source="Debian package mingw-w64-x86-64-dev",
          carried=STATIC + ", and into uz.exe and zlibwapi.dll",

@@ -18,6 +18,7 @@ packages=(
   dpkg-dev nodejs npm python3
   android-framework-res aapt webp icoutils wixl
   squashfs-tools rpm zstd librsvg2-bin icnsutils mtools
+  x11-common psmisc
 )
 
 missing=()

@@ -595,6 +595,60 @@ def zip_seeds(full):
     return seeds
 
 
+# --- XPM images and gzip data ---------------------------------------------------
+
+def xpm(header, colours, rows, comment=b""):
+    """An XPM file in its C form: header, colour lines and rows as strings."""
+    strings = [header] + colours + rows
+    return (b"/* XPM */\nstatic char * icon_xpm[] = {\n" + comment +
+            b",\n".join(b'"' + s + b'"' for s in strings) + b"};\n")
+
+
+def xpm_seeds(full):
+    seeds = {
+        "one-char.xpm": xpm(b"4 2 3 1 0 0", [b"  c None", b". c #F00", b"x c #00ff80"], [b" .x.", b"x.. "],
+                            comment=b"/* columns rows colors chars-per-pixel */\n"),
+        "two-chars.xpm": xpm(b"2 2 3 2", [b"aa c #123456789ABC", b"b  c light grey m white",
+                                          b"cc s mask c NONE"], [b"aab ", b"ccaa"]),
+        "four-chars.xpm": xpm(b"2 1 2 4 XPMEXT", [b"AAAA g4 #000", b"AAAB m DarkSlateGray"], [b"AAABAAAA"]),
+    }
+    if full:
+        # The largest image whose text still fits a fuzz input, and a colour
+        # table near the limit.
+        side = 1000
+        seeds["large.xpm"] = xpm(b"%d %d 2 1" % (side, side), [b". c red", b"# c None"],
+                                 [b".#" * (side // 2)] * side)
+        count = 40000
+        codes = [b"%04x" % i for i in range(count)]
+        seeds["many-colours.xpm"] = xpm(b"200 1 %d 4" % count, [c + b" c #%s" % c[1:] for c in codes],
+                                        [b"".join(codes[:200])])
+    return seeds
+
+
+def gzip_seeds(full):
+    import gzip
+    svg = b"<svg xmlns='http://www.w3.org/2000/svg' width='48' height='48'><rect width='48' height='48'/></svg>"
+    named = gzip.compress(svg, mtime=0)
+    # The same member with a file name (FNAME) and a header CRC (FHCRC), as
+    # gzip -N and some editors write them.
+    flags = bytes([named[3] | 0x08 | 0x02])
+    header = named[:3] + flags + named[4:10] + b"icon.svg\0"
+    header += struct.pack("<H", zlib.crc32(header) & 0xFFFF)
+    seeds = {
+        "svg.svgz": named,
+        "named.svgz": header + named[10:],
+        "empty.gz": gzip.compress(b"", mtime=0),
+        "zeros.gz": gzip.compress(bytes(1 << 20), mtime=0),
+    }
+    if full:
+        # A bomb: 256 MiB of zeros in a quarter of a megabyte, made in
+        # pieces so the zeros are never held whole.
+        packer = zlib.compressobj(9, zlib.DEFLATED, 16 + zlib.MAX_WBITS)
+        chunk = bytes(1 << 20)
+        seeds["bomb.gz"] = b"".join(packer.compress(chunk) for _ in range(256)) + packer.flush()
+    return seeds
+
+
 TARGETS = {
     "exe_shortcut": exe_seeds,
     "cgbi": cgbi_seeds,
@@ -612,6 +666,8 @@ TARGETS = {
     "svg": svg_seeds,
     "mac_web": mac_web_seeds,
     "zip_directory": zip_seeds,
+    "xpm": xpm_seeds,
+    "gzip": gzip_seeds,
 }
 
 
