@@ -146,7 +146,7 @@ std::optional<DrawingGradient> Reader::gradient(const XmlElement& e) {
       std::uint32_t colour = 0xFF000000u;
       double opacity = 1;
       auto property = [&](std::string_view name, std::string_view value) {
-        value = Trim(value);
+        value = TrimmedBlanks(value);
         if (name == "stop-color") {
           const std::optional<std::uint32_t> c = Colour(value);
           if (!c) return false;
@@ -333,7 +333,7 @@ std::optional<Drawing> Reader::read(const XmlElement& root) {
   const std::string* heightText = root.attribute("", "height");
   const auto size = [&](const std::string* text, double fromBox) -> std::optional<double> {
     // A percentage or no size at all: the view box's own.
-    if (!text || Trim(*text).ends_with("%")) return box ? std::optional<double>(fromBox) : std::nullopt;
+    if (!text || TrimmedBlanks(*text).ends_with("%")) return box ? std::optional<double>(fromBox) : std::nullopt;
     return Length(*text);
   };
   const std::optional<double> width = size(widthText, box ? (*box)[2] : 0);
@@ -349,7 +349,7 @@ std::optional<Drawing> Reader::read(const XmlElement& root) {
   if (box) {
     // preserveAspectRatio: "none", or an alignment with meet (the default) or slice.
     const std::string* aspect = root.attribute("", "preserveAspectRatio");
-    const std::string align = aspect ? std::string(Trim(*aspect).substr(0, Trim(*aspect).find(' '))) : "xMidYMid";
+    const std::string align = aspect ? std::string(TrimmedBlanks(*aspect).substr(0, TrimmedBlanks(*aspect).find(' '))) : "xMidYMid";
     const bool slice = aspect && aspect->find("slice") != std::string::npos;
     double sx = *width / (*box)[2], sy = *height / (*box)[3];
     double tx = 0, ty = 0;

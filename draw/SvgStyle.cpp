@@ -6,19 +6,19 @@ namespace svg {
 namespace {
 
 std::optional<PaintSpec> Paint(std::string_view text) {
-  const std::string_view s = Trim(text);
+  const std::string_view s = TrimmedBlanks(text);
   if (s == "none") return PaintSpec{};
   if (s == "currentColor") return Spec(PaintSpec::Kind::Current);
   if (s.starts_with("url(")) {
     const std::size_t close = s.find(')');
     if (close == std::string_view::npos) return std::nullopt;
-    std::string_view ref = Trim(s.substr(4, close - 4));
+    std::string_view ref = TrimmedBlanks(s.substr(4, close - 4));
     if (ref.size() >= 2 && (ref.front() == '"' || ref.front() == '\'') && ref.back() == ref.front()) ref = ref.substr(1, ref.size() - 2);
     // Only a fragment of this document: anything else would be fetched.
     if (!ref.starts_with("#")) return std::nullopt;
     PaintSpec spec = Spec(PaintSpec::Kind::Url);
     spec.id = ref.substr(1);
-    const std::string_view rest = Trim(s.substr(close + 1));
+    const std::string_view rest = TrimmedBlanks(s.substr(close + 1));
     if (rest == "none") spec.fallbackNone = true;
     else if (!rest.empty()) {
       spec.fallback = Colour(rest);
@@ -33,7 +33,7 @@ std::optional<PaintSpec> Paint(std::string_view text) {
 
 // The reference inside url(#id), for clip-path; empty for none.
 std::optional<std::string> UrlId(std::string_view text) {
-  const std::string_view s = Trim(text);
+  const std::string_view s = TrimmedBlanks(text);
   if (s == "none") return std::string();
   const std::optional<PaintSpec> spec = Paint(s);
   if (!spec || spec->kind != PaintSpec::Kind::Url || spec->fallback || spec->fallbackNone) return std::nullopt;
@@ -49,7 +49,7 @@ std::optional<double> Opacity(std::string_view s) {
 }
 
 bool ApplyProperty(std::string_view name, std::string_view value, Style& style, Own& own, double diagonal) {
-  value = Trim(value);
+  value = TrimmedBlanks(value);
   if (value == "inherit") return true;
   if (name == "fill" || name == "stroke") {
     const std::optional<PaintSpec> paint = Paint(value);
@@ -70,7 +70,7 @@ bool ApplyProperty(std::string_view name, std::string_view value, Style& style, 
   } else if (name == "stroke-miterlimit") {
     std::string_view s = value;
     const std::optional<double> v = TakeNumber(s);
-    if (!v || !Trim(s).empty()) return false;
+    if (!v || !TrimmedBlanks(s).empty()) return false;
     style.miterLimit = *v;
   } else if (name == "stroke-linecap") {
     if (value == "butt") style.cap = DrawingPath::Cap::Butt;

@@ -76,7 +76,7 @@ bool ForEachProperty(const XmlElement& e, Apply apply) {
     if (colon == std::string_view::npos) continue;
     std::string_view value = declaration.substr(colon + 1);
     if (const std::size_t bang = value.find('!'); bang != std::string_view::npos) value = value.substr(0, bang);
-    if (!apply(Trim(declaration.substr(0, colon)), value)) return false;
+    if (!apply(TrimmedBlanks(declaration.substr(0, colon)), value)) return false;
   }
   return true;
 }

@@ -88,25 +88,13 @@ std::optional<std::uint32_t> FunctionColour(std::string_view inside, bool withAl
     }
     channels[i] = static_cast<std::uint32_t>(std::lround(std::clamp(v, 0.0, 255.0)));
   }
-  if (!Trim(s).empty()) return std::nullopt;
+  if (!TrimmedBlanks(s).empty()) return std::nullopt;
   return channels[3] << 24 | channels[0] << 16 | channels[1] << 8 | channels[2];
 }
 
 }  // namespace
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
-
-std::string_view Trim(std::string_view s) {
-  while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
-  while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
-  return s;
-}
-
-std::string Lower(std::string_view s) {
-  std::string out(s);
-  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return out;
-}
 
 std::optional<double> TakeNumber(std::string_view& s) {
   while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
@@ -122,7 +110,7 @@ std::optional<double> TakeNumber(std::string_view& s) {
 
 std::optional<std::vector<double>> Numbers(std::string_view s, std::size_t max) {
   std::vector<double> out;
-  while (!Trim(s).empty()) {
+  while (!TrimmedBlanks(s).empty()) {
     const std::optional<double> n = TakeNumber(s);
     if (!n || out.size() >= max) return std::nullopt;
     out.push_back(*n);
@@ -131,10 +119,10 @@ std::optional<std::vector<double>> Numbers(std::string_view s, std::size_t max) 
 }
 
 std::optional<double> Length(std::string_view text, double base) {
-  std::string_view s = Trim(text);
+  std::string_view s = TrimmedBlanks(text);
   const std::optional<double> n = TakeNumber(s);
   if (!n) return std::nullopt;
-  const std::string unit = Lower(Trim(s));
+  const std::string unit = AsciiLowered(TrimmedBlanks(s));
   static const std::pair<std::string_view, double> kUnits[] = {
       {"", 1}, {"px", 1}, {"pt", 4.0 / 3}, {"pc", 16}, {"mm", 96 / 25.4}, {"cm", 96 / 2.54}, {"in", 96}, {"em", 16}, {"ex", 8}};
   for (const auto& [name, factor] : kUnits) {
@@ -151,17 +139,17 @@ std::optional<double> AttributeLength(const XmlElement& e, std::string_view name
 }
 
 std::optional<double> Fraction(std::string_view text) {
-  std::string_view s = Trim(text);
+  std::string_view s = TrimmedBlanks(text);
   const std::optional<double> n = TakeNumber(s);
   if (!n) return std::nullopt;
-  s = Trim(s);
+  s = TrimmedBlanks(s);
   if (s.empty()) return *n;
   if (s == "%") return *n / 100;
   return std::nullopt;
 }
 
 std::optional<std::uint32_t> Colour(std::string_view text) {
-  const std::string s = Lower(Trim(text));
+  const std::string s = AsciiLowered(TrimmedBlanks(text));
   if (s.starts_with("#")) return HexColour(std::string_view(s).substr(1));
   for (const auto& [prefix, alpha] : {std::pair<std::string_view, bool>{"rgb(", false}, {"rgba(", true}}) {
     if (s.starts_with(prefix) && s.ends_with(")")) {
@@ -186,11 +174,11 @@ PathPoint Apply(const Matrix& m, PathPoint p) { return {m[0] * p.x + m[2] * p.y 
 
 std::optional<Matrix> Transform(std::string_view s) {
   Matrix m = kIdentity;
-  s = Trim(s);
+  s = TrimmedBlanks(s);
   while (!s.empty()) {
     const std::size_t open = s.find('('), close = s.find(')');
     if (open == std::string_view::npos || close == std::string_view::npos || close < open) return std::nullopt;
-    const std::string name(Trim(s.substr(0, open)));
+    const std::string name(TrimmedBlanks(s.substr(0, open)));
     const std::optional<std::vector<double>> args = Numbers(s.substr(open + 1, close - open - 1), 6);
     s = s.substr(close + 1);
     while (!s.empty() && (IsBlank(s.front()) || s.front() == ',')) s.remove_prefix(1);

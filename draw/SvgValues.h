@@ -12,13 +12,12 @@
 #include <vector>
 
 #include "draw/Path.h"
+#include "support/TextScan.h"
 #include "support/XmlTree.h"
 
 namespace svg {
 
 bool IsBlank(char c);
-std::string_view Trim(std::string_view s);
-std::string Lower(std::string_view s);
 
 // Reads a number at the start of s (after blanks and one comma), moving s
 // past it; nothing when there is none or it is not finite.
