@@ -96,6 +96,8 @@ TEST_F(RealPackageTest, EveryPackage) {
       // A PNG in usr/share/pixmaps only; an absolute Icon= path to a PNG.
       {"mtpaint_3.40-3.1+b2_amd64.deb", Answer::Png, nullptr, nullptr},
       {"hardinfo_0.5.1+git20180227-2.1+b1_amd64.deb", Answer::Png, nullptr, nullptr},
+      // A pixmap that is a link into the application's own folder.
+      {"guake_3.9.0-2_all.deb", Answer::Png, nullptr, nullptr},
       // Icon=gtkterm.png (legacy): the 256x256 PNG, not the pixmap.
       {"gtkterm_1.2.1-1_amd64.deb", Answer::Png, nullptr, nullptr},
       {"xsane_0.999-12.1~deb12u1_amd64.deb", Answer::Png, nullptr, nullptr},
