@@ -52,6 +52,7 @@ add_executable(win_tests
   tests/win/LinuxPackages_test.cpp
   tests/win/MacAndWeb_test.cpp
   tests/win/Batch_test.cpp
+  tests/win/RealPackages_test.cpp
   tests/win/Intake_test.cpp
   tests/win/Hostile_test.cpp
   tests/win/DragOut_test.cpp
@@ -131,6 +132,9 @@ tessaroo_fixtures(installer make_installers.py "installer fixtures with wixl"
 tessaroo_fixtures(linux make_linux.py "Linux package fixtures with dpkg-deb, rpmbuild and mksquashfs" DEPENDS ${_images})
 tessaroo_fixtures(mac make_mac_web.py "macOS app and browser extension fixtures with png2icns" DEPENDS ${_images})
 tessaroo_fixtures(drawn make_drawables.py "drawn Android icon fixtures with aapt2")
+# Real Debian 12 packages (apt-get download, pinned digests), kept between
+# builds, and their expected icons.
+tessaroo_fixtures(real-deb fetch_debs.py "real Debian packages with apt-get download")
 add_custom_target(fixtures ALL DEPENDS ${_fixture_stamps})
 
 # The executable route against icoutils' own reading of Wine's programs.

@@ -1,0 +1,145 @@
+// Real Debian 12 desktop-application packages through tessaroo-cli under Wine,
+// fetched by tests/fixtures/fetch_debs.py (pinned versions and digests) with
+// each expected answer taken out of the package by hand: a PNG icon byte for
+// byte, a scalable icon as Debian's rsvg-convert draws it at 256 x 256, an
+// XPM icon's pixels, or a reason. Rows waiting for a feature are skipped, and say so.
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+
+#include <gtest/gtest.h>
+
+#include "image/PngDecode.h"
+#include "support/FileIo_win.h"
+#include "tests/win/PipelineHarness.h"
+
+namespace {
+
+// Png: the package's PNG byte for byte; Pixels: a drawn (SVG) or decoded (XPM)
+// icon, pixel for pixel within anti-aliasing; Reason: exit 1 and that reason.
+enum class Answer { Png, Pixels, Reason };
+
+struct RealPackage {
+  const char* deb;       // under real-deb\ ; its answer is real-deb\<name>.expected.png
+  Answer answer;
+  const char* reason;    // the reason id on standard error, for Answer::Reason
+  const char* pending;   // the feature the row waits for, or nullptr
+};
+
+// Two drawings of one icon agree within anti-aliasing: on premultiplied RGBA,
+// at most 0.5 % of the pixels differ by more than 32 levels in a channel and
+// the mean of every pixel's largest channel difference stays under 1 level.
+void ExpectDrawnAlike(const RgbaImage& ours, const RgbaImage& theirs) {
+  ASSERT_EQ(ours.width, theirs.width);
+  ASSERT_EQ(ours.height, theirs.height);
+  ASSERT_EQ(ours.pixels.size(), theirs.pixels.size());
+  std::size_t big = 0, total = 0;
+  for (std::size_t i = 0; i + 3 < ours.pixels.size(); i += 4) {
+    const int a = ours.pixels[i + 3], b = theirs.pixels[i + 3];
+    int most = std::abs(a - b);
+    for (int k = 0; k < 3; ++k)
+      most = std::max(most, std::abs(ours.pixels[i + k] * a / 255 - theirs.pixels[i + k] * b / 255));
+    total += most;
+    big += most > 32;
+  }
+  const std::size_t n = ours.pixels.size() / 4;
+  EXPECT_LE(big * 1000, n * 5) << big << " pixels differ by more than 32";
+  EXPECT_LT(total, n) << "mean difference " << double(total) / double(n);
+}
+
+class RealPackageTest : public RunFolderTest {
+ protected:
+  // Runs a copy of tessaroo-cli in the run directory with its standard output
+  // and error going to the file errors; its exit code.
+  int runCliCapturing(const std::string& arguments, const std::string& errors) {
+    const std::string cli = folder_.file("tessaroo-cli.exe");
+    CopyTestFile(TestProgramFolder() + "\\tessaroo-cli.exe", cli);
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    HANDLE file = CreateFileA(errors.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
+    STARTUPINFOA start{};
+    start.cb = sizeof start;
+    start.dwFlags = STARTF_USESTDHANDLES;
+    start.hStdOutput = start.hStdError = file;
+    std::string line = "\"" + cli + "\" " + arguments;
+    PROCESS_INFORMATION process{};
+    const BOOL started = CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                                        TestProgramFolder().c_str(), &start, &process);
+    CloseHandle(file);
+    if (!started) return -1;
+    const TestProcess running(process.hProcess);
+    CloseHandle(process.hThread);
+    WaitForSingleObject(running, 120000);
+    DWORD code = 0;
+    GetExitCodeProcess(running, &code);
+    return static_cast<int>(code);
+  }
+};
+
+TEST_F(RealPackageTest, EveryPackage) {
+  const RealPackage cases[] = {
+      // GNOME: reverse-DNS names, a scalable icon only (and a symbolic one, never taken).
+      {"gnome-calculator_43.0.1-2_amd64.deb", Answer::Pixels, nullptr, "dotted"},
+      {"gnome-chess_43.1-1_amd64.deb", Answer::Pixels, nullptr, "dotted"},
+      // Xfce: org.xfce.mousepad, two entries, the scalable icon before 128x128.
+      {"mousepad_0.5.10-2_amd64.deb", Answer::Pixels, nullptr, "dotted"},
+      // KDE: PNGs up to 128x128; ark's scalable icon is compressed.
+      {"kruler_22.12.3-1_amd64.deb", Answer::Png, nullptr, nullptr},
+      {"ark_22.12.3-1+deb12u1_amd64.deb", Answer::Pixels, nullptr, "svgz"},
+      // Icon=accessories-calculator, an icon of the desktop's theme.
+      {"kcalc_22.12.3-1_amd64.deb", Answer::Reason, "theme-icon", "theme"},
+      // XPM only: by name, by absolute path, by the legacy name with .xpm.
+      {"xbill_2.1-9_amd64.deb", Answer::Pixels, nullptr, "xpm"},
+      {"gv_3.7.4-2+b1_amd64.deb", Answer::Pixels, nullptr, "xpm"},
+      {"xjump_2.7.5-6.2+b1_amd64.deb", Answer::Pixels, nullptr, "xpm"},
+      // A PNG in usr/share/pixmaps only; an absolute Icon= path to a PNG.
+      {"mtpaint_3.40-3.1+b2_amd64.deb", Answer::Png, nullptr, nullptr},
+      {"hardinfo_0.5.1+git20180227-2.1+b1_amd64.deb", Answer::Png, nullptr, nullptr},
+      // A pixmap that is a link into the application's own folder.
+      {"guake_3.9.0-2_all.deb", Answer::Png, nullptr, nullptr},
+      // Icon=gtkterm.png (legacy): the 256x256 PNG, not the pixmap.
+      {"gtkterm_1.2.1-1_amd64.deb", Answer::Png, nullptr, nullptr},
+      {"xsane_0.999-12.1~deb12u1_amd64.deb", Answer::Png, nullptr, nullptr},
+      // Several entries: xfe.desktop of four; xterm's two, Icon=mini.xterm,
+      // whose only match is an SVG with text, which is not drawn.
+      {"xfe_1.45-2_amd64.deb", Answer::Png, nullptr, nullptr},
+      {"xterm_379-1_amd64.deb", Answer::Reason, "no-icon", nullptr},
+      // A plain scalable name; an entry not named after its package, whose SVG
+      // uses filters: its 48x48 PNG instead.
+      {"xpad_5.8.0-1_amd64.deb", Answer::Pixels, nullptr, nullptr},
+      {"galternatives_1.0.9_all.deb", Answer::Png, nullptr, nullptr},
+      // The icon lives in the sibling transmission-common, which has no entry.
+      {"transmission-gtk_3.00-2.1+deb12u1_amd64.deb", Answer::Reason, "sibling-icon", "sibling"},
+      {"transmission-common_3.00-2.1+deb12u1_all.deb", Answer::Reason, "no-icon", nullptr},
+  };
+  for (const RealPackage& c : cases) {
+    SCOPED_TRACE(c.deb);
+    if (c.pending) {
+      std::printf("pending (%s): %s\n", c.pending, c.deb);
+      continue;
+    }
+    const std::string deb = c.deb;
+    const std::string expected = Fixture("real-deb\\" + deb.substr(0, deb.find('_')) + ".expected.png");
+    const TempFolder outside;
+    const std::string out = outside.file("out.png"), errors = outside.file("errors.txt");
+    const ULONGLONG start = GetTickCount64();
+    const int code = runCliCapturing("\"" + Fixture("real-deb\\" + deb) + "\" \"" + out + "\"", errors);
+    std::printf("tessaroo-cli %s: %llu ms\n", c.deb, GetTickCount64() - start);
+    if (c.answer == Answer::Reason) {
+      EXPECT_EQ(code, 1);
+      const Bytes said = ReadWholeFile(errors);
+      const std::string text(said.begin(), said.end());
+      EXPECT_EQ(text.rfind(std::string(c.reason) + ":", 0), 0u) << text;
+      continue;
+    }
+    ASSERT_EQ(code, 0);
+    if (c.answer == Answer::Png) {
+      EXPECT_TRUE(ReadWholeFile(out) == ReadWholeFile(expected)) << "the package's PNG, byte for byte";
+    } else {
+      ExpectDrawnAlike(DecodePng(ReadWholeFile(out)), DecodePng(ReadWholeFile(expected)));
+    }
+  }
+}
+
+}  // namespace
