@@ -126,11 +126,21 @@ std::vector<std::string> PackageTree::iconPaths(std::string_view icon) const {
     }
   }
   if (icon.ends_with("-symbolic")) return {};
-  const std::string file = std::string(icon) + ".png";
-  const std::string drawn = std::string(icon) + ".svg";
+  // The forms an icon is stored in, preferred first: a theme folder, the
+  // pixmaps folder and the root may hold any of them.
+  const std::string name(icon);
+  const std::string forms[] = {name + ".png", name + ".svg", name + ".svgz", name + ".xpm"};
+  const auto formRank = [&forms](std::string_view fileName) -> std::size_t {
+    return std::size_t(std::find(std::begin(forms), std::end(forms), fileName) - std::begin(forms));
+  };
 
   constexpr std::string_view kTheme = "usr/share/icons/hicolor/";
-  std::vector<std::pair<std::uint64_t, std::string>> sized;
+  struct Found {
+    std::uint64_t size;  // the folder's pixels; scalable above every size
+    std::size_t form;
+    std::string path;
+  };
+  std::vector<Found> sized;
   for (const auto& [path, entry] : byPath_) {
     // usr/share/icons/hicolor/<size>/apps/<file>, and the drawn one in scalable/
     if (!path.starts_with(kTheme)) continue;
@@ -138,19 +148,25 @@ std::vector<std::string> PackageTree::iconPaths(std::string_view icon) const {
     const std::size_t slash = rest.find('/');
     if (slash == std::string_view::npos) continue;
     const std::string_view folder = rest.substr(0, slash), inFolder = rest.substr(slash + 1);
-    if (folder == "scalable" && inFolder == "apps/" + drawn) {
-      sized.emplace_back(UINT64_MAX, path);
-    } else if (inFolder == "apps/" + file || inFolder == "apps/" + drawn) {
-      if (const std::uint64_t size = ThemeFolderSize(folder)) sized.emplace_back(size, path);
+    if (!inFolder.starts_with("apps/")) continue;
+    const std::size_t form = formRank(inFolder.substr(5));
+    if (form == std::size(forms)) continue;
+    if (folder == "scalable") {
+      if (form == 1 || form == 2) sized.push_back({UINT64_MAX, form, path});
+    } else if (const std::uint64_t size = ThemeFolderSize(folder)) {
+      sized.push_back({size, form, path});
     }
   }
-  std::sort(sized.begin(), sized.end(), [](const auto& a, const auto& b) {
-    return a.first != b.first ? a.first > b.first : a.second < b.second;
+  std::sort(sized.begin(), sized.end(), [](const Found& a, const Found& b) {
+    return a.size != b.size ? a.size > b.size : a.form != b.form ? a.form < b.form : a.path < b.path;
   });
   std::vector<std::string> paths;
-  for (auto& [size, path] : sized) paths.push_back(std::move(path));
-  for (std::string path : {"usr/share/pixmaps/" + file, "usr/share/pixmaps/" + drawn, file, drawn}) {
-    if (find(path)) paths.push_back(std::move(path));
+  for (Found& found : sized) paths.push_back(std::move(found.path));
+  for (std::string_view folder : {"usr/share/pixmaps/", ""}) {
+    for (const std::string& form : forms) {
+      std::string path = std::string(folder) + form;
+      if (find(path)) paths.push_back(std::move(path));
+    }
   }
   return paths;
 }

@@ -57,9 +57,10 @@ class PackageTree {
   // file. Anything else is an icon name, dots and all ("org.gnome.Calculator");
   // a trailing ".png", ".svg", ".svgz" or ".xpm" is dropped first. The name is
   // looked up in the hicolor theme's apps folders: the drawn one
-  // (scalable/apps/<name>.svg) first, then the largest size ("256x256",
-  // "128x128@2" counting as 256; a PNG or an SVG), then in usr/share/pixmaps,
-  // then at the root (where AppImages keep it), each as a PNG, then an SVG.
+  // (scalable/apps/<name>.svg or .svgz) first, then the largest size
+  // ("256x256", "128x128@2" counting as 256), then in usr/share/pixmaps,
+  // then at the root (where AppImages keep it); in each place a PNG, then an
+  // SVG, a compressed SVG, an XPM.
   // Symbolic icons (names ending "-symbolic", "symbolic" folders) and
   // relative paths are never taken.
   std::vector<std::string> iconPaths(std::string_view icon) const;

@@ -77,6 +77,9 @@ TEST(PackageTree, IconFilesLargestFirstThenPixmapsThenTheRoot) {
       "usr/share/pixmaps/mini.xterm_48x48.xpm",
       "usr/share/icons/hicolor/64x64/apps/io.github.app.svg",
       "io.github.app.png",
+      "usr/share/icons/hicolor/48x48/apps/ark.png",
+      "usr/share/icons/hicolor/scalable/apps/ark.svgz",
+      "usr/share/pixmaps/xbill.xpm",
   });
   const PackageTree tree(entries);
   const struct {
@@ -84,18 +87,20 @@ TEST(PackageTree, IconFilesLargestFirstThenPixmapsThenTheRoot) {
     std::vector<std::string> expected;
   } kCases[] = {
       {"calc", {"usr/share/icons/hicolor/scalable/apps/calc.svg", "usr/share/icons/hicolor/128x128@2/apps/calc.png",
-                "usr/share/icons/hicolor/192x192/apps/calc.png",
-                "usr/share/icons/hicolor/48x48/apps/calc.png", "usr/share/pixmaps/calc.png", "calc.png"}},
+                "usr/share/icons/hicolor/192x192/apps/calc.png", "usr/share/icons/hicolor/48x48/apps/calc.png",
+                "usr/share/icons/hicolor/32x32/apps/calc.xpm", "usr/share/pixmaps/calc.png", "calc.png"}},
       // The legacy form: the extension names no file, only the icon.
       {"calc.svg", {"usr/share/icons/hicolor/scalable/apps/calc.svg", "usr/share/icons/hicolor/128x128@2/apps/calc.png",
-                    "usr/share/icons/hicolor/192x192/apps/calc.png",
-                    "usr/share/icons/hicolor/48x48/apps/calc.png", "usr/share/pixmaps/calc.png", "calc.png"}},
+                    "usr/share/icons/hicolor/192x192/apps/calc.png", "usr/share/icons/hicolor/48x48/apps/calc.png",
+                    "usr/share/icons/hicolor/32x32/apps/calc.xpm", "usr/share/pixmaps/calc.png", "calc.png"}},
       // Icon names with dots, as GNOME, KDE, Xfce and Flathub name them.
       {"org.gnome.Calculator", {"usr/share/icons/hicolor/scalable/apps/org.gnome.Calculator.svg",
                                 "usr/share/icons/hicolor/48x48/apps/org.gnome.Calculator.png"}},
       {"org.gnome.Calculator.PNG", {"usr/share/icons/hicolor/scalable/apps/org.gnome.Calculator.svg",
                                     "usr/share/icons/hicolor/48x48/apps/org.gnome.Calculator.png"}},
-      {"mini.xterm", {"usr/share/pixmaps/mini.xterm.svg"}},
+      {"mini.xterm", {"usr/share/pixmaps/mini.xterm.svg"}},  // not mini.xterm_48x48.xpm
+      {"ark", {"usr/share/icons/hicolor/scalable/apps/ark.svgz", "usr/share/icons/hicolor/48x48/apps/ark.png"}},
+      {"xbill.xpm", {"usr/share/pixmaps/xbill.xpm"}},
       {"io.github.app", {"usr/share/icons/hicolor/64x64/apps/io.github.app.svg", "io.github.app.png"}},
       {"org.gnome.Calculator.desktop", {}},
       {"calc-symbolic", {}},
