@@ -1,8 +1,10 @@
-// Normalising a crushed 1024 x 1024 icon: the codec route (the rewrite into
-// a standard PNG, the GDI+ re-encode, the red/blue exchange), which the iOS
-// pipeline keeps for the layouts its one pass does not take, against that
-// one pass, measured in the same run. Prints the median time of each and
-// the process's peak memory.
+// Normalising a crushed 1024 x 1024 icon, measured in the same run: the
+// plain rewrite into a standard PNG (stored channels, no conversion); the
+// route the program takes, which converts the rows to true colours with
+// their alpha in that same one pass (target: at most 1.5 times the plain
+// rewrite); and the codec route (the rewrite, the GDI+ re-encode, the
+// red/blue exchange) the iOS pipeline keeps for what the PNG decoder
+// refuses. Prints the median time of each and the process's peak memory.
 #include <windows.h>
 
 #include <psapi.h>
@@ -45,8 +47,9 @@ int main() {
   std::printf("  un-crush the codec's pixels %8.1f ms\n", Median(exchange));
   const double codecRoute = Median(rewrite) * 2 + Median(reencode) + Median(exchange);
   std::printf("  codec route, total          %8.1f ms\n", codecRoute);
-  std::printf("  libpng route (CgbiToPng)    %8.1f ms\n", Median(direct));
-  std::printf("ratio libpng route/codec route: %.3f\n", Median(direct) / codecRoute);
+  std::printf("  one pass with alpha (CgbiToPng) %8.1f ms\n", Median(direct));
+  std::printf("ratio one pass with alpha/plain rewrite: %.2f (target <= 1.5)\n", Median(direct) / Median(rewrite));
+  std::printf("ratio one pass with alpha/codec route: %.3f\n", Median(direct) / codecRoute);
   std::printf("peak working set: %.1f MB\n", static_cast<double>(memory.PeakWorkingSetSize) / (1 << 20));
   return 0;
 }

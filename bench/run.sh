@@ -21,7 +21,7 @@ echo "== start-up (Tessaroo vs a minimal Win32 window built the same way)"
 wine build/win/startup_bench.exe 15 "$work/Tessaroo.exe" "$work/minimal_window.exe"
 echo "== console tool runner"
 (cd "$work" && wine ../win/runner_bench.exe 10 5)
-echo "== crushed-PNG normalisation"
+echo "== crushed-PNG normalisation (the one pass with alpha against the plain rewrite: target <= 1.5)"
 wine build/win/codec_bench.exe
 echo "== Android package pipeline (tools written by the first start above)"
 cp build/win/fixtures/apk/five-densities.apk "$work"/

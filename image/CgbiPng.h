@@ -16,10 +16,12 @@ bool IsCgbiPng(ByteSpan bytes);
 Bytes NormalizeCgbiPng(ByteSpan bytes);
 
 // A crushed PNG as the program shows it: a standard PNG of the same size in
-// true colours that keeps its transparency. The pixels are decoded whole,
-// red and blue exchanged and the colours un-premultiplied (wholly
-// transparent pixels come out black), so every layout the PNG decoder reads
-// is taken. Empty bytes for anything NormalizeCgbiPng or the decoder refuses.
+// true colours that keeps its transparency, red and blue exchanged and the
+// colours un-premultiplied (wholly transparent pixels come out black). The
+// layouts crushed icons use, 8-bit RGB or RGBA, not interlaced, are
+// converted row by row as they are inflated, never held whole; any other
+// layout the PNG decoder reads is decoded whole. Empty bytes for anything
+// NormalizeCgbiPng or the decoder refuses.
 Bytes CgbiToPng(ByteSpan bytes);
 
 // The same for a standard PNG whose pixels are still as crushed data stores

@@ -1,9 +1,5 @@
 #include "image/ImageCodec_win.h"
 
-#include <cstring>
-#include <utility>
-#include <vector>
-
 #include "image/CgbiPng.h"
 #include "image/ImageFormat.h"
 
@@ -27,14 +23,6 @@ CLSID BuiltInEncoder(int formatIndex) {
 }
 
 const GUID kEncoderQuality = {0x1d5be4b5, 0xfa4a, 0x452d, {0x9c, 0xdd, 0x5d, 0xb3, 0x51, 0x05, 0xe7, 0xeb}};
-
-std::string GuidText(const GUID& guid) {
-  wchar_t wide[40] = {};
-  StringFromGUID2(guid, wide, 40);
-  std::string text;
-  for (const wchar_t* p = wide; *p; ++p) text.push_back(static_cast<char>(*p));
-  return text;
-}
 
 // What GDI+ is given: crushed PNG data rewritten as a standard PNG, and only
 // formats whose declared size can be checked first and is within the limit
@@ -160,33 +148,6 @@ unsigned ImageCodecEx::height() const {
   return bitmap_ && GdipGetImageHeight(bitmap_, &h) == Ok ? h : 0;
 }
 
-std::uint32_t ImageCodecEx::getPixel(unsigned x, unsigned y) const {
-  ARGB argb = 0;
-  if (!bitmap_ || GdipBitmapGetPixel(bitmap_, static_cast<INT>(x), static_cast<INT>(y), &argb) != Ok) return 0;
-  return argb;
-}
-
-bool ImageCodecEx::setPixel(unsigned x, unsigned y, std::uint32_t argb) {
-  return bitmap_ && GdipBitmapSetPixel(bitmap_, static_cast<INT>(x), static_cast<INT>(y), argb) == Ok;
-}
-
-bool ImageCodecEx::exchangeRedBlueOpaque() {
-  if (!bitmap_ || !SizeAllowed(bitmap_)) return false;
-  const GpRect all{0, 0, static_cast<INT>(width()), static_cast<INT>(height())};
-  BitmapData data{};
-  if (GdipBitmapLockBits(bitmap_, &all, ImageLockModeRead | ImageLockModeWrite, PixelFormat32bppARGB, &data) != Ok) {
-    return false;
-  }
-  for (UINT y = 0; y < data.Height; ++y) {
-    auto* px = static_cast<std::uint8_t*>(data.Scan0) + static_cast<ptrdiff_t>(y) * data.Stride;
-    for (UINT x = 0; x < data.Width; ++x, px += 4) {
-      std::swap(px[0], px[2]);  // memory order is B, G, R, A
-      px[3] = 255;
-    }
-  }
-  return GdipBitmapUnlockBits(bitmap_, &data) == Ok;
-}
-
 RgbaImage ImageCodecEx::toRgba() const {
   if (!bitmap_ || !SizeAllowed(bitmap_)) return {};
   const GpRect all{0, 0, static_cast<INT>(width()), static_cast<INT>(height())};
@@ -206,20 +167,6 @@ RgbaImage ImageCodecEx::toRgba() const {
   }
   GdipBitmapUnlockBits(bitmap_, &data);
   return out;
-}
-
-Bytes ImageCodecEx::encodeByFormat(const std::string& formatText, const EncoderParameters* parameters) {
-  if (!bitmap_) return {};
-  UINT count = 0, size = 0;
-  if (GdipGetImageEncodersSize(&count, &size) != Ok || size == 0) return {};
-  std::vector<std::uint8_t> buffer(size);
-  auto* encoders = reinterpret_cast<ImageCodecInfo*>(buffer.data());
-  if (GdipGetImageEncoders(count, size, encoders) != Ok) return {};
-  for (UINT i = 0; i < count; ++i) {
-    // Compared exactly: the platform writes the GUID in upper case.
-    if (GuidText(encoders[i].FormatID) == formatText) return Save(bitmap_, encoders[i].Clsid, parameters);
-  }
-  return {};
 }
 
 void ImageCodecEx::dispose() {

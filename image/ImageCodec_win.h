@@ -8,9 +8,6 @@
 
 #include <gdiplus.h>
 
-#include <cstdint>
-#include <string>
-
 #include "image/RgbaImage.h"
 #include "support/Bytes.h"
 #include "support/ScopedWin_win.h"
@@ -55,7 +52,7 @@ class ImageCodec {
   Gdiplus::GpBitmap* image_ = nullptr;
 };
 
-// A bitmap for pixel work, encoded by image-format GUID text.
+// A decoded bitmap whose pixels are read out as RGBA.
 class ImageCodecEx {
  public:
   ImageCodecEx() = default;
@@ -66,24 +63,14 @@ class ImageCodecEx {
   bool createFromBytes(ByteSpan bytes, bool colourManagement = false);
   unsigned width() const;
   unsigned height() const;
-  std::uint32_t getPixel(unsigned x, unsigned y) const;   // ARGB; 0 on failure
-  bool setPixel(unsigned x, unsigned y, std::uint32_t argb);
-  // Swaps red and blue of every pixel and makes it opaque, in one pass over
-  // locked bits. False when there is no bitmap or it cannot be locked.
-  bool exchangeRedBlueOpaque();
   // Decoded pixels as RGBA; empty when there is no bitmap or it is too large.
   RgbaImage toRgba() const;
-  // The encoder is the installed one whose format GUID, as upper-case braced
-  // text, equals formatText exactly; none gives empty bytes.
-  Bytes encodeByFormat(const std::string& formatText, const Gdiplus::EncoderParameters* parameters = nullptr);
   void dispose();
 
  private:
   MemoryStream input_;
   Gdiplus::GpBitmap* bitmap_ = nullptr;
 };
-
-inline constexpr char kPngFormatGuid[] = "{B96B3CAF-0728-11D3-9D7B-0000F81EF32E}";
 
 // Any image GDI+ decodes (JPEG, BMP, GIF, ...) as RGBA; empty on failure.
 RgbaImage DecodeWithCodec(ByteSpan bytes);

@@ -3,9 +3,8 @@
 #include <string_view>
 #include <vector>
 
-#include "draw/SvgDocument.h"
+#include "draw/SvgOrBitmap.h"
 #include "image/ImageFormat.h"
-#include "image/PngEncode.h"
 #include "linux/AppImage.h"
 #include "linux/LinuxIconChoice.h"
 #include "support/FileIo_win.h"
@@ -45,20 +44,17 @@ class Tree {
     return {};
   }
 
-  // The PNG the first application desktop entry in folder names.
+  // The icon the first application desktop entry in folder names, as PNG:
+  // the first of its files that is a PNG, or an SVG document the drawing
+  // model draws whole (drawn then).
   Bytes iconByDesktopEntry(std::string_view folder, std::string_view packageName) const {
     for (const ArchiveEntry* file : tree_.desktopFiles(folder, packageName)) {
       const DesktopEntry desktop = ReadDesktopEntry(AsText(read(PackagePath(file->path), kMaxDesktopFileBytes)));
       if (!desktop.application || desktop.hidden) continue;
       for (const std::string& path : tree_.iconPaths(desktop.icon)) {
-        Bytes icon = read(path, path.ends_with(".svg") ? kMaxSvgBytes : kMaxReadBytes);
-        if (path.ends_with(".svg")) {
-          // Drawn when the drawing model takes it whole; else the next file.
-          const RgbaImage drawn = RenderSvgIcon(AsText(icon), context_.drawSide);
-          if (!drawn.pixels.empty()) return WritePng(drawn);
-          continue;
-        }
-        if (SniffImageFormat(icon) == ImageFormat::Png) return icon;
+        Bytes icon = SvgDrawnOrPngKept(IsSvgName(path), kMaxReadBytes,
+                                       [&](std::uint64_t maxBytes) { return read(path, maxBytes); }, context_.drawSide);
+        if (!icon.empty()) return icon;
       }
     }
     return {};

@@ -1,8 +1,7 @@
 #include "pictures/ImageFileIcon_win.h"
 
-#include "draw/SvgDocument.h"
+#include "draw/SvgOrBitmap.h"
 #include "image/IconFile.h"
-#include "image/PngEncode.h"
 #include "pictures/ImageFile.h"
 #include "support/FileIo_win.h"
 #include "support/XmlTree.h"
@@ -21,10 +20,10 @@ Bytes ExtractWebpIcon(const PipelineContext& context, const std::string& webpPat
 }
 
 Bytes ExtractSvgIcon(const PipelineContext& context, const std::string& path) {
-  const Bytes bytes = ReadWholeFile(path, kMaxSvgBytes);
-  const std::string_view text = AsText(bytes);
-  const RgbaImage drawn = RenderSvgIcon(text, context.drawSide);
-  if (!drawn.pixels.empty()) return WritePng(drawn);
-  context.report(ReadXmlTree(text) ? IconReason::Unsupported : IconReason::Damaged);
-  return {};
+  // Whatever the name ends in: the route was chosen for a ".svg" in it.
+  Bytes bytes;
+  Bytes drawn = SvgDrawnOrPngKept(
+      true, 0, [&](std::uint64_t maxBytes) { return bytes = ReadWholeFile(path, maxBytes); }, context.drawSide);
+  if (drawn.empty()) context.report(ReadXmlTree(AsText(bytes)) ? IconReason::Unsupported : IconReason::Damaged);
+  return drawn;
 }

@@ -2,9 +2,7 @@
 
 #include <string_view>
 
-#include "draw/SvgDocument.h"
-#include "image/ImageFormat.h"
-#include "image/PngEncode.h"
+#include "draw/SvgOrBitmap.h"
 #include "support/FileIo_win.h"
 #include "support/TextScan.h"
 #include "tools/ArchiveEntry_win.h"
@@ -41,14 +39,10 @@ Bytes ExtractExtensionIcon(const PipelineContext& context, const std::string& pa
   for (const std::string& name : ExtensionIconPaths(AsText(json))) {
     const ArchiveEntry* entry = Find(entries, name);
     if (!entry) continue;
-    const bool drawn = EqualsIgnoringAsciiCase(name.substr(name.size() < 4 ? 0 : name.size() - 4), ".svg");
-    Bytes bytes = ReadArchiveEntry(context, zip, *entry, drawn ? kMaxSvgBytes : kMaxReadBytes);
-    if (drawn) {
-      const RgbaImage image = RenderSvgIcon(AsText(bytes), context.drawSide);
-      if (!image.pixels.empty()) return WritePng(image);
-    } else if (SniffImageFormat(bytes) == ImageFormat::Png) {
-      return bytes;
-    }
+    Bytes icon = SvgDrawnOrPngKept(
+        IsSvgName(name), kMaxReadBytes,
+        [&](std::uint64_t maxBytes) { return ReadArchiveEntry(context, zip, *entry, maxBytes); }, context.drawSide);
+    if (!icon.empty()) return icon;
   }
   return {};
 }

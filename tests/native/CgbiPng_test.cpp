@@ -99,6 +99,10 @@ TEST(CgbiToPng, UndoesThePremultiplication) {
   const RgbaImage solid = DecodePng(CgbiToPng(EncodeCgbi(SolidImage(3, 2, 200, 100, 50, 128), 6, 4)));
   ASSERT_EQ(solid.pixels.size(), 24u);
   EXPECT_EQ(Bytes(solid.pixels.begin(), solid.pixels.begin() + 4), (Bytes{199, 100, 50, 128}));
+  // Without alpha only red and blue change places.
+  const RgbaImage opaque = DecodePng(CgbiToPng(EncodeCgbi(SolidImage(3, 2, 200, 100, 50, 255), 2, 3)));
+  ASSERT_EQ(opaque.pixels.size(), 24u);
+  EXPECT_EQ(PixelArgb(opaque, 2, 1), 0xFFC86432u);
 }
 
 // 16-bit or greyscale crushed data is well formed too.
@@ -198,7 +202,8 @@ TEST(CgbiPng, DamagedOrOversizedDataGivesEmptyBytes) {
 
 // A few bytes of data can hold no more than 1032 times their size: a header
 // declaring far more is refused before anything is allocated for the image,
-// while an honest all-transparent icon (1028:1) still passes.
+// while an honest all-transparent icon (1028:1) still passes, and is shown
+// without ever holding its pixels whole.
 TEST(CgbiPng, ShortDataForAHugeImageIsRefusedWithoutAllocatingForIt) {
   const Bytes tiny = EncodeCgbi(SolidImage(16, 16, 0, 0, 0, 0), 6, 0);
   const Bytes huge = WithHeader(tiny, 4096, 4096, 16, 6);  // 134 MB of image data declared
@@ -212,8 +217,11 @@ TEST(CgbiPng, ShortDataForAHugeImageIsRefusedWithoutAllocatingForIt) {
 
   const Bytes honest = EncodeCgbi(SolidImage(1024, 1024, 0, 0, 0, 0), 6, 0);
   ASSERT_LT(honest.size(), 4200u);
-  largest = LargestAllocation([&] { EXPECT_FALSE(NormalizeCgbiPng(honest).empty()); });
-  EXPECT_LT(largest, 1u << 20) << "4 MB of image data passed through in blocks";
+  largest = LargestAllocation([&] {
+    EXPECT_FALSE(NormalizeCgbiPng(honest).empty());
+    EXPECT_FALSE(CgbiToPng(honest).empty());
+  });
+  EXPECT_LT(largest, 1u << 20) << "4 MB of image data passed through in blocks and rows";
 }
 
 TEST(IsStandardPngStart, OnlyTheStandardSixteenBytesPass) {
