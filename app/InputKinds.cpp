@@ -33,6 +33,8 @@ constexpr InputKind kInputKinds[] = {
     {".appimage", RouteId::AppImage, true},
     {".snap", RouteId::Snap, true},
     {".svg", RouteId::Svg, true},
+    {".svgz", RouteId::Svg, true},
+    {".xpm", RouteId::Xpm, true},
     {".icns", RouteId::Icns, true},
     {".zip", RouteId::ZippedApp, true},
     {".dmg", RouteId::Dmg, true},

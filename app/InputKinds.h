@@ -26,6 +26,7 @@ enum class RouteId {
   AppImage,
   Snap,
   Svg,
+  Xpm,
   Icns,
   ZippedApp,
   Extension,

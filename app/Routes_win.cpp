@@ -32,6 +32,7 @@ constexpr InputRoute kInputRoutes[] = {
     {RouteId::AppImage, ExtractAppImageIcon},
     {RouteId::Snap, ExtractSnapIcon},
     {RouteId::Svg, ExtractSvgIcon},
+    {RouteId::Xpm, ExtractXpmIcon},
     {RouteId::Icns, ExtractIcnsIcon},
     {RouteId::ZippedApp, ExtractZippedAppIcon},
     {RouteId::Extension, ExtractExtensionIcon},

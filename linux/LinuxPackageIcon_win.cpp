@@ -3,7 +3,7 @@
 #include <string_view>
 #include <vector>
 
-#include "draw/SvgOrBitmap.h"
+#include "draw/IconFileForms.h"
 #include "image/ImageFormat.h"
 #include "linux/AppImage.h"
 #include "linux/LinuxIconChoice.h"
@@ -45,15 +45,15 @@ class Tree {
   }
 
   // The icon the first application desktop entry in folder names, as PNG:
-  // the first of its files that is a PNG, or an SVG document the drawing
-  // model draws whole (drawn then).
+  // the first of its files that is a PNG, an SVG document (compressed or
+  // not) the drawing model draws whole, or an XPM image.
   Bytes iconByDesktopEntry(std::string_view folder, std::string_view packageName) const {
     for (const ArchiveEntry* file : tree_.desktopFiles(folder, packageName)) {
       const DesktopEntry desktop = ReadDesktopEntry(AsText(read(PackagePath(file->path), kMaxDesktopFileBytes)));
       if (!desktop.application || desktop.hidden) continue;
       for (const std::string& path : tree_.iconPaths(desktop.icon)) {
-        Bytes icon = SvgDrawnOrPngKept(IsSvgName(path), kMaxReadBytes,
-                                       [&](std::uint64_t maxBytes) { return read(path, maxBytes); }, context_.drawSide);
+        Bytes icon = IconFileAsPng(IconFileFormOf(path), kMaxReadBytes,
+                                   [&](std::uint64_t maxBytes) { return read(path, maxBytes); }, context_.drawSide);
         if (!icon.empty()) return icon;
       }
     }

@@ -1,6 +1,6 @@
 #include "pictures/ImageFileIcon_win.h"
 
-#include "draw/SvgOrBitmap.h"
+#include "draw/IconFileForms.h"
 #include "image/IconFile.h"
 #include "pictures/ImageFile.h"
 #include "support/FileIo_win.h"
@@ -20,10 +20,21 @@ Bytes ExtractWebpIcon(const PipelineContext& context, const std::string& webpPat
 }
 
 Bytes ExtractSvgIcon(const PipelineContext& context, const std::string& path) {
-  // Whatever the name ends in: the route was chosen for a ".svg" in it.
+  // The route takes ".svg" and ".svgz" (compressed) files.
+  const IconFileForm form = IconFileFormOf(path) == IconFileForm::Svgz ? IconFileForm::Svgz : IconFileForm::Svg;
   Bytes bytes;
-  Bytes drawn = SvgDrawnOrPngKept(
-      true, 0, [&](std::uint64_t maxBytes) { return bytes = ReadWholeFile(path, maxBytes); }, context.drawSide);
-  if (drawn.empty()) context.report(ReadXmlTree(AsText(bytes)) ? IconReason::Unsupported : IconReason::Damaged);
+  Bytes drawn = IconFileAsPng(
+      form, 0, [&](std::uint64_t maxBytes) { return bytes = ReadWholeFile(path, maxBytes); }, context.drawSide);
+  if (drawn.empty()) {
+    const bool wellFormed = ReadXmlTree(AsText(SvgDocumentText(form, std::move(bytes)))).has_value();
+    context.report(wellFormed ? IconReason::Unsupported : IconReason::Damaged);
+  }
   return drawn;
+}
+
+Bytes ExtractXpmIcon(const PipelineContext& context, const std::string& path) {
+  Bytes decoded = IconFileAsPng(
+      IconFileForm::Xpm, 0, [&](std::uint64_t maxBytes) { return ReadWholeFile(path, maxBytes); }, context.drawSide);
+  if (decoded.empty()) context.report(IconReason::Damaged);
+  return decoded;
 }

@@ -15,7 +15,10 @@ Bytes ExtractPictureIcon(const PipelineContext& context, const std::string& path
 // conversion fails).
 Bytes ExtractWebpIcon(const PipelineContext& context, const std::string& webpPath);
 
-// A loose SVG file drawn on a square of the context's draw side (256 by
+// A loose XPM image (an old Linux icon) as PNG; "damaged" when it is none.
+Bytes ExtractXpmIcon(const PipelineContext& context, const std::string& path);
+
+// A loose SVG file (plain, or gzip-compressed as .svgz) drawn on a square of the context's draw side (256 by
 // default), its width:height kept. No icon when it is no well-formed SVG
 // ("damaged") or uses what the drawing model does not draw ("unsupported").
 Bytes ExtractSvgIcon(const PipelineContext& context, const std::string& path);

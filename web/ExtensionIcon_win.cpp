@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-#include "draw/SvgOrBitmap.h"
+#include "draw/IconFileForms.h"
 #include "support/FileIo_win.h"
 #include "support/TextScan.h"
 #include "tools/ArchiveEntry_win.h"
@@ -39,8 +39,8 @@ Bytes ExtractExtensionIcon(const PipelineContext& context, const std::string& pa
   for (const std::string& name : ExtensionIconPaths(AsText(json))) {
     const ArchiveEntry* entry = Find(entries, name);
     if (!entry) continue;
-    Bytes icon = SvgDrawnOrPngKept(
-        IsSvgName(name), kMaxReadBytes,
+    Bytes icon = IconFileAsPng(
+        IconFileFormOf(name), kMaxReadBytes,
         [&](std::uint64_t maxBytes) { return ReadArchiveEntry(context, zip, *entry, maxBytes); }, context.drawSide);
     if (!icon.empty()) return icon;
   }

@@ -35,7 +35,8 @@ TEST(KindByPath, TheFileNamesOwnExtensionDecidesWhateverItsCase) {
       {"C:\\photos.pngs\\notes.txt", "none"},
       {"C:\\tool.exe.config", "none"},
       {"C:\\x.exe.bak", "none"},
-      {"C:\\logo.svgz", "none"},
+      {"C:\\logo.svgz", ".svgz"},
+      {"C:\\logo.svgz.gz", "none"},
       {"C:\\game.png.", "none"},
       {"C:\\game.png ", "none"},
       {"C:\\dl\\.part", "none"},
@@ -57,7 +58,7 @@ TEST(KindByPath, StepsOverDoubleByteCharactersOfTheSystemCodePage) {
 TEST(ImportPatterns, ListsTheKindsMarkedForTheDialogInListOrder) {
   EXPECT_EQ(ImportPatterns(InputKinds()),
             "*.xapk;*.apks;*.apkm;*.apk;*.exe;*.ipa;*.dll;*.cpl;*.ocx;*.scr;*.mun;*.ico;"
-            "*.png;*.jpg;*.jpeg;*.bmp;*.gif;*.msixbundle;*.appxbundle;*.msix;*.appx;*.msi;*.deb;*.rpm;*.appimage;*.snap;*.svg;*.icns;*.zip;*.dmg;*.crx;*.xpi");
+            "*.png;*.jpg;*.jpeg;*.bmp;*.gif;*.msixbundle;*.appxbundle;*.msix;*.appx;*.msi;*.deb;*.rpm;*.appimage;*.snap;*.svg;*.svgz;*.xpm;*.icns;*.zip;*.dmg;*.crx;*.xpi");
   EXPECT_EQ(ImportPatterns({}), "");
 }
 

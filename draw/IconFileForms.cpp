@@ -1,0 +1,38 @@
+#include "draw/IconFileForms.h"
+
+#include "draw/SvgDocument.h"
+#include "image/ImageFormat.h"
+#include "image/PngEncode.h"
+#include "image/Xpm.h"
+#include "support/Gzip.h"
+#include "support/TextScan.h"
+
+IconFileForm IconFileFormOf(std::string_view name) {
+  const std::string_view extension = FileNameExtension(name, NoLeadBytes);
+  if (EqualsIgnoringAsciiCase(extension, ".svg")) return IconFileForm::Svg;
+  if (EqualsIgnoringAsciiCase(extension, ".svgz")) return IconFileForm::Svgz;
+  if (EqualsIgnoringAsciiCase(extension, ".xpm")) return IconFileForm::Xpm;
+  return IconFileForm::Bitmap;
+}
+
+Bytes SvgDocumentText(IconFileForm form, Bytes bytes) {
+  return form == IconFileForm::Svgz ? InflateGzip(bytes, kMaxSvgBytes) : bytes;
+}
+
+Bytes IconFileAsPng(IconFileForm form, std::uint64_t bitmapLimit, const std::function<Bytes(std::uint64_t maxBytes)>& read,
+                    int side) {
+  switch (form) {
+    case IconFileForm::Svg:
+    case IconFileForm::Svgz: {
+      const RgbaImage drawn = RenderSvgIcon(AsText(SvgDocumentText(form, read(kMaxSvgBytes))), side);
+      return drawn.pixels.empty() ? Bytes() : WritePng(drawn);
+    }
+    case IconFileForm::Xpm: {
+      const RgbaImage decoded = DecodeXpm(read(kMaxXpmText));
+      return decoded.pixels.empty() ? Bytes() : WritePng(decoded);
+    }
+    case IconFileForm::Bitmap: break;
+  }
+  Bytes bytes = read(bitmapLimit);
+  return SniffImageFormat(bytes) == ImageFormat::Png ? bytes : Bytes();
+}

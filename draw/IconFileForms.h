@@ -1,0 +1,30 @@
+#pragma once
+// An icon file as the program shows it, whichever room found it: an SVG
+// document (plain or gzip-compressed) drawn, an XPM image decoded, a PNG
+// file kept as it is.
+#include <cstdint>
+#include <functional>
+#include <string_view>
+
+#include "support/Bytes.h"
+
+// The forms an icon file comes in, told by its name's extension in any case
+// (packages and users write ".SVG" too).
+enum class IconFileForm { Bitmap, Svg, Svgz, Xpm };
+IconFileForm IconFileFormOf(std::string_view name);
+
+// The icon in one file as PNG bytes. An SVG document is drawn on a square of
+// side pixels (0: kSvgIconPixels), its width:height kept; a compressed one
+// is inflated first, within the same limit on the inflated text, so a small
+// file that inflates to gigabytes is refused. An XPM image is decoded. Any
+// other file is kept as it is when it is a PNG. The file is read through
+// read(maxBytes): at most kMaxSvgBytes of an SVG document (compressed or
+// not), kMaxXpmText of an XPM, and bitmapLimit of anything else. Empty
+// bytes for a document the drawing model refuses or cannot draw whole, and
+// for a file that is not what its form says.
+Bytes IconFileAsPng(IconFileForm form, std::uint64_t bitmapLimit, const std::function<Bytes(std::uint64_t maxBytes)>& read,
+                    int side);
+
+// The text of an SVG document of that form as read: inflated when
+// compressed (empty beyond kMaxSvgBytes or when damaged).
+Bytes SvgDocumentText(IconFileForm form, Bytes bytes);
