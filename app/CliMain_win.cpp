@@ -131,8 +131,8 @@ int main(int argc, char** argv) {
   StopCodec();
   if (!picture.hasPicture()) {
     const ReasonWords words = WordsOf(reason == IconReason::None ? IconReason::NoIcon : reason);
-    std::fprintf(stderr, "%.*s: %.*s\n", int(words.id.size()), words.id.data(), int(words.english.size()),
-                 words.english.data());
+    std::fprintf(stderr, "%.*s: %s\n", int(words.id.size()), words.id.data(),
+                 WithSubject(words.english, picture.reasonSubject()).c_str());
     return 1;
   }
   const Bytes file = icon ? PictureAsIcon(picture.picture()) : PictureAsPng(picture.picture());

@@ -43,12 +43,14 @@ IconReason DispatchFile(const PipelineContext& context, PictureStore& picture, c
   } runEnd{picture};
   IconReason reason = refused ? IconReason::Refused : CanReadFile(input) ? IconReason::None : IconReason::Unreadable;
   Bytes icon;
+  std::string subject;
   if (reason == IconReason::None) {
     // However hostile the file, this import runs a bounded number of tools
     // and writes a bounded number of bytes.
     const ImportBudget budget;
     PipelineContext reporting = context;
     reporting.reason = &reason;
+    reporting.subject = &subject;
     icon = route->pipeline(reporting, input);
     // Cancelled (Escape): the picture stays as it was.
     if (budget.cancelled()) return IconReason::None;
@@ -66,7 +68,7 @@ IconReason DispatchFile(const PipelineContext& context, PictureStore& picture, c
   // run inside this one; what that run showed stays.
   if (picture.pictureChanges() != before) return reason;
   if (icon.empty()) {
-    picture.setReason(reason);
+    picture.setReason(reason, subject);
   } else {
     picture.setPicture(std::move(icon), path);
   }

@@ -171,6 +171,23 @@ std::vector<std::string> PackageTree::iconPaths(std::string_view icon) const {
   return paths;
 }
 
+bool IsThemeIconName(std::string_view name) {
+  static constexpr std::string_view kThemeIcons[] = {
+      "accessories-calculator", "accessories-character-map", "accessories-dictionary", "accessories-text-editor",
+      "help-browser", "multimedia-volume-control", "preferences-desktop-accessibility", "preferences-desktop-font",
+      "preferences-desktop-keyboard", "preferences-desktop-locale", "preferences-desktop-multimedia",
+      "preferences-desktop-screensaver", "preferences-desktop-theme", "preferences-desktop-wallpaper",
+      "system-file-manager", "system-software-install", "system-software-update", "utilities-system-monitor",
+      "utilities-terminal", "applications-accessories", "applications-development", "applications-engineering",
+      "applications-games", "applications-graphics", "applications-internet", "applications-multimedia",
+      "applications-office", "applications-other", "applications-science", "applications-system",
+      "applications-utilities", "preferences-desktop", "preferences-desktop-peripherals",
+      "preferences-desktop-personal", "preferences-other", "preferences-system", "preferences-system-network",
+      "system-help", "internet-web-browser", "internet-mail", "internet-news", "office-calendar",
+  };
+  return std::find(std::begin(kThemeIcons), std::end(kThemeIcons), name) != std::end(kThemeIcons);
+}
+
 std::string DebPackageName(std::string_view fileName) { return std::string(fileName.substr(0, fileName.find('_'))); }
 
 std::string RpmPackageName(std::string_view fileName) {

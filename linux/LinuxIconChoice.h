@@ -70,6 +70,12 @@ class PackageTree {
   std::unordered_map<std::string, const ArchiveEntry*> byPath_;
 };
 
+// The icon names of the freedesktop naming convention's application and
+// category icons ("utilities-terminal", "system-file-manager",
+// "accessories-calculator"): the desktop's theme draws them, so a package
+// that names one holds no icon of its own.
+bool IsThemeIconName(std::string_view name);
+
 // The package name a desktop file may be named after, from the package's
 // file name: a .deb's "name_version_arch.deb" gives "name", an .rpm's
 // "name-version-release.arch.rpm" gives "name".

@@ -47,16 +47,23 @@ class Tree {
   // The icon the first application desktop entry in folder names, as PNG:
   // the first of its files that is a PNG, an SVG document (compressed or
   // not) the drawing model draws whole, or an XPM image.
+  // When the entry names an icon the package does not hold, the reason says
+  // so and names it: an icon of the desktop's theme, or one another package
+  // (the application's -data or -common sibling, as a rule) holds.
   Bytes iconByDesktopEntry(std::string_view folder, std::string_view packageName) const {
+    std::string missing;
     for (const ArchiveEntry* file : tree_.desktopFiles(folder, packageName)) {
       const DesktopEntry desktop = ReadDesktopEntry(AsText(read(PackagePath(file->path), kMaxDesktopFileBytes)));
       if (!desktop.application || desktop.hidden) continue;
-      for (const std::string& path : tree_.iconPaths(desktop.icon)) {
+      const std::vector<std::string> paths = tree_.iconPaths(desktop.icon);
+      if (paths.empty() && missing.empty() && desktop.icon.find('/') == std::string::npos) missing = desktop.icon;
+      for (const std::string& path : paths) {
         Bytes icon = IconFileAsPng(IconFileFormOf(path), kMaxReadBytes,
                                    [&](std::uint64_t maxBytes) { return read(path, maxBytes); }, context_.drawSide);
         if (!icon.empty()) return icon;
       }
     }
+    if (!missing.empty()) context_.report(IsThemeIconName(missing) ? IconReason::ThemeIcon : IconReason::IconElsewhere, missing);
     return {};
   }
 

@@ -44,10 +44,11 @@ constexpr UINT_PTR kBalloonTimer = 1, kBusyTimer = 2;
 constexpr wchar_t kBusyChinese[] = L"正在读取…", kBusyEnglish[] = L"Reading…";
 constexpr UINT kBalloonMilliseconds = 4000;
 
-// A reason in one line: the Chinese words, the English in brackets.
-std::wstring ReasonLine(IconReason reason) {
+// A reason in one line: the Chinese words, the English (with what the
+// reason names) in brackets.
+std::wstring ReasonLine(IconReason reason, const std::string& subject) {
   const ReasonWords words = WordsOf(reason);
-  return WideFromUtf8(words.chinese) + L" (" + WideFromUtf8(words.english) + L")";
+  return WideFromUtf8(words.chinese) + L" (" + WideFromUtf8(WithSubject(words.english, subject)) + L")";
 }
 
 // What the box shows, in one line: the picture's size and format, the
@@ -56,7 +57,7 @@ std::wstring ShownText(HWND window, const PictureStore& store) {
   const PictureBoxState* state = StateOf(window);
   if (state && state->busyShown) return std::wstring(kBusyChinese) + L" (" + kBusyEnglish + L")";
   if (store.hasPicture() || store.reason() == IconReason::None) return WideFromUtf8(DescribePicture(store.picture()));
-  return ReasonLine(store.reason());
+  return ReasonLine(store.reason(), store.reasonSubject());
 }
 
 // The tooltip's one tool is the whole control, present while there is a
@@ -115,7 +116,7 @@ void PrepareShown(PictureBoxState& state, const RECT& client) {
 void ShowNotice(HWND window, PictureBoxState& state) {
   if (!state.balloon || state.store->notices() == state.noticesShown) return;
   state.noticesShown = state.store->notices();
-  std::wstring text = ReasonLine(state.store->notice());
+  std::wstring text = ReasonLine(state.store->notice(), {});
   TOOLINFOW tool{};
   tool.cbSize = sizeof tool;
   tool.uFlags = TTF_TRACK | TTF_ABSOLUTE;
@@ -213,7 +214,8 @@ void Paint(HWND window, PictureBoxState& state) {
     BitBlt(dc, at.x, at.y, state.width, state.height, memory.get(), 0, 0, SRCCOPY);
   } else if (state.store->reason() != IconReason::None) {
     const ReasonWords words = WordsOf(state.store->reason());
-    PaintWords(dc, client, state, WideFromUtf8(words.chinese) + L"\n" + WideFromUtf8(words.english));
+    const std::string english = WithSubject(words.english, state.store->reasonSubject());
+    PaintWords(dc, client, state, WideFromUtf8(words.chinese) + L"\n" + WideFromUtf8(english));
   }
   EndPaint(window, &paint);
 }

@@ -1,6 +1,7 @@
 #pragma once
 // Why an import gave no icon, in words the window, its tooltip and the
 // command line show. Every input kind ends in an icon or one of these.
+#include <string>
 #include <string_view>
 
 enum class IconReason {
@@ -10,6 +11,8 @@ enum class IconReason {
   Unreadable,   // missing, locked or denied
   Damaged,      // not what its name says, truncated, beyond a limit
   Refused,      // a network or device target, a hostile entry
+  ThemeIcon,    // a package naming an icon of the desktop's theme (the subject: its name)
+  IconElsewhere,  // a package naming an icon it does not hold (the subject: its name)
 };
 
 struct ReasonWords {
@@ -25,7 +28,18 @@ constexpr ReasonWords WordsOf(IconReason reason) {
     case IconReason::Unreadable: return {"unreadable", "无法读取文件", "Could not read the file"};
     case IconReason::Damaged: return {"damaged", "文件过大或已损坏", "Too large or damaged"};
     case IconReason::Refused: return {"refused", "已拒绝", "Refused for safety"};
+    case IconReason::ThemeIcon: return {"theme-icon", "使用桌面主题的图标", "Uses the desktop theme's icon"};
+    case IconReason::IconElsewhere:
+      return {"icon-elsewhere", "图标在另一个软件包中", "The icon is in another package"};
     case IconReason::None: break;
   }
   return {};
+}
+
+// A reason's words with what it names, when it names something:
+// Uses the desktop theme's icon "utilities-terminal".
+inline std::string WithSubject(std::string_view words, std::string_view subject) {
+  std::string text(words);
+  if (!subject.empty()) text.append(" \"").append(subject).append("\"");
+  return text;
 }

@@ -18,12 +18,16 @@ struct PipelineContext {
   // Where a run that finds no icon says why; the first report stands (the
   // step that knows most reports first). May be null.
   IconReason* reason = nullptr;
+  // What that reason names (an icon's name), when it names something. May be null.
+  std::string* subject = nullptr;
 
   std::string inRunDirectory(const std::string& fileName) const { return runDirectory + "\\" + fileName; }
   // A helper tool is always started by its full path in the run directory.
   std::string toolPath(const char* tool) const { return inRunDirectory(tool); }
-  void report(IconReason why) const {
-    if (reason && *reason == IconReason::None) *reason = why;
+  void report(IconReason why, std::string_view what = {}) const {
+    if (!reason || *reason != IconReason::None) return;
+    *reason = why;
+    if (subject) *subject = what;
   }
 };
 

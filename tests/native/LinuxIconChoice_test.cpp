@@ -113,6 +113,13 @@ TEST(PackageTree, IconFilesLargestFirstThenPixmapsThenTheRoot) {
   for (const auto& c : kCases) EXPECT_EQ(tree.iconPaths(c.icon), c.expected) << c.icon;
 }
 
+TEST(IconsElsewhere, ThemeNames) {
+  EXPECT_TRUE(IsThemeIconName("utilities-terminal"));
+  EXPECT_TRUE(IsThemeIconName("accessories-calculator"));
+  EXPECT_FALSE(IsThemeIconName("org.gnome.Terminal"));
+  EXPECT_FALSE(IsThemeIconName("utilities-terminal-symbolic"));
+}
+
 TEST(PackageNames, FromTheFileName) {
   EXPECT_EQ(DebPackageName("gnome-calculator_43.0-1_amd64.deb"), "gnome-calculator");
   EXPECT_EQ(RpmPackageName("gnome-calculator-43.0-1.fc37.x86_64.rpm"), "gnome-calculator");
