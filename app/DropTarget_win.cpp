@@ -1,10 +1,14 @@
 #include "app/DropTarget_win.h"
 
+#include "output/DragOut_win.h"
 #include "support/MessagePump_win.h"
 
 #include <commctrl.h>
+#include <ole2.h>
 #include <shellapi.h>
+#include <shlwapi.h>
 
+#include <new>
 #include <string>
 #include <utility>
 
@@ -25,6 +29,77 @@ void OpenMessageFilterForDrops() {
   filter(kCopyGlobalData, MSGFLT_ADD);
 }
 
+// Takes OLE drags of files and posts each drop to the window as
+// WM_DROPFILES, as Windows' OLE does for a window that only accepts files:
+// Wine's OLE delivers drags to registered drop targets only. A drag this
+// program started itself is refused while it is under way, since the
+// posted drop would arrive only after it ended.
+class FileDropTarget final : public IDropTarget {
+ public:
+  static IDropTarget* Create(HWND window) { return new (std::nothrow) FileDropTarget(window); }
+
+  IFACEMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
+    static const QITAB kInterfaces[] = {QITABENT(FileDropTarget, IDropTarget), {}};
+    return QISearch(this, kInterfaces, riid, ppv);
+  }
+  IFACEMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&references_)); }
+  IFACEMETHODIMP_(ULONG) Release() override {
+    const LONG left = InterlockedDecrement(&references_);
+    if (left == 0) delete this;
+    return static_cast<ULONG>(left);
+  }
+
+  IFACEMETHODIMP DragEnter(IDataObject* data, DWORD, POINTL, DWORD* effect) override {
+    FORMATETC files = kFiles;
+    accepts_ = data && !DraggingIconOut() && data->QueryGetData(&files) == S_OK;
+    return DragOver(0, {}, effect);
+  }
+  IFACEMETHODIMP DragOver(DWORD, POINTL, DWORD* effect) override {
+    if (!effect) return E_INVALIDARG;
+    *effect = accepts_ ? *effect & DROPEFFECT_COPY : DROPEFFECT_NONE;
+    return S_OK;
+  }
+  IFACEMETHODIMP DragLeave() override {
+    accepts_ = false;
+    return S_OK;
+  }
+  IFACEMETHODIMP Drop(IDataObject* data, DWORD, POINTL, DWORD* effect) override {
+    if (FAILED(DragOver(0, {}, effect))) return E_INVALIDARG;
+    accepts_ = false;
+    if (*effect == DROPEFFECT_NONE) return S_OK;
+    if (!postDrop(data)) *effect = DROPEFFECT_NONE;
+    return S_OK;
+  }
+
+ private:
+  static constexpr FORMATETC kFiles = {CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+
+  explicit FileDropTarget(HWND window) : window_(window) {}
+  ~FileDropTarget() = default;
+
+  // The file list, copied into memory of the window's own to free
+  // (DragFinish), and posted: the source waits for Drop to return, never for
+  // the files to be taken in.
+  bool postDrop(IDataObject* data) {
+    FORMATETC files = kFiles;
+    STGMEDIUM medium{};
+    if (FAILED(data->GetData(&files, &medium))) return false;
+    HGLOBAL copy = nullptr;
+    if (medium.tymed == TYMED_HGLOBAL) {
+      const ScopedGlobalLock list(medium.hGlobal);
+      if (list.data()) copy = CopyToGlobalMemory(list.data(), list.size());
+    }
+    ReleaseStgMedium(&medium);
+    if (copy && PostMessageW(window_, WM_DROPFILES, reinterpret_cast<WPARAM>(copy), 0)) return true;
+    if (copy) GlobalFree(copy);
+    return false;
+  }
+
+  LONG references_ = 1;
+  HWND window_;
+  bool accepts_ = false;
+};
+
 }  // namespace
 
 void DropTarget::enable(HWND window, Callback callback) {
@@ -34,10 +109,15 @@ void DropTarget::enable(HWND window, Callback callback) {
   DragAcceptFiles(window, TRUE);
   SetWindowSubclass(window, SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
   if (!IsWindowsXp()) OpenMessageFilterForDrops();
+  // Refused on a thread without OLE: files then come as WM_DROPFILES only.
+  oleTarget_.reset(FileDropTarget::Create(window));
+  if (oleTarget_ && FAILED(RegisterDragDrop(window, oleTarget_.get()))) oleTarget_.reset();
 }
 
 void DropTarget::disable() {
   if (!window_) return;
+  if (oleTarget_) RevokeDragDrop(window_);
+  oleTarget_.reset();
   DragAcceptFiles(window_, FALSE);
   RemoveWindowSubclass(window_, SubclassProc, kSubclassId);
   window_ = nullptr;
@@ -55,6 +135,8 @@ LRESULT DropTarget::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM 
   }
   if (message == WM_NCDESTROY) {
     // The window is going away: nothing is left to restore.
+    if (oleTarget_) RevokeDragDrop(window);
+    oleTarget_.reset();
     RemoveWindowSubclass(window, SubclassProc, kSubclassId);
     window_ = nullptr;
   }

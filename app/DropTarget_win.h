@@ -1,13 +1,16 @@
 #pragma once
 // Accepts files dropped from the shell onto a window: subclasses the window
 // to receive WM_DROPFILES and calls back once per dropped file, in the order
-// the shell reports them.
+// the shell reports them. OLE drags of files come the same way: the window's
+// registered drop target hands each drop on as WM_DROPFILES.
 #include <windows.h>
 
 #include <shellapi.h>
 
 #include <functional>
 #include <string>
+
+#include "support/ScopedWin_win.h"
 
 class DropTarget {
  public:
@@ -30,6 +33,7 @@ class DropTarget {
 
   HWND window_ = nullptr;
   Callback callback_ = nullptr;
+  ComPtr<IDropTarget> oleTarget_;  // registered for window_; none when OLE is not started
 };
 
 // True on Windows XP (5.1, or the x64 edition's 5.2 workstation).

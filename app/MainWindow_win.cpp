@@ -60,8 +60,8 @@ void CreateControls(HWND window, AppContext& app) {
   for (const ControlLayout& c : kMainWindowControls) {
     if (c.kind == ControlKind::PictureBox) {
       CreatePictureBox(window, c.id, 0, 0, 0, 0, app.picture, [&app] {
-        // Made at the first drag: it starts COM and the drag-image helper,
-        // which showing the window does not need.
+        // Made at the first drag: it starts COM, which showing the window
+        // does not need.
         if (!app.dragSource) app.dragSource.reset(IconDragSource::Create());
         if (!app.dragFolder) app.dragFolder = std::make_unique<WorkFolder>(app.runDirectory);
         if (app.dragSource) StartIconDrag(app.dragFolder->path(), app.picture, *app.dragSource.get());

@@ -26,6 +26,7 @@ add_library(tessaroo_win STATIC
   app/RunDirectory_win.cpp
   app/Wildcards_win.cpp
   image/ImageCodec_win.cpp
+  image/Picture_win.cpp
   image/PngNormalize_win.cpp
   ios/IpaIcon_win.cpp
   output/DragOut_win.cpp

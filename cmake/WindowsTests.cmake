@@ -61,7 +61,7 @@ add_executable(win_tests
   # The portable renderer again, on the cross-built cairo and pixman.
   tests/native/DrawableRender_test.cpp
 )
-target_link_libraries(win_tests PRIVATE win_test_support GTest::gtest_main version)
+target_link_libraries(win_tests PRIVATE win_test_support GTest::gtest_main version oleacc)
 add_dependencies(win_tests emit clipread payload runnerhost Tessaroo tessaroo-cli)
 
 # Tests that start or end helper-tool processes share one Wine process table.

@@ -1,7 +1,6 @@
 #include "ios/IpaIcon_win.h"
 
 #include "image/CgbiPng.h"
-#include "image/Colours.h"
 #include "image/ImageFormat.h"
 #include "image/PngNormalize_win.h"
 #include "ios/IpaIconChoice.h"

@@ -1,18 +1,16 @@
 #include "output/DragOut_win.h"
 
+#include <shlobj.h>
 #include <shlwapi.h>
-
-#include <cstring>
 
 #include <new>
 #include <vector>
 
+#include "image/Picture_win.h"
 #include "output/DropFiles.h"
 #include "output/PictureStore.h"
 #include "output/SaveName.h"
-#include "output/SaveCopy_win.h"
 #include "support/FileIo_win.h"
-#include "support/MessagePump_win.h"
 #include "support/TextCodec_win.h"
 
 namespace {
@@ -125,30 +123,29 @@ class IconDataObject final : public IDataObject {
     }
     return S_OK;
   }
-  IFACEMETHODIMP EnumFormatEtc(DWORD, IEnumFORMATETC** formats) override {
-    const FORMATETC offered[] = {HGlobalFormat(CF_HDROP), HGlobalFormat(CF_TEXT), HGlobalFormat(CF_UNICODETEXT)};
-    return SHCreateStdEnumFmtEtc(3, offered, formats);
+  // Lists exactly what GetData serves: a target that picks a listed format
+  // must get it.
+  IFACEMETHODIMP EnumFormatEtc(DWORD direction, IEnumFORMATETC** formats) override {
+    if (!formats) return E_INVALIDARG;
+    *formats = nullptr;
+    if (direction != DATADIR_GET) return E_NOTIMPL;
+    std::vector<FORMATETC> served;
+    for (const FormatEntry& entry : formats_) served.push_back(entry.format);
+    return SHCreateStdEnumFmtEtc(static_cast<UINT>(served.size()), served.data(), formats);
   }
   IFACEMETHODIMP DAdvise(FORMATETC*, DWORD, IAdviseSink*, DWORD*) override { return OLE_E_ADVISENOTSUPPORTED; }
   IFACEMETHODIMP DUnadvise(DWORD) override { return OLE_E_ADVISENOTSUPPORTED; }
   IFACEMETHODIMP EnumDAdvise(IEnumSTATDATA**) override { return OLE_E_ADVISENOTSUPPORTED; }
 
-  // The payload in one of the formats a drag offers, in global memory the
+  // The DROPFILES block a drag offers, as CF_HDROP in global memory the
   // object owns.
-  bool add(UINT format, ByteSpan payload) {
-    HGLOBAL memory = nullptr;
-    if (format == CF_HDROP) {
-      memory = GlobalCopy(payload, GMEM_MOVEABLE | GMEM_ZEROINIT);
-    } else if (format == CF_TEXT || format == CF_UNICODETEXT) {
-      Bytes text(payload.begin(), payload.end());
-      text.insert(text.end(), {0, 0});
-      memory = GlobalCopy(text, GMEM_MOVEABLE | GMEM_DDESHARE);
-    }
+  bool addDropFiles(ByteSpan dropFiles) {
+    HGLOBAL memory = GlobalCopy(dropFiles, GMEM_MOVEABLE | GMEM_ZEROINIT);
     if (!memory) return false;
     STGMEDIUM medium{};
     medium.tymed = TYMED_HGLOBAL;
     medium.hGlobal = memory;
-    formats_.push_back({HGlobalFormat(static_cast<CLIPFORMAT>(format)), medium});
+    formats_.push_back({HGlobalFormat(CF_HDROP), medium});
     return true;
   }
 
@@ -164,10 +161,10 @@ class IconDataObject final : public IDataObject {
 
 }  // namespace
 
-HRESULT CreateIconDataObject(IDataObject** object, UINT format, ByteSpan payload) {
+HRESULT CreateIconDataObject(IDataObject** object, ByteSpan dropFiles) {
   const HRESULT hr = IconDataObject::Create(object);
-  if (FAILED(hr) || format == 0) return hr;
-  if (!static_cast<IconDataObject*>(*object)->add(format, payload)) {
+  if (FAILED(hr) || dropFiles.empty()) return hr;
+  if (!static_cast<IconDataObject*>(*object)->addDropFiles(dropFiles)) {
     (*object)->Release();
     *object = nullptr;
     return E_OUTOFMEMORY;
@@ -176,13 +173,6 @@ HRESULT CreateIconDataObject(IDataObject** object, UINT format, ByteSpan payload
 }
 
 IconDragSource* IconDragSource::Create() { return new (std::nothrow) IconDragSource(); }
-
-IconDragSource::IconDragSource() {
-  CoCreateInstance(CLSID_DragDropHelper, nullptr, CLSCTX_INPROC_SERVER, IID_IDragSourceHelper,
-                   reinterpret_cast<void**>(helper_.receive()));
-}
-
-IconDragSource::~IconDragSource() { helper_.reset(); }
 
 IFACEMETHODIMP IconDragSource::QueryInterface(REFIID riid, void** ppv) {
   static const QITAB kInterfaces[] = {QITABENT(IconDragSource, IDropSource), {}};
@@ -204,15 +194,10 @@ IFACEMETHODIMP IconDragSource::QueryContinueDrag(BOOL escapePressed, DWORD keySt
 
 IFACEMETHODIMP IconDragSource::GiveFeedback(DWORD) { return DRAGDROP_S_USEDEFAULTCURSORS; }
 
-bool IconDragSource::dragOut(UINT format, ByteSpan payload) {
-  if (format != CF_TEXT && format != CF_UNICODETEXT && format != CF_HDROP) return false;
-  Bytes block(payload.begin(), payload.end());
-  if (format == CF_HDROP) {
-    const std::wstring path = WideFromAnsi({reinterpret_cast<const char*>(payload.data()), payload.size()});
-    block = BuildDropFiles(std::u16string(path.begin(), path.end()));
-  }
+bool IconDragSource::dragOut(const std::string& path) {
+  const std::wstring wide = WideFromAnsi(path);
   IDataObject* data = nullptr;
-  if (FAILED(CreateIconDataObject(&data, format, block))) return false;
+  if (FAILED(CreateIconDataObject(&data, BuildDropFiles(std::u16string(wide.begin(), wide.end()))))) return false;
   DWORD effect = DROPEFFECT_NONE;
   const HRESULT hr = DoDragDrop(data, this, DROPEFFECT_COPY, &effect);
   data->Release();  // the program keeps no reference of its own
@@ -237,7 +222,7 @@ bool StartIconDrag(const std::string& dragFolder, const PictureStore& store, Ico
   // A drop target must never be offered an old or half-written file.
   if (!WriteFileAtomically(path, png)) return false;
   gDraggingOut = true;
-  source.dragOut(CF_HDROP, ByteSpan(reinterpret_cast<const std::uint8_t*>(path.data()), path.size()));
+  source.dragOut(path);
   gDraggingOut = false;
   return true;
 }

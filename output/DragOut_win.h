@@ -6,7 +6,6 @@
 #include <windows.h>
 
 #include <ole2.h>
-#include <shlobj.h>
 
 #include <string>
 
@@ -29,19 +28,18 @@ class IconDragSource final : public IDropSource {
   IFACEMETHODIMP QueryContinueDrag(BOOL escapePressed, DWORD keyState) override;
   IFACEMETHODIMP GiveFeedback(DWORD effect) override;
 
-  // Offers a payload in one format (CF_TEXT, CF_UNICODETEXT or CF_HDROP) and
-  // runs the drag, for copying only. True when the drag ended in a drop
-  // (DoDragDrop returned DRAGDROP_S_DROP); false when it was cancelled, could
-  // not start, or the format is another one.
-  bool dragOut(UINT format, ByteSpan payload);
+  // Offers the file at path (in the system code page) as CF_HDROP and runs
+  // the drag, for copying only. True when the drag ended in a drop
+  // (DoDragDrop returned DRAGDROP_S_DROP); false when it was cancelled or
+  // could not start.
+  bool dragOut(const std::string& path);
 
  private:
-  IconDragSource();
-  ~IconDragSource();
+  IconDragSource() = default;
+  ~IconDragSource() = default;
 
   ScopedOle com_{ScopedOle::ComOnly};  // first in, so the last to go
   LONG references_ = 1;
-  ComPtr<IDragSourceHelper> helper_;  // for drags with an image; the picture box passes none
 };
 
 // The picture box's drag handler (the mouse has moved beyond the system's
@@ -56,6 +54,6 @@ bool StartIconDrag(const std::string& dragFolder, const PictureStore& picture, I
 bool DraggingIconOut();
 
 // The data object a drag offers (holding one reference for the caller),
-// serving the payload in one format (CF_HDROP, CF_TEXT or CF_UNICODETEXT; 0:
-// none). Each object owns its media.
-HRESULT CreateIconDataObject(IDataObject** object, UINT format = 0, ByteSpan payload = {});
+// serving the DROPFILES block given as CF_HDROP (nothing when it is empty),
+// and whatever a drop target sets on it. Each object owns its media.
+HRESULT CreateIconDataObject(IDataObject** object, ByteSpan dropFiles = {});

@@ -1,6 +1,7 @@
 #include "output/PictureAccessible_win.h"
 
 #include <oleacc.h>
+#include <shlwapi.h>
 
 #include <utility>
 
@@ -29,14 +30,16 @@ class PictureAccessible final : public IAccessible {
  public:
   PictureAccessible(IAccessible* inner, std::function<std::wstring()> value) : inner_(inner), value_(std::move(value)) {}
 
+  // Only its own interfaces: handing out one of the system object's (its
+  // IOleWindow, IEnumVARIANT) would give a second identity, whose IUnknown
+  // is not this object's, and whose answers skip our name and value.
   IFACEMETHODIMP QueryInterface(REFIID riid, void** out) override {
-    if (!out) return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_IDispatch || riid == IID_IAccessible) {
-      *out = static_cast<IAccessible*>(this);
-      AddRef();
-      return S_OK;
-    }
-    return inner_->QueryInterface(riid, out);
+    static const QITAB kInterfaces[] = {
+        QITABENT(PictureAccessible, IAccessible),
+        QITABENTMULTI(PictureAccessible, IDispatch, IAccessible),
+        {},
+    };
+    return QISearch(this, kInterfaces, riid, out);
   }
   IFACEMETHODIMP_(ULONG) AddRef() override { return InterlockedIncrement(&references_); }
   IFACEMETHODIMP_(ULONG) Release() override {

@@ -7,10 +7,8 @@
 #include <utility>
 #include <vector>
 
-#include "image/IcoDecode.h"
-#include "image/ImageCodec_win.h"
 #include "image/ImageFormat.h"
-#include "image/PngDecode.h"
+#include "image/Picture_win.h"
 #include "image/Resize.h"
 #include "output/Compose.h"
 #include "output/PictureAccessible_win.h"
@@ -202,8 +200,7 @@ void Paint(HWND window, PictureBoxState& state) {
   HDC dc = BeginPaint(window, &paint);
   RECT client;
   GetClientRect(window, &client);
-  const ScopedGdiObject<HBRUSH> background(CreateSolidBrush(ResolveBackground(state.store->background())));
-  FillRect(dc, &client, background.get());
+  FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));  // the system's brush: never deleted
   PrepareShown(state, client);
   if (state.busyShown) {
     PaintWords(dc, client, state, std::wstring(kBusyChinese) + L"\n" + kBusyEnglish);
@@ -302,21 +299,6 @@ void RegisterPictureBoxClass(HINSTANCE instance) {
 }
 
 }  // namespace
-
-RgbaImage DecodePicture(ByteSpan bytes) {
-  switch (SniffImageFormat(bytes)) {
-    case ImageFormat::Png: return DecodePng(bytes);
-    case ImageFormat::Icon: return DecodeIco(bytes);
-    case ImageFormat::Jpeg:
-    case ImageFormat::Bmp:
-    case ImageFormat::Gif: return DecodeWithCodec(bytes);
-    default: return {};
-  }
-}
-
-COLORREF ResolveBackground(std::uint32_t colour) {
-  return colour == kButtonFaceColour ? GetSysColor(COLOR_BTNFACE) : static_cast<COLORREF>(colour & 0xFFFFFF);
-}
 
 HBITMAP CreateOpaqueBitmap(const RgbaImage& image, COLORREF background) {
   if (image.empty()) return nullptr;

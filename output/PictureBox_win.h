@@ -2,7 +2,7 @@
 // The picture control of the main window: shows the picture of a
 // PictureStore as large as its client area allows with its proportions
 // kept, centred, transparent areas over a light checkerboard, the rest on
-// the store's background colour, whatever size the DPI gives it; repaints
+// the system's button-face colour, whatever size the DPI gives it; repaints
 // whenever the store changes. Its tooltip names the picture's pixel size and
 // format; with no picture there is no tooltip.
 #include <windows.h>
@@ -26,13 +26,6 @@ bool PictureBoxShowsBusy(HWND box);
 
 HWND CreatePictureBox(HWND parent, int id, int left, int top, int width, int height, PictureStore& store,
                       std::function<void()> onPress = {});
-
-// The picture's pixels as the control decodes them: PNG, icon files, JPEG,
-// BMP and GIF; empty for anything else (a WebP file shows only background).
-RgbaImage DecodePicture(ByteSpan bytes);
-
-// The colour a store background value stands for on this system.
-COLORREF ResolveBackground(std::uint32_t colour);
 
 // A screen-compatible bitmap of the image over an opaque background; nullptr
 // on failure. Also what the clipboard receives: a device-dependent bitmap is

@@ -1,15 +1,13 @@
 #pragma once
 // The one store of the current icon: the image-file bytes exactly as a
-// pipeline handed them over, and the colour shown behind transparent pixels.
-// Every output (save, copy, drag) reads these bytes; the picture control only
-// draws them. Kept apart from the control so that pipelines and tests run
+// pipeline handed them over. Every output (save, copy, drag) reads these
+// bytes; the picture control only draws them. Kept apart from the control so that pipelines and tests run
 // without a window.
 #include <cstdint>
 #include <functional>
 #include <string>
 #include <utility>
 
-#include "image/Colours.h"
 #include "support/Bytes.h"
 #include "tools/IconReason.h"
 
@@ -63,13 +61,6 @@ class PictureStore {
   // set it while it waited.
   std::uint64_t pictureChanges() const { return pictureChanges_; }
 
-  // A COLORREF (0x00BBGGRR) or kButtonFaceColour.
-  void setBackground(std::uint32_t colour) {
-    background_ = colour;
-    notify();
-  }
-  std::uint32_t background() const { return background_; }
-
   // Called after every change; the picture control repaints from it.
   void setListener(Listener listener) { listener_ = std::move(listener); }
 
@@ -84,6 +75,5 @@ class PictureStore {
   std::uint64_t notices_ = 0;
   int runs_ = 0;
   std::uint64_t pictureChanges_ = 0;
-  std::uint32_t background_ = kButtonFaceColour;
   Listener listener_;
 };

@@ -1,10 +1,7 @@
 #include "output/SaveCopy_win.h"
 
-#include "image/IcoDecode.h"
-#include "image/IcoEncode.h"
 #include "image/ImageFormat.h"
-#include "image/PngDecode.h"
-#include "image/PngEncode.h"
+#include "image/Picture_win.h"
 #include "output/PictureBox_win.h"
 #include "output/SaveName.h"
 #include "support/FileIo_win.h"
@@ -12,9 +9,6 @@
 #include "support/TextCodec_win.h"
 
 namespace {
-
-// The largest side of an icon file's image that every reader takes.
-constexpr int kIconFileSide = 256;
 
 // The platform's own replace question, worded as the save dialog words it.
 bool AskToReplace(HWND owner, const std::string& path) {
@@ -37,33 +31,6 @@ void ShowSystemError(HWND owner, DWORD error) {
 }
 
 }  // namespace
-
-Bytes PictureAsPng(ByteSpan picture) {
-  switch (SniffImageFormat(picture)) {
-    case ImageFormat::Png: return Bytes(picture.begin(), picture.end());
-    case ImageFormat::Icon: {
-      // The image the box shows is the file's first; a PNG stream stays as stored.
-      const std::vector<IcoEntry> entries = ListIcoEntries(picture);
-      if (!entries.empty() && entries.front().png && !DecodePng(entries.front().data).empty()) {
-        return Bytes(entries.front().data.begin(), entries.front().data.end());
-      }
-      break;
-    }
-    default: break;
-  }
-  const RgbaImage image = DecodePicture(picture);
-  return image.empty() ? Bytes() : WritePng(image);
-}
-
-Bytes PictureAsIcon(ByteSpan picture) {
-  if (SniffImageFormat(picture) == ImageFormat::Icon) return Bytes(picture.begin(), picture.end());
-  const Bytes png = PictureAsPng(picture);
-  const RgbaImage image = DecodePng(png);
-  if (image.empty()) return {};
-  if (image.width == image.height && image.width <= kIconFileSide) return PngIconFile(png, image.width);
-  const RgbaImage fitted = FitIntoSquare(image, kIconFileSide);
-  return PngIconFile(WritePng(fitted), fitted.width);
-}
 
 std::string SaveNameFor(SaveFormat format, const std::string& confirmedPath) {
   return format == SaveFormat::Icon ? IcoSaveName(confirmedPath, SystemLeadByte) : PngSaveName(confirmedPath, SystemLeadByte);

@@ -29,20 +29,11 @@ SaveOutcome SavePictureTo(ByteSpan picture, const std::string& confirmedPath, co
 
 // Puts the picture on the clipboard as an opaque bitmap, white behind
 // transparent pixels, and as a PNG with its alpha (registered format "PNG").
-// With no picture the clipboard is only emptied. The
-// clipboard's owner is the window holding the focus, or owner when no window
-// does (a clipboard without an owner refuses data).
+// With no picture (Ctrl+C with nothing shown) the clipboard is left as it
+// is: what the user copied elsewhere stays. The clipboard's owner is the
+// window holding the focus, or owner when no window does (a clipboard
+// without an owner refuses data).
 void CopyIconToClipboard(HWND owner, const PictureStore& store);
-
-// The picture as a PNG file with its alpha: the bytes as they are when it
-// is one already; an icon file's first image (the one shown), a PNG stream
-// byte for byte.
-Bytes PictureAsPng(ByteSpan picture);
-
-// The picture as an icon file: an icon group as it is; any other picture as
-// a one-image icon file holding it as a PNG, scaled down to 256 x 256 when
-// larger, centred on a transparent square when not square.
-Bytes PictureAsIcon(ByteSpan picture);
 
 // The window that holds the keyboard focus, even in another thread.
 HWND FocusWindowOfForeground();

@@ -22,7 +22,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   gSource = IconDragSource::Create();
   auto proc = [](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
     if (m == WM_LBUTTONDOWN && gSource) {
-      gSource->dragOut(CF_HDROP, ByteSpan(reinterpret_cast<const std::uint8_t*>(gFile.data()), gFile.size()));
+      gSource->dragOut(gFile);
       return 0;
     }
     return ToolWindowDefault(w, m, wp, lp);

@@ -1,0 +1,55 @@
+#include "image/Picture_win.h"
+
+#include <vector>
+
+#include "image/IcoDecode.h"
+#include "image/IcoEncode.h"
+#include "image/ImageCodec_win.h"
+#include "image/ImageFormat.h"
+#include "image/PngDecode.h"
+#include "image/PngEncode.h"
+
+namespace {
+
+// The largest side of an icon file's image that every reader takes.
+constexpr int kIconFileSide = 256;
+
+}  // namespace
+
+RgbaImage DecodePicture(ByteSpan bytes) {
+  switch (SniffImageFormat(bytes)) {
+    case ImageFormat::Png: return DecodePng(bytes);
+    case ImageFormat::Icon: return DecodeIco(bytes);
+    case ImageFormat::Jpeg:
+    case ImageFormat::Bmp:
+    case ImageFormat::Gif: return DecodeWithCodec(bytes);
+    default: return {};
+  }
+}
+
+Bytes PictureAsPng(ByteSpan picture) {
+  switch (SniffImageFormat(picture)) {
+    case ImageFormat::Png: return Bytes(picture.begin(), picture.end());
+    case ImageFormat::Icon: {
+      // The image the box shows is the file's first; a PNG stream stays as stored.
+      const std::vector<IcoEntry> entries = ListIcoEntries(picture);
+      if (!entries.empty() && entries.front().png && !DecodePng(entries.front().data).empty()) {
+        return Bytes(entries.front().data.begin(), entries.front().data.end());
+      }
+      break;
+    }
+    default: break;
+  }
+  const RgbaImage image = DecodePicture(picture);
+  return image.empty() ? Bytes() : WritePng(image);
+}
+
+Bytes PictureAsIcon(ByteSpan picture) {
+  if (SniffImageFormat(picture) == ImageFormat::Icon) return Bytes(picture.begin(), picture.end());
+  const Bytes png = PictureAsPng(picture);
+  const RgbaImage image = DecodePng(png);
+  if (image.empty()) return {};
+  if (image.width == image.height && image.width <= kIconFileSide) return PngIconFile(png, image.width);
+  const RgbaImage fitted = FitIntoSquare(image, kIconFileSide);
+  return PngIconFile(WritePng(fitted), fitted.width);
+}
