@@ -8,14 +8,13 @@
 #include "linux/AppImage.h"
 #include "linux/LinuxIconChoice.h"
 #include "support/FileIo_win.h"
+#include "support/TextCodec_win.h"
 #include "tools/ArchiveEntry_win.h"
 #include "tools/ConsoleRunner_win.h"
 #include "tools/HelperTools.h"
 #include "tools/WorkFolder_win.h"
 
 namespace {
-
-std::string FileNameOf(const std::string& path) { return path.substr(path.find_last_of("\\/") + 1); }
 
 // A file tree 7-Zip lists, and reads entry by entry.
 class Tree {
@@ -93,13 +92,13 @@ Bytes ExtractDebIcon(const PipelineContext& context, const std::string& packageP
   // "*.ar": the ar archive, then its main item (data.tar.*) through
   // whichever decompressor it needs.
   return InnerArchiveIcon(context, {packagePath, "-t*.ar", EntryText::Narrow}, "-ttar",
-                          DebPackageName(FileNameOf(packagePath)));
+                          DebPackageName(FileNameOf(packagePath, SystemLeadByte)));
 }
 
 Bytes ExtractRpmIcon(const PipelineContext& context, const std::string& packagePath) {
   EndToolRun(kArchiveTool);
   return InnerArchiveIcon(context, {packagePath, "-t*.rpm", EntryText::Narrow}, "-tcpio",
-                          RpmPackageName(FileNameOf(packagePath)));
+                          RpmPackageName(FileNameOf(packagePath, SystemLeadByte)));
 }
 
 Bytes ExtractAppImageIcon(const PipelineContext& context, const std::string& imagePath) {

@@ -22,12 +22,7 @@ bool AskToReplace(HWND owner, const std::string& path) {
 
 // The system's own words for an error, in a message box.
 void ShowSystemError(HWND owner, DWORD error) {
-  wchar_t* text = nullptr;
-  const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                 nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-  const std::wstring message = n ? std::wstring(text, n) : L"Error " + std::to_wstring(error);
-  if (text) LocalFree(text);
-  MessageBoxW(owner, message.c_str(), L"保存图片", MB_OK | MB_ICONERROR);
+  MessageBoxW(owner, SystemErrorText(error).c_str(), L"保存图片", MB_OK | MB_ICONERROR);
 }
 
 }  // namespace

@@ -188,12 +188,14 @@ WorkFolder::WorkFolder(const std::string& runDirectory) {
 WorkFolder::~WorkFolder() {
   if (path_.empty()) return;
   const std::wstring wide = ExtendedLengthPath(path_);
-  // A scanner may hold a new file open for a moment; a folder that still
-  // stays is removed at the next start.
-  for (int attempt = 0; attempt < 5 && !wide.empty(); ++attempt) {
+  // A scanner, or a program the icon was dropped on, may hold a file open
+  // for a while after it is done, longer still on a busy machine: tried for
+  // up to a second, growing the pause. A folder that still stays is removed
+  // at the next start.
+  for (DWORD pause = 10, waited = 0; !wide.empty(); waited += pause, pause = std::min<DWORD>(pause * 2, 200)) {
     RemoveWorkFolder(wide);
-    if (GetFileAttributesW(wide.c_str()) == INVALID_FILE_ATTRIBUTES) return;
-    Sleep(20);
+    if (GetFileAttributesW(wide.c_str()) == INVALID_FILE_ATTRIBUTES || waited >= 1000) return;
+    Sleep(pause);
   }
 }
 
