@@ -9,6 +9,7 @@
 #include "linux/LinuxIconChoice.h"
 #include "support/FileIo_win.h"
 #include "support/TextCodec_win.h"
+#include "support/TextScan.h"
 #include "tools/ArchiveEntry_win.h"
 #include "tools/ConsoleRunner_win.h"
 #include "tools/HelperTools.h"

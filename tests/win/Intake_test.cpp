@@ -332,9 +332,9 @@ TEST_F(CliTest, OutputTypeByName) {
   const IconFileFacts facts = ReadIconFileFacts(group);
   EXPECT_EQ(facts.images, 2);
   EXPECT_EQ(facts.width, 48) << "the image shown comes first";
-  const RgbaImage shown = DecodeIco(group);
-  EXPECT_EQ(shown.width, 48);
-  EXPECT_EQ(WritePng(shown), WritePng(DecodePng(ReadWholeFile(fixtures + "\\exe\\large-ids.expect.png"))));
+  const RgbaImage groupShown = DecodeIco(group);
+  EXPECT_EQ(groupShown.width, 48);
+  EXPECT_EQ(WritePng(groupShown), WritePng(DecodePng(ReadWholeFile(fixtures + "\\exe\\large-ids.expect.png"))));
 
   // Any other picture: one PNG image, at most 256 a side, centred on
   // transparency when not square.
