@@ -135,18 +135,18 @@ TEST_F(BatchCliTest, EndedFromOutsideLeavesNoMessageFiles) {
   for (int waited = 0; waited < 600 && !PathExists(inputs.file("out\\p0.png.png")); ++waited) Sleep(50);
   ASSERT_TRUE(PathExists(inputs.file("out\\p0.png.png")));
   batch.end();
-  Sleep(1500);  // the children of the batch's job end with it
-  std::vector<std::string> messageFiles;
-  for (const std::string& name : runDirectoryNames()) {
-    if (name.rfind("~work-", 0) != 0) continue;
-    WIN32_FIND_DATAA found;
-    const HANDLE search = FindFirstFileA(folder_.file(name + "\\job-*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) continue;
-    do messageFiles.push_back(found.cFileName);
-    while (FindNextFileA(search, &found));
-    FindClose(search);
-  }
-  EXPECT_EQ(messageFiles, std::vector<std::string>{});
+  const auto messageFiles = [this] {
+    std::vector<std::string> found;
+    for (const std::string& name : runDirectoryNames()) {
+      if (name.rfind("~work-", 0) != 0) continue;
+      for (FolderEntries entries(folder_.file(name + "\\job-*")); entries.valid(); entries.next()) found.push_back(entries.name());
+    }
+    return found;
+  };
+  // A file goes when the last process holding it has ended: the batch now,
+  // its running child when the batch's job ends it (or it ends by itself).
+  for (int waited = 0; waited < 300 && !messageFiles().empty(); ++waited) Sleep(50);
+  EXPECT_EQ(messageFiles(), std::vector<std::string>{});
 }
 
 }  // namespace
