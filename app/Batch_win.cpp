@@ -223,6 +223,12 @@ int RunBatch(const BatchOptions& options) {
 
   const std::string runDirectory = RunDirectory();
   PrepareRunDirectory(runDirectory);  // the tools, written once for every child
+  // The batch joins the job its children go to, so each child is in it from
+  // its creation: a batch ended from outside between starting a child
+  // (suspended) and handing it to the job would leave that child behind,
+  // suspended for ever and holding its message file. The job ends them all
+  // when its last handle, the batch's, closes.
+  AssignProcessToJobObject(ToolJob(), GetCurrentProcess());
   const WorkFolder work(runDirectory);
   wchar_t program[32768];
   const DWORD length = GetModuleFileNameW(nullptr, program, 32768);

@@ -116,9 +116,11 @@ void OnDpiChanged(HWND window, AppContext& app, UINT dpi, const RECT& suggested)
 }
 
 // Runs once, as soon as the window and its controls exist.
-// Save and Copy have nothing to work on until there is a picture.
+// Save and Copy have nothing to work on until there is a picture, nor while
+// "Reading…" hides it: what they would write is not what the box shows.
 void EnableOutputButtons(HWND window, const AppContext& app) {
-  for (int id : {kSaveButtonId, kCopyButtonId}) EnableWindow(GetDlgItem(window, id), app.picture.hasPicture());
+  const bool shown = app.picture.hasPicture() && !PictureBoxShowsBusy(GetDlgItem(window, kPictureBoxId));
+  for (int id : {kSaveButtonId, kCopyButtonId}) EnableWindow(GetDlgItem(window, id), shown);
 }
 
 void OnMainWindowCreated(HWND window, AppContext& app) {
@@ -151,6 +153,7 @@ void OnPaste(AppContext& app) {
 // the taskbar button's endless progress, until it ends.
 void ShowBusy(HWND window, AppContext& app) {
   const bool busy = PictureBoxShowsBusy(GetDlgItem(window, kPictureBoxId));
+  EnableOutputButtons(window, app);
   POINT cursor;
   RECT area;
   GetWindowRect(window, &area);
@@ -179,8 +182,10 @@ void OnTaskbarButtonCreated(AppContext& app) {
 void OnCommand(HWND window, AppContext& app, int id, int code) {
   if (id == kPictureBoxId && code == kPictureChanged) return EnableOutputButtons(window, app);
   if (id == kPictureBoxId && code == kBusyChanged) return ShowBusy(window, app);
-  // Buttons say BN_CLICKED; keyboard shortcuts arrive as commands with code 1.
+  // Buttons say BN_CLICKED; keyboard shortcuts arrive as commands with code 1,
+  // and do nothing while their button is off.
   if (code != BN_CLICKED && code != 1) return;
+  if ((id == kCopyButtonId || id == kSaveButtonId) && !IsWindowEnabled(GetDlgItem(window, id))) return;
   switch (id) {
     case kPasteCommandId: OnPaste(app); break;
     case kOnTopButtonId: ToggleAlwaysOnTop(window); break;

@@ -39,7 +39,7 @@ PictureBoxState* StateOf(HWND window) {
 }
 
 constexpr UINT_PTR kBalloonTimer = 1, kBusyTimer = 2;
-constexpr wchar_t kBusyChinese[] = L"正在读取…", kBusyEnglish[] = L"Reading…";
+constexpr wchar_t kBusyChinese[] = L"正在读取…按 Esc 取消", kBusyEnglish[] = L"Reading… Esc to cancel";
 constexpr UINT kBalloonMilliseconds = 4000;
 
 // A reason in one line: the Chinese words, the English (with what the
@@ -243,7 +243,8 @@ LRESULT CALLBACK PictureBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM
       // threshold with the button held; a click does nothing.
       POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
       ClientToScreen(window, &at);
-      if (state && state->onPress && DragDetect(window, at)) state->onPress();
+      // Nothing is dragged out of a picture "Reading…" hides.
+      if (state && state->onPress && !state->busyShown && DragDetect(window, at)) state->onPress();
       return 0;
     }
     case WM_SYSCOLORCHANGE:

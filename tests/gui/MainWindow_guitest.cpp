@@ -560,10 +560,11 @@ TEST_F(MainWindowTest, SaysWhyThereIsNoIconAndKeepsProportions) {
   SaveScreenRectAsPng(outer, WideFromAnsi(TestEnvironment("TESSAROO_ARTIFACTS") + "\\mainwindow-notice.png"));
 }
 
-// A run that takes a while says so: the box reads "Reading…" (its tooltip
-// too; the app-starting cursor cannot be read from another process under
-// Wine, whose cursor handles are the process's own). Escape ends that run
-// and leaves the picture as it was; the window stays.
+// A run that takes a while says so: the box reads "Reading… Esc to cancel"
+// (its tooltip too; the app-starting cursor cannot be read from another
+// process under Wine, whose cursor handles are the process's own), and Save
+// and Copy are off, as the picture they would take is hidden. Escape ends
+// that run and leaves the picture as it was; the window stays.
 TEST_F(MainWindowTest, BusyWhileReadingAndEscapeCancelsTheRun) {
   HWND window = start();
   ASSERT_TRUE(window);
@@ -582,14 +583,20 @@ TEST_F(MainWindowTest, BusyWhileReadingAndEscapeCancelsTheRun) {
   const std::string slow = fixtures + "\\ipa\\many-entries.ipa";
   SendMessageW(FileNameBox(dialog), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(WideFromAnsi(slow).c_str()));
   PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
-  WaitUntil([&] { return ToolText(process_, tooltip) == L"正在读取… (Reading…)"; }, 10000);
-  EXPECT_EQ(ToolText(process_, tooltip), L"正在读取… (Reading…)");
+  const std::wstring busy = L"正在读取…按 Esc 取消 (Reading… Esc to cancel)";
+  WaitUntil([&] { return ToolText(process_, tooltip) == busy; }, 10000);
+  EXPECT_EQ(ToolText(process_, tooltip), busy);
+  EXPECT_FALSE(IsWindowEnabled(GetDlgItem(window, kSaveButtonId))) << "nothing saved from a hidden picture";
+  EXPECT_FALSE(IsWindowEnabled(GetDlgItem(window, kCopyButtonId)));
   SaveScreenRectAsPng(outer, WideFromAnsi(TestEnvironment("TESSAROO_ARTIFACTS") + "\\mainwindow-busy.png"));
 
   PostMessageW(GetDlgItem(window, kImportButtonId), WM_KEYDOWN, VK_ESCAPE, 0);
   // Wall-clock time: each look is a message the busy program answers late.
   WaitUntil([&] { return ToolText(process_, tooltip) == L"48 × 48 ICO"; }, 20000);
   EXPECT_EQ(ToolText(process_, tooltip), L"48 × 48 ICO") << "the run ended, the picture as it was";
+  WaitUntil([&] { return IsWindowEnabled(GetDlgItem(window, kSaveButtonId)) != FALSE; }, 5000);
+  EXPECT_TRUE(IsWindowEnabled(GetDlgItem(window, kSaveButtonId)));
+  EXPECT_TRUE(IsWindowEnabled(GetDlgItem(window, kCopyButtonId)));
   EXPECT_TRUE(IsWindow(window)) << "Escape ended the run, not the window";
   EXPECT_EQ(WaitForSingleObject(process_, 0), static_cast<DWORD>(WAIT_TIMEOUT));
 }
