@@ -9,9 +9,9 @@
 
 namespace {
 
-class MacCliTest : public RunFolderTest {};
+class MacAndWebCliTest : public RunFolderTest {};
 
-TEST_F(MacCliTest, EveryFixture) {
+TEST_F(MacAndWebCliTest, EveryFixture) {
   const CliIcon cases[] = {
       // macOS: png2icns's set (its 256-pixel JPEG 2000 entry skipped), the
       // script's own sets, and apps in ZIP archives.
@@ -25,14 +25,6 @@ TEST_F(MacCliTest, EveryFixture) {
       {"mac\\No-app.zip", 0, 0, 0, 0},
       {"mac\\Demo.dmg", 512, 30, 160, 30},
       {"mac\\Volume.dmg", 128, 240, 140, 0},  // no app: the volume's icon
-  };
-  for (const CliIcon& c : cases) expectCliIcon(c);
-}
-
-class ExtensionCliTest : public RunFolderTest {};
-
-TEST_F(ExtensionCliTest, EveryFixture) {
-  const CliIcon cases[] = {
       // Browser extensions: the largest icon, an SVG one drawn.
       {"mac\\demo.crx", 128, 30, 30, 220},
       {"mac\\drawn.xpi", 256, 0, 128, 128},

@@ -72,9 +72,19 @@ bool RunFolderTest::pictureIsSentinel() const { return store_.picture() == kSent
 
 IconReason RunFolderTest::dispatch(const std::string& path) { return DispatchFile(context_, store_, path); }
 
-int RunFolderTest::runCli(const std::string& arguments, const std::string& runDirectory) {
-  const std::string cli = (runDirectory.empty() ? folder_.path() : runDirectory) + "\\tessaroo-cli.exe";
+namespace {
+
+// A copy of tessaroo-cli.exe in the folder, so that folder is its run directory.
+std::string CliCopyIn(const std::string& folder) {
+  const std::string cli = folder + "\\tessaroo-cli.exe";
   if (GetFileAttributesA(cli.c_str()) == INVALID_FILE_ATTRIBUTES) CopyTestFile(TestProgramFolder() + "\\tessaroo-cli.exe", cli);
+  return cli;
+}
+
+}  // namespace
+
+int RunFolderTest::runCli(const std::string& arguments, const std::string& runDirectory) {
+  const std::string cli = CliCopyIn(runDirectory.empty() ? folder_.path() : runDirectory);
   TestProcess process = StartProgram("\"" + cli + "\" " + arguments, TestProgramFolder());
   if (!process) return -1;
   WaitForSingleObject(process, 120000);
@@ -84,8 +94,7 @@ int RunFolderTest::runCli(const std::string& arguments, const std::string& runDi
 }
 
 int RunFolderTest::runCli(const std::string& arguments, std::string& said) {
-  const std::string cli = folder_.file("tessaroo-cli.exe");
-  if (GetFileAttributesA(cli.c_str()) == INVALID_FILE_ATTRIBUTES) CopyTestFile(TestProgramFolder() + "\\tessaroo-cli.exe", cli);
+  const std::string cli = CliCopyIn(folder_.path());
   const TempFolder outside;
   SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
   const std::string saidPath = outside.file("said.txt");
