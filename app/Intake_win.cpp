@@ -43,7 +43,7 @@ IconReason DispatchFile(const PipelineContext& context, PictureStore& picture, c
   } runEnd{picture};
   IconReason reason = refused ? IconReason::Refused : CanReadFile(input) ? IconReason::None : IconReason::Unreadable;
   Bytes icon;
-  std::string subject;
+  ReasonSubject subject;
   if (reason == IconReason::None) {
     // However hostile the file, this import runs a bounded number of tools
     // and writes a bounded number of bytes.

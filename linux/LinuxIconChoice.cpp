@@ -98,7 +98,7 @@ std::vector<const ArchiveEntry*> PackageTree::desktopFiles(std::string_view fold
   const ArchiveEntry* named = packageName.empty() ? nullptr : find(std::string(folder) + "/" + std::string(packageName) + ".desktop");
   if (named) found.push_back(named);
   for (const ArchiveEntry* entry : ordered_) {
-    if (found.size() >= kMaxDesktopFiles) break;
+    if (found.size() >= kMaxDesktopFilesListed) break;
     const std::string path = PackagePath(entry->path);
     if (entry == named || FolderPart(path) != folder || !path.ends_with(".desktop")) continue;
     found.push_back(entry);
@@ -169,6 +169,20 @@ std::vector<std::string> PackageTree::iconPaths(std::string_view icon) const {
     }
   }
   return paths;
+}
+
+bool MayHoldIcon(std::string_view path) {
+  const std::string_view folder = FolderPart(path), name = path.substr(folder.empty() ? 0 : folder.size() + 1);
+  if (folder == "usr/share/applications") return name.ends_with(".desktop");
+  const bool iconForm = std::any_of(std::begin(kIconFileExtensions), std::end(kIconFileExtensions),
+                                    [name](std::string_view extension) { return name.ends_with(extension); });
+  if (!iconForm) return false;
+  constexpr std::string_view kTheme = "usr/share/icons/hicolor/";
+  if (folder.starts_with(kTheme)) {
+    const std::string_view inTheme = folder.substr(kTheme.size());
+    return inTheme.find('/') != std::string_view::npos && inTheme.substr(inTheme.find('/')) == "/apps";
+  }
+  return folder.empty() || folder == "usr/share/pixmaps";
 }
 
 bool IsThemeIconName(std::string_view name) {

@@ -16,8 +16,11 @@
 inline constexpr std::uint64_t kMaxDesktopFileBytes = 256u << 10;
 // Links are followed this many hops at most.
 inline constexpr int kMaxLinkHops = 8;
-// Desktop files read per package at most: each is a tool run.
-inline constexpr std::size_t kMaxDesktopFiles = 8;
+// Application desktop entries shown in menus that are read per package at
+// most (hidden ones do not count), and desktop files of a folder at most,
+// whatever they hold: a cap against hostile packages only.
+inline constexpr std::size_t kMaxDesktopFiles = 256;
+inline constexpr std::size_t kMaxDesktopFilesListed = 4096;
 
 // What the icon needs of a desktop file: its [Desktop Entry] group's Type,
 // NoDisplay/Hidden and unlocalised Icon keys. Other groups (the
@@ -49,7 +52,7 @@ class PackageTree {
 
   // The desktop files directly in folder ("usr/share/applications"), the
   // one named after the package ("name.desktop") first, then the rest in
-  // listing order; at most kMaxDesktopFiles.
+  // listing order; at most kMaxDesktopFilesListed.
   std::vector<const ArchiveEntry*> desktopFiles(std::string_view folder, std::string_view packageName) const;
 
   // The files that may hold the icon an Icon= value names, best first. An
@@ -69,6 +72,12 @@ class PackageTree {
   std::vector<const ArchiveEntry*> ordered_;
   std::unordered_map<std::string, const ArchiveEntry*> byPath_;
 };
+
+// Whether a file may be needed to find a package's icon, by its package
+// path: a desktop file in usr/share/applications, or a file in an icon
+// form (PNG, SVG, compressed SVG, XPM) in the hicolor theme's apps
+// folders, in usr/share/pixmaps or at the root.
+bool MayHoldIcon(std::string_view packagePath);
 
 // The icon names of the freedesktop naming convention's application and
 // category icons ("utilities-terminal", "system-file-manager",

@@ -1,6 +1,7 @@
 #pragma once
-// The icons of Linux application packages, read with the 7-Zip console, each
-// call naming the one archive type it expects. The application's desktop
+// The icons of Linux application packages: .deb and .rpm read in process in
+// one pass (linux/PackagePass.h), AppImages and snaps with the 7-Zip
+// console, each call naming the one archive type it expects. The application's desktop
 // entry names the icon (linux/LinuxIconChoice.h); links inside the package
 // are followed, never out of it. Empty bytes when there is no icon.
 #include <string>
@@ -8,12 +9,12 @@
 #include "support/Bytes.h"
 #include "tools/Pipeline.h"
 
-// A .deb: the ar archive's data.tar.* is unpacked from its compression in
-// one run into the work folder (within the inner-archive cap), then read as
-// a tar archive.
+// A .deb: its data.tar.*, unpacked as it is read (within the inner-archive
+// cap), nothing written to disk. When the icon is missing, the reason names
+// the data package its control file depends on.
 Bytes ExtractDebIcon(const PipelineContext& context, const std::string& packagePath);
 
-// An .rpm: its cpio payload is unpacked the same way, then read as cpio.
+// An .rpm: its cpio payload the same way; Requires from its header.
 Bytes ExtractRpmIcon(const PipelineContext& context, const std::string& packagePath);
 
 // An AppImage: the SquashFS image after its ELF runtime is copied out by the

@@ -44,7 +44,7 @@ constexpr UINT kBalloonMilliseconds = 4000;
 
 // A reason in one line: the Chinese words, the English (with what the
 // reason names) in brackets.
-std::wstring ReasonLine(IconReason reason, const std::string& subject) {
+std::wstring ReasonLine(IconReason reason, const ReasonSubject& subject) {
   const ReasonWords words = WordsOf(reason);
   return WideFromUtf8(words.chinese) + L" (" + WideFromUtf8(WithSubject(words.english, subject)) + L")";
 }

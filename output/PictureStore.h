@@ -25,14 +25,14 @@ class PictureStore {
   }
   // No picture, and why (with what the reason names, when it names
   // something): the box says so in its place.
-  void setReason(IconReason reason, std::string subject = {}) {
+  void setReason(IconReason reason, ReasonSubject subject = {}) {
     setPicture({});
     reason_ = reason;
     reasonSubject_ = std::move(subject);
     notify();
   }
   IconReason reason() const { return reason_; }
-  const std::string& reasonSubject() const { return reasonSubject_; }
+  const ReasonSubject& reasonSubject() const { return reasonSubject_; }
   // A word on a file that was not taken in at all (the picture stays): the
   // box shows it for a moment. Each call counts, so the same word twice is
   // shown twice.
@@ -70,7 +70,7 @@ class PictureStore {
   Bytes picture_;
   std::string source_;
   IconReason reason_ = IconReason::None;
-  std::string reasonSubject_;
+  ReasonSubject reasonSubject_;
   IconReason notice_ = IconReason::None;
   std::uint64_t notices_ = 0;
   int runs_ = 0;

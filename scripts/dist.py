@@ -49,6 +49,12 @@ EXPAT_DEB = "debian-security/pool/updates/main/e/expat/expat_2.5.0-1+deb12u3.deb
 PIXMAN_ORIG = "debian/pool/main/p/pixman/pixman_0.42.2.orig.tar.gz"
 CAIRO_ORIG = "debian/pool/main/c/cairo/cairo_1.16.0.orig.tar.xz"
 CAIRO_DEB = "debian/pool/main/c/cairo/cairo_1.16.0-7.debian.tar.xz"
+BZIP2_ORIG = "debian/pool/main/b/bzip2/bzip2_1.0.8.orig.tar.gz"
+XZ_ORIG = "debian/pool/main/x/xz-utils/xz-utils_5.4.1.orig.tar.xz"
+XZ_DEB = "debian-security/pool/updates/main/x/xz-utils/xz-utils_5.4.1-1+deb12u2.debian.tar.xz"
+ZSTD_ORIG = "debian/pool/main/libz/libzstd/libzstd_1.5.4+dfsg2.orig.tar.xz"
+LIBARCHIVE_ORIG = "debian/pool/main/liba/libarchive/libarchive_3.6.2.orig.tar.xz"
+LIBARCHIVE_DEB = "debian-security/pool/updates/main/liba/libarchive/libarchive_3.6.2-1+deb12u5.debian.tar.xz"
 # Notepad before Windows 10 1903 reads a text file without it in the ANSI code page.
 BOM = "\ufeff"
 TOOL = "embedded tool: carried inside both programs and written beside them at start as "
@@ -125,6 +131,24 @@ COMPONENTS = [
          sources=[CAIRO_ORIG, CAIRO_DEB],
          licences=["src:%s:COPYING" % CAIRO_ORIG, "src:%s:COPYING-MPL-1.1" % CAIRO_ORIG,
                    "src:%s:debian/copyright" % CAIRO_DEB]),
+    dict(title="libarchive, the package reader", version="3.6.2, Debian 3.6.2-1+deb12u5",
+         source="Debian source package libarchive, with Debian's security patches",
+         carried=STATIC + "; cross-built (reading only: ar, tar, cpio, rpm)",
+         lock=["deb " + LIBARCHIVE_ORIG, "deb " + LIBARCHIVE_DEB], links=["deps:libarchive_static.a"],
+         licences=["src:%s:COPYING" % LIBARCHIVE_ORIG]),
+    dict(title="liblzma (XZ Utils)", version="5.4.1, Debian 5.4.1-1+deb12u2",
+         source="Debian source package xz-utils, with Debian's patches",
+         carried=STATIC + " (under libarchive); cross-built, the library alone",
+         note="liblzma is in the public domain; COPYING says so and names the licences of the "
+              "parts of XZ Utils that are not built here.",
+         lock=["deb " + XZ_ORIG, "deb " + XZ_DEB], links=["deps:liblzma.a"], licences=["src:%s:COPYING" % XZ_ORIG]),
+    dict(title="Zstandard (libzstd)", version="1.5.4, Debian 1.5.4+dfsg2-5",
+         source="Debian source package libzstd", carried=STATIC + " (under libarchive); cross-built",
+         note="Used under the BSD licence, one of the two licences Zstandard offers.",
+         lock=["deb " + ZSTD_ORIG], links=["deps:libzstd.a"], licences=["src:%s:LICENSE" % ZSTD_ORIG]),
+    dict(title="bzip2 (libbz2)", version="1.0.8, Debian 1.0.8-5", source="Debian source package bzip2",
+         carried=STATIC + " (under libarchive); cross-built, the library alone",
+         lock=["deb " + BZIP2_ORIG], links=["deps:libbz2.a"], licences=["src:%s:LICENSE" % BZIP2_ORIG]),
     dict(title="X11 colour names (rgb.txt)", version="deb:x11-common",
          source="Debian package x11-common (/usr/share/X11/rgb.txt)",
          carried="compiled into both programs as a table of colour names and values, read from "

@@ -245,6 +245,65 @@ build_cairo_win() {
   mark cairo-win
 }
 
+# The package reader: libarchive with the decompressors Linux packages use
+# (gzip from Debian's mingw-w64 zlib, bzip2, xz, zstd), all static. Only
+# reading is used; the command-line programs and tests are left out.
+build_bzip2_win() {
+  stamp bzip2-win && return 0
+  local orig=debian/pool/main/b/bzip2/bzip2_1.0.8.orig.tar.gz
+  local deb=debian/pool/main/b/bzip2/bzip2_1.0.8-5.debian.tar.bz2
+  fetch_deb $orig; fetch_deb $deb
+  unpack_source bzip2 $orig $deb
+  say "cross-building bzip2"
+  local b=$deps/src/bzip2
+  (cd "$b" && for c in blocksort huffman crctable randtable compress decompress bzlib; do
+     x86_64-w64-mingw32-gcc-posix -O2 -D_FILE_OFFSET_BITS=64 -c $c.c -o $c.o || exit 1; done &&
+   x86_64-w64-mingw32-ar rcs libbz2.a blocksort.o huffman.o crctable.o randtable.o compress.o decompress.o bzlib.o) \
+    >"$deps/build-bzip2.log" 2>&1 || { tail -20 "$deps/build-bzip2.log"; return 1; }
+  install -D -m 0644 "$b/bzlib.h" "$deps/win/include/bzlib.h"
+  install -D -m 0644 "$b/libbz2.a" "$deps/win/lib/libbz2.a"
+  mark bzip2-win
+}
+
+build_xz_win() {
+  stamp xz-win && return 0
+  local orig=debian/pool/main/x/xz-utils/xz-utils_5.4.1.orig.tar.xz
+  local deb=debian-security/pool/updates/main/x/xz-utils/xz-utils_5.4.1-1+deb12u2.debian.tar.xz
+  fetch_deb $orig; fetch_deb $deb
+  unpack_source xz $orig $deb
+  # Debian's patches touch translations too; the library needs none of them.
+  (cd "$deps/src/xz" && touch aclocal.m4 && touch configure && find . -name Makefile.in -exec touch {} +)
+  cross_configure xz "$deps/src/xz" --disable-xz --disable-xzdec --disable-lzmadec --disable-lzmainfo \
+    --disable-lzma-links --disable-scripts --disable-doc --disable-nls
+  make_install_dir xz "$deps/src/xz" src/liblzma
+  mark xz-win
+}
+
+build_zstd_win() {
+  stamp zstd-win && return 0
+  local orig=debian/pool/main/libz/libzstd/libzstd_1.5.4+dfsg2.orig.tar.xz
+  local deb=debian/pool/main/libz/libzstd/libzstd_1.5.4+dfsg2-5.debian.tar.xz
+  fetch_deb $orig; fetch_deb $deb
+  unpack_source zstd $orig $deb
+  cross_cmake zstd "$deps/src/zstd/build/cmake" -DZSTD_BUILD_PROGRAMS=OFF -DZSTD_BUILD_SHARED=OFF \
+    -DZSTD_BUILD_STATIC=ON -DZSTD_BUILD_TESTS=OFF -DZSTD_LEGACY_SUPPORT=OFF -DZSTD_MULTITHREAD_SUPPORT=OFF
+  mark zstd-win
+}
+
+build_libarchive_win() {
+  stamp libarchive-win && return 0
+  local orig=debian/pool/main/liba/libarchive/libarchive_3.6.2.orig.tar.xz
+  local deb=debian-security/pool/updates/main/liba/libarchive/libarchive_3.6.2-1+deb12u5.debian.tar.xz
+  fetch_deb $orig; fetch_deb $deb
+  unpack_source libarchive $orig $deb
+  cross_cmake libarchive "$deps/src/libarchive" -DENABLE_TAR=OFF -DENABLE_CPIO=OFF -DENABLE_CAT=OFF \
+    -DENABLE_TEST=OFF -DENABLE_OPENSSL=OFF -DENABLE_MBEDTLS=OFF -DENABLE_NETTLE=OFF -DENABLE_CNG=OFF \
+    -DENABLE_LIBB2=OFF -DENABLE_LZ4=OFF -DENABLE_LZO=OFF -DENABLE_LIBXML2=OFF -DENABLE_EXPAT=OFF \
+    -DENABLE_PCREPOSIX=OFF -DENABLE_LIBGCC=OFF -DPOSIX_REGEX_LIB=NONE -DENABLE_ICONV=OFF -DENABLE_ACL=OFF -DENABLE_XATTR=OFF \
+    -DENABLE_ZLIB=ON -DENABLE_BZip2=ON -DENABLE_LZMA=ON -DENABLE_ZSTD=ON -DZLIB_USE_STATIC_LIBS=ON
+  mark libarchive-win
+}
+
 # `thirdparty.sh fetch PATH...` only downloads and checks the named Debian
 # artefacts: the release notices read licence texts from sources this
 # script does not build.
@@ -266,4 +325,8 @@ build_pcre2_win
 build_expat_win
 build_pixman_win
 build_cairo_win
+build_bzip2_win
+build_xz_win
+build_zstd_win
+build_libarchive_win
 say "ready in $deps"

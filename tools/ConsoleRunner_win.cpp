@@ -295,6 +295,17 @@ bool SpendWrittenBytes(std::uint64_t bytes) {
   return true;
 }
 
+bool ImportGoesOn() {
+  // The window's messages are seen to about 20 times a second.
+  static ULONGLONG lastDispatch = 0;
+  const ULONGLONG now = GetTickCount64();
+  if (now - lastDispatch >= 50) {
+    lastDispatch = now;
+    DispatchPendingMessages();
+  }
+  return !QuitRequested() && (gBudgets.empty() || !gBudgets.back()->cancelled_);
+}
+
 bool CancelImport() {
   if (gBudgets.empty()) return false;
   gBudgets.back()->cancelled_ = true;

@@ -79,11 +79,18 @@ class ImportBudget {
   bool exhausted_ = false;
   bool cancelled_ = false;
   friend bool CancelImport();
+  friend bool ImportGoesOn();
 };
 
 // Ends the innermost import under way: its running tool is ended and no
 // further tool starts for it. False when no import is under way.
 bool CancelImport();
+
+// For work done in the program itself (unpacking a package): dispatches
+// the window's waiting messages now and then, as a tool's wait does, and
+// says whether the import under way may go on (not cancelled, the program
+// not ending).
+bool ImportGoesOn();
 
 // Charges bytes about to be written to the import under way; false when
 // they do not fit (always true outside an import).

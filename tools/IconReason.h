@@ -30,16 +30,29 @@ constexpr ReasonWords WordsOf(IconReason reason) {
     case IconReason::Refused: return {"refused", "已拒绝", "Refused for safety"};
     case IconReason::ThemeIcon: return {"theme-icon", "使用桌面主题的图标", "Uses the desktop theme's icon"};
     case IconReason::IconElsewhere:
-      return {"icon-elsewhere", "图标在另一个软件包中", "The icon is in another package"};
+      return {"icon-elsewhere", "图标在另一个软件包中", "The icon{} is in another package"};
     case IconReason::None: break;
   }
   return {};
 }
 
-// A reason's words with what it names, when it names something:
+// What a reason names: an icon's name, and the package that holds it when
+// that is known.
+struct ReasonSubject {
+  std::string name;
+  std::string package;
+};
+
+// A reason's words with what it names, in quotes where the words hold "{}"
+// (else at the end), and the package after it in brackets:
 // Uses the desktop theme's icon "utilities-terminal".
-inline std::string WithSubject(std::string_view words, std::string_view subject) {
+// The icon "gimp" is in another package (gimp-data).
+inline std::string WithSubject(std::string_view words, const ReasonSubject& subject) {
+  const std::string quoted = subject.name.empty() ? std::string() : " \"" + subject.name + "\"";
   std::string text(words);
-  if (!subject.empty()) text.append(" \"").append(subject).append("\"");
+  const std::size_t slot = text.find("{}");
+  if (slot != std::string::npos) text.replace(slot, 2, quoted);
+  else text += quoted;
+  if (!subject.package.empty()) text.append(" (").append(subject.package).append(")");
   return text;
 }

@@ -19,15 +19,15 @@ struct PipelineContext {
   // step that knows most reports first). May be null.
   IconReason* reason = nullptr;
   // What that reason names (an icon's name), when it names something. May be null.
-  std::string* subject = nullptr;
+  ReasonSubject* subject = nullptr;
 
   std::string inRunDirectory(const std::string& fileName) const { return runDirectory + "\\" + fileName; }
   // A helper tool is always started by its full path in the run directory.
   std::string toolPath(const char* tool) const { return inRunDirectory(tool); }
-  void report(IconReason why, std::string_view what = {}) const {
+  void report(IconReason why, ReasonSubject what = {}) const {
     if (!reason || *reason != IconReason::None) return;
     *reason = why;
-    if (subject) *subject = what;
+    if (subject) *subject = std::move(what);
   }
 };
 

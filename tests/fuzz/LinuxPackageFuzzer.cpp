@@ -22,7 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (const std::string& path : tree.iconPaths(entry.icon)) {
     if (path.empty() || path.find("..") == 0 || path.front() == '/') __builtin_trap();
   }
-  if (tree.desktopFiles("usr/share/applications", entry.icon).size() > kMaxDesktopFiles) __builtin_trap();
+  if (tree.desktopFiles("usr/share/applications", entry.icon).size() > kMaxDesktopFilesListed) __builtin_trap();
   for (const ArchiveEntry& listed : entries) {
     const std::string to = LinkDestination(PackagePath(listed.path), listed.linkTarget);
     if (!to.empty() && (to.front() == '/' || to.starts_with("../"))) __builtin_trap();

@@ -529,6 +529,61 @@ def linux_seeds(full):
     return seeds
 
 
+# --- packages read in one pass ---------------------------------------------------
+
+def package_seeds(full):
+    import io
+    import tarfile
+
+    def tar_gz(files):
+        raw = io.BytesIO()
+        with tarfile.open(fileobj=raw, mode="w:gz") as tar:
+            for name, data, link in files:
+                info = tarfile.TarInfo(name)
+                info.size = len(data)
+                if link:
+                    info.type, info.linkname = tarfile.SYMTYPE, link
+                tar.addfile(info, io.BytesIO(data))
+        return raw.getvalue()
+
+    def ar(members):
+        out = b"!<arch>\n"
+        for name, data in members:
+            out += b"%-16s%-12d%-6d%-6d%-8s%-10d`\n" % (name, 0, 0, 0, b"100644", len(data)) + data
+            out += b"\n" if len(data) % 2 else b""
+        return out
+
+    desktop = b"[Desktop Entry]\nType=Application\nIcon=demo\n"
+    files = [("./usr/share/applications/demo.desktop", desktop, None),
+             ("./usr/share/icons/hicolor/48x48/apps/demo.png", b"\x89PNG\r\n\x1a\n", None),
+             ("./usr/share/pixmaps/demo.png", b"", "../icons/hicolor/48x48/apps/demo.png")]
+    if full:
+        files += [("./usr/share/doc/f%d" % i, b"", None) for i in range(20000)]
+    control = tar_gz([("./control", b"Package: demo\nSource: demo\nDepends: demo-data (>= 1)\n", None)])
+    seeds = {"deb.bin": ar([(b"debian-binary", b"2.0\n"), (b"control.tar.gz", control), (b"data.tar.gz", tar_gz(files))])}
+    # An rpm: the lead, an empty signature header, a main header naming the
+    # package and what it requires, then a gzip cpio (newc) payload.
+    def header(index, store):
+        out = struct.pack(">IIII", 0x8EADE801, 0, len(index), len(store))
+        out += b"".join(struct.pack(">IIII", *entry) for entry in index) + store
+        return out + b"\0" * (-len(out) % 8)
+    cpio = b""
+    for name, data in [("./usr/share/applications/demo.desktop", desktop), ("TRAILER!!!", b"")]:
+        entry = b"070701" + b"".join(b"%08X" % v for v in (0, 0o100644, 0, 0, 1, 0, len(data), 0, 0, 0, 0, len(name) + 1, 0))
+        entry += name.encode() + b"\0"
+        cpio += entry + b"\0" * (-len(entry) % 4) + data + b"\0" * (-len(data) % 4)
+    store = b"demo\0demo-1.0-1.src.rpm\0demo-data\0"
+    lead = b"\xed\xab\xee\xdb\x03\x00" + bytes(90)  # version 3.0, a binary package
+    seeds["rpm.bin"] = (lead + header([], b"") + header([(1000, 6, 0, 1), (1044, 6, 5, 1), (1049, 8, 24, 1)], store)
+                        + gzip_bytes(cpio))
+    return seeds
+
+
+def gzip_bytes(data):
+    import gzip
+    return gzip.compress(data, mtime=0)
+
+
 # --- SVG documents ----------------------------------------------------------------
 
 def svg_seeds(full):
@@ -663,6 +718,7 @@ TARGETS = {
     "drawable": render_seeds,
     "msi": msi_seeds,
     "linux": linux_seeds,
+    "package_pass": package_seeds,
     "svg": svg_seeds,
     "mac_web": mac_web_seeds,
     "zip_directory": zip_seeds,
