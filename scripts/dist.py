@@ -50,9 +50,11 @@ PIXMAN_ORIG = "debian/pool/main/p/pixman/pixman_0.42.2.orig.tar.gz"
 CAIRO_ORIG = "debian/pool/main/c/cairo/cairo_1.16.0.orig.tar.xz"
 CAIRO_DEB = "debian/pool/main/c/cairo/cairo_1.16.0-7.debian.tar.xz"
 BZIP2_ORIG = "debian/pool/main/b/bzip2/bzip2_1.0.8.orig.tar.gz"
+BZIP2_DEB = "debian/pool/main/b/bzip2/bzip2_1.0.8-5.debian.tar.bz2"
 XZ_ORIG = "debian/pool/main/x/xz-utils/xz-utils_5.4.1.orig.tar.xz"
 XZ_DEB = "debian-security/pool/updates/main/x/xz-utils/xz-utils_5.4.1-1+deb12u2.debian.tar.xz"
 ZSTD_ORIG = "debian/pool/main/libz/libzstd/libzstd_1.5.4+dfsg2.orig.tar.xz"
+ZSTD_DEB = "debian/pool/main/libz/libzstd/libzstd_1.5.4+dfsg2-5.debian.tar.xz"
 LIBARCHIVE_ORIG = "debian/pool/main/liba/libarchive/libarchive_3.6.2.orig.tar.xz"
 LIBARCHIVE_DEB = "debian-security/pool/updates/main/liba/libarchive/libarchive_3.6.2-1+deb12u5.debian.tar.xz"
 # Notepad before Windows 10 1903 reads a text file without it in the ANSI code page.
@@ -143,12 +145,12 @@ COMPONENTS = [
               "parts of XZ Utils that are not built here.",
          lock=["deb " + XZ_ORIG, "deb " + XZ_DEB], links=["deps:liblzma.a"], licences=["src:%s:COPYING" % XZ_ORIG]),
     dict(title="Zstandard (libzstd)", version="1.5.4, Debian 1.5.4+dfsg2-5",
-         source="Debian source package libzstd", carried=STATIC + " (under libarchive); cross-built",
+         source="Debian source package libzstd, with Debian's patches", carried=STATIC + " (under libarchive); cross-built",
          note="Used under the BSD licence, one of the two licences Zstandard offers.",
-         lock=["deb " + ZSTD_ORIG], links=["deps:libzstd.a"], licences=["src:%s:LICENSE" % ZSTD_ORIG]),
-    dict(title="bzip2 (libbz2)", version="1.0.8, Debian 1.0.8-5", source="Debian source package bzip2",
+         lock=["deb " + ZSTD_ORIG, "deb " + ZSTD_DEB], links=["deps:libzstd.a"], licences=["src:%s:LICENSE" % ZSTD_ORIG]),
+    dict(title="bzip2 (libbz2)", version="1.0.8, Debian 1.0.8-5", source="Debian source package bzip2, with Debian's patches",
          carried=STATIC + " (under libarchive); cross-built, the library alone",
-         lock=["deb " + BZIP2_ORIG], links=["deps:libbz2.a"], licences=["src:%s:LICENSE" % BZIP2_ORIG]),
+         lock=["deb " + BZIP2_ORIG, "deb " + BZIP2_DEB], links=["deps:libbz2.a"], licences=["src:%s:LICENSE" % BZIP2_ORIG]),
     dict(title="X11 colour names (rgb.txt)", version="deb:x11-common",
          source="Debian package x11-common (/usr/share/X11/rgb.txt)",
          carried="compiled into both programs as a table of colour names and values, read from "
