@@ -3,7 +3,14 @@
 // routes read it against 7-Zip listing the same archive into a file.
 //   pipeline_bench apk|ipa PACKAGE ENTRY ROUNDS   (run from a folder holding the tools)
 //   pipeline_bench listing ARCHIVE - ROUNDS
+// Or a Linux package's icon read in process against unpacking its data
+// archive alone (the floor: no pass can be faster than its decompression).
+//   pipeline_bench deb PACKAGE - ROUNDS
 #include <windows.h>
+#include <psapi.h>
+
+#include <archive.h>
+#include <archive_entry.h>
 
 #include <cstdio>
 #include <string>
@@ -12,6 +19,8 @@
 #include "android/ApkIcon_win.h"
 #include "bench/BenchTiming.h"
 #include "ios/IpaIcon_win.h"
+#include "linux/LinuxPackageIcon_win.h"
+#include "support/FileIo_win.h"
 #include "tools/ArchiveEntry_win.h"
 #include "tools/ConsoleRunner_win.h"
 #include "tools/HelperTools.h"
@@ -62,6 +71,69 @@ int Listing(const PipelineContext& context, const std::string& archive, int roun
   return entries ? 0 : 1;
 }
 
+// Every byte of the .deb's data.tar.*, unpacked through its decompressor
+// and thrown away; the bytes unpacked.
+std::uint64_t UnpackDataArchive(const std::string& package) {
+  const FileView file(package);
+  archive* outer = archive_read_new();
+  archive_read_support_format_ar(outer);
+  archive_read_open_memory(outer, file.bytes().data(), file.bytes().size());
+  std::uint64_t total = 0;
+  archive_entry* member = nullptr;
+  while (archive_read_next_header(outer, &member) == ARCHIVE_OK) {
+    if (!std::string_view(archive_entry_pathname(member)).starts_with("data.tar")) continue;
+    archive* inner = archive_read_new();
+    archive_read_support_filter_all(inner);
+    archive_read_support_format_raw(inner);
+    archive_read_open(inner, outer, nullptr, [](archive*, void* from, const void** buffer) -> la_ssize_t {
+      std::size_t size = 0;
+      la_int64_t offset = 0;
+      return archive_read_data_block(static_cast<archive*>(from), buffer, &size, &offset) == ARCHIVE_OK ? la_ssize_t(size) : 0;
+    }, nullptr);
+    archive_entry* raw = nullptr;
+    if (archive_read_next_header(inner, &raw) == ARCHIVE_OK) {
+      const void* block = nullptr;
+      std::size_t size = 0;
+      la_int64_t offset = 0;
+      while (archive_read_data_block(inner, &block, &size, &offset) == ARCHIVE_OK) total += size;
+    }
+    archive_read_free(inner);
+    break;
+  }
+  archive_read_free(outer);
+  return total;
+}
+
+std::uint64_t BytesWrittenSoFar() {
+  IO_COUNTERS counters{};
+  GetProcessIoCounters(GetCurrentProcess(), &counters);
+  return counters.WriteTransferCount;
+}
+
+int Deb(const PipelineContext& context, const std::string& package, int rounds) {
+  std::vector<double> ours, floor;
+  std::uint64_t written = 0, unpacked = 0;
+  for (int i = 0; i < rounds; ++i) {
+    const std::uint64_t before = BytesWrittenSoFar();
+    const double t0 = NowMs();
+    const Bytes icon = ExtractDebIcon(context, package);
+    ours.push_back(NowMs() - t0);
+    written += BytesWrittenSoFar() - before;
+    if (icon.empty()) return 1;
+    const double t1 = NowMs();
+    unpacked = UnpackDataArchive(package);
+    floor.push_back(NowMs() - t1);
+  }
+  PROCESS_MEMORY_COUNTERS memory{};
+  GetProcessMemoryInfo(GetCurrentProcess(), &memory, sizeof memory);
+  std::printf("ExtractDebIcon, median of %d:              %8.1f ms\n", rounds, Median(ours));
+  std::printf("unpacking data.tar alone (%llu MB), median: %8.1f ms\n", (unsigned long long)(unpacked >> 20), Median(floor));
+  std::printf("bytes written by the pipeline: %llu; peak working set: %llu MB\n", (unsigned long long)written,
+              (unsigned long long)(memory.PeakWorkingSetSize >> 20));
+  std::printf("ratio pipeline/unpacking: %.3f (target <= 1.2)\n", Median(ours) / Median(floor));
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -74,6 +146,7 @@ int main(int argc, char** argv) {
   const int rounds = std::atoi(argv[4]);
   const PipelineContext context{folder, {}};
   if (kind == "listing") return Listing(context, package, rounds);
+  if (kind == "deb") return Deb(context, package, rounds);
   std::vector<double> pipeline, bare;
   for (int i = 0; i < rounds; ++i) {
     const double t0 = NowMs();
