@@ -50,7 +50,10 @@ std::string BatchReportJson(const std::vector<BatchResult>& results) {
     out += ", \"output\": ";
     if (r.output.empty()) out += "null";
     else AppendJsonString(out, r.output);
-    out += r.output.empty() ? ", \"result\": \"no-icon\", \"reason\": " : ", \"result\": \"icon\", \"reason\": ";
+    // A data package whose application came in the same batch: no output,
+    // and no failure.
+    const char* result = !r.output.empty() ? "icon" : r.reason == "data-only" ? "data-only" : "no-icon";
+    out += std::string(", \"result\": \"") + result + "\", \"reason\": ";
     if (r.reason.empty()) out += "null";
     else AppendJsonString(out, r.reason);
     out += ", \"width\": " + std::to_string(r.width) + ", \"height\": " + std::to_string(r.height) +

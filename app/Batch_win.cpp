@@ -20,6 +20,7 @@
 #include "support/TextCodec_win.h"
 #include "support/TextScan.h"
 #include "tools/ConsoleRunner_win.h"
+#include "tools/IconReason.h"
 #include "tools/WorkFolder_win.h"
 
 namespace {
@@ -86,8 +87,18 @@ bool PrepareOutputFolder(const std::string& folder) {
 
 struct Job {
   std::string input, output;
+  std::vector<std::string> companions;  // the batch's other Linux packages, for a Linux package
   BatchResult result;
 };
+
+// Linux packages of one batch find an application's icon in its data
+// package: each is given the others (this many at most).
+constexpr std::size_t kMaxCompanions = 16;
+constexpr std::string_view kDataOnly = WordsOf(IconReason::DataOnly).id;
+bool IsLinuxPackage(const std::string& path) {
+  const std::string_view extension = FileNameExtension(path, SystemLeadByte);
+  return EqualsIgnoringAsciiCase(extension, ".deb") || EqualsIgnoringAsciiCase(extension, ".rpm");
+}
 
 // What a child said on standard error: at most this much is kept.
 constexpr DWORD kMaxChildMessage = 1u << 16;
@@ -103,6 +114,7 @@ void RunChild(const std::wstring& program, const BatchOptions& options, const Wo
   const auto start = std::chrono::steady_clock::now();
   std::wstring line = L"\"" + program + L"\" ";
   if (options.drawSide) line += L"--size " + std::to_wstring(options.drawSide) + L" ";
+  for (const std::string& companion : job.companions) line += L"--with \"" + WideFromAnsi(companion) + L"\" ";
   line += L"\"" + WideFromAnsi(job.input) + L"\" \"" + WideFromAnsi(job.output) + L"\"";
   const UniqueHandle said = OpenFileAt(work.file("job-" + std::to_string(index) + ".txt"), GENERIC_READ | GENERIC_WRITE,
                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, CREATE_ALWAYS,
@@ -220,6 +232,16 @@ int RunBatch(const BatchOptions& options) {
   }
   std::vector<Job> jobs(files.size());
   for (std::size_t i = 0; i < files.size(); ++i) jobs[i].input = files[i], jobs[i].output = outDir + "\\" + outputs[i];
+  std::vector<std::string> packages;
+  for (const std::string& file : files) {
+    if (IsLinuxPackage(file)) packages.push_back(file);
+  }
+  for (Job& job : jobs) {
+    if (!IsLinuxPackage(job.input)) continue;
+    for (const std::string& package : packages) {
+      if (package != job.input && job.companions.size() < kMaxCompanions) job.companions.push_back(package);
+    }
+  }
 
   const std::string runDirectory = RunDirectory();
   PrepareRunDirectory(runDirectory);  // the tools, written once for every child
@@ -277,26 +299,31 @@ int RunBatch(const BatchOptions& options) {
 
   std::vector<BatchResult> results;
   std::map<std::string, int> reasons;
+  // A data package whose application came in the same batch gives no
+  // output of its own, and is no failure.
+  const auto failed = [](const Job& j) { return j.result.output.empty() && j.result.reason != kDataOnly; };
   for (const Job& job : jobs) {
     results.push_back(job.result);
-    if (job.result.output.empty()) ++reasons[job.result.reason];
+    if (failed(job)) ++reasons[job.result.reason];
   }
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - begun).count();
-  const std::size_t without = std::size_t(std::count_if(jobs.begin(), jobs.end(), [](const Job& j) { return j.result.output.empty(); }));
+  const std::size_t dataOnly = std::size_t(std::count_if(jobs.begin(), jobs.end(), [](const Job& j) { return j.result.reason == kDataOnly; }));
+  const std::size_t without = std::size_t(std::count_if(jobs.begin(), jobs.end(), failed));
   std::string summary;
   for (const auto& [reason, count] : reasons) summary += (summary.empty() ? " (" : ", ") + reason + " " + std::to_string(count);
   if (!summary.empty()) summary += ")";
-  const std::size_t icons = jobs.size() - without;
+  const std::size_t icons = jobs.size() - without - dataOnly;
   if (terminal) {
     // The progress line named only the last input: every one without an
     // icon is listed now, in input order.
     std::printf("\n");
     for (const Job& job : jobs) {
-      if (job.result.output.empty()) std::printf("  %s: %s\n", job.input.c_str(), job.result.reason.c_str());
+      if (failed(job)) std::printf("  %s: %s\n", job.input.c_str(), job.result.reason.c_str());
     }
   }
-  std::printf("%zu input%s: %zu icon%s, %zu without%s, in %.1f s\n", jobs.size(),
-              jobs.size() == 1 ? "" : "s", icons, icons == 1 ? "" : "s", without, summary.c_str(), seconds);
+  const std::string data = dataOnly ? ", " + std::to_string(dataOnly) + " data only" : std::string();
+  std::printf("%zu input%s: %zu icon%s%s, %zu without%s, in %.1f s\n", jobs.size(), jobs.size() == 1 ? "" : "s", icons,
+              icons == 1 ? "" : "s", data.c_str(), without, summary.c_str(), seconds);
   if (!reportPath.empty()) {
     const std::string json = BatchReportJson(results);
     if (!WriteFileAtomically(reportPath, ByteSpan(reinterpret_cast<const std::uint8_t*>(json.data()), json.size()))) {

@@ -29,14 +29,16 @@
 namespace {
 
 constexpr const char* kUsage =
-    "usage: tessaroo-cli [--size N] INPUT OUTPUT\n"
+    "usage: tessaroo-cli [--size N] [--with FILE]... INPUT OUTPUT\n"
     "       tessaroo-cli [--size N] [--jobs N] [--report FILE] --out DIR INPUT...\n"
     "       tessaroo-cli --help | --version\n"
     "  OUTPUT ending in .png or without extension: a PNG; ending in .ico: an icon file\n"
     "  --size N       draw vector, adaptive and SVG icons at N x N pixels (16 to 1024)\n"
+    "  --with FILE    a package given along with INPUT: the data package holding its icon\n"
     "  --out DIR      every INPUT (files, and folders searched for known kinds) into DIR\\<name>.png\n"
     "  --jobs N       inputs read at once (1 to 64; the number of processors by default)\n"
-    "  --report FILE  a JSON report, one object per input\n"
+    "  --report FILE  a JSON report, one object per input; packages of one set find\n"
+    "                 their icons in each other (an application and its data package)\n"
     "  INPUT may hold the wildcards * and ? in its file name.\n"
     "Exit codes: 0 written, 1 no icon (the reason on standard error), 2 usage, 3 OUTPUT not writable.\n";
 
@@ -53,6 +55,7 @@ bool IsHelp(std::string_view option) { return option == "-h" || option == "--hel
 int main(int argc, char** argv) {
   RestrictLibrarySearchToSystem();
   int drawSide = 0;
+  std::vector<std::string> companions;
   BatchOptions batch;
   bool batchOption = false;
   int at = 1;
@@ -83,12 +86,17 @@ int main(int argc, char** argv) {
       batchOption = true;
     } else if (option == "--out") {
       batch.outDir = value;
+    } else if (option == "--with") {
+      const std::string full = FullPathOf(value);
+      if (full.empty()) return Usage("--with " + value + " is no path");
+      companions.push_back(full);
     } else {
       return Usage("unknown option " + option);
     }
   }
   if (!batch.outDir.empty()) {
     if (at >= argc) return Usage("--out takes at least one INPUT");
+    if (!companions.empty()) return Usage("--with goes with one INPUT: a batch's packages find each other");
     batch.drawSide = drawSide;
     batch.inputs = ExpandWildcards(std::vector<std::string>(argv + at, argv + argc));
     const int code = RunBatch(batch);
@@ -127,6 +135,7 @@ int main(int argc, char** argv) {
   PictureStore picture;
   PipelineContext context{runDirectory};
   context.drawSide = drawSide;
+  context.companions = std::move(companions);
   const IconReason reason = DispatchFile(context, picture, input);
   StopCodec();
   if (!picture.hasPicture()) {

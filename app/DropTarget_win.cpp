@@ -145,16 +145,21 @@ LRESULT DropTarget::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM 
 
 void DropTarget::onDropFiles(HDROP drop) {
   const UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
+  std::vector<std::string> names;
   for (UINT i = 0; i < count && !QuitRequested(); ++i) {
     // Each name is read at its full length, so a long path is never cut.
     const UINT length = DragQueryFileA(drop, i, nullptr, 0);
     std::string name(length + 1, '\0');
     DragQueryFileA(drop, i, name.data(), length + 1);
     name.resize(length);
-    // A copy: a nested run started from the callback may drop more files.
-    if (callback_) callback_(std::string(name));
+    names.push_back(std::move(name));
   }
   DragFinish(drop);
+  // Called through a copy: a run started from it may end the drop target.
+  if (callback_ && !names.empty()) {
+    const Callback callback = callback_;
+    callback(names);
+  }
 }
 
 bool IsWindowsXp() {

@@ -9,12 +9,14 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "support/ScopedWin_win.h"
 
 class DropTarget {
  public:
-  using Callback = std::function<void(const std::string& path)>;
+  // The files of one drop, in the order the drop lists them.
+  using Callback = std::function<void(const std::vector<std::string>& paths)>;
 
   DropTarget() = default;
   // A copy would restore the window procedure a second time.

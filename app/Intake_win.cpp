@@ -5,6 +5,7 @@
 #include "output/FileDialog_win.h"
 #include "output/PictureStore.h"
 #include "support/FileIo_win.h"
+#include "support/MessagePump_win.h"
 #include "support/TextCodec_win.h"
 #include "tools/ConsoleRunner_win.h"
 #include "windows/ShortcutIcon_win.h"
@@ -67,12 +68,27 @@ IconReason DispatchFile(const PipelineContext& context, PictureStore& picture, c
   // The tools run while messages are dispatched, so a drop can start a nested
   // run inside this one; what that run showed stays.
   if (picture.pictureChanges() != before) return reason;
+  if (reason == IconReason::DataOnly) {
+    // Its application, given with it, shows the icon.
+    picture.announce(reason, subject);
+    return reason;
+  }
   if (icon.empty()) {
     picture.setReason(reason, subject);
   } else {
     picture.setPicture(std::move(icon), path);
   }
   return reason;
+}
+
+void DispatchFiles(const PipelineContext& context, PictureStore& picture, const std::vector<std::string>& paths) {
+  for (std::size_t i = 0; i < paths.size() && !QuitRequested(); ++i) {
+    PipelineContext one = context;
+    for (std::size_t j = 0; j < paths.size(); ++j) {
+      if (j != i) one.companions.push_back(paths[j]);
+    }
+    DispatchFile(one, picture, paths[i]);
+  }
 }
 
 std::wstring ImportDialogFilter() {

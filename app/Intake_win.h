@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "tools/Pipeline.h"
 
@@ -17,6 +18,11 @@ class PictureStore;
 // run (a drop while this one waited on a tool) has set the picture changes
 // nothing. Returns the reason (IconReason::None: an icon).
 IconReason DispatchFile(const PipelineContext& context, PictureStore& picture, const std::string& path);
+
+// Several files given at once (a drop, the command line): each in turn, as
+// DispatchFile, the others given as its companions. A package that only
+// holds data for another of them keeps the picture and is announced.
+void DispatchFiles(const PipelineContext& context, PictureStore& picture, const std::vector<std::string>& paths);
 
 // The "导入文件" command: the open dialog, then DispatchFile on the choice.
 void OnImportClicked(HWND owner, FileDialog& dialog, const PipelineContext& context, PictureStore& picture);

@@ -127,9 +127,9 @@ void OnMainWindowCreated(HWND window, AppContext& app) {
   EnableOutputButtons(window, app);
   PostMessageW(window, kPrepareRunDirectoryMessage, 0, 0);
   ToggleAlwaysOnTop(window);
-  app.dropTarget.enable(window, [&app](const std::string& path) {
+  app.dropTarget.enable(window, [&app](const std::vector<std::string>& paths) {
     // The icon dragged out and let go over this window: nothing to take in.
-    if (!DraggingIconOut()) DispatchFile(app.pipeline(), app.picture, path);
+    if (!DraggingIconOut()) DispatchFiles(app.pipeline(), app.picture, paths);
   });
 }
 
@@ -235,7 +235,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         // program's icon) come in as a drop of them would.
         std::vector<std::string> files;
         files.swap(app->filesAtStart);
-        for (const std::string& path : files) DispatchFile(app->pipeline(), app->picture, path);
+        DispatchFiles(app->pipeline(), app->picture, files);
       }
       return 0;
     case WM_DESTROY:

@@ -20,6 +20,24 @@
 
 namespace {
 
+// Files given along with a package that are looked at as its companions.
+constexpr std::size_t kMaxCompanions = 16;
+
+// What a package's desktop entries named and the package lacks.
+struct DesktopLookup {
+  std::size_t shown = 0;  // application entries shown in menus
+  std::string missing;    // the first icon name none of its files holds
+};
+
+// When the entry names an icon the package does not hold, the reason says
+// so and names it: an icon of the desktop's theme, or one another package
+// holds (sibling: the package's data package, when known).
+void ReportMissing(const PipelineContext& context, const std::string& missing, const std::string& sibling = {}) {
+  if (missing.empty()) return;
+  if (IsThemeIconName(missing)) context.report(IconReason::ThemeIcon, {missing});
+  else context.report(IconReason::IconElsewhere, {missing, sibling});
+}
+
 // A package's file tree, and a way to read a file of it.
 class Tree {
  public:
@@ -48,34 +66,40 @@ class Tree {
     return {};
   }
 
-  // The icon the first application desktop entry in folder names, as PNG:
-  // the first of its files that is a PNG, an SVG document (compressed or
-  // not) the drawing model draws whole, or an XPM image. Entries hidden
-  // from menus are passed over.
-  // When the entry names an icon the package does not hold, the reason says
-  // so and names it: an icon of the desktop's theme, or one another package
-  // holds (sibling: the package's data package, when known).
-  Bytes iconByDesktopEntry(std::string_view folder, std::string_view packageName, const std::string& sibling = {}) const {
-    std::string missing;
-    std::size_t shown = 0;
+  // The icon the first application desktop entry in folder names, as PNG.
+  // Entries hidden from menus are passed over. What the entries named that
+  // the package does not hold goes to lookup.
+  Bytes iconByDesktopEntry(std::string_view folder, std::string_view packageName, DesktopLookup& lookup) const {
     for (const ArchiveEntry* file : tree_.desktopFiles(folder, packageName)) {
-      if (shown == kMaxDesktopFiles) break;
+      if (lookup.shown == kMaxDesktopFiles) break;
       const DesktopEntry desktop = ReadDesktopEntry(AsText(read(PackagePath(file->path), kMaxDesktopFileBytes)));
       if (!desktop.application || desktop.hidden) continue;
-      ++shown;
+      ++lookup.shown;
       const std::vector<std::string> paths = tree_.iconPaths(desktop.icon);
-      if (paths.empty() && missing.empty() && desktop.icon.find('/') == std::string::npos) missing = desktop.icon;
-      for (const std::string& path : paths) {
-        Bytes icon = IconFileAsPng(IconFileFormOf(path), kMaxReadBytes,
-                                   [&](std::uint64_t maxBytes) { return read(path, maxBytes); }, context_.drawSide);
-        if (!icon.empty()) return icon;
-      }
+      if (paths.empty() && lookup.missing.empty() && desktop.icon.find('/') == std::string::npos) lookup.missing = desktop.icon;
+      if (Bytes icon = iconAt(paths); !icon.empty()) return icon;
     }
-    if (missing.empty()) return {};
-    if (IsThemeIconName(missing)) context_.report(IconReason::ThemeIcon, {missing});
-    else context_.report(IconReason::IconElsewhere, {missing, sibling});
     return {};
   }
+  Bytes iconByDesktopEntry(std::string_view folder, std::string_view packageName) const {
+    DesktopLookup lookup;
+    Bytes icon = iconByDesktopEntry(folder, packageName, lookup);
+    if (icon.empty()) ReportMissing(context_, lookup.missing);
+    return icon;
+  }
+
+  // The first of the files that is a PNG, an SVG document (compressed or
+  // not) the drawing model draws whole, or an XPM image, as PNG.
+  Bytes iconAt(const std::vector<std::string>& paths) const {
+    for (const std::string& path : paths) {
+      Bytes icon = IconFileAsPng(IconFileFormOf(path), kMaxReadBytes,
+                                 [&](std::uint64_t maxBytes) { return read(path, maxBytes); }, context_.drawSide);
+      if (!icon.empty()) return icon;
+    }
+    return {};
+  }
+
+  const PackageTree& files() const { return tree_; }
 
   bool empty() const { return entries_.empty(); }
 
@@ -95,15 +119,77 @@ Tree ToolTree(const PipelineContext& context, const ArchiveSource& source) {
 
 using PackagePass = PassEnd (*)(ByteSpan file, const PassRules& rules, PackageContents& out);
 
+const PassRules kIconRules{.keep = [](std::string_view path, std::uint64_t) { return MayHoldIcon(path); },
+                           .keepGoing = ImportGoesOn,
+                           .limits = {.maxPassedBytes = kMaxInnerArchiveBytes, .maxEntryBytes = kMaxReadBytes}};
+
+// The Linux packages among the files given along with this one, and what
+// each is: its pass and its name by its file name.
+struct Companion {
+  std::string path, name;
+  PackagePass readPackage;
+};
+std::vector<Companion> LinuxCompanions(const PipelineContext& context) {
+  std::vector<Companion> found;
+  for (const std::string& path : context.companions) {
+    const std::string name(FileNameOf(path, SystemLeadByte));
+    const std::string_view extension = FileNameExtension(name, SystemLeadByte);
+    if (EqualsIgnoringAsciiCase(extension, ".deb")) found.push_back({path, DebPackageName(name), ReadDebPackage});
+    else if (EqualsIgnoringAsciiCase(extension, ".rpm")) found.push_back({path, RpmPackageName(name), ReadRpmPackage});
+    if (found.size() == kMaxCompanions) break;
+  }
+  return found;
+}
+
+// The icon named `icon` in the package given along with this one that holds
+// the application's data: the one named as its sibling, or without one, a
+// package whose name starts with the application's or its source's.
+Bytes IconFromCompanions(const PipelineContext& context, const std::string& icon, const PackageRelations& own,
+                         const std::string& sibling) {
+  for (const Companion& companion : LinuxCompanions(context)) {
+    const bool related = sibling.empty() ? (!own.name.empty() && companion.name.starts_with(own.name)) ||
+                                               (!own.source.empty() && companion.name.starts_with(own.source))
+                                         : companion.name == sibling;
+    if (!related || companion.name == own.name) continue;
+    const FileView file(companion.path);
+    PackageContents contents;
+    if (companion.readPackage(file.bytes(), kIconRules, contents) != PassEnd::Complete) continue;
+    const Tree tree(context, std::move(contents.entries), [&contents](const ArchiveEntry& entry, std::uint64_t maxBytes) {
+      const auto found = contents.kept.find(PackagePath(entry.path));
+      return found == contents.kept.end() || found->second.size() > maxBytes ? Bytes() : found->second;
+    });
+    if (Bytes found = tree.iconAt(tree.files().iconPaths(icon)); !found.empty()) return found;
+  }
+  return {};
+}
+
+// The package given along with this one whose data this package holds (it
+// names this one as its data package); empty when there is none.
+std::string PackageServed(const PipelineContext& context, const std::string& ownName) {
+  for (const Companion& companion : LinuxCompanions(context)) {
+    const FileView file(companion.path);
+    PackageRelations relations;
+    if (companion.readPackage == ReadRpmPackage) {
+      relations = ReadRpmHeader(file.bytes());
+    } else {
+      PassRules controlOnly = kIconRules;
+      controlOnly.controlOnly = true;
+      PackageContents contents;
+      ReadDebPackage(file.bytes(), controlOnly, contents);
+      relations = ReadDebControl(contents.control);
+    }
+    if (!ownName.empty() && DataSibling(relations) == ownName) return relations.name;
+  }
+  return {};
+}
+
 // A .deb or an .rpm, read in one pass that keeps the desktop files and the
 // files that may be icons. A file the desktop entry leads to elsewhere (an
 // absolute Icon= path) costs one more pass, a few at most.
 Bytes PackageIcon(const PipelineContext& context, const std::string& packagePath, PackagePass readPackage,
                   PackageRelations relations) {
   const FileView file(packagePath);
-  const PassRules rules{.keep = [](std::string_view path, std::uint64_t) { return MayHoldIcon(path); },
-                        .keepGoing = ImportGoesOn,
-                        .limits = {.maxPassedBytes = kMaxInnerArchiveBytes, .maxEntryBytes = kMaxReadBytes}};
+  const PassRules& rules = kIconRules;
   PackageContents contents;
   const PassEnd end = readPackage(file.bytes(), rules, contents);
   if (end != PassEnd::Complete) {
@@ -127,7 +213,20 @@ Bytes PackageIcon(const PipelineContext& context, const std::string& packagePath
     return found->second;
   };
   const Tree tree(context, std::move(contents.entries), readEntry);
-  return tree.iconByDesktopEntry("usr/share/applications", relations.name, DataSibling(relations));
+  DesktopLookup lookup;
+  if (Bytes icon = tree.iconByDesktopEntry("usr/share/applications", relations.name, lookup); !icon.empty()) return icon;
+  const std::string sibling = DataSibling(relations);
+  if (!lookup.missing.empty() && !IsThemeIconName(lookup.missing)) {
+    if (Bytes icon = IconFromCompanions(context, lookup.missing, relations, sibling); !icon.empty()) return icon;
+  }
+  if (lookup.shown == 0 && !context.companions.empty()) {
+    if (const std::string served = PackageServed(context, relations.name); !served.empty()) {
+      context.report(IconReason::DataOnly, {served});
+      return {};
+    }
+  }
+  ReportMissing(context, lookup.missing, sibling);
+  return {};
 }
 
 }  // namespace

@@ -162,6 +162,7 @@ PassEnd ReadDebPackage(ByteSpan file, const PassRules& rules, PackageContents& o
         return PassEnd::Cancelled;
       const auto found = controlFiles.kept.find("control");
       if (found != controlFiles.kept.end()) out.control.assign(found->second.begin(), found->second.end());
+      if (rules.controlOnly) return PassEnd::Complete;
     } else if (name.starts_with("data.tar")) {
       return ReadInnerTar(outer.get(), name.substr(8), rules, out);
     }

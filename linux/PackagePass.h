@@ -33,6 +33,8 @@ struct PassRules {
   // Asked now and then while the pass runs; false ends it (cancelled).
   std::function<bool()> keepGoing = [] { return true; };
   PassLimits limits;
+  // A .deb's control file only: the pass ends before the data archive.
+  bool controlOnly = false;
 };
 
 enum class PassEnd {

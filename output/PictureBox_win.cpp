@@ -114,7 +114,7 @@ void PrepareShown(PictureBoxState& state, const RECT& client) {
 void ShowNotice(HWND window, PictureBoxState& state) {
   if (!state.balloon || state.store->notices() == state.noticesShown) return;
   state.noticesShown = state.store->notices();
-  std::wstring text = ReasonLine(state.store->notice(), {});
+  std::wstring text = ReasonLine(state.store->notice(), state.store->noticeSubject());
   TOOLINFOW tool{};
   tool.cbSize = sizeof tool;
   tool.uFlags = TTF_TRACK | TTF_ABSOLUTE;

@@ -36,12 +36,14 @@ class PictureStore {
   // A word on a file that was not taken in at all (the picture stays): the
   // box shows it for a moment. Each call counts, so the same word twice is
   // shown twice.
-  void announce(IconReason reason) {
+  void announce(IconReason reason, ReasonSubject subject = {}) {
     notice_ = reason;
+    noticeSubject_ = std::move(subject);
     ++notices_;
     notify();
   }
   IconReason notice() const { return notice_; }
+  const ReasonSubject& noticeSubject() const { return noticeSubject_; }
   std::uint64_t notices() const { return notices_; }
 
   // A run is under way (runs nest: a drop during a run starts another).
@@ -72,6 +74,7 @@ class PictureStore {
   IconReason reason_ = IconReason::None;
   ReasonSubject reasonSubject_;
   IconReason notice_ = IconReason::None;
+  ReasonSubject noticeSubject_;
   std::uint64_t notices_ = 0;
   int runs_ = 0;
   std::uint64_t pictureChanges_ = 0;

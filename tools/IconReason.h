@@ -13,6 +13,7 @@ enum class IconReason {
   Refused,      // a network or device target, a hostile entry
   ThemeIcon,    // a package naming an icon of the desktop's theme (the subject: its name)
   IconElsewhere,  // a package naming an icon it does not hold (the subject: its name)
+  DataOnly,     // a package of data for another package given with it (the subject: that package)
 };
 
 struct ReasonWords {
@@ -31,6 +32,7 @@ constexpr ReasonWords WordsOf(IconReason reason) {
     case IconReason::ThemeIcon: return {"theme-icon", "使用桌面主题的图标", "Uses the desktop theme's icon"};
     case IconReason::IconElsewhere:
       return {"icon-elsewhere", "图标在另一个软件包中", "The icon{} is in another package"};
+    case IconReason::DataOnly: return {"data-only", "仅为其他软件包提供数据", "Data for the package{}"};
     case IconReason::None: break;
   }
   return {};

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "support/Bytes.h"
 #include "tools/IconReason.h"
@@ -20,6 +21,9 @@ struct PipelineContext {
   IconReason* reason = nullptr;
   // What that reason names (an icon's name), when it names something. May be null.
   ReasonSubject* subject = nullptr;
+  // The other files given along with this one (a drop of several files, a
+  // batch): an application package's icon may be in one of them.
+  std::vector<std::string> companions;
 
   std::string inRunDirectory(const std::string& fileName) const { return runDirectory + "\\" + fileName; }
   // A helper tool is always started by its full path in the run directory.

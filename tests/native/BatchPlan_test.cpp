@@ -25,6 +25,8 @@ TEST(BatchPlan, ClashingNamesTakeACounterInInputOrder) {
 TEST(BatchPlan, ReportIsJsonInInputOrder) {
   BatchResult ok{"C:\\in\\\"q\".apk", "C:\\out\\\"q\".apk.png", "", 192, 192, 40};
   BatchResult none{"C:\\in\\bad\n.apk", "", "no-icon", 0, 0, 7};
+  BatchResult data{"d.deb", "", "data-only", 0, 0, 9};
+  EXPECT_NE(BatchReportJson({data}).find("\"result\": \"data-only\", \"reason\": \"data-only\""), std::string::npos);
   EXPECT_EQ(BatchReportJson({ok, none}),
             "[\n"
             "  {\"path\": \"C:\\\\in\\\\\\\"q\\\".apk\", \"output\": \"C:\\\\out\\\\\\\"q\\\".apk.png\", \"result\": \"icon\", "

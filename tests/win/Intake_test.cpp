@@ -16,6 +16,7 @@
 #include "image/ImageFormat.h"
 #include "image/PngDecode.h"
 #include "image/PngEncode.h"
+#include "output/PictureStore.h"
 #include "support/FileIo_win.h"
 #include "support/MessagePump_win.h"
 #include "tests/support/TestImages.h"
@@ -192,7 +193,7 @@ TEST(DropTarget, PassesEveryDroppedFileInOrder) {
   ASSERT_TRUE(window);
   std::vector<std::string> received;
   DropTarget target;
-  target.enable(window, [&](const std::string& path) { received.push_back(path); });
+  target.enable(window, [&](const std::vector<std::string>& paths) { received = paths; });
 
   // The drop handle is the receiver's to free (DragFinish): one per drop.
   auto makeDrop = [] {
@@ -211,15 +212,13 @@ TEST(DropTarget, PassesEveryDroppedFileInOrder) {
 
   // The program quitting while the first file is taken in (a nested pump
   // meets WM_QUIT): the other files are not taken in.
-  target.disable();
-  received.clear();
-  target.enable(window, [&](const std::string& path) {
-    received.push_back(path);
-    PostQuitMessage(0);
-    DispatchPendingMessages();
-  });
-  SendMessageW(window, WM_DROPFILES, reinterpret_cast<WPARAM>(makeDrop()), 0);
-  EXPECT_EQ(received, (std::vector<std::string>{"C:\\a\\one.apk"}));
+  PictureStore picture;
+  DispatchFiles(PipelineContext{}, picture, {"one.unknown", "two.unknown"});
+  EXPECT_EQ(picture.notices(), 2u);
+  PostQuitMessage(0);
+  DispatchPendingMessages();
+  DispatchFiles(PipelineContext{}, picture, {"three.unknown", "four.unknown"});
+  EXPECT_EQ(picture.notices(), 2u);
   MSG msg;
   while (PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {}
   ClearQuitRequest();

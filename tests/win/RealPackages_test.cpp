@@ -114,4 +114,24 @@ TEST_F(RealPackageTest, EveryPackage) {
   }
 }
 
+// An application and its data package given together, in a batch: the
+// application's icon comes from the data package and is named after the
+// application; the data package gives no output of its own, and no failure.
+TEST_F(RealPackageTest, PackagesGivenTogetherFindEachOther) {
+  const TempFolder outside;
+  const std::string out = outside.file("out"), report = outside.file("report.json");
+  std::string said;
+  EXPECT_EQ(runCli("--report \"" + report + "\" --out \"" + out + "\" \"" +
+                       Fixture("real-deb\\transmission-common_3.00-2.1+deb12u1_all.deb") + "\" \"" +
+                       Fixture("real-deb\\transmission-gtk_3.00-2.1+deb12u1_amd64.deb") + "\"",
+                   said),
+            0)
+      << said;
+  ExpectDrawnAlike(DecodePng(ReadWholeFile(out + "\\transmission-gtk_3.00-2.1+deb12u1_amd64.deb.png")),
+                   DecodePng(ReadWholeFile(Fixture("real-deb\\transmission-gtk+transmission-common.expected.png"))));
+  EXPECT_EQ(GetFileAttributesA((out + "\\transmission-common_3.00-2.1+deb12u1_all.deb.png").c_str()), INVALID_FILE_ATTRIBUTES);
+  const Bytes json = ReadWholeFile(report);
+  EXPECT_NE(std::string(json.begin(), json.end()).find("\"result\": \"data-only\", \"reason\": \"data-only\""), std::string::npos);
+}
+
 }  // namespace
