@@ -9,9 +9,6 @@
 #include <windows.h>
 #include <psapi.h>
 
-#include <archive.h>
-#include <archive_entry.h>
-
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -20,6 +17,7 @@
 #include "bench/BenchTiming.h"
 #include "ios/IpaIcon_win.h"
 #include "linux/LinuxPackageIcon_win.h"
+#include "linux/PackagePass.h"
 #include "support/FileIo_win.h"
 #include "tools/ArchiveEntry_win.h"
 #include "tools/ConsoleRunner_win.h"
@@ -71,39 +69,6 @@ int Listing(const PipelineContext& context, const std::string& archive, int roun
   return entries ? 0 : 1;
 }
 
-// Every byte of the .deb's data.tar.*, unpacked through its decompressor
-// and thrown away; the bytes unpacked.
-std::uint64_t UnpackDataArchive(const std::string& package) {
-  const FileView file(package);
-  archive* outer = archive_read_new();
-  archive_read_support_format_ar(outer);
-  archive_read_open_memory(outer, file.bytes().data(), file.bytes().size());
-  std::uint64_t total = 0;
-  archive_entry* member = nullptr;
-  while (archive_read_next_header(outer, &member) == ARCHIVE_OK) {
-    if (!std::string_view(archive_entry_pathname(member)).starts_with("data.tar")) continue;
-    archive* inner = archive_read_new();
-    archive_read_support_filter_all(inner);
-    archive_read_support_format_raw(inner);
-    archive_read_open(inner, outer, nullptr, [](archive*, void* from, const void** buffer) -> la_ssize_t {
-      std::size_t size = 0;
-      la_int64_t offset = 0;
-      return archive_read_data_block(static_cast<archive*>(from), buffer, &size, &offset) == ARCHIVE_OK ? la_ssize_t(size) : 0;
-    }, nullptr);
-    archive_entry* raw = nullptr;
-    if (archive_read_next_header(inner, &raw) == ARCHIVE_OK) {
-      const void* block = nullptr;
-      std::size_t size = 0;
-      la_int64_t offset = 0;
-      while (archive_read_data_block(inner, &block, &size, &offset) == ARCHIVE_OK) total += size;
-    }
-    archive_read_free(inner);
-    break;
-  }
-  archive_read_free(outer);
-  return total;
-}
-
 std::uint64_t BytesWrittenSoFar() {
   IO_COUNTERS counters{};
   GetProcessIoCounters(GetCurrentProcess(), &counters);
@@ -121,7 +86,7 @@ int Deb(const PipelineContext& context, const std::string& package, int rounds) 
     written += BytesWrittenSoFar() - before;
     if (icon.empty()) return 1;
     const double t1 = NowMs();
-    unpacked = UnpackDataArchive(package);
+    unpacked = UnpackDebDataArchive(FileView(package).bytes());
     floor.push_back(NowMs() - t1);
   }
   PROCESS_MEMORY_COUNTERS memory{};

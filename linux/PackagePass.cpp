@@ -2,8 +2,11 @@
 
 #include <archive.h>
 #include <archive_entry.h>
+#include <lzma.h>
 
+#include <algorithm>
 #include <memory>
+#include <thread>
 
 #include "linux/LinuxIconChoice.h"
 
@@ -126,23 +129,94 @@ la_ssize_t ReadOuterEntry(archive*, void* outer, const void** buffer) {
   return la_ssize_t(size);
 }
 
-// The ar member the outer archive stands at, read as tar through the
-// compressor its name after stem says.
+// An xz member decoded on several threads as the inner archive reads it:
+// Debian's data.tar.xz is written in many blocks, which decode side by side
+// (libarchive's own xz reader uses one thread). A stream that needs more
+// memory than kXzMemoryStop (a hostile dictionary size) is refused.
+class XzMember {
+ public:
+  static constexpr std::uint64_t kXzMemoryStop = 512u << 20;
+
+  explicit XzMember(archive* outer) : outer_(outer) {}
+  ~XzMember() { lzma_end(&stream_); }
+  XzMember(const XzMember&) = delete;
+  XzMember& operator=(const XzMember&) = delete;
+
+  bool start() {
+    lzma_mt options{};
+    options.threads = std::clamp(std::thread::hardware_concurrency(), 1u, 4u);
+    options.memlimit_threading = 256u << 20;
+    options.memlimit_stop = kXzMemoryStop;
+    return lzma_stream_decoder_mt(&stream_, &options) == LZMA_OK;
+  }
+
+  static la_ssize_t Read(archive*, void* self, const void** buffer) { return static_cast<XzMember*>(self)->read(buffer); }
+
+ private:
+  la_ssize_t read(const void** buffer) {
+    stream_.next_out = out_.data();
+    stream_.avail_out = out_.size();
+    while (stream_.avail_out == out_.size() && !ended_) {
+      if (stream_.avail_in == 0 && !inputEnded_) {
+        std::size_t size = 0;
+        la_int64_t offset = 0;
+        const void* block = nullptr;
+        const int result = archive_read_data_block(outer_, &block, &size, &offset);
+        if (result == ARCHIVE_EOF) inputEnded_ = true;
+        else if (result < ARCHIVE_WARN) return -1;
+        stream_.next_in = static_cast<const std::uint8_t*>(block);
+        stream_.avail_in = result == ARCHIVE_EOF ? 0 : size;
+      }
+      const lzma_ret result = lzma_code(&stream_, inputEnded_ ? LZMA_FINISH : LZMA_RUN);
+      if (result == LZMA_STREAM_END) ended_ = true;
+      else if (result != LZMA_OK) return -1;  // damaged, truncated, or beyond the memory stop
+    }
+    *buffer = out_.data();
+    return la_ssize_t(out_.size() - stream_.avail_out);
+  }
+
+  archive* outer_;
+  lzma_stream stream_ = LZMA_STREAM_INIT;
+  std::vector<std::uint8_t> out_ = std::vector<std::uint8_t>(1u << 20);
+  bool inputEnded_ = false, ended_ = false;
+};
+
+// The ar member the outer archive stands at, opened through the compressor
+// its name after the stem says, in the given format.
+Archive OpenMember(archive* outer, std::string_view suffix, XzMember& xz, int (*format)(archive*)) {
+  Archive inner(archive_read_new());
+  if (!inner || !Support(format(inner.get()))) return nullptr;
+  if (suffix == ".xz") {
+    if (!xz.start() || archive_read_open(inner.get(), &xz, nullptr, XzMember::Read, nullptr) != ARCHIVE_OK) return nullptr;
+  } else if (!SupportCompressorNamed(inner.get(), suffix) ||
+             archive_read_open(inner.get(), outer, nullptr, ReadOuterEntry, nullptr) != ARCHIVE_OK) {
+    return nullptr;
+  }
+  return inner;
+}
+
+// The ar member the outer archive stands at, read as tar.
 PassEnd ReadInnerTar(archive* outer, std::string_view suffix, const PassRules& rules, PackageContents& out) {
-  const Archive inner(archive_read_new());
-  if (!inner || !SupportCompressorNamed(inner.get(), suffix) || !Support(archive_read_support_format_tar(inner.get())))
-    return PassEnd::Damaged;
-  if (archive_read_open(inner.get(), outer, nullptr, ReadOuterEntry, nullptr) != ARCHIVE_OK) return PassEnd::Damaged;
+  XzMember xz(outer);
+  const Archive inner = OpenMember(outer, suffix, xz, archive_read_support_format_tar);
+  if (!inner) return PassEnd::Damaged;
   return EntryWalk(inner.get(), rules, out).run();
+}
+
+// A .deb's ar archive, opened in memory.
+Archive OpenDeb(ByteSpan file) {
+  Archive outer(archive_read_new());
+  if (!outer || !Support(archive_read_support_format_ar(outer.get())) ||
+      archive_read_open_memory(outer.get(), file.data(), file.size()) != ARCHIVE_OK)
+    return nullptr;
+  return outer;
 }
 
 }  // namespace
 
 PassEnd ReadDebPackage(ByteSpan file, const PassRules& rules, PackageContents& out) {
-  const Archive outer(archive_read_new());
-  if (!outer || !Support(archive_read_support_format_ar(outer.get())) ||
-      archive_read_open_memory(outer.get(), file.data(), file.size()) != ARCHIVE_OK)
-    return PassEnd::Damaged;
+  const Archive outer = OpenDeb(file);
+  if (!outer) return PassEnd::Damaged;
   archive_entry* member = nullptr;
   bool control = false;
   for (int members = 0; members < 16; ++members) {
@@ -186,4 +260,25 @@ PassEnd ReadRpmPackage(ByteSpan file, const PassRules& rules, PackageContents& o
     rpm = rpm || archive_filter_code(a.get(), filter) == ARCHIVE_FILTER_RPM;
   if (!rpm) return PassEnd::Damaged;
   return EntryWalk(a.get(), rules, out).run();
+}
+
+std::uint64_t UnpackDebDataArchive(ByteSpan file) {
+  const Archive outer = OpenDeb(file);
+  archive_entry* member = nullptr;
+  while (outer && archive_read_next_header(outer.get(), &member) == ARCHIVE_OK) {
+    const char* raw = archive_entry_pathname(member);
+    const std::string_view name = raw ? raw : "";
+    if (!name.starts_with("data.tar")) continue;
+    XzMember xz(outer.get());
+    const Archive inner = OpenMember(outer.get(), name.substr(8), xz, archive_read_support_format_raw);
+    archive_entry* stream = nullptr;
+    if (!inner || archive_read_next_header(inner.get(), &stream) != ARCHIVE_OK) return 0;
+    std::uint64_t total = 0;
+    const void* block = nullptr;
+    std::size_t size = 0;
+    la_int64_t offset = 0;
+    while (archive_read_data_block(inner.get(), &block, &size, &offset) == ARCHIVE_OK) total += size;
+    return total;
+  }
+  return 0;
 }

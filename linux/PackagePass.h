@@ -55,4 +55,7 @@ struct PackageContents {
 };
 
 PassEnd ReadDebPackage(ByteSpan file, const PassRules& rules, PackageContents& out);
+// The floor of any pass over a .deb: its data archive unpacked as the pass
+// unpacks it, and thrown away; the bytes unpacked (0 when it cannot be).
+std::uint64_t UnpackDebDataArchive(ByteSpan file);
 PassEnd ReadRpmPackage(ByteSpan file, const PassRules& rules, PackageContents& out);
