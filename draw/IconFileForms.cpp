@@ -15,6 +15,15 @@ IconFileForm IconFileFormOf(std::string_view name) {
   return IconFileForm::Bitmap;
 }
 
+IconFileForm IconFileFormOfBytes(ByteSpan start) {
+  std::string_view text = AsText(start);
+  if (text.starts_with("\x1f\x8b")) return IconFileForm::Svgz;
+  if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
+  text = TrimmedBlanks(text);
+  if (text.starts_with("/* XPM */")) return IconFileForm::Xpm;
+  return text.starts_with('<') ? IconFileForm::Svg : IconFileForm::Bitmap;
+}
+
 Bytes SvgDocumentText(IconFileForm form, Bytes bytes) {
   return form == IconFileForm::Svgz ? InflateGzip(bytes, kMaxSvgBytes) : bytes;
 }

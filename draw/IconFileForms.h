@@ -12,6 +12,10 @@
 // (packages and users write ".SVG" too).
 enum class IconFileForm { Bitmap, Svg, Svgz, Xpm };
 IconFileForm IconFileFormOf(std::string_view name);
+// The form of a file with no telling name (an AppImage's .DirIcon), by its
+// first bytes: gzip a compressed SVG, "/* XPM */" an XPM, markup ('<' after
+// blanks and a byte order mark) an SVG, anything else a bitmap.
+IconFileForm IconFileFormOfBytes(ByteSpan start);
 
 // The icon in one file as PNG bytes. An SVG document is drawn on a square of
 // side pixels (0: kSvgIconPixels), its width:height kept; a compressed one

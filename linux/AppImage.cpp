@@ -20,6 +20,11 @@ std::optional<std::uint64_t> AppImageImageOffset(ByteSpan start, std::uint64_t f
   return end;
 }
 
+bool IsIso9660AppImage(ByteSpan start) {
+  ByteReader r(start);
+  return r.textAt(0, 4) == "\x7F" "ELF" && r.textAt(0x8001, 5) == "CD001";
+}
+
 std::optional<std::uint64_t> SquashFsImageSize(ByteSpan superblock) {
   ByteReader r(superblock);
   if (superblock.size() < kSquashFsSuperblockBytes || r.textAt(0, 4) != "hsqs") return std::nullopt;

@@ -229,6 +229,17 @@ Bytes PackageIcon(const PipelineContext& context, const std::string& packagePath
   return {};
 }
 
+// An AppImage's icon in its file tree: .DirIcon, or the file it links to,
+// a PNG or a drawing of any form; else its desktop entry's, at the root.
+Bytes AppImageTreeIcon(const PipelineContext& context, const Tree& tree) {
+  const Bytes dirIcon = tree.read(".DirIcon", kMaxReadBytes);
+  Bytes icon = IconFileAsPng(IconFileFormOfBytes(dirIcon), kMaxReadBytes,
+                             [&dirIcon](std::uint64_t maxBytes) { return dirIcon.size() <= maxBytes ? dirIcon : Bytes(); },
+                             context.drawSide);
+  if (!icon.empty()) return icon;
+  return tree.iconByDesktopEntry("", "");
+}
+
 }  // namespace
 
 Bytes ExtractDebIcon(const PipelineContext& context, const std::string& packagePath) {
@@ -248,6 +259,9 @@ Bytes ExtractAppImageIcon(const PipelineContext& context, const std::string& ima
   EndToolRun(kArchiveTool);
   const FileView file(imagePath);
   const ByteSpan bytes = file.bytes();
+  // Type 1: the file itself is the image 7-Zip opens.
+  if (IsIso9660AppImage(bytes.subspan(0, std::min(bytes.size(), kIso9660Bytes))))
+    return AppImageTreeIcon(context, ToolTree(context, {imagePath, "-tiso", EntryText::Narrow}));
   const std::optional<std::uint64_t> offset = AppImageImageOffset(bytes.subspan(0, std::min(bytes.size(), kElfHeaderBytes)), bytes.size());
   const std::optional<std::uint64_t> size =
       offset ? SquashFsImageSize(bytes.subspan(*offset, std::min<std::uint64_t>(bytes.size() - *offset, kSquashFsSuperblockBytes)))
@@ -262,10 +276,7 @@ Bytes ExtractAppImageIcon(const PipelineContext& context, const std::string& ima
     context.report(IconReason::Damaged);
     return {};
   }
-  const Tree tree = ToolTree(context, {image, "-tSquashFS", EntryText::Narrow});
-  Bytes icon = tree.read(".DirIcon", kMaxReadBytes);
-  if (SniffImageFormat(icon) == ImageFormat::Png) return icon;
-  return tree.iconByDesktopEntry("", "");
+  return AppImageTreeIcon(context, ToolTree(context, {image, "-tSquashFS", EntryText::Narrow}));
 }
 
 Bytes ExtractSnapIcon(const PipelineContext& context, const std::string& snapPath) {

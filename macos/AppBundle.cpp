@@ -22,6 +22,18 @@ bool Hidden(const std::vector<std::string_view>& steps) {
 
 }  // namespace
 
+const ArchiveEntry* FindVolumeIcon(const std::vector<ArchiveEntry>& entries) {
+  constexpr std::string_view kName = ".VolumeIcon.icns";
+  const ArchiveEntry* inFolder = nullptr;
+  for (const ArchiveEntry& entry : entries) {
+    if (entry.symbolicLink) continue;
+    if (entry.path == kName) return &entry;
+    const std::size_t cut = entry.path.find_first_of("\\/");
+    if (!inFolder && cut != std::string::npos && cut > 0 && std::string_view(entry.path).substr(cut + 1) == kName) inFolder = &entry;
+  }
+  return inFolder;
+}
+
 const ArchiveEntry* FindAppInfoPlist(const std::vector<ArchiveEntry>& entries) {
   const ArchiveEntry* best = nullptr;
   std::size_t bestDepth = SIZE_MAX;

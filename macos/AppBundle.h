@@ -14,6 +14,11 @@
 // "__MACOSX", AppleDouble "._" files and symbolic links never count.
 const ArchiveEntry* FindAppInfoPlist(const std::vector<ArchiveEntry>& entries);
 
+// A disk image's volume icon: ".VolumeIcon.icns" at the volume's root,
+// which 7-Zip lists at the top (FAT) or in a folder named after the volume
+// (HFS+: "Demo\.VolumeIcon.icns"); the top one first. Links never count.
+const ArchiveEntry* FindVolumeIcon(const std::vector<ArchiveEntry>& entries);
+
 // The icon file the plist's CFBundleIconFile names (with or without
 // ".icns"), else its CFBundleIconName, else "AppIcon.icns", in the app's
 // Resources folder; nullptr when that entry is missing or a link.

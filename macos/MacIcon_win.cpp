@@ -60,11 +60,8 @@ Bytes ExtractDmgIcon(const PipelineContext& context, const std::string& path) {
     const std::vector<ArchiveEntry> entries = ListArchive(trying, image);
     if (entries.empty()) continue;
     if (const ArchiveEntry* plist = FindAppInfoPlist(entries)) return AppIcon(context, image, entries, *plist);
-    for (const ArchiveEntry& entry : entries) {
-      if (entry.path == ".VolumeIcon.icns" && !entry.symbolicLink) {
-        return IcnsIcon(context, ReadArchiveEntry(context, image, entry, kMaxIcnsBytes));
-      }
-    }
+    if (const ArchiveEntry* volumeIcon = FindVolumeIcon(entries))
+      return IcnsIcon(context, ReadArchiveEntry(context, image, *volumeIcon, kMaxIcnsBytes));
     return {};
   }
   context.report(IconReason::Damaged);

@@ -17,7 +17,7 @@ packages=(
   fonts-wqy-microhei fonts-wine locales
   dpkg-dev nodejs npm python3
   android-framework-res aapt webp icoutils wixl
-  squashfs-tools rpm zstd librsvg2-bin icnsutils mtools
+  squashfs-tools rpm zstd librsvg2-bin icnsutils mtools genisoimage
   x11-common psmisc
 )
 

@@ -20,6 +20,18 @@ TEST(IconFileForms, ByNameInAnyCase) {
   for (const auto& c : cases) EXPECT_EQ(IconFileFormOf(c.name), c.form) << c.name;
 }
 
+TEST(IconFileForms, ByFirstBytes) {
+  const struct { std::string_view start; IconFileForm form; } cases[] = {
+      {"\x89PNG\r\n\x1a\n", IconFileForm::Bitmap},       {"\x1f\x8b\x08", IconFileForm::Svgz},
+      {"\xEF\xBB\xBF \n<?xml version", IconFileForm::Svg}, {"<svg xmlns=", IconFileForm::Svg},
+      {"/* XPM */\nstatic char", IconFileForm::Xpm},       {"", IconFileForm::Bitmap},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(IconFileFormOfBytes(ByteSpan(reinterpret_cast<const std::uint8_t*>(c.start.data()), c.start.size())), c.form)
+        << c.start;
+  }
+}
+
 Bytes Gzipped(const std::string& text) {
   z_stream z{};
   deflateInit2(&z, Z_BEST_COMPRESSION, Z_DEFLATED, 15 + 16, 8, Z_DEFAULT_STRATEGY);  // 16: a gzip wrapper

@@ -173,6 +173,16 @@ TEST(AppBundle, TheShallowestAppAndTheIconItsPlistNames) {
   EXPECT_EQ(FindAppInfoPlist(entries), &entries[1]) << "a linked Info.plist never counts";
 }
 
+TEST(AppBundle, VolumeIconAtTheVolumesRootInAnyFolderName) {
+  const std::vector<ArchiveEntry> hfs = {{"Demo Volume\\a\\.VolumeIcon.icns", 9, 9},
+                                         {"Demo Volume\\.VolumeIcon.icns", 9, 9}};
+  EXPECT_EQ(FindVolumeIcon(hfs), &hfs[1]);
+  const std::vector<ArchiveEntry> fat = {{"V\\.VolumeIcon.icns", 9, 9}, {".VolumeIcon.icns", 9, 9}};
+  EXPECT_EQ(FindVolumeIcon(fat), &fat[1]) << "the top one first";
+  const std::vector<ArchiveEntry> linked = {{"V\\.VolumeIcon.icns", 9, 9, true}, {"\\.VolumeIcon.icns", 9, 9}};
+  EXPECT_EQ(FindVolumeIcon(linked), nullptr);
+}
+
 // --- browser extensions ------------------------------------------------------
 
 TEST(ExtensionManifest, IconsLargestFirstElseTheActionsIcon) {

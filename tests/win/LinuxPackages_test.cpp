@@ -28,7 +28,8 @@ TEST_F(LinuxPackageCliTest, EveryFixture) {
       {"linux\\demo-lz4.snap", 0, 0, 0, 0},           // 7-Zip has no LZ4 decoder
       {"linux\\Demo-gzip-x86_64.AppImage", 96, 240, 140, 0},  // .DirIcon, a link to demo.png
       {"linux\\Demo-zstd-x86_64.AppImage", 96, 240, 140, 0},
-      {"linux\\SvgDirIcon-x86_64.AppImage", 72, 30, 160, 30},  // an SVG .DirIcon: the desktop entry's
+      {"linux\\SvgDirIcon-x86_64.AppImage", 256, 0, 0, 0},  // an SVG .DirIcon, drawn
+      {"linux\\Demo-type1-x86_64.AppImage", 96, 240, 140, 0},  // an ISO 9660 image, read in place
       {"linux\\lying-size.AppImage", 0, 0, 0, 0},  // a superblock claiming a terabyte
       // The scalable icon drawn at 256 before any PNG; a refused one falls back to the PNG.
       {"linux\\drawn_1.0_all.deb", 256, 0, 128, 128},
