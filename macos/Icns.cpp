@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "image/ImageFormat.h"
+#include "image/Jpeg2000.h"
 #include "image/PngDecode.h"
 #include "image/PngEncode.h"
 #include "image/RgbaImage.h"
@@ -94,7 +95,7 @@ RgbaImage DecodeArgb(ByteSpan data, int side) {
 }
 
 // An entry that may become the icon, ranked by the size its header gives.
-enum class Form { Png, Argb, Classic };
+enum class Form { Png, Jpeg2000, Argb, Classic };
 struct Candidate {
   std::uint64_t area = 0;
   Form form = Form::Png;  // a PNG entry is taken byte for byte
@@ -102,12 +103,20 @@ struct Candidate {
   int side = 0;  // of an ARGB or classic entry
 };
 
-// The candidate as a PNG; empty when its data does not decode. A PNG's
-// header may claim any size, so it counts only when the whole image decodes
-// within the image limits.
+// The candidate as a PNG; empty when its data does not decode. A PNG's or
+// JPEG 2000 codestream's header may claim any size, so it counts only when
+// the whole image decodes within the image limits.
+RgbaImage Decode(const Candidate& c) {
+  switch (c.form) {
+    case Form::Jpeg2000: return DecodeJpeg2000(c.data);
+    case Form::Argb: return DecodeArgb(c.data, c.side);
+    default: return DecodeClassic(c.data, c.mask, c.side);
+  }
+}
+
 Bytes Render(const Candidate& c) {
   if (c.form == Form::Png) return DecodePng(c.data).empty() ? Bytes() : Bytes(c.data.begin(), c.data.end());
-  const RgbaImage image = c.form == Form::Argb ? DecodeArgb(c.data, c.side) : DecodeClassic(c.data, c.mask, c.side);
+  const RgbaImage image = Decode(c);
   return image.pixels.empty() ? Bytes() : WritePng(image);
 }
 
@@ -141,6 +150,11 @@ std::vector<Candidate> Candidates(const std::vector<Entry>& entries) {
       const ImageSize size = ProbeImageSize(e.data);
       if (size.width > 0 && size.height > 0) {
         candidates.push_back({std::uint64_t(size.width) * size.height, Form::Png, e.data, {}, 0});
+      }
+    } else if (encoded && HasJpeg2000Signature(e.data)) {
+      const ImageSize size = ProbeJpeg2000Size(e.data);
+      if (size.width > 0 && size.height > 0) {
+        candidates.push_back({std::uint64_t(size.width) * size.height, Form::Jpeg2000, e.data, {}, 0});
       }
     } else if ((e.type == "ic04" || e.type == "ic05") && e.data.size() >= 4 && AsText(e.data.first(4)) == "ARGB") {
       const int side = e.type == "ic04" ? 16 : 32;

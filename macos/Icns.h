@@ -10,12 +10,12 @@ inline constexpr std::size_t kMaxIcnsBytes = 64u << 20;
 
 // The largest image of the set that decodes, as a PNG: a PNG-encoded entry
 // (ic07 to ic14, icp4 to icp6, ic04 and ic05 when PNG) byte for byte, by its
-// own header's size; a classic entry (it32, ih32, il32, is32 with the t8mk,
-// h8mk, l8mk, s8mk mask of its size, opaque without one; ic04 and ic05 in
-// ARGB form) decoded into a PNG with alpha. JPEG 2000 entries are skipped,
-// and so is an entry that does not decode (a PNG whose header claims more
-// than the image limits or whose data is damaged, run-length data that
-// overruns or falls short): a smaller good entry wins over it. A tie keeps
-// the PNG, then the earlier entry. Empty bytes when no entry gives an image
-// (lying lengths end the list).
+// own header's size; a JPEG 2000 entry in the same places (by its
+// codestream's size, image/Jpeg2000.h) or a classic entry (it32, ih32, il32,
+// is32 with the t8mk, h8mk, l8mk, s8mk mask of its size, opaque without one;
+// ic04 and ic05 in ARGB form) decoded into a PNG with alpha. An entry that does not
+// decode (a header that claims more than the image limits, damaged data,
+// run-length data that overruns or falls short) is passed over: a smaller
+// good entry wins over it. A tie keeps the PNG, then the earlier entry.
+// Empty bytes when no entry gives an image (lying lengths end the list).
 Bytes IcnsLargestImage(ByteSpan icns);

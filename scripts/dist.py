@@ -57,6 +57,8 @@ ZSTD_ORIG = "debian/pool/main/libz/libzstd/libzstd_1.5.4+dfsg2.orig.tar.xz"
 ZSTD_DEB = "debian/pool/main/libz/libzstd/libzstd_1.5.4+dfsg2-5.debian.tar.xz"
 LIBARCHIVE_ORIG = "debian/pool/main/liba/libarchive/libarchive_3.6.2.orig.tar.xz"
 LIBARCHIVE_DEB = "debian-security/pool/updates/main/liba/libarchive/libarchive_3.6.2-1+deb12u5.debian.tar.xz"
+OPENJPEG_ORIG = "debian/pool/main/o/openjpeg2/openjpeg2_2.5.0.orig.tar.xz"
+OPENJPEG_DEB = "debian/pool/main/o/openjpeg2/openjpeg2_2.5.0-2+deb12u3.debian.tar.xz"
 # Notepad before Windows 10 1903 reads a text file without it in the ANSI code page.
 BOM = "\ufeff"
 TOOL = "embedded tool: carried inside both programs and written beside them at start as "
@@ -151,6 +153,11 @@ COMPONENTS = [
     dict(title="bzip2 (libbz2)", version="1.0.8, Debian 1.0.8-5", source="Debian source package bzip2, with Debian's patches",
          carried=STATIC + " (under libarchive); cross-built, the library alone",
          lock=["deb " + BZIP2_ORIG, "deb " + BZIP2_DEB], links=["deps:libbz2.a"], licences=["src:%s:LICENSE" % BZIP2_ORIG]),
+    dict(title="OpenJPEG, the JPEG 2000 decoder", version="2.5.0, Debian 2.5.0-2+deb12u3",
+         source="Debian source package openjpeg2, with Debian's patches",
+         carried=STATIC + "; cross-built (the library alone)",
+         lock=["deb " + OPENJPEG_ORIG, "deb " + OPENJPEG_DEB], links=["deps:libopenjp2.a"],
+         licences=["src:%s:LICENSE" % OPENJPEG_ORIG, "src:%s:debian/copyright" % OPENJPEG_DEB]),
     dict(title="X11 colour names (rgb.txt)", version="deb:x11-common",
          source="Debian package x11-common (/usr/share/X11/rgb.txt)",
          carried="compiled into both programs as a table of colour names and values, read from "

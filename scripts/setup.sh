@@ -10,6 +10,7 @@ need_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
 packages=(
   build-essential cmake ninja-build pkg-config git ca-certificates curl
   googletest libgtest-dev libpng-dev zlib1g-dev libpcre2-dev libexpat1-dev libcairo2-dev libarchive-dev liblzma-dev
+  libopenjp2-7-dev
   mingw-w64 g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   libz-mingw-w64-dev
   wine wine64 wine32:i386
@@ -17,7 +18,7 @@ packages=(
   fonts-wqy-microhei fonts-wine locales
   dpkg-dev nodejs npm python3
   android-framework-res aapt webp icoutils wixl
-  squashfs-tools rpm zstd librsvg2-bin icnsutils mtools genisoimage
+  squashfs-tools rpm zstd librsvg2-bin icnsutils mtools genisoimage libopenjp2-tools
   x11-common psmisc
 )
 

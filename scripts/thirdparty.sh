@@ -304,6 +304,21 @@ build_libarchive_win() {
   mark libarchive-win
 }
 
+build_openjpeg_win() {
+  stamp openjpeg-win && return 0
+  local orig=debian/pool/main/o/openjpeg2/openjpeg2_2.5.0.orig.tar.xz
+  local deb=debian/pool/main/o/openjpeg2/openjpeg2_2.5.0-2+deb12u3.debian.tar.xz
+  fetch_deb $orig; fetch_deb $deb
+  unpack_source openjpeg $orig $deb
+  # The decoding library alone, static, for the JPEG 2000 images of icon
+  # sets: no codec programs (which would want PNG, TIFF and LCMS), and no
+  # threads, as the images are small and decoded one at a time.
+  cross_cmake openjpeg "$deps/src/openjpeg" -DBUILD_SHARED_LIBS=OFF -DBUILD_STATIC_LIBS=ON \
+    -DBUILD_CODEC=OFF -DBUILD_JPIP=OFF -DBUILD_DOC=OFF -DBUILD_TESTING=OFF -DBUILD_PKGCONFIG_FILES=OFF \
+    -DOPJ_USE_THREAD=OFF
+  mark openjpeg-win
+}
+
 # `thirdparty.sh fetch PATH...` only downloads and checks the named Debian
 # artefacts: the release notices read licence texts from sources this
 # script does not build.
@@ -329,4 +344,5 @@ build_bzip2_win
 build_xz_win
 build_zstd_win
 build_libarchive_win
+build_openjpeg_win
 say "ready in $deps"

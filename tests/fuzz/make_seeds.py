@@ -704,6 +704,63 @@ def gzip_seeds(full):
     return seeds
 
 
+# --- JPEG 2000 images ----------------------------------------------------------------
+
+def opj(width, height, planes, bits=8, signed=False, steps=None, jp2=False):
+    """A lossless codestream (or JP2 file) of the planes, one list of samples
+    a component, by Debian's opj_compress (libopenjp2-tools) from raw input;
+    steps: each component's subsampling."""
+    import subprocess
+    import tempfile
+    code = ("h" if signed else "H") if bits > 8 else ("b" if signed else "B")
+    steps = steps or [(1, 1)] * len(planes)
+    with tempfile.TemporaryDirectory() as work:
+        raw, out = os.path.join(work, "in.raw"), os.path.join(work, "out." + ("jp2" if jp2 else "j2k"))
+        with open(raw, "wb") as f:
+            f.write(b"".join(struct.pack(">%d%s" % (len(p), code), *p) for p in planes))
+        form = "%d,%d,%d,%d,%s@%s" % (width, height, len(planes), bits, "us"[signed],
+                                      ":".join("%dx%d" % s for s in steps))
+        subprocess.run(["opj_compress", "-i", raw, "-o", out, "-F", form, "-n", "2"], check=True,
+                       stdout=subprocess.DEVNULL)
+        with open(out, "rb") as f:
+            return f.read()
+
+
+def plane(first, count, step=37, top=255):
+    """A component's samples: first, then a spread of values."""
+    return [first] + [(i * step) % (top + 1) for i in range(1, count)]
+
+
+def with_siz(codestream, width, height, tile):
+    """The codestream with its SIZ segment's image and tile sizes replaced."""
+    return codestream[:8] + struct.pack(">IIIIII", width, height, 0, 0, tile, tile) + codestream[32:]
+
+
+def jpeg2000_seeds(full):
+    grey = opj(8, 8, [plane(0x30, 64)])
+    rgba = opj(8, 8, [plane(v, 64) for v in (10, 20, 30, 40)], jp2=True)
+    jp2h = rgba.index(b"jp2h") - 4
+    seeds = {
+        "grey.j2k": grey,
+        "grey-alpha.jp2": opj(8, 8, [plane(0x40, 64), plane(0x80, 64)], jp2=True),
+        "rgb16.j2k": opj(8, 8, [plane(v, 64, 4099, 65535) for v in (0xFFFF, 0x8000, 0)], bits=16),
+        "rgba.jp2": rgba,
+        "signed.j2k": opj(8, 8, [[-64] + [(i * 37) % 256 - 128 for i in range(1, 64)]], signed=True),
+        "subsampled.j2k": opj(8, 8, [plane(1, 64), plane(2, 16), plane(3, 16)], steps=[(1, 1), (2, 2), (2, 2)]),
+        # Headers that lie: 60000 x 60000 pixels, a million one-pixel tiles,
+        # a header box longer than the file.
+        "huge.j2k": with_siz(grey, 60000, 60000, 60000),
+        "fine-tiles.j2k": with_siz(grey, 1024, 1024, 1),
+        "lying-box.jp2": rgba[:jp2h] + struct.pack(">I", 0x7FFFFFFF) + rgba[jp2h + 4:],
+    }
+    if full:
+        # The largest image allowed, as smooth gradients that code small.
+        side = 1024
+        seeds["large.jp2"] = opj(side, side, [[(x * (c + 1) + y) % 256 for y in range(side) for x in range(side)]
+                                              for c in range(4)], jp2=True)
+    return seeds
+
+
 TARGETS = {
     "exe_shortcut": exe_seeds,
     "cgbi": cgbi_seeds,
@@ -724,6 +781,7 @@ TARGETS = {
     "zip_directory": zip_seeds,
     "xpm": xpm_seeds,
     "gzip": gzip_seeds,
+    "jpeg2000": jpeg2000_seeds,
 }
 
 

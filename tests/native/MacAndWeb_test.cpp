@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
 #include <string>
 
 #include "image/PngDecode.h"
@@ -65,7 +67,7 @@ TEST(Icns, TheLargestImageWhateverItsForm) {
   it32.insert(it32.end(), red128.begin(), red128.end());
   const Bytes mask128(128 * 128, 0x80);
   // The 128-pixel classic image (half transparent by its mask) outranks the
-  // 64-pixel PNG; a 1024 JPEG 2000 entry is skipped.
+  // 64-pixel PNG; a JPEG 2000 signature with no codestream behind it is no image.
   EXPECT_EQ(FirstPixel(IcnsLargestImage(Icns({{"ic10", jpeg2000}, {"icp6", png64}, {"it32", it32}, {"t8mk", mask128}}))),
             0x80FF0000u);
   // A PNG is taken byte for byte.
@@ -110,6 +112,14 @@ TEST(Icns, AnEntryThatDoesNotDecodeNeverHidesASmallerGoodOne) {
   EXPECT_EQ(IcnsLargestImage(Icns({{"ic10", huge}, {"ic07", png128}})), png128);
   EXPECT_EQ(IcnsLargestImage(Icns({{"ic07", png128}, {"ic08", damaged}})), png128);
   EXPECT_TRUE(IcnsLargestImage(Icns({{"ic10", huge}, {"ic08", damaged}})).empty());
+}
+
+TEST(Icns, JpegTwoThousandEntriesRankBySizeAndFallBackWhenDamaged) {
+  std::ifstream in(std::string(TESSAROO_FUZZ_SEEDS) + "/jpeg2000/rgba.jp2", std::ios::binary);
+  const Bytes jp2{std::istreambuf_iterator<char>(in), {}};  // 8 x 8, first pixel 10, 20, 30, alpha 40
+  const Bytes png4 = EncodePng(SolidImage(4, 4, 0, 0, 255, 255));
+  EXPECT_EQ(FirstPixel(IcnsLargestImage(Icns({{"icp4", png4}, {"ic08", jp2}}))), 0x280A141Eu);
+  EXPECT_EQ(IcnsLargestImage(Icns({{"icp4", png4}, {"ic08", Bytes(jp2.begin(), jp2.end() - 40)}})), png4);
 }
 
 // --- property lists ----------------------------------------------------------

@@ -2,7 +2,8 @@
 // fetched by tests/fixtures/fetch_debs.py (pinned versions and digests) with
 // each expected answer taken out of the package by hand: a PNG icon byte for
 // byte, a scalable icon as Debian's rsvg-convert draws it at 256 x 256, an
-// XPM icon's pixels, or a reason.
+// XPM icon's pixels, an icon set's JPEG 2000 image as Debian's opj_decompress
+// decodes it, or a reason.
 #include <windows.h>
 
 #include <algorithm>
@@ -88,6 +89,10 @@ TEST_F(RealPackageTest, EveryPackage) {
       {"transmission-gtk_3.00-2.1+deb12u1_amd64.deb", Answer::Reason,
        "icon-elsewhere: The icon \"transmission\" is in another package (transmission-common)"},
       {"transmission-common_3.00-2.1+deb12u1_all.deb", Answer::Reason, "no-icon:"},
+      // Icon sets out of packages: a JPEG 2000 image as Debian's opj_decompress
+      // decodes it, the largest over classic ones, and one alone.
+      {"cecilia_Cecilia5.icns", Answer::Pixels, nullptr},
+      {"renpy_icon.icns", Answer::Pixels, nullptr},
   };
   for (const RealPackage& c : cases) {
     SCOPED_TRACE(c.deb);
