@@ -31,10 +31,35 @@ const InputKind* KindByPath(std::string_view path, std::span<const InputKind> ki
 std::string ImportPatterns(std::span<const InputKind> kinds) {
   std::string patterns;
   for (const InputKind& kind : kinds) {
-    if (!kind.listedInImportDialog) continue;
     if (!patterns.empty()) patterns += ';';
     patterns += '*';
     patterns += kind.extension;
   }
   return patterns;
+}
+
+std::vector<ImportFilter> ImportFilters(std::span<const InputKind> kinds) {
+  static constexpr struct {
+    InputFamily family;
+    std::string_view name;
+  } kFamilies[] = {
+      {InputFamily::Android, "安卓 Android"},
+      {InputFamily::Ios, "iOS"},
+      {InputFamily::Windows, "Windows"},
+      {InputFamily::Linux, "Linux"},
+      {InputFamily::Macos, "macOS"},
+      {InputFamily::Extensions, "浏览器扩展 Browser extensions"},
+      {InputFamily::Pictures, "图片 Pictures"},
+  };
+  std::vector<ImportFilter> filters{{"所有支持的文件 All supported",
+                                     ImportPatterns(kinds)}};
+  for (const auto& family : kFamilies) {
+    std::vector<InputKind> members;
+    for (const InputKind& kind : kinds) {
+      if (kind.family == family.family) members.push_back(kind);
+    }
+    if (!members.empty()) filters.push_back({std::string(family.name), ImportPatterns(members)});
+  }
+  filters.push_back({"所有文件 All files", "*.*"});
+  return filters;
 }

@@ -4,6 +4,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "app/InputKinds.h"
 #include "support/TextScan.h"
@@ -16,5 +17,14 @@
 // nullptr when no kind is named.
 const InputKind* KindByPath(std::string_view path, std::span<const InputKind> kinds, LeadBytePredicate isLead);
 
-// The import dialog's patterns for the listed kinds: "*.apk;*.ipa;*.exe".
+// The import dialog's patterns for the kinds: "*.apk;*.ipa;*.exe".
 std::string ImportPatterns(std::span<const InputKind> kinds);
+
+// The import dialog's filters: every kind ("All supported"), then one per
+// family in the family order, with its kinds' patterns ("Android",
+// "*.xapk;*.apks;*.apkm;*.apk"), then "All files" ("*.*").
+struct ImportFilter {
+  std::string name;  // UTF-8, Chinese and English: "安卓 Android"
+  std::string patterns;
+};
+std::vector<ImportFilter> ImportFilters(std::span<const InputKind> kinds);

@@ -33,12 +33,15 @@ enum class RouteId {
   Dmg,
 };
 
+// The platform families of the import dialog's filters, in its order.
+enum class InputFamily { Android, Ios, Windows, Linux, Macos, Extensions, Pictures };
+
 // One input kind: the file-name extension that names it (".apk", lower
-// case), its route, and whether the import dialog lists it.
+// case), its route, and the family the import dialog lists it under.
 struct InputKind {
   std::string_view extension;
   RouteId route;
-  bool listedInImportDialog;
+  InputFamily family;
 };
 
 // Every kind, in the import dialog's order.

@@ -1,5 +1,6 @@
 #include "app/Intake_win.h"
 
+#include "app/FileRoute.h"
 #include "app/Routes_win.h"
 #include "image/ImageFormat.h"
 #include "output/FileDialog_win.h"
@@ -7,6 +8,7 @@
 #include "support/FileIo_win.h"
 #include "support/MessagePump_win.h"
 #include "support/TextCodec_win.h"
+#include "support/UserSettings_win.h"
 #include "tools/ConsoleRunner_win.h"
 #include "windows/ShortcutIcon_win.h"
 
@@ -92,12 +94,28 @@ void DispatchFiles(const PipelineContext& context, PictureStore& picture, const 
 }
 
 std::wstring ImportDialogFilter() {
-  const std::wstring patterns = WideFromUtf8(ImportPatterns(InputKinds()));
-  return L"应用程序(" + patterns + L")|" + patterns;
+  std::wstring filter;
+  for (const ImportFilter& f : ImportFilters(InputKinds())) {
+    const std::wstring patterns = WideFromUtf8(f.patterns);
+    if (!filter.empty()) filter += L'|';
+    // Every kind's pattern would not fit the dropdown: the first filter
+    // goes by its name alone.
+    filter += WideFromUtf8(f.name) + (filter.empty() ? L"" : L" (" + patterns + L")") + L"|" + patterns;
+  }
+  return filter;
 }
 
 void OnImportClicked(HWND owner, FileDialog& dialog, const PipelineContext& context, PictureStore& picture) {
   dialog.setKind(FileDialog::Kind::Open);
   dialog.setFilter(ImportDialogFilter());
-  if (dialog.show(owner)) DispatchFile(context, picture, dialog.fileName());
+  dialog.setFilterIndex(1);
+  // The last import's folder, else the downloads folder, where packages
+  // usually are: never the program's own folder.
+  std::string folder = ReadUserSetting(kImportFolderSetting);
+  if (folder.empty()) folder = DownloadsFolder();
+  dialog.setInitialFolder(folder);
+  dialog.setFileName({});
+  if (!dialog.show(owner)) return;
+  WriteUserSetting(kImportFolderSetting, FolderOf(dialog.fileName()));
+  DispatchFile(context, picture, dialog.fileName());
 }

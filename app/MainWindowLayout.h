@@ -16,6 +16,9 @@ inline constexpr std::wstring_view kCopyCaption = L"复制图片";
 inline constexpr std::wstring_view kSaveCaption = L"保存图片";
 inline constexpr std::wstring_view kOnTopCaption = L"窗口置顶";
 inline constexpr std::wstring_view kCancelOnTopCaption = L"取消置顶";
+// The on-top button's tooltip follows its caption: what a click does.
+inline constexpr std::wstring_view kKeepOnTopTip = L"Keep the window on top";
+inline constexpr std::wstring_view kStopOnTopTip = L"Stop keeping the window on top";
 
 enum class ControlKind { PushButton, PictureBox };
 
@@ -39,7 +42,7 @@ inline constexpr int kPasteCommandId = 1020;
 inline constexpr ControlLayout kMainWindowControls[] = {
     {kImportButtonId, ControlKind::PushButton, kImportCaption, 248, 16, 120, 32, L"Import file (Ctrl+O)"},
     {kCopyButtonId, ControlKind::PushButton, kCopyCaption, 248, 66, 120, 32, L"Copy picture (Ctrl+C)"},
-    {kOnTopButtonId, ControlKind::PushButton, kOnTopCaption, 248, 116, 120, 32, L"Keep the window on top"},
+    {kOnTopButtonId, ControlKind::PushButton, kOnTopCaption, 248, 116, 120, 32, kKeepOnTopTip},
     {kSaveButtonId, ControlKind::PushButton, kSaveCaption, 248, 168, 120, 32, L"Save picture (Ctrl+S)"},
     {kPictureBoxId, ControlKind::PictureBox, L"", 16, 16, 184, 184, L""},
 };

@@ -34,7 +34,10 @@ std::wstring WindowText(HWND window) {
 }
 
 // One tooltip window for all the buttons. Owned by no window, as the
-// picture box's: under Wine 8 an owned popup undoes always-on-top.
+// picture box's: under Wine 8 an owned popup undoes always-on-top. Each
+// tool is the button's rectangle in the main window, not the button: a
+// disabled button gets no mouse messages (its parent does), and its
+// tooltip still shows. LayOutControls keeps the rectangles in place.
 HWND CreateButtonTips(HWND window, HINSTANCE instance) {
   HWND tips = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance,
@@ -45,13 +48,23 @@ HWND CreateButtonTips(HWND window, HINSTANCE instance) {
     std::wstring text(c.tip);
     TOOLINFOW tool{};
     tool.cbSize = sizeof tool;
-    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.uFlags = TTF_SUBCLASS;
     tool.hwnd = window;
-    tool.uId = reinterpret_cast<UINT_PTR>(GetDlgItem(window, c.id));
+    tool.uId = static_cast<UINT_PTR>(c.id);
     tool.lpszText = text.data();
     SendMessageW(tips, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
   }
   return tips;
+}
+
+// A button's tooltip says this now.
+void SetButtonTip(HWND tips, HWND window, int id, std::wstring text) {
+  TOOLINFOW tool{};
+  tool.cbSize = sizeof tool;
+  tool.hwnd = window;
+  tool.uId = static_cast<UINT_PTR>(id);
+  tool.lpszText = text.data();
+  SendMessageW(tips, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
 // The controls, without place or size: LayOutControls gives them both.
@@ -93,6 +106,14 @@ void LayOutControls(HWND window, AppContext& app, UINT dpi) {
     const LayoutRect r = ControlRectAt(c, static_cast<int>(dpi));
     SetWindowPos(control, nullptr, r.left, r.top, r.width, r.height, SWP_NOZORDER | SWP_NOACTIVATE);
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    if (app.buttonTips && !c.tip.empty()) {
+      TOOLINFOW tool{};
+      tool.cbSize = sizeof tool;
+      tool.hwnd = window;
+      tool.uId = static_cast<UINT_PTR>(c.id);
+      tool.rect = {r.left, r.top, r.left + r.width, r.top + r.height};
+      SendMessageW(app.buttonTips, TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&tool));
+    }
   }
 }
 
@@ -133,20 +154,21 @@ void OnMainWindowCreated(HWND window, AppContext& app) {
   });
 }
 
-// Ctrl+V: a file copied in Explorer (CF_HDROP on the clipboard) is taken in
-// as a drop would be; the first one when several were copied.
+// Ctrl+V: files copied in Explorer (CF_HDROP on the clipboard) are taken in
+// as a drop of them would be.
 void OnPaste(AppContext& app) {
-  std::string path;
+  std::vector<std::string> paths;
   {
     const ScopedClipboard clipboard(nullptr);
     HDROP files = clipboard.opened() ? static_cast<HDROP>(GetClipboardData(CF_HDROP)) : nullptr;
-    if (files) {
-      const UINT length = DragQueryFileW(files, 0, nullptr, 0);
+    const UINT count = files ? DragQueryFileW(files, 0xFFFFFFFF, nullptr, 0) : 0;
+    for (UINT i = 0; i < count; ++i) {
+      const UINT length = DragQueryFileW(files, i, nullptr, 0);
       std::wstring name(length + 1, L'\0');
-      if (length && DragQueryFileW(files, 0, name.data(), length + 1)) path = CodePageFromWide(name.substr(0, length), CP_ACP);
+      if (length && DragQueryFileW(files, i, name.data(), length + 1)) paths.push_back(CodePageFromWide(name.substr(0, length), CP_ACP));
     }
   }
-  if (!path.empty()) DispatchFile(app.pipeline(), app.picture, path);
+  if (!paths.empty()) DispatchFiles(app.pipeline(), app.picture, paths);
 }
 
 // A run that takes a while: the app-starting cursor over the window and
@@ -277,6 +299,11 @@ void ToggleAlwaysOnTop(HWND mainWindow) {
   SetWindowPos(mainWindow, change.makeTopmost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
                SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   SetWindowTextW(button, std::wstring(change.newCaption).c_str());
+  // The tooltip says what the button does now.
+  if (const auto* app = reinterpret_cast<AppContext*>(GetWindowLongPtrW(mainWindow, GWLP_USERDATA)); app && app->buttonTips) {
+    SetButtonTip(app->buttonTips, mainWindow, kOnTopButtonId,
+                 change.makeTopmost ? std::wstring(kStopOnTopTip) : std::wstring(kKeepOnTopTip));
+  }
 }
 
 HACCEL CreateKeyboardShortcuts() {

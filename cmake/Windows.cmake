@@ -39,6 +39,7 @@ add_library(tessaroo_win STATIC
   support/FileIo_win.cpp
   support/MessagePump_win.cpp
   support/TextCodec_win.cpp
+  support/UserSettings_win.cpp
   tools/ArchiveEntry_win.cpp
   tools/ConsoleRunner_win.cpp
   tools/Extraction_win.cpp

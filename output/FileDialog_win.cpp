@@ -48,7 +48,10 @@ bool FileDialog::show(HWND owner) {
   ofn.nFilterIndex = static_cast<DWORD>(filterIndex_);
   ofn.lpstrFile = name.data();
   ofn.nMaxFile = static_cast<DWORD>(name.size());
-  ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_OVERWRITEPROMPT;
+  const std::wstring folder = WideFromAnsi(initialFolder_);
+  if (!folder.empty()) ofn.lpstrInitialDir = folder.c_str();
+  // No overwrite prompt here: the caller asks once, after its own checks.
+  ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST;
   // File-must-exist belongs to the open dialog only: the save dialog has to
   // accept new names.
   if (kind_ == Kind::Open) ofn.Flags |= OFN_FILEMUSTEXIST;

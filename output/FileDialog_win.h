@@ -22,6 +22,9 @@ class FileDialog {
   const std::string& fileName() const { return fileName_; }
   // The name proposed at the next show.
   void setFileName(std::string name) { fileName_ = std::move(name); }
+  // The folder the next show opens in when the proposed name names none;
+  // empty: the system's choice.
+  void setInitialFolder(std::string folder) { initialFolder_ = std::move(folder); }
 
   // Shows the dialog modally; true when the user confirmed a name.
   bool show(HWND owner);
@@ -31,4 +34,5 @@ class FileDialog {
   std::wstring filter_;
   int filterIndex_ = 1;
   std::string fileName_;
+  std::string initialFolder_;
 };

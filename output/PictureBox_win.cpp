@@ -14,6 +14,7 @@
 #include "output/PictureAccessible_win.h"
 #include "support/ScopedWin_win.h"
 #include "support/TextCodec_win.h"
+#include "support/TextScan.h"
 
 #include <memory>
 
@@ -40,6 +41,7 @@ PictureBoxState* StateOf(HWND window) {
 
 constexpr UINT_PTR kBalloonTimer = 1, kBusyTimer = 2;
 constexpr wchar_t kBusyChinese[] = L"正在读取…按 Esc 取消", kBusyEnglish[] = L"Reading… Esc to cancel";
+constexpr wchar_t kHintChinese[] = L"拖放文件到这里", kHintEnglish[] = L"Drop a file here";
 constexpr UINT kBalloonMilliseconds = 4000;
 
 // A reason in one line: the Chinese words, the English (with what the
@@ -54,7 +56,15 @@ std::wstring ReasonLine(IconReason reason, const ReasonSubject& subject) {
 std::wstring ShownText(HWND window, const PictureStore& store) {
   const PictureBoxState* state = StateOf(window);
   if (state && state->busyShown) return std::wstring(kBusyChinese) + L" (" + kBusyEnglish + L")";
-  if (store.hasPicture() || store.reason() == IconReason::None) return WideFromUtf8(DescribePicture(store.picture()));
+  if (store.hasPicture() || store.reason() == IconReason::None) {
+    std::wstring text = WideFromUtf8(DescribePicture(store.picture()));
+    // A picture the program made from another format says which.
+    const std::string_view extension = FileNameExtension(store.source(), SystemLeadByte);
+    for (const auto& [from, name] : {std::pair{".webp", L"WebP"}, {".svg", L"SVG"}, {".svgz", L"SVG"}, {".xpm", L"XPM"}}) {
+      if (!text.empty() && EqualsIgnoringAsciiCase(extension, from)) text += std::wstring(L", from ") + name;
+    }
+    return text;
+  }
   return ReasonLine(store.reason(), store.reasonSubject());
 }
 
@@ -143,11 +153,12 @@ void HideNotice(HWND window, PictureBoxState& state) {
 }
 
 // The reason there is no picture, centred: the Chinese words, the English
-// below them.
+// below them. In the colour of body text: the grey of disabled text is too
+// faint to read (about 2.2:1 on the box's face).
 void PaintWords(HDC dc, const RECT& client, const PictureBoxState& state, const std::wstring& text) {
   const ScopedSelectObject font(dc, state.font ? state.font : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)));
   SetBkMode(dc, TRANSPARENT);
-  SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
+  SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
   RECT measured = client;
   const int height = DrawTextW(dc, text.c_str(), -1, &measured, DT_CENTER | DT_WORDBREAK | DT_CALCRECT | DT_NOPREFIX);
   RECT at = client;
@@ -213,6 +224,8 @@ void Paint(HWND window, PictureBoxState& state) {
     const ReasonWords words = WordsOf(state.store->reason());
     const std::string english = WithSubject(words.english, state.store->reasonSubject());
     PaintWords(dc, client, state, WideFromUtf8(words.chinese) + L"\n" + WideFromUtf8(english));
+  } else {
+    PaintWords(dc, client, state, std::wstring(kHintChinese) + L"\n" + kHintEnglish);  // an empty box
   }
   EndPaint(window, &paint);
 }

@@ -7,6 +7,8 @@
 #include "support/FileIo_win.h"
 #include "support/ScopedWin_win.h"
 #include "support/TextCodec_win.h"
+#include "support/TextScan.h"
+#include "support/UserSettings_win.h"
 
 namespace {
 
@@ -16,8 +18,8 @@ bool AskToReplace(HWND owner, const std::string& path) {
   // second half of a character.
   const std::wstring wide = WideFromAnsi(path);
   const std::wstring name = wide.substr(wide.find_last_of(L"\\/") + 1);
-  const std::wstring text = name + L" 已存在。\n要替换它吗?";
-  return MessageBoxW(owner, text.c_str(), L"确认另存为", MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
+  const std::wstring text = name + L" 已存在。\n要替换它吗?\n\n" + name + L" already exists.\nDo you want to replace it?";
+  return MessageBoxW(owner, text.c_str(), L"确认另存为 Confirm Save As", MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
 }
 
 // The system's own words for an error, in a message box.
@@ -53,22 +55,36 @@ void SaveIconAs(HWND owner, const PictureStore& store, FileDialog& dialog) {
   // An icon group can be saved whole; PNG stays the first choice.
   const bool group = SniffImageFormat(store.picture()) == ImageFormat::Icon;
   dialog.setFilter(group ? L"图片文件(*.png)|*.png|图标文件(*.ico)|*.ico" : L"图片文件(*.png)|*.png");
-  dialog.setFilterIndex(1);
+  // The last save's type, where this picture can be saved so.
+  dialog.setFilterIndex(group && ReadUserSetting(kSaveTypeSetting) == "ico" ? 2 : 1);
   const std::string& source = store.source();
-  dialog.setFileName(SaveProposal(source.empty() ? dialog.fileName() : source, SystemLeadByte,
-                                  PathExists));
+  // Named after the source, in the folder of the last save when there was one.
+  std::string proposal = source.empty() ? dialog.fileName() : source;
+  const std::string savedIn = ReadUserSetting(kSaveFolderSetting);
+  if (!savedIn.empty() && !proposal.empty()) proposal = savedIn + "\\" + std::string(FileNameOf(proposal, SystemLeadByte));
+  dialog.setInitialFolder(savedIn);
+  dialog.setFileName(SaveProposal(proposal, SystemLeadByte, PathExists));
   while (dialog.show(owner)) {
     const SaveFormat format = group && dialog.filterIndex() == 2 ? SaveFormat::Icon : SaveFormat::Png;
-    // The file the picture came from is never replaced by its own icon.
+    // The file the picture came from is never replaced by its own icon;
+    // said before any question about replacing.
     if (IsSameFile(SaveNameFor(format, dialog.fileName()), source)) {
-      MessageBoxW(owner, L"这是图标所在的文件本身，不能覆盖。\n请换一个文件名。", L"保存图片", MB_OK | MB_ICONWARNING);
+      MessageBoxW(owner,
+                  L"这是图标所在的文件本身，不能覆盖。\n请换一个文件名。\n\n"
+                  L"This is the file the icon comes from: it cannot be replaced.\nPlease choose another name.",
+                  L"保存图片 Save picture", MB_OK | MB_ICONWARNING);
       continue;
     }
     const SaveOutcome outcome = SavePictureTo(store.picture(), dialog.fileName(),
                                               [owner](const std::string& path) { return AskToReplace(owner, path); }, format);
     if (outcome == SaveOutcome::Declined) continue;  // No to the replace question: choose again
     // The user confirmed a save that did not happen: never let it look done.
-    if (outcome == SaveOutcome::Failed) ShowSystemError(owner, GetLastError());
+    if (outcome == SaveOutcome::Failed) {
+      ShowSystemError(owner, GetLastError());
+    } else {
+      WriteUserSetting(kSaveFolderSetting, FolderOf(dialog.fileName()));
+      if (group) WriteUserSetting(kSaveTypeSetting, format == SaveFormat::Icon ? "ico" : "png");
+    }
     return;
   }
 }

@@ -231,7 +231,8 @@ TEST_F(MainWindowTest, OpensCentredFixedAndOnTopWithItsControls) {
   // Each button says in English what it does, in the buttons' order.
   HWND buttonTips = TooltipOf(process_, Tips::Buttons);
   ASSERT_TRUE(buttonTips);
-  const wchar_t* const tips[] = {L"Import file (Ctrl+O)", L"Copy picture (Ctrl+C)", L"Keep the window on top",
+  // The window starts on top: the on-top button's tooltip says a click ends it.
+  const wchar_t* const tips[] = {L"Import file (Ctrl+O)", L"Copy picture (Ctrl+C)", L"Stop keeping the window on top",
                                  L"Save picture (Ctrl+S)"};
   for (int i = 0; i < 4; ++i) EXPECT_EQ(ToolText(process_, buttonTips, i), tips[i]) << i;
 

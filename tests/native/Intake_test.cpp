@@ -55,11 +55,26 @@ TEST(KindByPath, StepsOverDoubleByteCharactersOfTheSystemCodePage) {
   EXPECT_EQ(RoutedTo("C:\\x\xB0.apk", NoLeadBytes), ".apk");
 }
 
-TEST(ImportPatterns, ListsTheKindsMarkedForTheDialogInListOrder) {
+TEST(ImportPatterns, EveryKindInListOrderThenOneFilterPerFamily) {
   EXPECT_EQ(ImportPatterns(InputKinds()),
-            "*.xapk;*.apks;*.apkm;*.apk;*.exe;*.ipa;*.dll;*.cpl;*.ocx;*.scr;*.mun;*.ico;"
+            "*.xapk;*.apks;*.apkm;*.apk;*.webp;*.exe;*.ipa;*.lnk;*.dll;*.cpl;*.ocx;*.scr;*.mun;*.ico;"
             "*.png;*.jpg;*.jpeg;*.bmp;*.gif;*.msixbundle;*.appxbundle;*.msix;*.appx;*.msi;*.deb;*.rpm;*.appimage;*.snap;*.svg;*.svgz;*.xpm;*.icns;*.zip;*.dmg;*.crx;*.xpi");
   EXPECT_EQ(ImportPatterns({}), "");
+  const std::vector<ImportFilter> filters = ImportFilters(InputKinds());
+  std::vector<std::string> patterns;
+  for (const ImportFilter& f : filters) patterns.push_back(f.patterns);
+  EXPECT_EQ(patterns, (std::vector<std::string>{
+                          ImportPatterns(InputKinds()),
+                          "*.xapk;*.apks;*.apkm;*.apk",
+                          "*.ipa",
+                          "*.exe;*.lnk;*.dll;*.cpl;*.ocx;*.scr;*.mun;*.msixbundle;*.appxbundle;*.msix;*.appx;*.msi",
+                          "*.deb;*.rpm;*.appimage;*.snap",
+                          "*.icns;*.zip;*.dmg",
+                          "*.crx;*.xpi",
+                          "*.webp;*.ico;*.png;*.jpg;*.jpeg;*.bmp;*.gif;*.svg;*.svgz;*.xpm",
+                          "*.*",
+                      }));
+  EXPECT_EQ(filters.back().name, "所有文件 All files");
 }
 
 // A shortcut laid out by hand: header, ID list of n bytes, LinkInfo whose
