@@ -234,7 +234,7 @@ TEST(RenderAndroidIcon, BeyondTheLimitsNothingIsDrawn) {
   std::string half = "M0 0";
   for (std::size_t i = 0; i < kMaxPathCommands / 2; ++i) half += "L1 1";
   DrawingGroup deep;
-  for (int i = 0; i < kMaxDrawableDepth + 1; ++i) deep = Group({DrawingNode{DrawingNode::Kind::Group, deep, {}}}).group;
+  for (int i = 0; i < kMaxDrawableDepth + 1; ++i) deep = Group({DrawingNode{DrawingNode::Kind::Group, deep, {}, {}}}).group;
   // Edges from side to side of the 48-unit viewport, 0.01 apart.
   auto zigzag = [](int edges) {
     std::string d = "M0 0";
@@ -282,7 +282,7 @@ TEST(RenderAndroidIcon, BeyondTheLimitsNothingIsDrawn) {
   for (const auto& c : cases) EXPECT_TRUE(RenderVectorIcon(With<Drawing>(good, c.change)).empty()) << c.name;
 
   DrawingGroup deepest;
-  for (int i = 0; i < kMaxDrawableDepth; ++i) deepest = Group({DrawingNode{DrawingNode::Kind::Group, deepest, {}}}).group;
+  for (int i = 0; i < kMaxDrawableDepth; ++i) deepest = Group({DrawingNode{DrawingNode::Kind::Group, deepest, {}, {}}}).group;
   EXPECT_FALSE(RenderVectorIcon(With<Drawing>(good, [&](auto& v) { v.root = deepest; })).empty());
   // Just inside the costs: a thin pen over 1,000 edges, filled edges to the
   // limit, sweeps to the limit.
