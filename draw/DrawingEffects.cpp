@@ -46,7 +46,8 @@ SurfacePtr Copy(cairo_surface_t* picture) {
   return out;
 }
 
-// sRGB to linear RGB (toLinear) or back, on straight 8-bit values.
+// The table taking straight 8-bit sRGB values to linear RGB, or (linear
+// false) back.
 using ColourTable = std::array<std::uint8_t, 256>;
 const ColourTable& TableTo(bool linear) {
   static const auto make = [](bool toLinear) {

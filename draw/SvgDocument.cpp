@@ -624,7 +624,10 @@ std::optional<Drawing> Reader::read(const XmlElement& root) {
   }
   Style style;
   Own own;
-  if (!styleOf(root, style, own) || !own.clipId.empty()) return std::nullopt;
+  // A clip, mask or filter on the outermost element is not drawn here.
+  if (!styleOf(root, style, own) || !own.clipId.empty() || !own.maskId.empty() || !own.filterId.empty()) {
+    return std::nullopt;
+  }
   drawable.alpha = float(own.opacity);
   for (const XmlElement& child : root.children) {
     if (!element(child, style, top.children)) return std::nullopt;
