@@ -855,9 +855,9 @@ PatternPtr MaskPattern(Painter& p, const DrawingMask& mask, const cairo_matrix_t
   return pattern;
 }
 
-// A group with a filter or a mask is drawn apart, on a picture of the
-// clip's extents where no clip applies (the clip it is laid down through
-// cuts it once), filtered, then laid down through its mask at its opacity.
+// A group with a filter or a mask is drawn apart, as a translucent group
+// is, on a picture of the clip's extents; filtered, then laid down through
+// its mask at its opacity.
 void DrawApart(Painter& p, const DrawingGroup& group, const cairo_matrix_t& m) {
   const Box area = PaintArea(p.cr);
   if (!ChargeEffect(p, area.width * area.height * (group.mask ? 2 : 1))) return;

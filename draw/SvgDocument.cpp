@@ -167,11 +167,13 @@ std::optional<FilterStep> Step(const XmlElement& e, const std::vector<std::strin
     // feBlend's normal mode lays in over in2, as feComposite's over does.
     step.kind = FilterStep::Kind::Composite;
     using Op = FilterStep::Operator;
-    static constexpr std::pair<std::string_view, Op> kOperators[] = {
-        {"over", Op::Over}, {"in", Op::In}, {"out", Op::Out}, {"atop", Op::Atop}, {"xor", Op::Xor}, {"arithmetic", Op::Arithmetic}};
+    static constexpr std::pair<std::string_view, Op> kOperators[] = {{"over", Op::Over}, {"in", Op::In},
+                                                                      {"out", Op::Out},   {"atop", Op::Atop},
+                                                                      {"xor", Op::Xor},   {"arithmetic", Op::Arithmetic}};
     const std::string* op = e.attribute("", "operator");
     const std::string_view name = op ? std::string_view(*op) : "over";
-    const auto* found = std::find_if(std::begin(kOperators), std::end(kOperators), [&](const auto& o) { return o.first == name; });
+    const auto* found =
+        std::find_if(std::begin(kOperators), std::end(kOperators), [&](const auto& o) { return o.first == name; });
     if (e.name == "feBlend" ? mode && *mode != "normal" : found == std::end(kOperators)) return std::nullopt;
     if (e.name == "feComposite") step.op = found->second;
     if (!input(e, "in") || !input(e, "in2")) return std::nullopt;
@@ -483,7 +485,8 @@ bool Reader::image(const XmlElement& e, std::vector<DrawingNode>& into) {
   const auto height = AttributeLength(e, "height", pixels->height, viewport_.height);
   if (!x || !y || !width || !height || *width < 0 || *height < 0) return false;
   bool slice = false;
-  const std::optional<Matrix> fit = FitBox(e.attribute("", "preserveAspectRatio"), *width, *height, pixels->width, pixels->height, slice);
+  const std::optional<Matrix> fit =
+      FitBox(e.attribute("", "preserveAspectRatio"), *width, *height, pixels->width, pixels->height, slice);
   if (!fit || slice) return false;
   DrawingNode node;
   node.kind = DrawingNode::Kind::Image;
@@ -616,7 +619,8 @@ std::optional<Drawing> Reader::read(const XmlElement& root) {
   DrawingGroup& top = drawable.root;
   if (box) {
     bool slice = false;
-    const std::optional<Matrix> fit = FitBox(root.attribute("", "preserveAspectRatio"), *width, *height, (*box)[2], (*box)[3], slice);
+    const std::optional<Matrix> fit =
+        FitBox(root.attribute("", "preserveAspectRatio"), *width, *height, (*box)[2], (*box)[3], slice);
     if (!fit) return std::nullopt;
     top.hasMatrix = true;
     const Matrix m = Then({1, 0, 0, 1, -(*box)[0], -(*box)[1]}, *fit);

@@ -167,9 +167,9 @@ std::optional<std::uint32_t> Colour(std::string_view text) {
 std::optional<Bytes> DataUrlBytes(std::string_view url, std::string_view mediaType) {
   url = TrimmedBlanks(url);
   const std::size_t comma = url.find(',');
-  if (!url.starts_with("data:") || comma == std::string_view::npos) return std::nullopt;
-  const std::string header = AsciiLowered(url.substr(5, comma - 5));
-  if (!header.starts_with(std::string(mediaType) + ";") || !header.ends_with(";base64")) return std::nullopt;
+  if (comma == std::string_view::npos) return std::nullopt;
+  const std::string header = AsciiLowered(url.substr(0, comma));  // data:TYPE;...;base64
+  if (!header.starts_with("data:" + std::string(mediaType) + ";") || !header.ends_with(";base64")) return std::nullopt;
   Bytes out;
   out.reserve((url.size() - comma) / 4 * 3);
   std::uint32_t bits = 0;
