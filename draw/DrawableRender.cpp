@@ -11,6 +11,7 @@
 #include <numbers>
 #include <optional>
 
+#include "draw/DrawingEffects.h"
 #include "draw/PathData.h"
 
 namespace {
@@ -41,17 +42,6 @@ constexpr double kMaxGradientCoordinate = 1e9;
 constexpr std::size_t kMaxGradientStops = 256;
 constexpr int kSweepTableSize = 1024;
 
-struct CairoFree {
-  void operator()(cairo_t* cr) const { cairo_destroy(cr); }
-  void operator()(cairo_surface_t* surface) const { cairo_surface_destroy(surface); }
-  void operator()(cairo_pattern_t* pattern) const { cairo_pattern_destroy(pattern); }
-  void operator()(cairo_path_t* path) const { cairo_path_destroy(path); }
-};
-using CairoPtr = std::unique_ptr<cairo_t, CairoFree>;
-using SurfacePtr = std::unique_ptr<cairo_surface_t, CairoFree>;
-using PatternPtr = std::unique_ptr<cairo_pattern_t, CairoFree>;
-using PathPtr = std::unique_ptr<cairo_path_t, CairoFree>;
-
 struct Box {
   double x = 0, y = 0, width = 0, height = 0;
 };
@@ -62,6 +52,7 @@ struct Box {
 struct Allowance {
   int paths = kMaxDrawablePaths;
   std::size_t commands = kMaxPathCommands;
+  double imagePixels = kMaxImagePixels;
 };
 
 bool Finite(std::initializer_list<float> values) {
@@ -107,18 +98,49 @@ bool PathOk(const DrawingPath& p) {
          Finite({p.fillAlpha, p.strokeAlpha, p.strokeWidth, p.strokeMiterLimit, p.trimStart, p.trimEnd, p.trimOffset});
 }
 
-// Checks every number in a group and its descendants, the nesting depth and
-// what the icon's paths add up to (counted down in `left`).
-bool GroupOk(const DrawingGroup& g, int depth, Allowance& left) {
+bool BitmapOk(const RgbaImage& b) {
+  return b.width > 0 && b.height > 0 && ImageSizeAllowed(b.width, b.height) &&
+         b.pixels.size() == std::size_t(b.width) * std::size_t(b.height) * 4;
+}
+
+bool ImageOk(const DrawingImage& image, Allowance& left) {
+  if (!image.pixels || !BitmapOk(*image.pixels) || !Finite({image.x, image.y, image.width, image.height})) return false;
+  left.imagePixels -= double(image.pixels->width) * image.pixels->height;
+  return left.imagePixels >= 0;
+}
+
+bool RegionOk(const DrawingRegion& r) { return Finite({r.x, r.y, r.width, r.height}); }
+
+bool FilterOk(const DrawingFilter& f) {
+  if (!RegionOk(f.region) || f.steps.size() > kMaxFilterPrimitives) return false;
+  for (std::size_t i = 0; i < f.steps.size(); ++i) {
+    if (!FilterStepOk(f.steps[i], int(i))) return false;
+  }
+  return true;
+}
+
+// Checks every number in a group and its descendants (mask content
+// included), the nesting depth, the depth of masks and filters within one
+// another's drawing (`effects`), and what the icon's paths and pictures add
+// up to (counted down in `left`).
+bool GroupOk(const DrawingGroup& g, int depth, Allowance& left, int effects = 0) {
   if (depth > kMaxDrawableDepth) return false;
   if (!Finite({g.rotation, g.pivotX, g.pivotY, g.scaleX, g.scaleY, g.translateX, g.translateY, g.opacity})) return false;
   if (!Finite({g.matrix[0], g.matrix[1], g.matrix[2], g.matrix[3], g.matrix[4], g.matrix[5]})) return false;
+  if ((g.filter || g.mask) && ++effects > kMaxEffectDepth) return false;
+  if (g.filter && !FilterOk(*g.filter)) return false;
+  if (g.mask && (!RegionOk(g.mask->region) || !GroupOk(g.mask->content, depth + 1, left, effects))) return false;
   for (const DrawingNode& node : g.children) {
     if (node.kind == DrawingNode::Kind::Group) {
-      if (!GroupOk(node.group, depth + 1, left)) return false;
+      if (!GroupOk(node.group, depth + 1, left, effects)) return false;
       continue;
     }
-    if (--left.paths < 0 || node.path.commands.size() > left.commands || !PathOk(node.path)) return false;
+    if (--left.paths < 0) return false;
+    if (node.kind == DrawingNode::Kind::Image) {
+      if (!ImageOk(node.image, left)) return false;
+      continue;
+    }
+    if (node.path.commands.size() > left.commands || !PathOk(node.path)) return false;
     left.commands -= node.path.commands.size();
   }
   return true;
@@ -141,11 +163,8 @@ bool LayerOk(const LayerDrawable& layer, int depth, Allowance& left) {
   switch (layer.kind) {
     case LayerDrawable::Kind::Color:
       return true;
-    case LayerDrawable::Kind::Bitmap: {
-      const RgbaImage& b = layer.bitmap;
-      return b.width > 0 && b.height > 0 && ImageSizeAllowed(b.width, b.height) &&
-             b.pixels.size() == std::size_t(b.width) * std::size_t(b.height) * 4;
-    }
+    case LayerDrawable::Kind::Bitmap:
+      return BitmapOk(layer.bitmap);
     case LayerDrawable::Kind::Vector:
       return VectorOk(layer.vector, depth + 1, left);
     case LayerDrawable::Kind::Shape:
@@ -271,6 +290,66 @@ Box PathBounds(const std::vector<PathCommand>& commands) {
   }
   if (!(x1 >= x0) || !(y1 >= y0)) return {};
   return {x0, y0, x1 - x0, y1 - y0};
+}
+
+// Adds the fill outlines of the group's paths and the boxes of its
+// pictures, each mapped by its groups' transforms and then m, to the
+// extremes x0 y0 x1 y1 (clip paths and effects aside, as SVG's bounding box
+// leaves them).
+void AddBounds(const DrawingGroup& g, const cairo_matrix_t& m, std::array<double, 4>& e) {
+  const auto add = [&](const Box& b) {
+    e = {std::min(e[0], b.x), std::min(e[1], b.y), std::max(e[2], b.x + b.width), std::max(e[3], b.y + b.height)};
+  };
+  for (const DrawingNode& node : g.children) {
+    std::vector<PathCommand> placed;
+    if (node.kind == DrawingNode::Kind::Group) {
+      const cairo_matrix_t local = GroupMatrix(node.group);
+      cairo_matrix_t inner;
+      cairo_matrix_multiply(&inner, &local, &m);
+      AddBounds(node.group, inner, e);
+    } else if (node.kind == DrawingNode::Kind::Path) {
+      placed = node.path.commands;
+    } else if (node.kind == DrawingNode::Kind::Image) {
+      const DrawingImage& i = node.image;
+      for (const PathPoint p : {PathPoint{i.x, i.y}, PathPoint{i.x + i.width, i.y}, PathPoint{i.x, i.y + i.height},
+                                PathPoint{i.x + i.width, i.y + i.height}}) {
+        placed.push_back({PathCommand::Op::LineTo, {}, {}, p});
+      }
+    }
+    if (placed.empty()) continue;
+    for (PathCommand& c : placed) {
+      for (PathPoint* p : {&c.c1, &c.c2, &c.to}) cairo_matrix_transform_point(&m, &p->x, &p->y);
+    }
+    add(PathBounds(placed));
+  }
+}
+
+// The group's bounds in its own units; empty when it draws nothing.
+Box GroupBounds(const DrawingGroup& g) {
+  std::array<double, 4> e = {INFINITY, INFINITY, -INFINITY, -INFINITY};
+  cairo_matrix_t identity;
+  cairo_matrix_init_identity(&identity);
+  AddBounds(g, identity, e);
+  if (!(e[2] >= e[0]) || !(e[3] >= e[1])) return {};
+  return {e[0], e[1], e[2] - e[0], e[3] - e[1]};
+}
+
+// A mask's or filter's region in the group's units.
+Box RegionBox(const DrawingRegion& r, const Box& bounds) {
+  if (!r.inBounds) return {r.x, r.y, r.width, r.height};
+  return {bounds.x + r.x * bounds.width, bounds.y + r.y * bounds.height, r.width * bounds.width,
+          r.height * bounds.height};
+}
+
+// The box as the current path, mapped to the device.
+void SetBoxPath(cairo_t* cr, const Box& b, const cairo_matrix_t& m) {
+  using Op = PathCommand::Op;
+  const std::vector<PathCommand> outline = {{Op::MoveTo, {}, {}, {b.x, b.y}},
+                                            {Op::LineTo, {}, {}, {b.x + b.width, b.y}},
+                                            {Op::LineTo, {}, {}, {b.x + b.width, b.y + b.height}},
+                                            {Op::LineTo, {}, {}, {b.x, b.y + b.height}},
+                                            {Op::Close, {}, {}, {b.x, b.y}}};
+  SetPath(cr, outline, m);
 }
 
 // --- trimming --------------------------------------------------------------
@@ -516,6 +595,26 @@ bool SetPaint(cairo_t* cr, const DrawingPaint& paint, double alpha, const cairo_
   return true;
 }
 
+// A straight-alpha picture as a premultiplied cairo image.
+SurfacePtr PremultipliedSurface(const RgbaImage& image) {
+  SurfacePtr surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, image.width, image.height));
+  if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS) return nullptr;
+  cairo_surface_flush(surface.get());
+  unsigned char* data = cairo_image_surface_get_data(surface.get());
+  const int stride = cairo_image_surface_get_stride(surface.get());
+  for (int y = 0; y < image.height; ++y) {
+    for (int x = 0; x < image.width; ++x) {
+      const std::uint8_t* px = &image.pixels[(std::size_t(y) * image.width + x) * 4];
+      const std::uint32_t a = px[3];
+      auto pre = [a](std::uint32_t c) { return (c * a + 127) / 255; };
+      const std::uint32_t value = a << 24 | pre(px[0]) << 16 | pre(px[1]) << 8 | pre(px[2]);
+      std::memcpy(data + std::size_t(y) * stride + std::size_t(x) * 4, &value, 4);
+    }
+  }
+  cairo_surface_mark_dirty(surface.get());
+  return surface;
+}
+
 // --- vector drawables ------------------------------------------------------
 
 struct Painter {
@@ -526,6 +625,7 @@ struct Painter {
   // icon (see kMaxFillEdges).
   double fillEdges = kMaxFillEdges, strokeWork = kMaxStrokeWork;
   double sweepPixels = 0;  // kMaxSweepCanvases canvases
+  double effectPixels = 0;  // kMaxEffectCanvases canvases
   bool ok = true;  // false once something could not be drawn: no picture then
 };
 
@@ -644,6 +744,140 @@ void ClipToPath(Painter& p, const DrawingPath& path, const cairo_matrix_t& m) {
   cairo_clip(p.cr);
 }
 
+// A picture over its box, smoothly scaled, its edge pixels repeated up to
+// the box's edges.
+void DrawImage(Painter& p, const DrawingImage& image, const cairo_matrix_t& m) {
+  if (!Invertible(m) || !(image.width > 0) || !(image.height > 0)) return;
+  const SurfacePtr surface = PremultipliedSurface(*image.pixels);
+  if (!surface) {
+    p.ok = false;
+    return;
+  }
+  cairo_matrix_t place, toPicture;
+  cairo_matrix_init(&place, image.width / image.pixels->width, 0, 0, image.height / image.pixels->height, image.x, image.y);
+  cairo_matrix_multiply(&toPicture, &place, &m);
+  if (!MatrixOk(toPicture) || !Invertible(toPicture) || cairo_matrix_invert(&toPicture) != CAIRO_STATUS_SUCCESS) return;
+  const PatternPtr pattern(cairo_pattern_create_for_surface(surface.get()));
+  cairo_pattern_set_matrix(pattern.get(), &toPicture);
+  cairo_pattern_set_filter(pattern.get(), CAIRO_FILTER_GOOD);
+  cairo_pattern_set_extend(pattern.get(), CAIRO_EXTEND_PAD);
+  cairo_set_source(p.cr, pattern.get());
+  SetBoxPath(p.cr, {image.x, image.y, image.width, image.height}, m);
+  cairo_fill(p.cr);
+}
+
+void DrawGroup(Painter& p, const DrawingGroup& group, const cairo_matrix_t& parent);
+
+void DrawChildren(Painter& p, const DrawingGroup& group, const cairo_matrix_t& m) {
+  for (const DrawingNode& node : group.children) {
+    if (!p.ok) break;
+    switch (node.kind) {
+      case DrawingNode::Kind::Group: DrawGroup(p, node.group, m); break;
+      case DrawingNode::Kind::Path: DrawPath(p, node.path, m); break;
+      case DrawingNode::Kind::ClipPath: ClipToPath(p, node.path, m); break;
+      case DrawingNode::Kind::Image: DrawImage(p, node.image, m); break;
+    }
+  }
+}
+
+// Takes a picture's pixels from the icon's budget for masks and filters.
+bool ChargeEffect(Painter& p, double pixels) {
+  p.effectPixels -= pixels;
+  if (p.effectPixels < 0) p.ok = false;
+  return p.ok;
+}
+
+// The group's children drawn on a picture of the filter's region (the
+// whole pixels its box on the device touches, within the canvas; no clip
+// applies there), put through the filter, and the result laid down.
+void DrawFiltered(Painter& p, const DrawingGroup& group, const cairo_matrix_t& m, const Box& bounds) {
+  const Box region = RegionBox(group.filter->region, bounds);
+  if (!(region.width > 0) || !(region.height > 0) || group.filter->steps.empty()) return;  // nothing shown
+  double x0 = INFINITY, y0 = INFINITY, x1 = -INFINITY, y1 = -INFINITY;
+  for (PathPoint corner : {PathPoint{region.x, region.y}, PathPoint{region.x + region.width, region.y},
+                           PathPoint{region.x, region.y + region.height},
+                           PathPoint{region.x + region.width, region.y + region.height}}) {
+    corner = ToDevice(m, corner);
+    x0 = std::min(x0, corner.x), y0 = std::min(y0, corner.y), x1 = std::max(x1, corner.x), y1 = std::max(y1, corner.y);
+  }
+  x0 = std::max(std::floor(x0), 0.0), y0 = std::max(std::floor(y0), 0.0);
+  x1 = std::min(std::ceil(x1), p.side), y1 = std::min(std::ceil(y1), p.side);
+  if (!(x1 > x0) || !(y1 > y0) || !ChargeEffect(p, (x1 - x0) * (y1 - y0))) return;
+  const SurfacePtr source = NewPicture(int(x1 - x0), int(y1 - y0));
+  if (!source) {
+    p.ok = false;
+    return;
+  }
+  cairo_surface_set_device_offset(source.get(), -x0, -y0);
+  {
+    const CairoPtr cr(cairo_create(source.get()));
+    cairo_t* const parent = p.cr;
+    p.cr = cr.get();
+    DrawChildren(p, group, m);
+    p.cr = parent;
+    if (cairo_status(cr.get()) != CAIRO_STATUS_SUCCESS) p.ok = false;
+  }
+  if (!p.ok) return;
+  cairo_surface_set_device_offset(source.get(), 0, 0);
+  const SurfacePtr result = RunFilter(*group.filter, source.get(), m, p.effectPixels);
+  if (!result) {
+    p.ok = false;
+    return;
+  }
+  cairo_set_source_surface(p.cr, result.get(), x0, y0);
+  cairo_paint(p.cr);
+}
+
+// The mask's coverage times opacity, on a picture of the clip's extents:
+// its content drawn inside its region, where no other clip applies.
+PatternPtr MaskPattern(Painter& p, const DrawingMask& mask, const cairo_matrix_t& m, const Box& bounds, double opacity) {
+  cairo_push_group(p.cr);
+  cairo_reset_clip(p.cr);
+  const Box region = RegionBox(mask.region, bounds);
+  cairo_matrix_t content = m;
+  if (mask.contentInBounds) {
+    cairo_matrix_t box;
+    cairo_matrix_init(&box, bounds.width, 0, 0, bounds.height, bounds.x, bounds.y);
+    cairo_matrix_multiply(&content, &box, &m);
+  }
+  if (region.width > 0 && region.height > 0 && (!mask.contentInBounds || (bounds.width > 0 && bounds.height > 0))) {
+    SetBoxPath(p.cr, region, m);
+    cairo_clip(p.cr);
+    DrawGroup(p, mask.content, content);
+  }
+  PatternPtr pattern(cairo_pop_group(p.cr));
+  cairo_surface_t* picture = nullptr;
+  if (cairo_pattern_get_surface(pattern.get(), &picture) != CAIRO_STATUS_SUCCESS ||
+      cairo_surface_get_type(picture) != CAIRO_SURFACE_TYPE_IMAGE) {
+    return nullptr;
+  }
+  MaskCoverage(picture, mask.luminance, opacity);
+  return pattern;
+}
+
+// A group with a filter or a mask is drawn apart, as a translucent group
+// is, on a picture of the clip's extents; filtered, then laid down through
+// its mask at its opacity.
+void DrawApart(Painter& p, const DrawingGroup& group, const cairo_matrix_t& m) {
+  const Box area = PaintArea(p.cr);
+  if (!ChargeEffect(p, area.width * area.height * (group.mask ? 2 : 1))) return;
+  const Box bounds = GroupBounds(group);
+  cairo_push_group(p.cr);
+  if (group.filter) DrawFiltered(p, group, m, bounds);
+  else DrawChildren(p, group, m);
+  const PatternPtr content(cairo_pop_group(p.cr));
+  if (!p.ok) return;
+  const double opacity = std::clamp(double(group.opacity), 0.0, 1.0);
+  const PatternPtr coverage = group.mask ? MaskPattern(p, *group.mask, m, bounds, opacity) : nullptr;
+  if (group.mask && (!coverage || !p.ok)) {
+    p.ok = false;
+    return;
+  }
+  cairo_set_source(p.cr, content.get());
+  if (coverage) cairo_mask(p.cr, coverage.get());
+  else cairo_paint_with_alpha(p.cr, opacity);
+}
+
 void DrawGroup(Painter& p, const DrawingGroup& group, const cairo_matrix_t& parent) {
   const cairo_matrix_t local = GroupMatrix(group);
   cairo_matrix_t m;
@@ -653,17 +887,15 @@ void DrawGroup(Painter& p, const DrawingGroup& group, const cairo_matrix_t& pare
     return;
   }
   cairo_save(p.cr);
+  if (group.filter || group.mask) {
+    DrawApart(p, group, m);
+    cairo_restore(p.cr);
+    return;
+  }
   // A translucent group is drawn whole, then laid down at its opacity.
   const bool translucent = group.opacity < 1;
   if (translucent) cairo_push_group(p.cr);
-  for (const DrawingNode& node : group.children) {
-    if (!p.ok) break;
-    switch (node.kind) {
-      case DrawingNode::Kind::Group: DrawGroup(p, node.group, m); break;
-      case DrawingNode::Kind::Path: DrawPath(p, node.path, m); break;
-      case DrawingNode::Kind::ClipPath: ClipToPath(p, node.path, m); break;
-    }
-  }
+  DrawChildren(p, group, m);
   if (translucent) {
     // The group's own clip paths ended with it; the clip it began in stays.
     cairo_pop_group_to_source(p.cr);
@@ -776,26 +1008,6 @@ void DrawShape(Painter& p, const ShapeDrawable& s, const Box& b) {
   cairo_new_path(cr);
 }
 
-// A straight-alpha picture as a premultiplied cairo image.
-SurfacePtr PremultipliedSurface(const RgbaImage& image) {
-  SurfacePtr surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, image.width, image.height));
-  if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS) return nullptr;
-  cairo_surface_flush(surface.get());
-  unsigned char* data = cairo_image_surface_get_data(surface.get());
-  const int stride = cairo_image_surface_get_stride(surface.get());
-  for (int y = 0; y < image.height; ++y) {
-    for (int x = 0; x < image.width; ++x) {
-      const std::uint8_t* px = &image.pixels[(std::size_t(y) * image.width + x) * 4];
-      const std::uint32_t a = px[3];
-      auto pre = [a](std::uint32_t c) { return (c * a + 127) / 255; };
-      const std::uint32_t value = a << 24 | pre(px[0]) << 16 | pre(px[1]) << 8 | pre(px[2]);
-      std::memcpy(data + std::size_t(y) * stride + std::size_t(x) * 4, &value, 4);
-    }
-  }
-  cairo_surface_mark_dirty(surface.get());
-  return surface;
-}
-
 void DrawBitmap(Painter& p, const RgbaImage& image, const Box& b) {
   if (b.width <= 0 || b.height <= 0) return;
   const SurfacePtr surface = PremultipliedSurface(image);
@@ -896,6 +1108,7 @@ RgbaImage DrawOnCanvas(int side, double pixelsPerDp, Draw draw) {
   const CairoPtr cr(cairo_create(surface.get()));
   Painter painter{cr.get(), pixelsPerDp, double(side)};
   painter.sweepPixels = kMaxSweepCanvases * double(side) * side;
+  painter.effectPixels = kMaxEffectCanvases * double(side) * side;
   draw(painter);
   if (!painter.ok || cairo_status(cr.get()) != CAIRO_STATUS_SUCCESS) return {};
   return StraightRgba(surface.get());

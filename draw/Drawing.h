@@ -31,6 +31,17 @@ inline constexpr double kStrokeWidthWeight = 50;
 // Sweep gradients are worked out pixel by pixel over what they paint: at
 // most this many canvases' worth in one icon.
 inline constexpr double kMaxSweepCanvases = 64;
+// Masks and filters draw apart, on pictures of their own that are then
+// worked pixel by pixel: at most this many canvases' worth of pixels made
+// and worked in one icon (a blur counts each direction), and masks and
+// filters within the content of others at most this deep.
+inline constexpr double kMaxEffectCanvases = 24;
+inline constexpr int kMaxEffectDepth = 4;
+// Steps of one filter.
+inline constexpr std::size_t kMaxFilterPrimitives = 32;
+// Pictures' pixels scaled onto the canvas in one icon, counting a picture
+// each time it is drawn: cairo's smooth scaling reads every one.
+inline constexpr double kMaxImagePixels = 16.0 * 1024 * 1024;
 
 struct GradientStop {
   float offset = 0;  // 0..1, ascending
@@ -85,6 +96,8 @@ struct DrawingPath {
 inline constexpr std::size_t kMaxDashes = 64;
 
 struct DrawingNode;
+struct DrawingMask;
+struct DrawingFilter;
 
 struct DrawingGroup {
   float rotation = 0;  // degrees
@@ -97,15 +110,76 @@ struct DrawingGroup {
   float matrix[6] = {1, 0, 0, 1, 0, 0};
   float opacity = 1;
   std::vector<DrawingNode> children;  // in document order
+  // SVG: the children's drawing goes through the filter, then is covered by
+  // the mask, then laid down at the opacity. A filter applies to what the
+  // clip paths among the children have already cut: the SVG reader puts an
+  // element's filter on a group of its own inside the one that clips it.
+  std::shared_ptr<const DrawingFilter> filter;
+  std::shared_ptr<const DrawingMask> mask;
 };
 
-// One child of a group: a group, a path, or a clip-path (which clips the
-// group's later children, as Android does; by the path's fill rule).
+// A picture placed over a box in its group's units (SVG's image, its
+// aspect already fitted into the box).
+struct DrawingImage {
+  std::shared_ptr<const RgbaImage> pixels;
+  float x = 0, y = 0, width = 0, height = 0;
+};
+
+// One child of a group: a group, a path, a clip-path (which clips the
+// group's later children, as Android does; by the path's fill rule), or a
+// picture. A picture counts as a path against the limits.
 struct DrawingNode {
-  enum class Kind { Group, Path, ClipPath };
+  enum class Kind { Group, Path, ClipPath, Image };
   Kind kind = Kind::Path;
   DrawingGroup group;  // Kind::Group
   DrawingPath path;    // Kind::Path; Kind::ClipPath uses path.commands and path.evenOdd only
+  DrawingImage image;  // Kind::Image
+};
+
+// The group's bounds, as SVG's masks and filters measure their regions by:
+// the fill outlines of its paths and pictures, in the group's own units.
+// A region (x, y, width, height) is in fractions of those bounds when
+// `inBounds`, else in the group's units.
+struct DrawingRegion {
+  bool inBounds = true;
+  float x = -0.1f, y = -0.1f, width = 1.2f, height = 1.2f;
+};
+
+// SVG's mask: its content drawn in the masked group's units (or in
+// fractions of its bounds), cut to the region; its luminance (SVG's
+// weights, taken on sRGB values) times its alpha, or its alpha alone,
+// covers the group's drawing.
+struct DrawingMask {
+  DrawingRegion region;
+  bool contentInBounds = false;
+  bool luminance = true;
+  DrawingGroup content;
+};
+
+// One step of a filter. Its inputs are earlier steps' results (their
+// index), the group's drawing (kFilterSource) or that drawing's alpha
+// alone (kFilterSourceAlpha). Each works in linear RGB or in sRGB.
+inline constexpr int kFilterSource = -1, kFilterSourceAlpha = -2;
+struct FilterStep {
+  enum class Kind { Blur, Offset, Flood, Composite, Merge, ColorMatrix };
+  enum class Operator { Over, In, Out, Atop, Xor, Arithmetic };
+  Kind kind = Kind::Blur;
+  std::vector<int> inputs;  // Merge: any number, bottom first; Composite: in, in2; the others one
+  bool linearRgb = true;
+  float dx = 0, dy = 0;     // Blur: standard deviations; Offset: the move; in the group's units
+  std::uint32_t argb = 0;   // Flood
+  Operator op = Operator::Over;
+  float k[4] = {0, 0, 0, 0};  // Arithmetic: k1 i1 i2 + k2 i1 + k3 i2 + k4
+  // ColorMatrix: four rows of five, taking straight R, G, B, A and 1 as
+  // fractions to R', G', B', A'.
+  float matrix[20] = {1, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 1, 0};
+};
+
+// SVG's filter: its steps in order over the group's drawing, the last
+// one's result shown inside the region. Without steps nothing is shown.
+struct DrawingFilter {
+  DrawingRegion region;
+  std::vector<FilterStep> steps;  // at most kMaxFilterPrimitives
 };
 
 // A vector picture: its groups and paths drawn over a viewport that is

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 #include <string>
 #include <unordered_map>
 #include <utility>
@@ -11,6 +12,7 @@
 #include "draw/SvgShapes.h"
 #include "draw/SvgStyle.h"
 #include "draw/SvgValues.h"
+#include "image/PngDecode.h"
 #include "support/XmlTree.h"
 
 namespace svg {
@@ -39,6 +41,160 @@ bool AppendPlaced(const std::vector<PathCommand>& shape, const Matrix& m, std::v
   return true;
 }
 
+// A colour property with its opacity property (a gradient stop's, a
+// flood's): black and opaque unless they say otherwise.
+std::optional<std::uint32_t> ColourProperty(const XmlElement& e, std::string_view colourName,
+                                            std::string_view opacityName) {
+  std::uint32_t colour = 0xFF000000u;
+  double opacity = 1;
+  const bool ok = ForEachProperty(e, [&](std::string_view name, std::string_view value) {
+    value = TrimmedBlanks(value);
+    if (name == colourName) {
+      const std::optional<std::uint32_t> c = Colour(value);
+      if (!c) return false;
+      colour = *c;
+    } else if (name == opacityName) {
+      const std::optional<double> v = Opacity(value);
+      if (!v) return false;
+      opacity = *v;
+    }
+    return true;
+  });
+  if (!ok) return std::nullopt;
+  return (std::uint32_t(std::lround((colour >> 24) * opacity)) << 24) | (colour & 0xFFFFFF);
+}
+
+const std::string* Href(const XmlElement& e) {
+  const std::string* href = e.attribute(std::string(kXlink), "href");
+  return href ? href : e.attribute("", "href");
+}
+
+// color-interpolation-filters of a filter or one of its steps: linear RGB
+// (also for auto), sRGB, or as inherited.
+std::optional<bool> LinearRgb(const XmlElement& e, bool inherited) {
+  bool linear = inherited;
+  const bool ok = ForEachProperty(e, [&](std::string_view name, std::string_view value) {
+    if (name != "color-interpolation-filters") return true;
+    value = TrimmedBlanks(value);
+    if (value == "sRGB") linear = false;
+    else if (value == "linearRGB" || value == "auto") linear = true;
+    else if (value != "inherit") return false;
+    return true;
+  });
+  return ok ? std::optional<bool>(linear) : std::nullopt;
+}
+
+// A step's input named by its attribute: SourceGraphic, SourceAlpha, or the
+// latest earlier step whose result bears the name; without one, the step
+// before (the source for the first). Nothing for other inputs (the
+// background, the paints) or a name no earlier step gave.
+std::optional<int> StepInput(const XmlElement& e, std::string_view attribute, const std::vector<std::string>& results) {
+  const std::string* in = e.attribute("", attribute);
+  if (!in || in->empty()) return results.empty() ? kFilterSource : int(results.size()) - 1;
+  if (*in == "SourceGraphic") return kFilterSource;
+  if (*in == "SourceAlpha") return kFilterSourceAlpha;
+  for (std::size_t i = results.size(); i-- > 0;) {
+    if (results[i] == *in) return int(i);
+  }
+  return std::nullopt;
+}
+
+// feColorMatrix's four rows of five: its values, or those its type
+// (saturate, luminanceToAlpha) stands for.
+bool ColourMatrix(const XmlElement& e, float m[20]) {
+  const std::string* typeText = e.attribute("", "type");
+  const std::string_view type = typeText ? TrimmedBlanks(*typeText) : "matrix";
+  const std::string* valuesText = e.attribute("", "values");
+  const std::optional<std::vector<double>> v = Numbers(valuesText ? std::string_view(*valuesText) : "", 20);
+  if (!v) return false;
+  if (type == "matrix") {
+    if (v->size() != 20) return v->empty();  // none: the identity
+    std::transform(v->begin(), v->end(), m, [](double x) { return float(x); });
+    return true;
+  }
+  if (type == "luminanceToAlpha") {
+    const float rows[20] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0.2125f, 0.7154f, 0.0721f, 0, 0};
+    std::copy(std::begin(rows), std::end(rows), m);
+    return true;
+  }
+  if (type != "saturate" || v->size() > 1) return false;
+  const float s = v->empty() ? 1 : float((*v)[0]);
+  const float rows[20] = {0.213f + 0.787f * s, 0.715f - 0.715f * s, 0.072f - 0.072f * s, 0, 0,
+                          0.213f - 0.213f * s, 0.715f + 0.285f * s, 0.072f - 0.072f * s, 0, 0,
+                          0.213f - 0.213f * s, 0.715f - 0.715f * s, 0.072f + 0.928f * s, 0, 0,
+                          0, 0, 0, 1, 0};
+  std::copy(std::begin(rows), std::end(rows), m);
+  return true;
+}
+
+// One filter step. Nothing for a primitive not drawn here, a subregion of
+// its own, or a value not read.
+std::optional<FilterStep> Step(const XmlElement& e, const std::vector<std::string>& results, bool linear) {
+  for (std::string_view subregion : {"x", "y", "width", "height"}) {
+    if (e.attribute("", subregion)) return std::nullopt;
+  }
+  FilterStep step;
+  const std::optional<bool> space = LinearRgb(e, linear);
+  if (!space) return std::nullopt;
+  step.linearRgb = *space;
+  const auto input = [&](const XmlElement& from, std::string_view attribute) {
+    const std::optional<int> in = StepInput(from, attribute, results);
+    if (in) step.inputs.push_back(*in);
+    return in.has_value();
+  };
+  const auto number = [&](std::string_view name, float& out) {
+    const std::string* v = e.attribute("", name);
+    std::string_view rest = v ? std::string_view(*v) : "0";
+    const std::optional<double> n = TakeNumber(rest);
+    out = n ? float(*n) : 0;
+    return n && TrimmedBlanks(rest).empty();
+  };
+  const std::string* mode = e.attribute("", e.name == "feBlend" ? "mode" : "edgeMode");
+  if (e.name == "feGaussianBlur") {
+    const std::string* text = e.attribute("", "stdDeviation");
+    const std::optional<std::vector<double>> d = Numbers(text ? std::string_view(*text) : "0", 2);
+    if (!d || d->empty() || d->front() < 0 || d->back() < 0 || (mode && *mode != "none") || !input(e, "in")) return std::nullopt;
+    step.dx = float(d->front()), step.dy = float(d->back());
+  } else if (e.name == "feOffset") {
+    step.kind = FilterStep::Kind::Offset;
+    if (!number("dx", step.dx) || !number("dy", step.dy) || !input(e, "in")) return std::nullopt;
+  } else if (e.name == "feFlood") {
+    step.kind = FilterStep::Kind::Flood;
+    const std::optional<std::uint32_t> colour = ColourProperty(e, "flood-color", "flood-opacity");
+    if (!colour) return std::nullopt;
+    step.argb = *colour;
+  } else if (e.name == "feComposite" || e.name == "feBlend") {
+    // feBlend's normal mode lays in over in2, as feComposite's over does.
+    step.kind = FilterStep::Kind::Composite;
+    using Op = FilterStep::Operator;
+    static constexpr std::pair<std::string_view, Op> kOperators[] = {{"over", Op::Over}, {"in", Op::In},
+                                                                      {"out", Op::Out},   {"atop", Op::Atop},
+                                                                      {"xor", Op::Xor},   {"arithmetic", Op::Arithmetic}};
+    const std::string* op = e.attribute("", "operator");
+    const std::string_view name = op ? std::string_view(*op) : "over";
+    const auto* found =
+        std::find_if(std::begin(kOperators), std::end(kOperators), [&](const auto& o) { return o.first == name; });
+    if (e.name == "feBlend" ? mode && *mode != "normal" : found == std::end(kOperators)) return std::nullopt;
+    if (e.name == "feComposite") step.op = found->second;
+    if (!input(e, "in") || !input(e, "in2")) return std::nullopt;
+    if (!number("k1", step.k[0]) || !number("k2", step.k[1]) || !number("k3", step.k[2]) || !number("k4", step.k[3])) {
+      return std::nullopt;
+    }
+  } else if (e.name == "feMerge") {
+    step.kind = FilterStep::Kind::Merge;
+    for (const XmlElement& node : e.children) {
+      if (!node.is(kSvg, "feMergeNode")) continue;
+      if (step.inputs.size() >= kMaxFilterPrimitives || !input(node, "in")) return std::nullopt;
+    }
+  } else if (e.name == "feColorMatrix") {
+    step.kind = FilterStep::Kind::ColorMatrix;
+    if (!ColourMatrix(e, step.matrix) || !input(e, "in")) return std::nullopt;
+  } else {
+    return std::nullopt;
+  }
+  return step;
+}
+
 class Reader {
  public:
   explicit Reader(const XmlElement& root) { index(root); }
@@ -60,9 +216,16 @@ class Reader {
   std::optional<DrawingPaint> paint(const PaintSpec& spec, const Style& style);
   std::optional<DrawingGradient> gradient(const XmlElement& e);
   std::optional<DrawingNode> clipNode(const std::string& id);
+  std::optional<DrawingRegion> region(const XmlElement& e, std::string_view unitsName) const;
+  std::shared_ptr<const DrawingMask> mask(const std::string& id);
+  std::shared_ptr<const DrawingFilter> filter(const std::string& id);
+  bool image(const XmlElement& e, std::vector<DrawingNode>& into);
 
   std::unordered_map<std::string, const XmlElement*> ids_;
-  std::vector<const XmlElement*> uses_;  // the use elements being expanded
+  std::vector<const XmlElement*> uses_;   // the use elements being expanded
+  std::vector<const XmlElement*> masks_;  // the masks whose content is being read
+  std::unordered_map<const XmlElement*, std::shared_ptr<const RgbaImage>> images_;  // decoded once each
+  double imagePixels_ = kMaxImagePixels;  // left for the pictures decoded
   std::size_t elements_ = 0;
   std::size_t budget_ = kMaxPathCommands;  // commands left for the document's paths and clip paths
   Viewport viewport_;
@@ -80,8 +243,7 @@ bool Reader::styleOf(const XmlElement& e, Style& style, Own& own) const {
 std::optional<DrawingGradient> Reader::gradient(const XmlElement& e) {
   std::vector<const XmlElement*> chain{&e};
   for (const XmlElement* at = &e; chain.size() <= kMaxGradientLinks;) {
-    const std::string* href = at->attribute(std::string(kXlink), "href");
-    if (!href) href = at->attribute("", "href");
+    const std::string* href = Href(*at);
     if (!href || !href->starts_with("#")) break;
     at = byId(href->substr(1));
     if (!at || at->uri != kSvg || (at->name != "linearGradient" && at->name != "radialGradient")) break;
@@ -143,23 +305,9 @@ std::optional<DrawingGradient> Reader::gradient(const XmlElement& e) {
       const std::optional<double> at = Fraction(offset ? std::string_view(*offset) : "0");
       if (!at) return std::nullopt;
       s.offset = float(std::clamp(*at, 0.0, 1.0));
-      std::uint32_t colour = 0xFF000000u;
-      double opacity = 1;
-      auto property = [&](std::string_view name, std::string_view value) {
-        value = TrimmedBlanks(value);
-        if (name == "stop-color") {
-          const std::optional<std::uint32_t> c = Colour(value);
-          if (!c) return false;
-          colour = *c;
-        } else if (name == "stop-opacity") {
-          const std::optional<double> v = Opacity(value);
-          if (!v) return false;
-          opacity = *v;
-        }
-        return true;
-      };
-      if (!ForEachProperty(stop, property)) return std::nullopt;
-      s.argb = (std::uint32_t(std::lround((colour >> 24) * opacity)) << 24) | (colour & 0xFFFFFF);
+      const std::optional<std::uint32_t> colour = ColourProperty(stop, "stop-color", "stop-opacity");
+      if (!colour) return std::nullopt;
+      s.argb = *colour;
       g.stops.push_back(s);
     }
     if (!g.stops.empty()) break;
@@ -238,6 +386,116 @@ std::optional<DrawingNode> Reader::clipNode(const std::string& id) {
   return node;
 }
 
+// A mask's or filter's region: x, y, width, height in the units its
+// `unitsName` attribute names (fractions of the bounds unless it says
+// userSpaceOnUse); -10 %, -10 %, 120 %, 120 % where not given.
+std::optional<DrawingRegion> Reader::region(const XmlElement& e, std::string_view unitsName) const {
+  const std::string* units = e.attribute("", unitsName);
+  if (units && *units != "objectBoundingBox" && *units != "userSpaceOnUse") return std::nullopt;
+  DrawingRegion r;
+  r.inBounds = !units || *units == "objectBoundingBox";
+  const auto value = [&](std::string_view name, std::string_view fallback, double base, float& out) {
+    const std::string* v = e.attribute("", name);
+    const std::string_view text = v ? std::string_view(*v) : fallback;
+    const std::optional<double> n = r.inBounds ? Fraction(text) : Length(text, base);
+    out = n ? float(*n) : 0;
+    return n.has_value();
+  };
+  if (!value("x", "-10%", viewport_.width, r.x) || !value("y", "-10%", viewport_.height, r.y) ||
+      !value("width", "120%", viewport_.width, r.width) || !value("height", "120%", viewport_.height, r.height)) {
+    return std::nullopt;
+  }
+  return r;
+}
+
+// The mask element's content, read with the mask's own style (its content
+// inherits from the mask, not from what it masks). A mask met again within
+// its own content, or deeper than kMaxEffectDepth in others', refuses it.
+std::shared_ptr<const DrawingMask> Reader::mask(const std::string& id) {
+  const XmlElement* e = byId(id);
+  if (!e || !e->is(kSvg, "mask") || int(masks_.size()) >= kMaxEffectDepth) return nullptr;
+  if (std::find(masks_.begin(), masks_.end(), e) != masks_.end()) return nullptr;
+  auto out = std::make_shared<DrawingMask>();
+  const std::optional<DrawingRegion> r = region(*e, "maskUnits");
+  const std::string* contentUnits = e->attribute("", "maskContentUnits");
+  if (!r || (contentUnits && *contentUnits != "userSpaceOnUse" && *contentUnits != "objectBoundingBox")) return nullptr;
+  out->region = *r;
+  out->contentInBounds = contentUnits && *contentUnits == "objectBoundingBox";
+  Style style;
+  Own own;
+  const double diagonal = viewport_.diagonal();
+  const bool styled = ForEachProperty(*e, [&](std::string_view name, std::string_view value) {
+    if (name != "mask-type") return ApplyProperty(name, value, style, own, diagonal);
+    value = TrimmedBlanks(value);
+    out->luminance = value != "alpha";
+    return value == "alpha" || value == "luminance";
+  });
+  if (!styled) return nullptr;
+  masks_.push_back(e);
+  bool ok = true;
+  for (const XmlElement& child : e->children) {
+    if (!(ok = element(child, style, out->content.children))) break;
+  }
+  masks_.pop_back();
+  return ok ? out : nullptr;
+}
+
+// The filter element's steps. Nothing when a step is not drawn here, or
+// the filter takes its steps' numbers in fractions of the bounds or its
+// steps from another filter.
+std::shared_ptr<const DrawingFilter> Reader::filter(const std::string& id) {
+  const XmlElement* e = byId(id);
+  if (!e || !e->is(kSvg, "filter") || Href(*e)) return nullptr;
+  const std::string* stepUnits = e->attribute("", "primitiveUnits");
+  const std::optional<DrawingRegion> r = region(*e, "filterUnits");
+  const std::optional<bool> linear = LinearRgb(*e, true);
+  if ((stepUnits && *stepUnits != "userSpaceOnUse") || !r || !linear) return nullptr;
+  auto out = std::make_shared<DrawingFilter>();
+  out->region = *r;
+  std::vector<std::string> results;  // each step's result name
+  for (const XmlElement& child : e->children) {
+    if (child.uri != kSvg || child.name == "title" || child.name == "desc") continue;
+    if (++elements_ > kMaxSvgElements || out->steps.size() >= kMaxFilterPrimitives) return nullptr;
+    std::optional<FilterStep> step = Step(child, results, *linear);
+    if (!step) return nullptr;
+    out->steps.push_back(std::move(*step));
+    const std::string* result = child.attribute("", "result");
+    results.push_back(result ? *result : std::string());
+  }
+  return out;
+}
+
+// An image element's picture: a PNG in a data URL (the one kind decoded
+// here), placed in its box as preserveAspectRatio fits it. False for
+// another kind, a damaged or oversized picture, a slice, or a file named:
+// no file outside the document is read.
+bool Reader::image(const XmlElement& e, std::vector<DrawingNode>& into) {
+  const std::string* href = Href(e);
+  if (!href) return true;  // nothing to draw
+  std::shared_ptr<const RgbaImage>& pixels = images_[&e];
+  if (!pixels) {
+    const std::optional<Bytes> png = DataUrlBytes(*href, "image/png");
+    RgbaImage decoded = png ? DecodePng(*png) : RgbaImage();
+    imagePixels_ -= double(decoded.width) * decoded.height;
+    if (decoded.empty() || imagePixels_ < 0) return false;
+    pixels = std::make_shared<const RgbaImage>(std::move(decoded));
+  }
+  const auto x = AttributeLength(e, "x", 0, viewport_.width), y = AttributeLength(e, "y", 0, viewport_.height);
+  const auto width = AttributeLength(e, "width", pixels->width, viewport_.width);
+  const auto height = AttributeLength(e, "height", pixels->height, viewport_.height);
+  if (!x || !y || !width || !height || *width < 0 || *height < 0) return false;
+  bool slice = false;
+  const std::optional<Matrix> fit =
+      FitBox(e.attribute("", "preserveAspectRatio"), *width, *height, pixels->width, pixels->height, slice);
+  if (!fit || slice) return false;
+  DrawingNode node;
+  node.kind = DrawingNode::Kind::Image;
+  node.image = {pixels, float(*x + (*fit)[4]), float(*y + (*fit)[5]), float(pixels->width * (*fit)[0]),
+                float(pixels->height * (*fit)[3])};
+  into.push_back(std::move(node));
+  return true;
+}
+
 bool Reader::element(const XmlElement& e, const Style& parent, std::vector<DrawingNode>& into) {
   if (e.uri != kSvg) return true;  // an editor's own element
   static constexpr std::string_view kNotDrawn[] = {"title", "desc", "metadata", "defs", "linearGradient",
@@ -263,14 +521,21 @@ bool Reader::element(const XmlElement& e, const Style& parent, std::vector<Drawi
     if (!clip) return false;
     group.children.push_back(std::move(*clip));
   }
+  if (!own.maskId.empty() && !(group.mask = mask(own.maskId))) return false;
+  // A filter works on what the element draws before its clip path cuts it:
+  // that goes in a group of its own inside the clipped one.
+  DrawingGroup filtered;
+  if (!own.filterId.empty() && !(filtered.filter = filter(own.filterId))) return false;
+  std::vector<DrawingNode>& content = filtered.filter ? filtered.children : group.children;
 
   if (e.name == "g" || e.name == "a") {
     for (const XmlElement& child : e.children) {
-      if (!element(child, style, group.children)) return false;
+      if (!element(child, style, content)) return false;
     }
+  } else if (e.name == "image") {
+    if (!style.hidden && !image(e, content)) return false;
   } else if (e.name == "use") {
-    const std::string* href = e.attribute(std::string(kXlink), "href");
-    if (!href) href = e.attribute("", "href");
+    const std::string* href = Href(e);
     if (!href || !href->starts_with("#")) return !href;  // no target draws nothing; another document is refused
     const XmlElement* target = byId(href->substr(1));
     if (!target) return true;
@@ -288,7 +553,7 @@ bool Reader::element(const XmlElement& e, const Style& parent, std::vector<Drawi
     DrawingNode node;
     node.kind = DrawingNode::Kind::Group;
     node.group = std::move(placed);
-    group.children.push_back(std::move(node));
+    content.push_back(std::move(node));
   } else {
     if (!IsShape(e.name)) return false;  // paints, unread
     if (style.hidden) return true;
@@ -308,10 +573,16 @@ bool Reader::element(const XmlElement& e, const Style& parent, std::vector<Drawi
     std::optional<std::vector<PathCommand>> commands = ShapePath(e, viewport_, budget_);
     if (!commands) return false;
     path.commands = std::move(*commands);
+    content.push_back(std::move(node));
+  }
+  if (filtered.filter) {
+    DrawingNode node;
+    node.kind = DrawingNode::Kind::Group;
+    node.group = std::move(filtered);
     group.children.push_back(std::move(node));
   }
   // A plain group adds no level of its own.
-  if (!group.hasMatrix && group.opacity >= 1 && own.clipId.empty()) {
+  if (!group.hasMatrix && group.opacity >= 1 && own.clipId.empty() && !group.mask) {
     for (DrawingNode& child : group.children) into.push_back(std::move(child));
     return true;
   }
@@ -347,28 +618,20 @@ std::optional<Drawing> Reader::read(const XmlElement& root) {
   drawable.viewportWidth = float(*width), drawable.viewportHeight = float(*height);
   DrawingGroup& top = drawable.root;
   if (box) {
-    // preserveAspectRatio: "none", or an alignment with meet (the default) or slice.
-    const std::string* aspect = root.attribute("", "preserveAspectRatio");
-    const std::string align = aspect ? std::string(TrimmedBlanks(*aspect).substr(0, TrimmedBlanks(*aspect).find(' '))) : "xMidYMid";
-    const bool slice = aspect && aspect->find("slice") != std::string::npos;
-    double sx = *width / (*box)[2], sy = *height / (*box)[3];
-    double tx = 0, ty = 0;
-    if (align != "none") {
-      if (align.size() != 8 || align[0] != 'x' || align[4] != 'Y') return std::nullopt;
-      sx = sy = slice ? std::max(sx, sy) : std::min(sx, sy);
-      const auto position = [](std::string_view where, double room) {
-        return where == "Min" ? 0.0 : where == "Mid" ? room / 2 : room;
-      };
-      tx = position(std::string_view(align).substr(1, 3), *width - (*box)[2] * sx);
-      ty = position(std::string_view(align).substr(5, 3), *height - (*box)[3] * sy);
-    }
+    bool slice = false;
+    const std::optional<Matrix> fit =
+        FitBox(root.attribute("", "preserveAspectRatio"), *width, *height, (*box)[2], (*box)[3], slice);
+    if (!fit) return std::nullopt;
     top.hasMatrix = true;
-    const Matrix m = {sx, 0, 0, sy, tx - (*box)[0] * sx, ty - (*box)[1] * sy};
+    const Matrix m = Then({1, 0, 0, 1, -(*box)[0], -(*box)[1]}, *fit);
     for (int i = 0; i < 6; ++i) top.matrix[i] = float(m[i]);
   }
   Style style;
   Own own;
-  if (!styleOf(root, style, own) || !own.clipId.empty()) return std::nullopt;
+  // A clip, mask or filter on the outermost element is not drawn here.
+  if (!styleOf(root, style, own) || !own.clipId.empty() || !own.maskId.empty() || !own.filterId.empty()) {
+    return std::nullopt;
+  }
   drawable.alpha = float(own.opacity);
   for (const XmlElement& child : root.children) {
     if (!element(child, style, top.children)) return std::nullopt;

@@ -9,21 +9,33 @@
 // Read: svg (viewBox, width, height, preserveAspectRatio), g, a, path, rect
 // (rx, ry), circle, ellipse, line, polyline, polygon, use of an element of
 // the same document, transform, fill and stroke (colours by name, #rgb,
-// #rrggbb, rgb(), rgba(); none; currentColor; gradients), the opacities,
-// fill-rule, stroke width, caps, joins and miter limit, dashes
-// (stroke-dasharray, an odd list repeated to make it even, all zeros a
-// solid stroke; stroke-dashoffset), linear and radial gradients (stops,
-// units, transform, spread, inheritance through href), clip paths; as
+// #rrggbb, rgb(), rgba(); none; currentColor; context-fill and
+// context-stroke, which take the current colour, as there is no marker or
+// use here to give them theirs; gradients), the opacities, fill-rule,
+// stroke width, caps, joins and miter limit, dashes (stroke-dasharray, an
+// odd list repeated to make it even, all zeros a solid stroke;
+// stroke-dashoffset), linear and radial gradients (stops, units,
+// transform, spread, inheritance through href), clip paths; as
 // presentation attributes or in the style attribute.
+// Masks: luminance or alpha (mask-type), their region and content in
+// either units, within one another kMaxEffectDepth deep. Filters made of
+// feGaussianBlur, feOffset, feFlood, feComposite, feBlend (normal), feMerge
+// and feColorMatrix (matrix, saturate, luminanceToAlpha) over
+// SourceGraphic, SourceAlpha and named results, in linear RGB or sRGB
+// (color-interpolation-filters), over their region in either units.
+// Images: a PNG in a data URL, fitted by preserveAspectRatio.
 // Passed over as painting nothing: title, desc, metadata, defs as a
 // container, elements and attributes of other namespaces (editors'
 // sodipodi:, inkscape:), the definitions nothing refers to, and shapes
 // that are hidden or paint neither fill nor stroke (their geometry unread).
-// Refused whole (nothing returned): filters, masks, patterns and markers in
-// use, dash lists with a negative length or more than kMaxDashes / 2
-// lengths, text, images, style sheets, references outside the document,
-// document type declarations, nested svg elements, any other element that
-// paints, and documents beyond the limits.
+// Refused whole (nothing returned): other filter primitives, filter
+// primitives with a subregion of their own, a mask within its own content,
+// patterns and markers in use, dash lists with a negative length or more
+// than kMaxDashes / 2 lengths, text, images other than an embedded PNG
+// (no file is ever fetched), style sheets, references outside the
+// document or to nothing, document type declarations, nested svg
+// elements, any other element that paints, and documents beyond the
+// limits.
 #include <cstddef>
 #include <optional>
 #include <string_view>

@@ -8,7 +8,9 @@ namespace {
 std::optional<PaintSpec> Paint(std::string_view text) {
   const std::string_view s = TrimmedBlanks(text);
   if (s == "none") return PaintSpec{};
-  if (s == "currentColor") return Spec(PaintSpec::Kind::Current);
+  // The paint of the element a marker or use draws for; with no such
+  // context here, the current colour stands in for it.
+  if (s == "currentColor" || s == "context-fill" || s == "context-stroke") return Spec(PaintSpec::Kind::Current);
   if (s.starts_with("url(")) {
     const std::size_t close = s.find(')');
     if (close == std::string_view::npos) return std::nullopt;
@@ -31,7 +33,8 @@ std::optional<PaintSpec> Paint(std::string_view text) {
   return Spec(PaintSpec::Kind::Colour, *colour);
 }
 
-// The reference inside url(#id), for clip-path; empty for none.
+// The reference inside url(#id), for clip-path, mask and filter; empty for
+// none.
 std::optional<std::string> UrlId(std::string_view text) {
   const std::string_view s = TrimmedBlanks(text);
   if (s == "none") return std::string();
@@ -60,7 +63,8 @@ bool ApplyProperty(std::string_view name, std::string_view value, Style& style, 
     if (!colour) return false;
     style.colour = *colour;
   } else if (name == "fill-opacity" || name == "stroke-opacity" || name == "opacity") {
-    const std::optional<double> v = Opacity(value);
+    // The context's opacity, like its paint, has nothing to come from.
+    const std::optional<double> v = value.starts_with("context-") ? 1.0 : Opacity(value);
     if (!v) return false;
     (name == "opacity" ? own.opacity : name == "fill-opacity" ? style.fillOpacity : style.strokeOpacity) = *v;
   } else if (name == "stroke-width") {
@@ -89,10 +93,10 @@ bool ApplyProperty(std::string_view name, std::string_view value, Style& style, 
     own.displayNone = value == "none";
   } else if (name == "visibility") {
     style.hidden = value == "hidden" || value == "collapse";
-  } else if (name == "clip-path") {
+  } else if (name == "clip-path" || name == "mask" || name == "filter") {
     const std::optional<std::string> id = UrlId(value);
     if (!id) return false;
-    own.clipId = *id;
+    (name == "clip-path" ? own.clipId : name == "mask" ? own.maskId : own.filterId) = *id;
   } else if (name == "stroke-dasharray") {
     style.dashes.clear();
     if (value == "none") return true;
@@ -112,8 +116,7 @@ bool ApplyProperty(std::string_view name, std::string_view value, Style& style, 
     const std::optional<double> v = Length(value, diagonal);
     if (!v) return false;
     style.dashOffset = *v;
-  } else if (name == "filter" || name == "mask" || name == "marker" || name == "marker-start" ||
-             name == "marker-mid" || name == "marker-end") {
+  } else if (name == "marker" || name == "marker-start" || name == "marker-mid" || name == "marker-end") {
     // Effects the model cannot draw: refused where they are in use.
     return value == "none";
   }

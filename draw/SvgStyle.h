@@ -48,7 +48,9 @@ struct Style {
 struct Own {
   double opacity = 1;
   bool displayNone = false;
-  std::string clipId;  // clip-path="url(#id)"
+  std::string clipId;    // clip-path="url(#id)"
+  std::string maskId;    // mask="url(#id)"
+  std::string filterId;  // filter="url(#id)"
 };
 
 // Applies one property; false for a value that refuses the document.

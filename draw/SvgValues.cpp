@@ -164,6 +164,57 @@ std::optional<std::uint32_t> Colour(std::string_view text) {
   return std::nullopt;
 }
 
+std::optional<Bytes> DataUrlBytes(std::string_view url, std::string_view mediaType) {
+  url = TrimmedBlanks(url);
+  const std::size_t comma = url.find(',');
+  if (comma == std::string_view::npos) return std::nullopt;
+  const std::string header = AsciiLowered(url.substr(0, comma));  // data:TYPE;...;base64
+  if (!header.starts_with("data:" + std::string(mediaType) + ";") || !header.ends_with(";base64")) return std::nullopt;
+  Bytes out;
+  out.reserve((url.size() - comma) / 4 * 3);
+  std::uint32_t bits = 0;
+  int count = 0;
+  bool padded = false;
+  for (const char c : url.substr(comma + 1)) {
+    if (IsBlank(c)) continue;
+    if (c == '=') {
+      padded = true;
+      continue;
+    }
+    const int v = c >= 'A' && c <= 'Z' ? c - 'A' : c >= 'a' && c <= 'z' ? c - 'a' + 26 : c >= '0' && c <= '9' ? c - '0' + 52
+                  : c == '+' ? 62 : c == '/' ? 63 : -1;
+    if (v < 0 || padded) return std::nullopt;
+    bits = (bits << 6 | std::uint32_t(v)) & 0xFFFFFF;
+    count += 6;
+    if (count >= 8) {
+      count -= 8;
+      out.push_back(std::uint8_t(bits >> count));
+    }
+  }
+  return out;
+}
+
+std::optional<Matrix> FitBox(const std::string* aspect, double width, double height, double boxWidth,
+                             double boxHeight, bool& slice) {
+  // "none", or an alignment with meet (the default) or slice.
+  const std::string_view value = aspect ? TrimmedBlanks(*aspect) : "xMidYMid";
+  const std::string_view align = value.substr(0, value.find(' '));
+  slice = value.find("slice") != std::string_view::npos;
+  double sx = width / boxWidth, sy = height / boxHeight, tx = 0, ty = 0;
+  if (align != "none") {
+    if (align.size() != 8 || align[0] != 'x' || align[4] != 'Y') return std::nullopt;
+    sx = sy = slice ? std::max(sx, sy) : std::min(sx, sy);
+    const auto position = [](std::string_view where, double room) {
+      return where == "Min" ? 0.0 : where == "Mid" ? room / 2 : room;
+    };
+    tx = position(align.substr(1, 3), width - boxWidth * sx);
+    ty = position(align.substr(5, 3), height - boxHeight * sy);
+  } else {
+    slice = false;
+  }
+  return Matrix{sx, 0, 0, sy, tx, ty};
+}
+
 Matrix Then(const Matrix& first, const Matrix& second) {
   const auto& [a, b, c, d, e, f] = first;
   const auto& [A, B, C, D, E, F] = second;

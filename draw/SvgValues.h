@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "draw/Path.h"
+#include "support/Bytes.h"
 #include "support/TextScan.h"
 #include "support/XmlTree.h"
 
@@ -35,6 +36,10 @@ std::optional<double> Fraction(std::string_view text);
 // 0xAARRGGBB.
 std::optional<std::uint32_t> Colour(std::string_view text);
 
+// The bytes of a data URL of the given media type, base64-encoded
+// ("data:image/png;base64,..."); nothing for any other URL.
+std::optional<Bytes> DataUrlBytes(std::string_view url, std::string_view mediaType);
+
 // The size percentages are taken of: the view box, or the document's size.
 struct Viewport {
   double width = 0, height = 0;
@@ -48,6 +53,11 @@ inline constexpr Matrix kIdentity = {1, 0, 0, 1, 0, 0};
 // first, then second.
 Matrix Then(const Matrix& first, const Matrix& second);
 PathPoint Apply(const Matrix& m, PathPoint p);
+// How preserveAspectRatio (`aspect`, null when not given) fits a box of
+// boxWidth x boxHeight, at 0 0, into a viewport of width x height, at 0 0:
+// a scale and a move. `slice` tells whether the box overflows the viewport.
+std::optional<Matrix> FitBox(const std::string* aspect, double width, double height, double boxWidth,
+                             double boxHeight, bool& slice);
 // A transform list: matrix, translate, scale, rotate, skewX, skewY, applied
 // right to left as SVG does.
 std::optional<Matrix> Transform(std::string_view s);

@@ -602,7 +602,24 @@ def svg_seeds(full):
     seeds = {"features.svg": head + shapes + b"</svg>",
              "uses.svg": head + b"<defs><rect id='u0' width='1' height='1'/><g id='u1'><use xlink:href='#u0'/>"
                          b"<use xlink:href='#u0' x='2'/></g><g id='u2'><use xlink:href='#u1'/><use xlink:href='#u1' y='2'/>"
-                         b"</g></defs><use xlink:href='#u2'/></svg>"}
+                         b"</g></defs><use xlink:href='#u2'/></svg>",
+             "mask.svg": head + b"<defs><mask id='n' maskContentUnits='objectBoundingBox' mask-type='alpha'>"
+                         b"<circle cx='.5' cy='.5' r='.4'/></mask><mask id='m' maskUnits='userSpaceOnUse' x='2' y='2' "
+                         b"width='44' height='44'><rect width='48' height='48' fill='#808080' mask='url(#n)'/></mask>"
+                         b"<image id='i' width='2' height='2' xlink:href='data:image/png;base64,iVBORw0KGgoAAAANSUhEUgAA"
+                         b"AAEAAAABCAYAAAAfFcSJAAAADUlEQVR4nGP4z8DwHwAFAAH/iZk9HQAAAABJRU5ErkJggg=='/></defs>"
+                         b"<g mask='url(#m)' opacity='.8'><use xlink:href='#i' transform='scale(20)'/>"
+                         b"<path d='M4 4H44V44z' fill='context-fill' color='teal'/></g></svg>",
+             "filter.svg": head + b"<defs><filter id='f' x='-.2' y='-.2' width='1.4' height='1.4' "
+                           b"style='color-interpolation-filters:sRGB'><feFlood flood-color='#000' flood-opacity='.5' "
+                           b"result='flood'/><feComposite in='flood' in2='SourceGraphic' operator='in' result='c'/>"
+                           b"<feGaussianBlur in='c' stdDeviation='2 1' result='blur'/><feOffset dx='1' dy='2' result='o'/>"
+                           b"<feComposite in='SourceGraphic' in2='o' operator='arithmetic' k2='1' k3='.5'/>"
+                           b"<feColorMatrix type='saturate' values='.5' result='s'/><feBlend in='s' in2='SourceAlpha'/>"
+                           b"<feMerge><feMergeNode in='blur'/><feMergeNode/></feMerge></filter></defs>"
+                           b"<clipPath id='c'><rect width='40' height='40'/></clipPath>"
+                           b"<rect x='8' y='8' width='32' height='32' rx='4' fill='#e66100' filter='url(#f)' "
+                           b"clip-path='url(#c)' transform='rotate(10 24 24)'/></svg>"}
     if full:
         rect = b"<rect x='1' y='1' width='46' height='46' stroke='black' stroke-width='40' fill='red'/>"
         seeds["many.svg"] = head + rect * ((MAX_INPUT - 200) // len(rect)) + b"</svg>"

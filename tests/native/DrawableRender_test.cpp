@@ -234,7 +234,7 @@ TEST(RenderAndroidIcon, BeyondTheLimitsNothingIsDrawn) {
   std::string half = "M0 0";
   for (std::size_t i = 0; i < kMaxPathCommands / 2; ++i) half += "L1 1";
   DrawingGroup deep;
-  for (int i = 0; i < kMaxDrawableDepth + 1; ++i) deep = Group({DrawingNode{DrawingNode::Kind::Group, deep, {}}}).group;
+  for (int i = 0; i < kMaxDrawableDepth + 1; ++i) deep = Group({DrawingNode{DrawingNode::Kind::Group, deep, {}, {}}}).group;
   // Edges from side to side of the 48-unit viewport, 0.01 apart.
   auto zigzag = [](int edges) {
     std::string d = "M0 0";
@@ -249,10 +249,36 @@ TEST(RenderAndroidIcon, BeyondTheLimitsNothingIsDrawn) {
     return node;
   };
 
+  // Masks and filters, and pictures.
+  const auto masked = [](DrawingNode node) {
+    node.group.mask = std::make_shared<DrawingMask>();
+    return node;
+  };
+  DrawingNode maskedDeep = FillPath("M0 0H48V48H0Z", kRed);
+  for (int i = 0; i <= kMaxEffectDepth; ++i) maskedDeep = masked(Group({maskedDeep}));
+  const auto filtered = [](std::vector<FilterStep> steps) {
+    auto filter = std::make_shared<DrawingFilter>();
+    filter->steps = std::move(steps);
+    return Group({FillPath("M0 0H48V48H0Z", kRed)}, [&](DrawingGroup& g) { g.filter = filter; });
+  };
+  FilterStep blur;
+  blur.inputs = {kFilterSource};
+  blur.dx = blur.dy = 1;
+  FilterStep later = blur;
+  later.inputs = {1};
+  DrawingNode picture;
+  picture.kind = DrawingNode::Kind::Image;
+  picture.image = {std::make_shared<RgbaImage>(RgbaImage{1024, 1024, std::vector<std::uint8_t>(1024 * 1024 * 4)}), 0, 0, 48, 48};
+
   const struct {
     const char* name;
     std::function<void(Drawing&)> change;
   } cases[] = {
+      {"masks within masks too deep", [&](auto& v) { v.root.children = {maskedDeep}; }},
+      {"a filter step taking a later one's result", [&](auto& v) { v.root.children = {filtered({later, blur})}; }},
+      {"blurs over too many canvases",
+       [&](auto& v) { v.root.children = {filtered(std::vector<FilterStep>(int(kMaxEffectCanvases) / 2, blur))}; }},
+      {"pictures over too many pixels", [&](auto& v) { v.root.children.assign(int(kMaxImagePixels) / (1024 * 1024) + 1, picture); }},
       {"commands over the whole icon", [&](auto& v) { v.root.children = {FillPath(half, kRed), FillPath(half, kRed)}; }},
       {"too many paths", [](auto& v) { v.root.children.assign(kMaxDrawablePaths + 1, FillPath("M0 0", kRed)); }},
       {"too deep", [&](auto& v) { v.root = deep; }},
@@ -282,15 +308,21 @@ TEST(RenderAndroidIcon, BeyondTheLimitsNothingIsDrawn) {
   for (const auto& c : cases) EXPECT_TRUE(RenderVectorIcon(With<Drawing>(good, c.change)).empty()) << c.name;
 
   DrawingGroup deepest;
-  for (int i = 0; i < kMaxDrawableDepth; ++i) deepest = Group({DrawingNode{DrawingNode::Kind::Group, deepest, {}}}).group;
+  for (int i = 0; i < kMaxDrawableDepth; ++i) deepest = Group({DrawingNode{DrawingNode::Kind::Group, deepest, {}, {}}}).group;
   EXPECT_FALSE(RenderVectorIcon(With<Drawing>(good, [&](auto& v) { v.root = deepest; })).empty());
   // Just inside the costs: a thin pen over 1,000 edges, filled edges to the
-  // limit, sweeps to the limit.
+  // limit, sweeps to the limit; masks as deep as allowed beside blurs and a
+  // picture.
   EXPECT_FALSE(RenderVectorIcon(With<Drawing>(good, [&](auto& v) {
                  v.root.children = {StrokePath(zigzag(1000), kRed, 1), FillPath(zigzag(int(kMaxFillEdges) - 10), kRed)};
                })).empty());
   EXPECT_FALSE(RenderVectorIcon(With<Drawing>(good, [&](auto& v) {
                  v.root.children.assign(int(kMaxSweepCanvases), sweep(FillPath("M0 0H48V48H0Z", kRed)));
+               })).empty());
+  EXPECT_FALSE(RenderVectorIcon(With<Drawing>(good, [&](auto& v) {
+                 v.root.children = {masked(masked(masked(masked(Group({FillPath("M0 0H48V48H0Z", kRed)})))))};
+                 v.root.children.push_back(filtered(std::vector<FilterStep>(6, blur)));
+                 v.root.children.push_back(picture);
                })).empty());
 
   LayerDrawable unknown;

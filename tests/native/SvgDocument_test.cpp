@@ -1,4 +1,5 @@
 #include "draw/SvgDocument.h"
+#include "draw/SvgValues.h"
 
 #include <gtest/gtest.h>
 
@@ -69,6 +70,52 @@ TEST(SvgDocument, EachFeatureAtAPoint) {
       {"hidden layer and editor data pass", Svg("<sodipodi:namedview/><metadata><x/></metadata><title>t</title>"
                                                  "<g style='display:none'><text>hi</text></g><rect width='64' height='64' fill='red' sodipodi:nodetypes='cccc'/>"
                                                  "<defs><filter id='unused'/></defs>"), 32, 32, 0xFFFF0000},
+      // Masks, filters and pictures; each value as rsvg-convert draws it.
+      {"mask of 50 % grey: luminance of sRGB values", Svg("<mask id='m'><rect width='64' height='64' fill='#808080'/></mask>"
+                                                          "<rect width='64' height='64' fill='blue' mask='url(#m)'/>"), 32, 32, 0x800000FF},
+      {"outside the mask's region", Svg("<mask id='m' maskUnits='userSpaceOnUse' x='0' y='0' width='32' height='64'>"
+                                        "<rect width='64' height='64' fill='white'/></mask><rect width='64' height='64' fill='blue' mask='url(#m)'/>"),
+       48, 32, 0x00000000},
+      {"mask content in the bounds' fractions", Svg("<mask id='m' maskContentUnits='objectBoundingBox'><rect width='.5' height='1' fill='white'/>"
+                                                    "</mask><rect x='32' width='32' height='64' fill='blue' mask='url(#m)'/>"), 56, 32, 0x00000000},
+      {"alpha mask", Svg("<mask id='m' mask-type='alpha'><rect width='64' height='64' fill='black' fill-opacity='.5'/></mask>"
+                         "<rect width='64' height='64' fill='red' mask='url(#m)'/>"), 32, 32, 0x80FF0000},
+      {"blur spreads", Svg("<filter id='f' x='-1' y='-1' width='3' height='3'><feGaussianBlur stdDeviation='4'/></filter>"
+                           "<rect x='24' y='24' width='16' height='16' fill='blue' filter='url(#f)'/>"), 18, 32, 0x180000FF},
+      {"blur cut at the filter's region", Svg("<filter id='f'><feGaussianBlur stdDeviation='4'/></filter>"
+                                              "<rect x='24' y='24' width='16' height='16' fill='blue' filter='url(#f)'/>"), 21, 32, 0x00000000},
+      {"drop shadow", Svg("<filter id='f' style='color-interpolation-filters:sRGB' x='-.5' y='-.5' width='2' height='2'>"
+                          "<feFlood flood-opacity='.5' result='a'/><feComposite in='a' in2='SourceGraphic' operator='in'/>"
+                          "<feGaussianBlur stdDeviation='1'/><feOffset dx='8' dy='8' result='s'/>"
+                          "<feMerge><feMergeNode in='s'/><feMergeNode in='SourceGraphic'/></feMerge></filter>"
+                          "<rect x='16' y='16' width='24' height='24' fill='red' filter='url(#f)'/>"), 44, 44, 0x80000000},
+      {"blur in linear RGB", Svg("<filter id='f' x='0' y='0' width='1' height='1'><feGaussianBlur stdDeviation='4'/></filter>"
+                                 "<g filter='url(#f)'><rect width='32' height='64' fill='red'/><rect x='32' width='32' height='64' fill='lime'/></g>"),
+       32, 32, 0xFFB4C300},
+      {"blur in sRGB", Svg("<filter id='f' x='0' y='0' width='1' height='1' color-interpolation-filters='sRGB'><feGaussianBlur stdDeviation='4'/>"
+                           "</filter><g filter='url(#f)'><rect width='32' height='64' fill='red'/><rect x='32' width='32' height='64' fill='lime'/></g>"),
+       32, 32, 0xFF748B00},
+      {"blurred, then clipped", Svg("<clipPath id='c'><rect width='64' height='32'/></clipPath><filter id='f'><feGaussianBlur stdDeviation='3'/>"
+                                    "</filter><rect x='8' y='8' width='48' height='48' fill='blue' filter='url(#f)' clip-path='url(#c)'/>"),
+       32, 31, 0xFF0000FF},
+      {"composite out", Svg("<filter id='f'><feOffset dx='16' result='o'/><feComposite in='SourceGraphic' in2='o' operator='out'/></filter>"
+                            "<rect x='8' y='8' width='32' height='48' fill='red' filter='url(#f)'/>"), 30, 32, 0x00000000},
+      {"composite arithmetic", Svg("<filter id='f'><feFlood flood-color='blue' result='b'/><feComposite in='SourceGraphic' in2='b' "
+                                   "operator='arithmetic' k2='.5' k3='.5'/></filter><rect width='64' height='64' fill='red' filter='url(#f)'/>"),
+       32, 32, 0xFFBC00BC},
+      {"the source's alpha moved under it", Svg("<filter id='f' x='-.5' y='-.5' width='2' height='2'><feOffset in='SourceAlpha' dx='20' dy='20'/>"
+                                                "<feMerge><feMergeNode/><feMergeNode in='SourceGraphic'/></feMerge></filter>"
+                                                "<rect x='8' y='8' width='24' height='24' fill='red' filter='url(#f)'/>"), 40, 40, 0xFF000000},
+      {"mask and opacity", Svg("<mask id='m'><rect width='64' height='64' fill='white'/></mask>"
+                               "<rect width='64' height='64' fill='red' opacity='.5' mask='url(#m)'/>"), 32, 32, 0x80FF0000},
+      {"colour matrix", Svg("<filter id='f'><feColorMatrix values='0 0 0 0 1 0 0 0 0 1 0 0 0 0 1 0 0 0 1 0'/></filter>"
+                            "<rect width='64' height='64' fill='red' fill-opacity='.5' filter='url(#f)'/>"), 32, 32, 0x80FFFFFF},
+      {"context-fill: the current colour", Svg("<g color='lime'><rect width='64' height='64' fill='context-fill' "
+                                               "fill-opacity='context-fill-opacity'/></g>"), 32, 32, 0xFF00FF00},
+      {"context-stroke: black by default", Svg("<path d='M0 32H64' stroke='context-stroke' stroke-width='8'/>"), 32, 32, 0xFF000000},
+      {"embedded PNG", Svg("<image width='64' height='64' xlink:href='data:image/png;base64,"
+                           "iVBORw0KGgoAAAANSUhEUgAAAAEAAAABCAYAAAAfFcSJAAAADUlEQVR4nGP4z8DwHwAFAAH/iZk9HQAAAABJRU5ErkJggg=='/>"),
+       32, 32, 0xFFFF0000},
   };
   // Within a few levels: gradients are sampled at pixel centres.
   const auto near = [](std::uint32_t a, std::uint32_t b) {
@@ -88,8 +135,21 @@ TEST(SvgDocument, WhatCannotBeDrawnRefusesTheDocument) {
     const char* what;
     std::string svg;
   } kCases[] = {
-      {"filter in use", Svg("<filter id='f'/><rect width='9' height='9' filter='url(#f)'/>")},
-      {"mask", Svg("<mask id='m'/><rect width='9' height='9' mask='url(#m)'/>")},
+      {"another filter primitive", Svg("<filter id='f'><feTurbulence/></filter><rect width='9' height='9' filter='url(#f)'/>")},
+      {"a primitive's own subregion", Svg("<filter id='f'><feGaussianBlur width='5'/></filter><rect width='9' height='9' filter='url(#f)'/>")},
+      {"a result no step gave", Svg("<filter id='f'><feOffset in='BackgroundImage'/></filter><rect width='9' height='9' filter='url(#f)'/>")},
+      {"a mask that is not there", Svg("<rect width='9' height='9' mask='url(#m)'/>")},
+      {"a mask within its own content", Svg("<mask id='m'><rect width='9' height='9' mask='url(#m)'/></mask><rect width='9' height='9' mask='url(#m)'/>")},
+      {"masks too deep", Svg("<mask id='m0'><rect width='9' height='9' mask='url(#m1)'/></mask><mask id='m1'><rect width='9' height='9' mask='url(#m2)'/></mask>"
+                             "<mask id='m2'><rect width='9' height='9' mask='url(#m3)'/></mask><mask id='m3'><rect width='9' height='9' mask='url(#m4)'/></mask>"
+                             "<mask id='m4'><rect width='9' height='9'/></mask><rect width='9' height='9' mask='url(#m0)'/>")},
+      {"blurs beyond the canvases allowed", Svg("<filter id='f'>" + [] {
+                                                  std::string steps;
+                                                  for (int i = 0; i <= kMaxEffectCanvases / 2; ++i) steps += "<feGaussianBlur stdDeviation='1'/>";
+                                                  return steps;
+                                                }() + "</filter><rect width='64' height='64' filter='url(#f)'/>")},
+      {"a mask on the outermost element", Svg("<mask id='m'/>", "mask='url(#m)'")},
+      {"an embedded picture not PNG", Svg("<image width='9' height='9' href='data:image/gif;base64,R0lGODlhAQABAAAAACw='/>")},
       {"pattern fill", Svg("<pattern id='p'/><rect width='9' height='9' fill='url(#p)'/>")},
       {"text", Svg("<text>hi</text>")},
       {"image", Svg("<image href='x.png' width='9' height='9'/>")},
@@ -104,6 +164,23 @@ TEST(SvgDocument, WhatCannotBeDrawnRefusesTheDocument) {
       {"bad colour", Svg("<rect width='9' height='9' fill='#12'/>")},
   };
   for (const auto& c : kCases) EXPECT_TRUE(RenderSvgIcon(c.svg, 64).pixels.empty()) << c.what;
+}
+
+TEST(SvgValues, DataUrlBytes) {
+  const struct {
+    const char* url;
+    std::optional<Bytes> bytes;
+  } kCases[] = {
+      {"data:image/png;base64,iVBO Rw==", Bytes{0x89, 'P', 'N', 'G'}},
+      {"DATA:IMAGE/PNG;charset=x;BASE64,AAEC", Bytes{0, 1, 2}},
+      {"data:image/png;base64,", Bytes{}},
+      {"data:image/gif;base64,AAEC", std::nullopt},
+      {"data:image/png,AAEC", std::nullopt},
+      {"data:image/png;base64,AA=C", std::nullopt},
+      {"data:image/png;base64,A*EC", std::nullopt},
+      {"icon.png", std::nullopt},
+  };
+  for (const auto& c : kCases) EXPECT_EQ(svg::DataUrlBytes(c.url, "image/png"), c.bytes) << c.url;
 }
 
 TEST(SvgDocument, RepeatedUseStaysWithinTheLimits) {

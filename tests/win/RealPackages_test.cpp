@@ -81,9 +81,13 @@ TEST_F(RealPackageTest, EveryPackage) {
       {"xfe_1.45-2_amd64.deb", Answer::Png, nullptr},
       {"xterm_379-1_amd64.deb", Answer::Reason, "no-icon:"},
       // A plain scalable name; an entry not named after its package, whose SVG
-      // uses filters: its 48x48 PNG instead.
+      // blurs and composites its edges.
       {"xpad_5.8.0-1_amd64.deb", Answer::Pixels, nullptr},
-      {"galternatives_1.0.9_all.deb", Answer::Png, nullptr},
+      {"galternatives_1.0.9_all.deb", Answer::Pixels, nullptr},
+      // Masks over a colour matrix and an embedded PNG; blurred shadows.
+      {"gnome-calendar_43.1-2_amd64.deb", Answer::Pixels, nullptr},
+      {"simple-scan_42.5-2_amd64.deb", Answer::Pixels, nullptr},
+      {"gpodder_3.11.1-1_all.deb", Answer::Pixels, nullptr},
       // The icon lives in the sibling transmission-common, which has no entry;
       // transmission-gtk depends on it, and both come from one source.
       {"transmission-gtk_3.00-2.1+deb12u1_amd64.deb", Answer::Reason,
