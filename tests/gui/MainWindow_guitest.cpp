@@ -619,7 +619,7 @@ TEST_F(MainWindowTest, ImportsEveryKindNamedInAnyLanguageAndSavesUnderAChineseNa
   // Some are kept as screenshots for the record.
   const struct { const char* name; const char* fixture; COLORREF centre; const wchar_t* tip; const char* shot = nullptr; } kinds[] = {
       {"微信.apk", "apk\\five-densities.apk", RGB(200, 0, 200), L"192 × 192 PNG"},
-      {"한국어.webp", "apk\\webp-only.webp", RGB(255, 200, 0), L"144 × 144 PNG"},
+      {"한국어.webp", "apk\\webp-only.webp", RGB(255, 200, 0), L"144 × 144 PNG, from WebP"},
       {"😀 应用.ipa", "ipa\\single.ipa", RGB(10, 120, 230), L"60 × 60 PNG"},
       {"程序 😀.exe", nullptr, RGB(30, 180, 60), L"48 × 48 ICO"},
       {"快捷方式.lnk", nullptr, RGB(30, 180, 60), L"48 × 48 ICO"},
