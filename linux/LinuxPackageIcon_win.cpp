@@ -123,10 +123,22 @@ const PassRules kIconRules{.keep = [](std::string_view path, std::uint64_t) { re
                            .keepGoing = ImportGoesOn,
                            .limits = {.maxPassedBytes = kMaxInnerArchiveBytes, .maxEntryBytes = kMaxReadBytes}};
 
+// A .deb's relations from its control file alone (the pass stops before
+// the data archive).
+PackageRelations DebRelations(ByteSpan file) {
+  PassRules controlOnly = kIconRules;
+  controlOnly.controlOnly = true;
+  PackageContents contents;
+  ReadDebPackage(file, controlOnly, contents);
+  return ReadDebControl(contents.control);
+}
+
 // The Linux packages among the files given along with this one, and what
-// each is: its pass and its name by its file name.
+// each is: its pass and its relations, as the package itself says (its
+// file may have any name), else its name by its file name.
 struct Companion {
-  std::string path, name;
+  std::string path;
+  PackageRelations relations;
   PackagePass readPackage;
 };
 std::vector<Companion> LinuxCompanions(const PipelineContext& context) {
@@ -134,8 +146,12 @@ std::vector<Companion> LinuxCompanions(const PipelineContext& context) {
   for (const std::string& path : context.companions) {
     const std::string name(FileNameOf(path, SystemLeadByte));
     const std::string_view extension = FileNameExtension(name, SystemLeadByte);
-    if (EqualsIgnoringAsciiCase(extension, ".deb")) found.push_back({path, DebPackageName(name), ReadDebPackage});
-    else if (EqualsIgnoringAsciiCase(extension, ".rpm")) found.push_back({path, RpmPackageName(name), ReadRpmPackage});
+    const bool deb = EqualsIgnoringAsciiCase(extension, ".deb");
+    if (!deb && !EqualsIgnoringAsciiCase(extension, ".rpm")) continue;
+    const FileView file(path);
+    PackageRelations relations = deb ? DebRelations(file.bytes()) : ReadRpmHeader(file.bytes());
+    if (relations.name.empty()) relations.name = deb ? DebPackageName(name) : RpmPackageName(name);
+    found.push_back({path, std::move(relations), deb ? ReadDebPackage : ReadRpmPackage});
     if (found.size() == kMaxCompanions) break;
   }
   return found;
@@ -147,10 +163,11 @@ std::vector<Companion> LinuxCompanions(const PipelineContext& context) {
 Bytes IconFromCompanions(const PipelineContext& context, const std::string& icon, const PackageRelations& own,
                          const std::string& sibling) {
   for (const Companion& companion : LinuxCompanions(context)) {
-    const bool related = sibling.empty() ? (!own.name.empty() && companion.name.starts_with(own.name)) ||
-                                               (!own.source.empty() && companion.name.starts_with(own.source))
-                                         : companion.name == sibling;
-    if (!related || companion.name == own.name) continue;
+    const std::string& name = companion.relations.name;
+    const bool related = sibling.empty() ? (!own.name.empty() && name.starts_with(own.name)) ||
+                                               (!own.source.empty() && name.starts_with(own.source))
+                                         : name == sibling;
+    if (!related || name == own.name) continue;
     const FileView file(companion.path);
     PackageContents contents;
     if (companion.readPackage(file.bytes(), kIconRules, contents) != PassEnd::Complete) continue;
@@ -163,22 +180,20 @@ Bytes IconFromCompanions(const PipelineContext& context, const std::string& icon
   return {};
 }
 
-// The package given along with this one whose data this package holds (it
-// names this one as its data package); empty when there is none.
+// The package given along with this one whose data this package holds: it
+// names this one as its data package, or, naming none, this one's name is
+// its own or its source's with a data ending (vlc-data for vlc). Empty when
+// there is none.
 std::string PackageServed(const PipelineContext& context, const std::string& ownName) {
+  if (ownName.empty()) return {};
   for (const Companion& companion : LinuxCompanions(context)) {
-    const FileView file(companion.path);
-    PackageRelations relations;
-    if (companion.readPackage == ReadRpmPackage) {
-      relations = ReadRpmHeader(file.bytes());
-    } else {
-      PassRules controlOnly = kIconRules;
-      controlOnly.controlOnly = true;
-      PackageContents contents;
-      ReadDebPackage(file.bytes(), controlOnly, contents);
-      relations = ReadDebControl(contents.control);
-    }
-    if (!ownName.empty() && DataSibling(relations) == ownName) return relations.name;
+    const PackageRelations& relations = companion.relations;
+    const std::string sibling = DataSibling(relations);
+    const bool named = sibling == ownName;
+    const bool likely = sibling.empty() && IsDataPackageName(ownName) && relations.name != ownName &&
+                        ((!relations.name.empty() && ownName.starts_with(relations.name)) ||
+                         (!relations.source.empty() && ownName.starts_with(relations.source)));
+    if (named || likely) return relations.name;
   }
   return {};
 }

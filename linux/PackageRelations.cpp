@@ -1,5 +1,6 @@
 #include "linux/PackageRelations.h"
 
+#include <algorithm>
 #include <optional>
 
 #include "linux/LinuxIconChoice.h"
@@ -105,9 +106,21 @@ PackageRelations ReadRpmHeader(ByteSpan file) {
   return relations;
 }
 
+bool IsDataPackageName(std::string_view name) { return name.ends_with("-data") || name.ends_with("-common"); }
+
 std::string DataSibling(const PackageRelations& relations) {
+  // The closest name first: the package's or its source's own name with
+  // "-data", then with "-common" (emacs-gtk needs both emacs-bin-common and
+  // emacs-common; the icons are in the latter), then any other in order.
+  for (std::string_view suffix : {"-data", "-common"}) {
+    for (const std::string& own : {relations.name, relations.source}) {
+      const std::string exact = own + std::string(suffix);
+      if (!own.empty() && std::find(relations.needs.begin(), relations.needs.end(), exact) != relations.needs.end())
+        return exact;
+    }
+  }
   for (const std::string& need : relations.needs) {
-    if (!need.ends_with("-data") && !need.ends_with("-common")) continue;
+    if (!IsDataPackageName(need)) continue;
     for (const std::string& own : {relations.name, relations.source}) {
       if (!own.empty() && need != own && need.starts_with(own)) return need;
     }

@@ -25,6 +25,10 @@ PackageRelations ReadRpmHeader(ByteSpan file);
 
 // The package among those needed that holds the application's data: a
 // name that starts with the package's own name or its source's and ends in
-// "-data" or "-common" ("gimp-data", "kate5-data", "libreoffice-common").
-// Empty when there is none.
+// "-data" or "-common" ("gimp-data", "kate5-data", "libreoffice-common"),
+// the own or source name with "-data", then with "-common", first. Empty
+// when there is none.
 std::string DataSibling(const PackageRelations& relations);
+
+// A name of the kind DataSibling looks for: "...-data" or "...-common".
+bool IsDataPackageName(std::string_view name);

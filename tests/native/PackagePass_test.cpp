@@ -111,6 +111,7 @@ TEST(PackageRelations, TheDataSiblingStartsWithTheOwnOrSourceName) {
        " libreoffice-core | libreoffice-core-nogui\nRecommends: libreoffice-common:any\n",
        "libreoffice-common"},
       {"Package: emacs-gtk\nSource: emacs\nPre-Depends: emacs-common (= 1:28.2)\n", "emacs-common"},
+      {"Package: emacs-gtk\nSource: emacs\nDepends: emacs-bin-common (= 1:28.2), emacs-common (= 1:28.2)\n", "emacs-common"},
       {"Package: tool\nDepends: other-data, tool\n", ""},
       {"Package: tool\n\nPackage: second\nDepends: tool-data\n", ""},
   };
