@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -361,25 +362,45 @@ std::optional<DrawingNode> Reader::clipNode(const std::string& id) {
   Own clipOwn;
   if (!styleOf(*clip, clipStyle, clipOwn)) return std::nullopt;
   int shapes = 0;
-  for (const XmlElement& child : clip->children) {
-    if (child.uri != kSvg || child.name == "title" || child.name == "desc") continue;
-    if (!IsShape(child.name)) return std::nullopt;
-    if (++elements_ > kMaxSvgElements) return std::nullopt;
-    Style style = clipStyle;
+  // The shapes, and shapes a `use` places, each by every transform above
+  // it. A clip path takes nothing from a group, directly or through a use:
+  // such content adds nothing, as other renderers have it.
+  const std::function<bool(const XmlElement&, const Style&, const Matrix&, bool)> add =
+      [&](const XmlElement& e, const Style& inherited, const Matrix& above, bool used) -> bool {
+    if (e.uri != kSvg || e.name == "title" || e.name == "desc") return true;
+    if (++elements_ > kMaxSvgElements) return false;
+    Style style = inherited;
     Own own;
-    if (!styleOf(child, style, own)) return std::nullopt;
-    if (own.displayNone || style.hidden) continue;
-    if (!own.clipId.empty()) return std::nullopt;
-    Matrix m = kIdentity;
-    if (const std::string* t = child.attribute("", "transform")) {
+    if (!styleOf(e, style, own)) return false;
+    if (own.displayNone || style.hidden) return true;
+    if (!own.clipId.empty()) return false;
+    Matrix m = above;
+    if (const std::string* t = e.attribute("", "transform")) {
       const std::optional<Matrix> local = Transform(*t);
-      if (!local) return std::nullopt;
-      m = *local;
+      if (!local) return false;
+      m = Then(*local, above);
     }
-    const std::optional<std::vector<PathCommand>> shape = ShapePath(child, viewport_, budget_);
-    if (!shape || !AppendPlaced(*shape, Then(m, outer), node.path.commands)) return std::nullopt;
+    if (e.name == "g") return true;
+    if (e.name == "use" && !used) {
+      const std::string* href = Href(e);
+      if (!href || !href->starts_with("#")) return !href;
+      const XmlElement* target = byId(href->substr(1));
+      if (!target) return true;
+      const auto x = AttributeLength(e, "x", 0, viewport_.width), y = AttributeLength(e, "y", 0, viewport_.height);
+      if (!x || !y) return false;
+      Matrix shift = kIdentity;
+      shift[4] = *x, shift[5] = *y;
+      return add(*target, style, Then(shift, m), true);
+    }
+    if (!IsShape(e.name)) return false;
+    const std::optional<std::vector<PathCommand>> shape = ShapePath(e, viewport_, budget_);
+    if (!shape || !AppendPlaced(*shape, m, node.path.commands)) return false;
     node.path.evenOdd = style.clipEvenOdd;
     ++shapes;
+    return true;
+  };
+  for (const XmlElement& child : clip->children) {
+    if (!add(child, clipStyle, outer, false)) return std::nullopt;
   }
   // Shapes joined in one path make their union only under nonzero.
   if (shapes > 1) node.path.evenOdd = false;

@@ -63,6 +63,11 @@ TEST(SvgDocument, EachFeatureAtAPoint) {
       {"a missing gradient's fallback", Svg("<rect width='64' height='64' fill='url(#none) green'/>"), 32, 32, 0xFF008000},
       {"clip path", Svg("<clipPath id='c'><rect width='32' height='64'/></clipPath><rect width='64' height='64' fill='red' clip-path='url(#c)'/>"), 48, 32, 0x00000000},
       {"inside the clip", Svg("<clipPath id='c'><rect width='32' height='64'/></clipPath><rect width='64' height='64' fill='red' clip-path='url(#c)'/>"), 16, 32, 0xFFFF0000},
+      // Checked against rsvg-convert: a clip path takes a shape through use, nothing from a group.
+      {"clip through use", Svg("<defs><rect id='r' width='20' height='20'/><clipPath id='c'><use xlink:href='#r' x='40' y='40'/>"
+                               "<g><rect width='20' height='20'/></g></clipPath></defs><rect width='64' height='64' fill='red' clip-path='url(#c)'/>"), 50, 50, 0xFFFF0000},
+      {"no clip from a group", Svg("<defs><rect id='r' width='20' height='20'/><clipPath id='c'><use xlink:href='#r' x='40' y='40'/>"
+                                   "<g><rect width='20' height='20'/></g></clipPath></defs><rect width='64' height='64' fill='red' clip-path='url(#c)'/>"), 10, 10, 0x00000000},
       {"use, moved", Svg("<defs><rect id='r' width='8' height='8' fill='red'/></defs><use xlink:href='#r' x='50' y='50'/>"), 54, 54, 0xFFFF0000},
       {"dashes", Svg("<path d='M0 32H64' stroke='red' stroke-width='8' stroke-dasharray='8'/>"), 12, 32, 0x00000000},
       {"viewBox kept square in a wide box", "<svg xmlns='http://www.w3.org/2000/svg' width='128' height='64' viewBox='0 0 10 10'>"
