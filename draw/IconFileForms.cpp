@@ -29,11 +29,13 @@ Bytes SvgDocumentText(IconFileForm form, Bytes bytes) {
 }
 
 Bytes IconFileAsPng(IconFileForm form, std::uint64_t bitmapLimit, const std::function<Bytes(std::uint64_t maxBytes)>& read,
-                    int side) {
+                    int side, std::string* refused) {
   switch (form) {
     case IconFileForm::Svg:
     case IconFileForm::Svgz: {
-      const RgbaImage drawn = RenderSvgIcon(AsText(SvgDocumentText(form, read(kMaxSvgBytes))), side);
+      const Bytes text = SvgDocumentText(form, read(kMaxSvgBytes));
+      const RgbaImage drawn = RenderSvgIcon(AsText(text), side);
+      if (drawn.pixels.empty() && refused) *refused = SvgRefusedFeature(AsText(text));
       return drawn.pixels.empty() ? Bytes() : WritePng(drawn);
     }
     case IconFileForm::Xpm: {

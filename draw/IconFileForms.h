@@ -4,6 +4,7 @@
 // file kept as it is.
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <string_view>
 
 #include "support/Bytes.h"
@@ -25,9 +26,10 @@ IconFileForm IconFileFormOfBytes(ByteSpan start);
 // read(maxBytes): at most kMaxSvgBytes of an SVG document (compressed or
 // not), kMaxXpmText of an XPM, and bitmapLimit of anything else. Empty
 // bytes for a document the drawing model refuses or cannot draw whole, and
-// for a file that is not what its form says.
+// for a file that is not what its form says. For an SVG document refused
+// for what it uses, refused (when given) is set to that (SvgRefusedFeature).
 Bytes IconFileAsPng(IconFileForm form, std::uint64_t bitmapLimit, const std::function<Bytes(std::uint64_t maxBytes)>& read,
-                    int side);
+                    int side, std::string* refused = nullptr);
 
 // The text of an SVG document of that form as read: inflated when
 // compressed (empty beyond kMaxSvgBytes or when damaged).

@@ -691,3 +691,38 @@ RgbaImage RenderSvgIcon(std::string_view xml, int side) {
   const std::optional<Drawing> drawable = ReadSvgDocument(xml);
   return drawable ? RenderVectorIcon(*drawable, side ? side : kSvgIconPixels) : RgbaImage();
 }
+
+std::string SvgRefusedFeature(std::string_view xml) {
+  XmlLimits limits;
+  limits.maxBytes = kMaxSvgBytes;
+  limits.maxDepth = 2 * kMaxDrawableDepth;
+  const std::optional<XmlElement> root = ReadXmlTree(xml, limits);
+  if (!root) return {};
+  static constexpr struct {
+    std::string_view element, feature;
+  } kFeatures[] = {
+      {"text", "text"}, {"style", "a style sheet"}, {"script", "a script"}, {"foreignObject", "foreign content"},
+      {"pattern", "a pattern"}, {"marker", "markers"},
+  };
+  static constexpr std::string_view kPrimitives[] = {"feGaussianBlur", "feOffset", "feFlood", "feComposite",
+                                                     "feBlend", "feMerge", "feMergeNode", "feColorMatrix"};
+  // The first of them in the document's order, depth first; a filter step
+  // the reader lacks counts as "a filter".
+  std::string found;
+  const std::function<void(const XmlElement&)> walk = [&](const XmlElement& e) {
+    for (const XmlElement& child : e.children) {
+      if (!found.empty()) return;
+      if (child.uri == svg::kSvg) {
+        for (const auto& f : kFeatures) {
+          if (child.name == f.element) found = f.feature;
+        }
+        if (child.name.starts_with("fe") &&
+            std::find(std::begin(kPrimitives), std::end(kPrimitives), child.name) == std::end(kPrimitives))
+          found = "a filter (" + child.name + ")";
+      }
+      if (found.empty()) walk(child);
+    }
+  };
+  walk(*root);
+  return found;
+}

@@ -38,6 +38,7 @@
 // limits.
 #include <cstddef>
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "draw/Drawing.h"
@@ -57,3 +58,8 @@ inline constexpr int kSvgIconPixels = 256;
 // width:height kept and centred; empty when it is refused or cannot be
 // drawn whole.
 RgbaImage RenderSvgIcon(std::string_view xml, int side = 0);
+
+// For a document the reader refused, what in it a user can be told of:
+// "text", "a style sheet", "a filter (feMorphology)", ... (the first in
+// document order); empty when nothing such is found (a limit, say).
+std::string SvgRefusedFeature(std::string_view xml);

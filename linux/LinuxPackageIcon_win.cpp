@@ -92,12 +92,18 @@ class Tree {
   // not) the drawing model draws whole, or an XPM image, as PNG.
   Bytes iconAt(const std::vector<std::string>& paths) const {
     for (const std::string& path : paths) {
+      std::string refused;
       Bytes icon = IconFileAsPng(IconFileFormOf(path), kMaxReadBytes,
-                                 [&](std::uint64_t maxBytes) { return read(path, maxBytes); }, context_.drawSide);
+                                 [&](std::uint64_t maxBytes) { return read(path, maxBytes); }, context_.drawSide, &refused);
       if (!icon.empty()) return icon;
+      if (refusedFeature_.empty()) refusedFeature_ = refused;
     }
     return {};
   }
+
+  // What the first SVG icon refused used, when one was: the reason a
+  // package whose only icon is such a drawing gives.
+  const std::string& refusedFeature() const { return refusedFeature_; }
 
   const PackageTree& files() const { return tree_; }
 
@@ -108,6 +114,7 @@ class Tree {
   std::vector<ArchiveEntry> entries_;
   PackageTree tree_;
   EntryReader readEntry_;
+  mutable std::string refusedFeature_;
 };
 
 // A file tree 7-Zip lists, and reads entry by entry.
@@ -241,6 +248,7 @@ Bytes PackageIcon(const PipelineContext& context, const std::string& packagePath
     }
   }
   ReportMissing(context, lookup.missing, sibling);
+  if (!tree.refusedFeature().empty()) context.report(IconReason::SvgFeature, {tree.refusedFeature(), {}, false});
   return {};
 }
 

@@ -23,11 +23,14 @@ Bytes ExtractSvgIcon(const PipelineContext& context, const std::string& path) {
   // The route takes ".svg" and ".svgz" (compressed) files.
   const IconFileForm form = IconFileFormOf(path) == IconFileForm::Svgz ? IconFileForm::Svgz : IconFileForm::Svg;
   Bytes bytes;
+  std::string refused;
   Bytes drawn = IconFileAsPng(
-      form, 0, [&](std::uint64_t maxBytes) { return bytes = ReadWholeFile(path, maxBytes); }, context.drawSide);
+      form, 0, [&](std::uint64_t maxBytes) { return bytes = ReadWholeFile(path, maxBytes); }, context.drawSide, &refused);
   if (drawn.empty()) {
     const bool wellFormed = ReadXmlTree(AsText(SvgDocumentText(form, std::move(bytes)))).has_value();
-    context.report(wellFormed ? IconReason::Unsupported : IconReason::Damaged);
+    if (!wellFormed) context.report(IconReason::Damaged);
+    else if (!refused.empty()) context.report(IconReason::SvgFeature, {refused, {}, false});
+    else context.report(IconReason::Unsupported);
   }
   return drawn;
 }

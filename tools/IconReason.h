@@ -14,6 +14,7 @@ enum class IconReason {
   ThemeIcon,    // a package naming an icon of the desktop's theme (the subject: its name)
   IconElsewhere,  // a package naming an icon it does not hold (the subject: its name)
   DataOnly,     // a package of data for another package given with it (the subject: that package)
+  SvgFeature,   // an SVG icon using what the drawing model does not draw (the subject: what)
 };
 
 struct ReasonWords {
@@ -33,6 +34,7 @@ constexpr ReasonWords WordsOf(IconReason reason) {
     case IconReason::IconElsewhere:
       return {"icon-elsewhere", "图标在另一个软件包中", "The icon{} is in another package"};
     case IconReason::DataOnly: return {"data-only", "仅为其他软件包提供数据", "Data for the package{}"};
+    case IconReason::SvgFeature: return {"svg-feature", "无法绘制此 SVG 图标", "The SVG icon uses{}, which is not drawn"};
     case IconReason::None: break;
   }
   return {};
@@ -43,14 +45,18 @@ constexpr ReasonWords WordsOf(IconReason reason) {
 struct ReasonSubject {
   std::string name;
   std::string package;
+  bool quoted = true;  // a name in quotes; false for words ("text")
 };
 
 // A reason's words with what it names, in quotes where the words hold "{}"
 // (else at the end), and the package after it in brackets:
 // Uses the desktop theme's icon "utilities-terminal".
 // The icon "gimp" is in another package (gimp-data).
+// The SVG icon uses text, which is not drawn.
 inline std::string WithSubject(std::string_view words, const ReasonSubject& subject) {
-  const std::string quoted = subject.name.empty() ? std::string() : " \"" + subject.name + "\"";
+  const std::string quoted = subject.name.empty() ? std::string()
+                             : subject.quoted     ? " \"" + subject.name + "\""
+                                                  : " " + subject.name;
   std::string text(words);
   const std::size_t slot = text.find("{}");
   if (slot != std::string::npos) text.replace(slot, 2, quoted);

@@ -200,4 +200,17 @@ TEST(SvgDocument, RepeatedUseStaysWithinTheLimits) {
   EXPECT_FALSE(ReadSvgDocument(Svg(body)));
 }
 
+TEST(SvgDocument, RefusedDocumentsNameWhatTheyUse) {
+  const struct {
+    std::string svg;
+    const char* feature;
+  } kCases[] = {
+      {Svg("<rect width='8' height='8'/><text>xterm</text>"), "text"},
+      {Svg("<style>.a{fill:red}</style><rect class='a' width='8' height='8'/>"), "a style sheet"},
+      {Svg("<filter id='f'><feGaussianBlur stdDeviation='1'/><feMorphology radius='1'/></filter>"), "a filter (feMorphology)"},
+      {Svg("<rect width='8' height='8'/>"), ""},
+  };
+  for (const auto& c : kCases) EXPECT_EQ(SvgRefusedFeature(c.svg), c.feature) << c.svg;
+}
+
 }  // namespace
