@@ -100,7 +100,7 @@ Bytes ExtractApkIconEntry(const PipelineContext& context, const WorkFolder& work
                           const std::string& entry) {
   const std::string quotedPackage = "\"" + packagePath + "\"";
   if (ExtractedName(entry, "/").empty()) {
-    context.report(IconReason::Refused);
+    context.report(IconReason::Refused, Because("an unsafe entry name"));
     return {};
   }
   const ZipEntryListing listed = ListZipEntry(packagePath, entry);

@@ -85,7 +85,7 @@ Bytes ExtractApkIcon(const PipelineContext& context, const std::string& packageP
   // The entry name comes from inside the package: it must be safe on the
   // command line and as a local file name, or it counts as no icon.
   if (ExtractedName(icon.entry, "/").empty()) {
-    context.report(IconReason::Refused);
+    context.report(IconReason::Refused, Because("an unsafe entry name"));
     return {};
   }
   const ZipEntryListing listed = ListZipEntry(packagePath, icon.entry);

@@ -46,7 +46,7 @@ IconReason DispatchFile(const PipelineContext& context, PictureStore& picture, c
   } runEnd{picture};
   IconReason reason = refused ? IconReason::Refused : CanReadFile(input) ? IconReason::None : IconReason::Unreadable;
   Bytes icon;
-  ReasonSubject subject;
+  ReasonSubject subject = refused ? Because("a shortcut to a share or a device") : ReasonSubject();
   if (reason == IconReason::None) {
     // However hostile the file, this import runs a bounded number of tools
     // and writes a bounded number of bytes.

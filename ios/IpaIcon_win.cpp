@@ -37,7 +37,7 @@ Bytes ExtractIpaIcon(const PipelineContext& context, const std::string& packageP
   const ArchiveEntry icon{best.name + ".png", best.size};
   // A name that fails the entry guard is refused: nothing runs for it.
   if (ExtractedName(icon.path, "\\").empty()) {
-    context.report(IconReason::Refused);
+    context.report(IconReason::Refused, Because("an unsafe entry name"));
     return {};
   }
   return StandardPng(ReadArchiveEntry(context, package, icon, kMaxReadBytes));

@@ -59,7 +59,7 @@ class Tree {
       }
       path = LinkDestination(path, target);
       if (path.empty()) {
-        context_.report(IconReason::Refused);
+        context_.report(IconReason::Refused, Because("a link leading out of the package"));
         return {};
       }
     }

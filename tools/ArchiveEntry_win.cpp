@@ -29,7 +29,7 @@ ToolNames NamesFor(const PipelineContext& context, const ArchiveSource& archive,
   // line and as a local file name, or nothing is run for it. An entry larger
   // than the caller takes is never written out.
   const std::string file = ExtractedName(stored, "\\");
-  if (file.empty()) context.report(IconReason::Refused);
+  if (file.empty()) context.report(IconReason::Refused, Because("an unsafe entry name"));
   if (entry.size > maxBytes) context.report(IconReason::Damaged);
   if (file.empty() || entry.size > maxBytes) return {};
   return {stored, file};

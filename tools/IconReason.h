@@ -48,6 +48,10 @@ struct ReasonSubject {
   bool quoted = true;  // a name in quotes; false for words ("text")
 };
 
+// Why, in brackets after the reason's words: Refused for safety (an unsafe
+// entry name).
+inline ReasonSubject Because(std::string words) { return {"(" + words + ")", {}, false}; }
+
 // A reason's words with what it names, in quotes where the words hold "{}"
 // (else at the end), and the package after it in brackets:
 // Uses the desktop theme's icon "utilities-terminal".

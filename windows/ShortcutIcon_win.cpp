@@ -31,7 +31,7 @@ std::string ShortcutTargetPath(const std::string& shortcutPath, bool* refused) {
 Bytes ExtractShortcutIcon(const PipelineContext& context, const std::string& shortcutPath) {
   bool refused = false;
   const std::string target = ShortcutTargetPath(shortcutPath, &refused);
-  if (refused) context.report(IconReason::Refused);
+  if (refused) context.report(IconReason::Refused, Because("a shortcut to a share or a device"));
   if (target.empty()) return {};
   if (!CanReadFile(target)) context.report(IconReason::Unreadable);
   return ExtractExeIcon(context, target);

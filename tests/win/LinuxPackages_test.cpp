@@ -41,4 +41,21 @@ TEST_F(LinuxPackageCliTest, EveryFixture) {
   for (const CliIcon& c : cases) expectCliIcon(c);
 }
 
+// A refusal says why.
+TEST_F(LinuxPackageCliTest, RefusalsSayWhy) {
+  const struct {
+    const char* fixture;
+    const char* said;
+  } cases[] = {
+      {"linux\\escape_1.0_all.deb", "refused: Refused for safety (a link leading out of the package)"},
+      {"apk\\crafted-quote.apk", "refused: Refused for safety (an unsafe entry name)"},
+  };
+  for (const auto& c : cases) {
+    const TempFolder outside;
+    std::string said;
+    EXPECT_EQ(runCli("\"" + Fixture(c.fixture) + "\" \"" + outside.file("out.png") + "\"", said), 1) << c.fixture;
+    EXPECT_EQ(said.rfind(c.said, 0), 0u) << said;
+  }
+}
+
 }  // namespace
