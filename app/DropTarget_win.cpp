@@ -52,6 +52,7 @@ class FileDropTarget final : public IDropTarget {
   IFACEMETHODIMP DragEnter(IDataObject* data, DWORD, POINTL, DWORD* effect) override {
     FORMATETC files = kFiles;
     accepts_ = data && !DraggingIconOut() && data->QueryGetData(&files) == S_OK;
+    if (accepts_) SendMessageW(window_, kDropHoverMessage, TRUE, 0);
     return DragOver(0, {}, effect);
   }
   IFACEMETHODIMP DragOver(DWORD, POINTL, DWORD* effect) override {
@@ -60,11 +61,13 @@ class FileDropTarget final : public IDropTarget {
     return S_OK;
   }
   IFACEMETHODIMP DragLeave() override {
+    if (accepts_) SendMessageW(window_, kDropHoverMessage, FALSE, 0);
     accepts_ = false;
     return S_OK;
   }
   IFACEMETHODIMP Drop(IDataObject* data, DWORD, POINTL, DWORD* effect) override {
     if (FAILED(DragOver(0, {}, effect))) return E_INVALIDARG;
+    if (accepts_) SendMessageW(window_, kDropHoverMessage, FALSE, 0);
     accepts_ = false;
     if (*effect == DROPEFFECT_NONE) return S_OK;
     if (!postDrop(data)) *effect = DROPEFFECT_NONE;
@@ -102,10 +105,11 @@ class FileDropTarget final : public IDropTarget {
 
 }  // namespace
 
-void DropTarget::enable(HWND window, Callback callback) {
+void DropTarget::enable(HWND window, Callback callback, HoverCallback hover) {
   disable();
   window_ = window;
   callback_ = std::move(callback);
+  hover_ = std::move(hover);
   DragAcceptFiles(window, TRUE);
   SetWindowSubclass(window, SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
   if (!IsWindowsXp()) OpenMessageFilterForDrops();
@@ -131,6 +135,10 @@ LRESULT CALLBACK DropTarget::SubclassProc(HWND window, UINT message, WPARAM wPar
 LRESULT DropTarget::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_DROPFILES) {
     onDropFiles(reinterpret_cast<HDROP>(wParam));
+    return 0;
+  }
+  if (message == kDropHoverMessage) {
+    if (hover_) hover_(wParam != FALSE);
     return 0;
   }
   if (message == WM_NCDESTROY) {

@@ -13,10 +13,16 @@
 
 #include "support/ScopedWin_win.h"
 
+// From the OLE drop target to the window it serves: files are dragged over
+// it (wParam TRUE), or no more (FALSE).
+inline constexpr UINT kDropHoverMessage = WM_APP + 40;
+
 class DropTarget {
  public:
   // The files of one drop, in the order the drop lists them.
   using Callback = std::function<void(const std::vector<std::string>& paths)>;
+  // Files are being dragged over the window (true), or no more (false).
+  using HoverCallback = std::function<void(bool over)>;
 
   DropTarget() = default;
   // A copy would restore the window procedure a second time.
@@ -24,7 +30,7 @@ class DropTarget {
   DropTarget& operator=(const DropTarget&) = delete;
   ~DropTarget() { disable(); }
 
-  void enable(HWND window, Callback callback);
+  void enable(HWND window, Callback callback, HoverCallback hover = nullptr);
   void disable();
 
  private:
@@ -35,6 +41,7 @@ class DropTarget {
 
   HWND window_ = nullptr;
   Callback callback_ = nullptr;
+  HoverCallback hover_ = nullptr;
   ComPtr<IDropTarget> oleTarget_;  // registered for window_; none when OLE is not started
 };
 

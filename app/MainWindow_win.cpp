@@ -148,10 +148,13 @@ void OnMainWindowCreated(HWND window, AppContext& app) {
   EnableOutputButtons(window, app);
   PostMessageW(window, kPrepareRunDirectoryMessage, 0, 0);
   ToggleAlwaysOnTop(window);
-  app.dropTarget.enable(window, [&app](const std::vector<std::string>& paths) {
-    // The icon dragged out and let go over this window: nothing to take in.
-    if (!DraggingIconOut()) DispatchFiles(app.pipeline(), app.picture, paths);
-  });
+  app.dropTarget.enable(
+      window,
+      [&app](const std::vector<std::string>& paths) {
+        // The icon dragged out and let go over this window: nothing to take in.
+        if (!DraggingIconOut()) DispatchFiles(app.pipeline(), app.picture, paths);
+      },
+      [window](bool over) { SetPictureBoxDropHover(GetDlgItem(window, kPictureBoxId), over); });
 }
 
 // Ctrl+V: files copied in Explorer (CF_HDROP on the clipboard) are taken in

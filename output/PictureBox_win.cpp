@@ -32,6 +32,7 @@ struct PictureBoxState {
   HWND balloon = nullptr;  // the word on a file not taken in; destroyed with the control
   std::uint64_t noticesShown = 0;
   bool busyShown = false;  // a run has gone on for kBusyDelayMs: "Reading…" in place of the picture
+  bool dropHover = false;  // files are dragged over the window
   HFONT font = nullptr;    // the parent's, as WM_SETFONT gives it
 };
 
@@ -227,6 +228,12 @@ void Paint(HWND window, PictureBoxState& state) {
   } else {
     PaintWords(dc, client, state, std::wstring(kHintChinese) + L"\n" + kHintEnglish);  // an empty box
   }
+  if (state.dropHover) {
+    // A frame a few pixels wide at any DPI, inside the box's edge.
+    const int width = std::max(3, static_cast<int>(client.right) / 60);
+    RECT frame = client;
+    for (int i = 0; i < width; ++i, InflateRect(&frame, -1, -1)) FrameRect(dc, &frame, GetSysColorBrush(COLOR_HIGHLIGHT));
+  }
   EndPaint(window, &paint);
 }
 
@@ -345,6 +352,13 @@ HWND CreatePictureBox(HWND parent, int id, int left, int top, int width, int hei
                                   CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);
   UpdateTooltip(box, made->tooltip, store);
   return box;
+}
+
+void SetPictureBoxDropHover(HWND box, bool over) {
+  PictureBoxState* state = StateOf(box);
+  if (!state || state->dropHover == over) return;
+  state->dropHover = over;
+  InvalidateRect(box, nullptr, FALSE);
 }
 
 bool PictureBoxShowsBusy(HWND box) {

@@ -23,6 +23,9 @@ inline constexpr WORD kPictureChanged = 0x0100;
 inline constexpr WORD kBusyChanged = 0x0101;
 inline constexpr UINT kBusyDelayMs = 300;
 bool PictureBoxShowsBusy(HWND box);
+// While files are dragged over the window, the box is framed in the
+// highlight colour: a drop lands here.
+void SetPictureBoxDropHover(HWND box, bool over);
 
 HWND CreatePictureBox(HWND parent, int id, int left, int top, int width, int height, PictureStore& store,
                       std::function<void()> onPress = {});

@@ -14,6 +14,7 @@
 #include <cstring>
 #include <string>
 
+#include "app/DropTarget_win.h"
 #include "app/MainWindowLayout.h"
 #include "image/ImageFormat.h"
 #include "image/PngDecode.h"
@@ -246,6 +247,24 @@ TEST_F(MainWindowTest, OpensCentredFixedAndOnTopWithItsControls) {
   Sleep(500);  // let the window paint before the picture is taken
   const std::string shot = TestEnvironment("TESSAROO_ARTIFACTS") + "\\mainwindow.png";
   EXPECT_TRUE(SaveScreenRectAsPng(outer, WideFromAnsi(shot)));
+
+  // Files dragged over the window frame the box in the highlight colour,
+  // until they leave.
+  RECT box;
+  GetWindowRect(GetDlgItem(window, kPictureBoxId), &box);
+  const auto edge = [&box] {
+    HDC screen = GetDC(nullptr);
+    const COLORREF c = GetPixel(screen, box.left + 2, (box.top + box.bottom) / 2);
+    ReleaseDC(nullptr, screen);
+    return c;
+  };
+  SendMessageW(window, kDropHoverMessage, TRUE, 0);
+  WaitUntil([&] { return edge() == GetSysColor(COLOR_HIGHLIGHT); }, 2000);
+  EXPECT_EQ(edge(), GetSysColor(COLOR_HIGHLIGHT));
+  SaveScreenRectAsPng(outer, WideFromAnsi(TestEnvironment("TESSAROO_ARTIFACTS") + "\\mainwindow-drophover.png"));
+  SendMessageW(window, kDropHoverMessage, FALSE, 0);
+  WaitUntil([&] { return edge() != GetSysColor(COLOR_HIGHLIGHT); }, 2000);
+  EXPECT_NE(edge(), GetSysColor(COLOR_HIGHLIGHT));
 }
 
 // Wine lays out every program per monitor whatever its manifest says, so
@@ -275,12 +294,15 @@ TEST_F(MainWindowTest, OnTopButtonFlipsTheStateBothWays) {
   HWND window = start();
   ASSERT_TRUE(window);
   HWND button = GetDlgItem(window, kOnTopButtonId);
+  HWND tips = TooltipOf(process_, Tips::Buttons);
   SendMessageW(button, BM_CLICK, 0, 0);
   EXPECT_FALSE(GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TOPMOST);
   EXPECT_EQ(TextOf(button), kOnTopCaption);
+  EXPECT_EQ(ToolText(process_, tips, 2), kKeepOnTopTip) << "the tooltip follows the state";
   SendMessageW(button, BM_CLICK, 0, 0);
   EXPECT_TRUE(GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TOPMOST);
   EXPECT_EQ(TextOf(button), kCancelOnTopCaption);
+  EXPECT_EQ(ToolText(process_, tips, 2), kStopOnTopTip);
 
   // A caption that is neither text: the next click clears always-on-top.
   SetWindowTextW(button, L"other");
