@@ -102,6 +102,9 @@ COMPONENTS = [
     dict(title="UnZip (Info-ZIP)", version="6.0, Debian 6.0-28+deb12u1",
          source="Debian source package unzip, with Debian's patches",
          carried=TOOL + "uz.exe; cross-built with mingw-w64, statically linked",
+         note="This is an altered version of UnZip: Debian's patches are applied and a UTF-8 "
+              "manifest is added to its resources (scripts/thirdparty.sh, in the sources zip); "
+              "its version resource says so (PrivateBuild).",
          lock=["deb " + UNZIP_ORIG, "deb " + UNZIP_DEB],
          licences=["src:%s:LICENSE" % UNZIP_ORIG, "src:%s:debian/copyright" % UNZIP_DEB]),
     dict(title="zlib with minizip", version="1.2.13",
@@ -168,15 +171,16 @@ COMPONENTS = [
          licences=["doc:x11-common"]),
     dict(title="mingw-w64 runtime (CRT start-up code, C library additions, import libraries)",
          version="deb:mingw-w64-x86-64-dev", source="Debian package mingw-w64-x86-64-dev",
-         carried=STATIC + ", and into uz.exe and zlibwapi.dll",
+         carried=STATIC + ", and into za.exe, uz.exe and zlibwapi.dll",
          links=["mingw-w64-x86-64-dev:*"], runtime=True, licences=["doc:mingw-w64-x86-64-dev"]),
     dict(title="winpthreads (mingw-w64)", version="deb:mingw-w64-x86-64-dev",
          source="Debian package mingw-w64-x86-64-dev (libwinpthread.a)",
-         carried=STATIC + " (the C++ runtime's threads and locks), as libpthread.a",
+         carried=STATIC + " (the C++ runtime's threads and locks), as libpthread.a, and into za.exe "
+                 "(7-Zip is built with the -posix compilers)",
          links=["mingw-w64-x86-64-dev:lib*pthread.a"], runtime=True, licences=["doc:mingw-w64-x86-64-dev"]),
     dict(title="GCC runtime library (libgcc)", version="deb:gcc-mingw-w64-x86-64-posix",
          source="Debian package gcc-mingw-w64-x86-64-posix (libgcc.a, libgcc_eh.a, crtbegin.o, crtend.o)",
-         carried=STATIC + " (-static-libgcc); uz.exe and zlibwapi.dll hold the same library of the "
+         carried=STATIC + " (-static-libgcc), and into za.exe; uz.exe and zlibwapi.dll hold the same library of the "
                  "toolchain's default, win32-threads variant (gcc-mingw-w64-x86-64-win32, same version "
                  "and copyright file)",
          note="GPL 3 with the GCC Runtime Library Exception: the exception is in the copyright file, "
@@ -185,11 +189,16 @@ COMPONENTS = [
          licences=["doc:gcc-mingw-w64-x86-64-posix", "common:GPL-3"]),
     dict(title="GNU C++ library (libstdc++)", version="deb:g++-mingw-w64-x86-64-posix",
          source="Debian package g++-mingw-w64-x86-64-posix (libstdc++.a)",
-         carried=STATIC + " (-static-libstdc++)",
+         carried=STATIC + " (-static-libstdc++), and into za.exe (7-Zip is C++)",
          note="GPL 3 with the GCC Runtime Library Exception, as for libgcc.",
          links=["g++-mingw-w64-x86-64-posix:*"], runtime=True,
          licences=["doc:g++-mingw-w64-x86-64-posix", "common:GPL-3"]),
 ]
+
+# What the sources zip carries of the build beside the sources: the script
+# that fetches, patches and cross-builds every component with its flags, the
+# pins, the toolchain file, and UnZip's added manifest.
+BUILD_SCRIPTS = ["scripts/thirdparty.sh", "scripts/thirdparty.lock", "cmake/mingw-w64.cmake", "scripts/uz.manifest"]
 
 # Lock lines that only the tests use: never carried, so not in the notices.
 TEST_MATERIAL = {"npm cgbi-to-png@1.0.7": "crushed iOS PNG sample for the tests"}
@@ -289,7 +298,12 @@ def render_notices(lock):
     out = ["Third-party software in Tessaroo", "",
            "Tessaroo carries the tools and links the libraries below. Each section says where the",
            "component came from, its version, how it is carried, and its licence texts as found in",
-           "the package it came from. A text that several components share is given once.", ""]
+           "the package it came from. A text that several components share is given once.", "",
+           "Written offer: the complete corresponding source of every component whose licence asks",
+           "for it (each names it under Source), with the scripts and flags it was built with, is in",
+           "Tessaroo-%s-sources.zip beside the release. For at least three years after you received" % project_version(),
+           "this release, anyone may ask the Tessaroo developers, where the release was published, for",
+           "that source; it is given for no more than the cost of passing it on.", ""]
     shown = {}
     for component in COMPONENTS:
         out += [section_heading(component), "",
@@ -391,9 +405,19 @@ def readme(version):
     return BOM + "\r\n".join(lines)
 
 
+def cli_options():
+    """The options tessaroo-cli's usage names."""
+    text = open(os.path.join(ROOT, "app", "CliMain_win.cpp"), encoding="utf-8").read()
+    usage = text[text.index("kUsage ="):text.index(";", text.index("kUsage ="))]
+    return sorted(set(re.findall(r"--[a-z]+", usage)))
+
+
 def build(lock):
     notices_file = check(lock)
     version = project_version()
+    missing = [o for o in cli_options() if o not in readme(version)]
+    if missing:
+        fail("README.txt does not mention the tessaroo-cli options " + ", ".join(missing))
     zip_path = os.path.join(DIST, "Tessaroo-%s-win64.zip" % version)
     files = {name: open(os.path.join(WIN, name), "rb").read() for name in PROGRAMS}
     files["README.txt"] = readme(version).encode("utf-8")
@@ -423,6 +447,9 @@ def build(lock):
         for component in COMPONENTS:
             for path in component.get("sources", []):
                 z.write(deb_tarball(lock, path), os.path.basename(path))
+        # How they were built: the scripts, pins, toolchain file and flags.
+        for script in BUILD_SCRIPTS:
+            z.write(os.path.join(ROOT, script), "build-scripts/" + script)
     with zipfile.ZipFile(sources_path) as z:
         if z.testzip() is not None or not z.namelist():
             fail("%s is damaged or empty" % sources_path)

@@ -76,7 +76,7 @@ npm_tool() { # package@version file-in-package tool-name
 }
 
 build_unzip() {
-  stamp unzip-utf8 && return 0
+  stamp unzip-utf8-marked && return 0
   local orig=debian/pool/main/u/unzip/unzip_6.0.orig.tar.gz
   local deb=debian-security/pool/updates/main/u/unzip/unzip_6.0-28+deb12u1.debian.tar.xz
   fetch_deb $orig; fetch_deb $deb
@@ -85,6 +85,11 @@ build_unzip() {
   # The UTF-8 manifest goes into UnZip's own resource script.
   cp "$root/scripts/uz.manifest" "$deps/src/unzip/win32/uz.manifest"
   printf '\n1 24 "uz.manifest"\n' >> "$deps/src/unzip/win32/winapp.rc"
+  # Info-ZIP's licence asks that an altered version be plainly marked as
+  # such: its version resource says so, and how.
+  sed -i 's/VALUE "PrivateBuild", "\\0"/VALUE "PrivateBuild", "Altered for Tessaroo: a UTF-8 manifest added, Debian patches applied\\0"/' \
+    "$deps/src/unzip/win32/winapp.rc"
+  grep -q "Altered for Tessaroo" "$deps/src/unzip/win32/winapp.rc" || { echo "thirdparty: UnZip's version resource not marked" >&2; return 1; }
   # windows.h first: UnZip's __G and CR macros otherwise clash with mingw's headers.
   make -C "$deps/src/unzip" -s -j"$jobs" -f win32/Makefile.gcc \
     CC="x86_64-w64-mingw32-gcc -include windows.h" RC=x86_64-w64-mingw32-windres \
@@ -92,7 +97,7 @@ build_unzip() {
     LDFLAGS2="-s -static" unzip.exe >"$deps/src/unzip.log" 2>&1 \
     || { tail -20 "$deps/src/unzip.log"; return 1; }
   install -m 0644 "$deps/src/unzip/unzip.exe" "$deps/tools/uz.exe"
-  mark unzip-utf8
+  mark unzip-utf8-marked
 }
 
 # 7-Zip with every format but RAR, whose code Debian's +dfsg source leaves
