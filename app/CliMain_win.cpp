@@ -33,7 +33,8 @@ constexpr const char* kUsage =
     "       tessaroo-cli [--size N] [--jobs N] [--report FILE] --out DIR INPUT...\n"
     "       tessaroo-cli --help | --version\n"
     "  OUTPUT ending in .png or without extension: a PNG; ending in .ico: an icon file\n"
-    "  --size N       draw vector, adaptive and SVG icons at N x N pixels (16 to 1024)\n"
+    "  --size N       draw vector, adaptive and SVG icons at N x N pixels (16 to 1024);\n"
+    "                 of an icon group, take the largest image not above N\n"
     "  --with FILE    a package given along with INPUT: the data package holding its icon\n"
     "  --out DIR      every INPUT (files, and folders searched for known kinds) into DIR\\<name>.png\n"
     "  --jobs N       inputs read at once (1 to 64; the number of processors by default)\n"
@@ -144,9 +145,13 @@ int main(int argc, char** argv) {
                  WithSubject(words.english, picture.reasonSubject()).c_str());
     return 1;
   }
-  const Bytes file = icon ? PictureAsIcon(picture.picture()) : PictureAsPng(picture.picture());
+  // An icon group's image is chosen by --size: the largest not above it.
+  const bool group = SniffImageFormat(picture.picture()) == ImageFormat::Icon;
+  const Bytes file = icon                    ? PictureAsIcon(picture.picture())
+                     : drawSide && group ? PictureImageAsPng(picture.picture(), std::uint32_t(drawSide))
+                                             : PictureAsPng(picture.picture());
   if (file.empty()) return 1;
-  if (drawSide) {
+  if (drawSide && !group) {
     // Only drawn icons have a size to choose; a stored one is never scaled.
     const ImageSize size = ProbeImageSize(PictureAsPng(picture.picture()));
     if (size.width != std::uint32_t(drawSide) || size.height != std::uint32_t(drawSide)) {

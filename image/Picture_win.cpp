@@ -44,6 +44,24 @@ Bytes PictureAsPng(ByteSpan picture) {
   return image.empty() ? Bytes() : WritePng(image);
 }
 
+Bytes PictureImageAsPng(ByteSpan picture, std::uint32_t maxSide) {
+  if (SniffImageFormat(picture) != ImageFormat::Icon) return PictureAsPng(picture);
+  const std::vector<IcoEntry> entries = ListIcoEntries(picture);
+  const IcoEntry* best = nullptr;
+  const IcoEntry* smallest = nullptr;
+  for (const IcoEntry& e : entries) {
+    const IconImageRank rank{e.width, e.height, e.bitCount};
+    if (!smallest || std::uint64_t(e.width) * e.height < std::uint64_t(smallest->width) * smallest->height) smallest = &e;
+    if (e.width > maxSide || e.height > maxSide) continue;
+    if (!best || OutranksIconImage(rank, {best->width, best->height, best->bitCount})) best = &e;
+  }
+  if (!best) best = smallest;
+  if (!best) return PictureAsPng(picture);
+  if (best->png && !DecodePng(best->data).empty()) return Bytes(best->data.begin(), best->data.end());
+  const RgbaImage image = DecodeIcoImage(*best);
+  return image.empty() ? Bytes() : WritePng(image);
+}
+
 Bytes PictureAsIcon(ByteSpan picture) {
   if (SniffImageFormat(picture) == ImageFormat::Icon) return Bytes(picture.begin(), picture.end());
   const Bytes png = PictureAsPng(picture);

@@ -3,6 +3,8 @@
 // are) read as pixels, and written again as the files that leave the
 // program: a PNG (save, copy, drag, the command line) or an icon file.
 // Win32 because JPEG, BMP and GIF go through the system's codecs.
+#include <cstdint>
+
 #include "image/RgbaImage.h"
 #include "support/Bytes.h"
 
@@ -14,6 +16,12 @@ RgbaImage DecodePicture(ByteSpan bytes);
 // is one already; an icon file's first image (the one shown), a PNG stream
 // byte for byte. Empty when the picture cannot be decoded.
 Bytes PictureAsPng(ByteSpan picture);
+
+// For an icon group, its image of the largest side not above maxSide (by
+// area, then bits per pixel; the smallest image when none fits) as a PNG:
+// a PNG stream byte for byte, a bitmap with its mask. Any other picture as
+// PictureAsPng gives it.
+Bytes PictureImageAsPng(ByteSpan picture, std::uint32_t maxSide);
 
 // The picture as an icon file: an icon group as it is; any other picture as
 // a one-image icon file holding it as a PNG, scaled down to 256 x 256 when

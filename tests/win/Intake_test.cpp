@@ -319,9 +319,12 @@ TEST_F(CliTest, OutputTypeByName) {
   EXPECT_EQ(run("--colour red " + exe + "\"" + folder_.file("out.png") + "\""), 2);
   EXPECT_EQ(run("--size 8 " + exe + "\"" + folder_.file("out.png") + "\""), 2);
   EXPECT_EQ(GetFileAttributesA(folder_.file("out.bmp").c_str()), INVALID_FILE_ATTRIBUTES);
-  // A stored icon is never scaled: --size is noted and passed over.
-  EXPECT_EQ(run("--size 512 " + exe + "\"" + folder_.file("sized.png") + "\""), 0);
-  ExpectSavedAs(folder_.file("sized.png"), "large-ids");
+  // A stored icon is never scaled: --size picks the group's largest image
+  // not above it (large-ids' group holds 32 and 48 pixels), else its smallest.
+  for (const auto& [size, side] : {std::pair{512, 48u}, {40, 32u}, {16, 32u}}) {
+    EXPECT_EQ(run("--size " + std::to_string(size) + " " + exe + "\"" + folder_.file("sized.png") + "\""), 0) << size;
+    EXPECT_EQ(ProbeImageSize(ReadWholeFile(folder_.file("sized.png"))).width, side) << size;
+  }
 
   // A program's icon file is its whole group, the image shown first.
   const std::string ico = folder_.file("group.ICO");
