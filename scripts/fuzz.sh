@@ -16,7 +16,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
-TARGETS=(exe_shortcut cgbi ico_decode png_decode image_probe apk_listing ipa_listing appx bundle android_drawable resource_values path_data drawable msi linux svg mac_web zip_directory xpm gzip jpeg2000 package_pass)
+TARGETS=(exe_shortcut cgbi ico_decode png_decode image_probe apk_listing ipa_listing appx bundle android_drawable resource_values path_data drawable msi linux svg mac_web zip_directory xpm gzip jpeg2000 package_pass squashfs)
 seconds=${1:-300}
 shift || true
 targets=("$@")

@@ -10,6 +10,7 @@ need_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
 packages=(
   build-essential cmake ninja-build pkg-config git ca-certificates curl
   googletest libgtest-dev libpng-dev zlib1g-dev libpcre2-dev libexpat1-dev libcairo2-dev libarchive-dev liblzma-dev
+  liblz4-dev libzstd-dev
   libopenjp2-7-dev
   mingw-w64 g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   libz-mingw-w64-dev

@@ -295,6 +295,24 @@ build_zstd_win() {
   mark zstd-win
 }
 
+# SquashFS images (snaps, AppImages) are read in process by linux/SquashFs.cpp
+# with the decompressors their superblock names: zlib, xz and zstd as above,
+# and LZ4's block format, which is lib/lz4.c alone (no frames, no HC).
+build_lz4_win() {
+  stamp lz4-win && return 0
+  local orig=debian/pool/main/l/lz4/lz4_1.9.4.orig.tar.gz
+  local deb=debian/pool/main/l/lz4/lz4_1.9.4-1.debian.tar.xz
+  fetch_deb $orig; fetch_deb $deb
+  unpack_source lz4 $orig $deb
+  say "cross-building lz4"
+  local b=$deps/src/lz4/lib
+  (cd "$b" && x86_64-w64-mingw32-gcc-posix -O2 -c lz4.c -o lz4.o && x86_64-w64-mingw32-ar rcs liblz4.a lz4.o) \
+    >"$deps/build-lz4.log" 2>&1 || { tail -20 "$deps/build-lz4.log"; return 1; }
+  install -D -m 0644 "$b/lz4.h" "$deps/win/include/lz4.h"
+  install -D -m 0644 "$b/liblz4.a" "$deps/win/lib/liblz4.a"
+  mark lz4-win
+}
+
 build_libarchive_win() {
   stamp libarchive-win && return 0
   local orig=debian/pool/main/liba/libarchive/libarchive_3.6.2.orig.tar.xz
@@ -349,5 +367,6 @@ build_bzip2_win
 build_xz_win
 build_zstd_win
 build_libarchive_win
+build_lz4_win
 build_openjpeg_win
 say "ready in $deps"

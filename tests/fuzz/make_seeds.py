@@ -579,6 +579,38 @@ def package_seeds(full):
     return seeds
 
 
+def squashfs_seeds(full):
+    """Images Debian's mksquashfs makes of a small application tree, one per
+    compressor the reader knows; the full ones hold 20000 files in one folder."""
+    import subprocess
+    import tempfile
+    seeds = {}
+    with tempfile.TemporaryDirectory() as tmp:
+        tree = os.path.join(tmp, "tree")
+        for path, data in [("usr/share/applications/demo.desktop", b"[Desktop Entry]\nType=Application\nIcon=demo\n"),
+                           ("usr/share/icons/hicolor/48x48/apps/demo.png", b"\x89PNG\r\n\x1a\n" + bytes(range(256)) * 24),
+                           ("meta/gui/icon.png", b"\x89PNG\r\n\x1a\n")]:
+            os.makedirs(os.path.dirname(os.path.join(tree, path)), exist_ok=True)
+            with open(os.path.join(tree, path), "wb") as f:
+                f.write(data)
+        os.makedirs(os.path.join(tree, "usr/share/pixmaps"))
+        os.symlink("../icons/hicolor/48x48/apps/demo.png", os.path.join(tree, "usr/share/pixmaps/demo.png"))
+        if full:
+            os.makedirs(os.path.join(tree, "usr/share/icons/hicolor/16x16/apps"))
+            for i in range(20000):
+                open(os.path.join(tree, "usr/share/icons/hicolor/16x16/apps/f%d.png" % i), "wb").close()
+        for comp in ["gzip", "xz", "lz4", "zstd"]:
+            image = os.path.join(tmp, comp + ".sqfs")
+            subprocess.run(["mksquashfs", tree, image, "-quiet", "-no-progress", "-noappend", "-all-root",
+                            "-mkfs-time", "0", "-all-time", "0", "-b", "4096", "-comp", comp],
+                           check=True, stdout=subprocess.DEVNULL)
+            with open(image, "rb") as f:
+                data = f.read()
+            used = struct.unpack_from("<Q", data, 40)[0]
+            seeds[comp + ".sqfs"] = data[:used]
+    return seeds
+
+
 def gzip_bytes(data):
     import gzip
     return gzip.compress(data, mtime=0)
@@ -793,6 +825,7 @@ TARGETS = {
     "msi": msi_seeds,
     "linux": linux_seeds,
     "package_pass": package_seeds,
+    "squashfs": squashfs_seeds,
     "svg": svg_seeds,
     "mac_web": mac_web_seeds,
     "zip_directory": zip_seeds,
