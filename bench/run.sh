@@ -54,6 +54,10 @@ if [ -f "$deb" ] && echo "a47f026a9513a7348ff28a6240cb90525afa6f37096022231beaba
 else
   echo "skipped: firefox-esr 153.8.0esr-1~deb12u1 could not be fetched"
 fi
+echo "== a big snap (xz) and AppImage (zstd), 80 MB and 20,000 icons each, against the SquashFS reader alone (target <= 1.2)"
+python3 bench/make_big_squashfs.py "$work"
+(cd "$work" && wine pipeline_bench.exe snap big.snap meta/gui/icon.png 5)
+(cd "$work" && wine pipeline_bench.exe appimage Big-x86_64.AppImage .DirIcon 5)
 echo "== executable icon from a large executable (400 images, 100 groups)"
 python3 bench/make_big_exe.py "$work/big.exe"
 wine build/win/exe_bench.exe ours "$work/big.exe" 9

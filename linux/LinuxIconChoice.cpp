@@ -185,6 +185,17 @@ bool MayHoldIcon(std::string_view path) {
   return folder.empty() || folder == "usr/share/pixmaps";
 }
 
+bool MayLeadToIcon(std::string_view folder) {
+  for (std::string_view place : {"meta/gui", "usr/share/applications", "usr/share/pixmaps", "usr/share/icons/hicolor"}) {
+    if (place.starts_with(folder) && (place.size() == folder.size() || place[folder.size()] == '/')) return true;
+  }
+  constexpr std::string_view kTheme = "usr/share/icons/hicolor/";
+  if (!folder.starts_with(kTheme)) return false;
+  const std::string_view inTheme = folder.substr(kTheme.size());  // "48x48" or "48x48/apps"
+  const std::size_t slash = inTheme.find('/');
+  return slash == std::string_view::npos ? !inTheme.empty() : slash > 0 && inTheme.substr(slash) == "/apps";
+}
+
 bool IsThemeIconName(std::string_view name) {
   static constexpr std::string_view kThemeIcons[] = {
       "accessories-calculator", "accessories-character-map", "accessories-dictionary", "accessories-text-editor",

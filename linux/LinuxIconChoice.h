@@ -79,6 +79,12 @@ class PackageTree {
 // folders, in usr/share/pixmaps or at the root.
 bool MayHoldIcon(std::string_view packagePath);
 
+// Whether a folder (a package path) is on the way to the places where a
+// package keeps its icon and desktop entries: meta/gui (a snap's),
+// usr/share/applications, usr/share/pixmaps and the hicolor theme's apps
+// folders. A reader that lists folders one by one goes into these alone.
+bool MayLeadToIcon(std::string_view folder);
+
 // The icon names of the freedesktop naming convention's application and
 // category icons ("utilities-terminal", "system-file-manager",
 // "accessories-calculator"): the desktop's theme draws them, so a package

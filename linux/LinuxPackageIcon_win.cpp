@@ -10,6 +10,7 @@
 #include "linux/LinuxIconChoice.h"
 #include "linux/PackagePass.h"
 #include "linux/PackageRelations.h"
+#include "linux/SquashFs.h"
 #include "support/FileIo_win.h"
 #include "support/TextCodec_win.h"
 #include "support/TextScan.h"
@@ -42,15 +43,19 @@ void ReportMissing(const PipelineContext& context, const std::string& missing, c
 class Tree {
  public:
   using EntryReader = std::function<Bytes(const ArchiveEntry& entry, std::uint64_t maxBytes)>;
-  Tree(const PipelineContext& context, std::vector<ArchiveEntry> entries, EntryReader readEntry)
-      : context_(context), entries_(std::move(entries)), tree_(entries_), readEntry_(std::move(readEntry)) {}
+  // A file the listing left out, by package path, links followed.
+  using PathReader = std::function<Bytes(const std::string& path, std::uint64_t maxBytes)>;
+  Tree(const PipelineContext& context, std::vector<ArchiveEntry> entries, EntryReader readEntry,
+       PathReader readUnlisted = nullptr)
+      : context_(context), entries_(std::move(entries)), tree_(entries_), readEntry_(std::move(readEntry)),
+        readUnlisted_(std::move(readUnlisted)) {}
 
   // The file at the package path, links followed inside the package; empty
   // when it is missing, too large, or a link leads out or too far.
   Bytes read(std::string path, std::uint64_t maxBytes) const {
     for (int hop = 0; hop <= kMaxLinkHops; ++hop) {
       const ArchiveEntry* entry = tree_.find(path);
-      if (!entry) return {};
+      if (!entry) return readUnlisted_ ? readUnlisted_(path, maxBytes) : Bytes();
       if (!entry->symbolicLink) return readEntry_(*entry, maxBytes);
       std::string target = entry->linkTarget;
       if (target.empty()) {  // a SquashFS link's bytes are its target
@@ -115,6 +120,7 @@ class Tree {
   PackageTree tree_;
   EntryReader readEntry_;
   mutable std::string refusedFeature_;
+  PathReader readUnlisted_;
 };
 
 // A file tree 7-Zip lists, and reads entry by entry.
@@ -252,15 +258,43 @@ Bytes PackageIcon(const PipelineContext& context, const std::string& packagePath
   return {};
 }
 
-// An AppImage's icon in its file tree: .DirIcon, or the file it links to,
-// a PNG or a drawing of any form; else its desktop entry's, at the root.
+// An AppImage's .DirIcon (or the file it links to) as PNG: a PNG or a
+// drawing of any form.
+Bytes DirIconAsPng(const PipelineContext& context, const Bytes& dirIcon) {
+  return IconFileAsPng(IconFileFormOfBytes(dirIcon), kMaxReadBytes,
+                       [&dirIcon](std::uint64_t maxBytes) { return dirIcon.size() <= maxBytes ? dirIcon : Bytes(); },
+                       context.drawSide);
+}
+
+// An AppImage's icon in its file tree: .DirIcon, else its desktop entry's,
+// at the root.
 Bytes AppImageTreeIcon(const PipelineContext& context, const Tree& tree) {
-  const Bytes dirIcon = tree.read(".DirIcon", kMaxReadBytes);
-  Bytes icon = IconFileAsPng(IconFileFormOfBytes(dirIcon), kMaxReadBytes,
-                             [&dirIcon](std::uint64_t maxBytes) { return dirIcon.size() <= maxBytes ? dirIcon : Bytes(); },
-                             context.drawSide);
-  if (!icon.empty()) return icon;
+  if (Bytes icon = DirIconAsPng(context, tree.read(".DirIcon", kMaxReadBytes)); !icon.empty()) return icon;
   return tree.iconByDesktopEntry("", "");
+}
+
+// A snap's icon in its file tree: meta/gui/icon.png, else the icon its
+// meta/gui desktop entry names.
+Bytes SnapTreeIcon(const Tree& tree) {
+  Bytes icon = tree.read("meta/gui/icon.png", kMaxReadBytes);
+  if (SniffImageFormat(icon) == ImageFormat::Png) return icon;
+  return tree.iconByDesktopEntry("meta/gui", "");
+}
+
+// The icon pick finds in a SquashFS image read in place, in the folders
+// the icon rules look in. Empty, with the reason, for a damaged image or a
+// cancelled import.
+Bytes InPlaceIcon(const PipelineContext& context, SquashFsImage& image, const std::function<Bytes(const Tree&)>& pick) {
+  std::vector<ArchiveEntry> entries;
+  const SquashFsEnd end = image.list(MayLeadToIcon, ImportGoesOn, entries);
+  if (end != SquashFsEnd::Complete) {
+    if (end == SquashFsEnd::Damaged) context.report(IconReason::Damaged);
+    return {};
+  }
+  return pick(Tree(
+      context, std::move(entries),
+      [&image](const ArchiveEntry& entry, std::uint64_t maxBytes) { return image.read(entry.path, maxBytes); },
+      [&image](const std::string& path, std::uint64_t maxBytes) { return image.readFollowingLinks(path, maxBytes); }));
 }
 
 }  // namespace
@@ -289,23 +323,38 @@ Bytes ExtractAppImageIcon(const PipelineContext& context, const std::string& ima
   const std::optional<std::uint64_t> size =
       offset ? SquashFsImageSize(bytes.subspan(*offset, std::min<std::uint64_t>(bytes.size() - *offset, kSquashFsSuperblockBytes)))
              : std::nullopt;
-  if (!size || *size > bytes.size() - *offset || *size > kMaxInnerArchiveBytes) {
+  if (!size || *size > bytes.size() - *offset) {
     context.report(IconReason::Damaged);
     return {};
   }
+  SquashFsImage image(bytes.subspan(*offset, *size));
+  if (image.state() != SquashFsEnd::Unsupported) {
+    // .DirIcon straight away: the folders are listed only when it is no
+    // icon (and the tree then tells why, a link leading out of the image).
+    if (Bytes icon = DirIconAsPng(context, image.readFollowingLinks(".DirIcon", kMaxReadBytes)); !icon.empty()) return icon;
+    return InPlaceIcon(context, image, [&context](const Tree& tree) { return AppImageTreeIcon(context, tree); });
+  }
+  // An LZO image: 7-Zip has its decoder, and reads the image copied out.
   const WorkFolder work(context.runDirectory);
-  const std::string image = work.file("image");
-  if (work.path().empty() || !SpendWrittenBytes(*size) || !WriteFileAtomically(image, bytes.subspan(*offset, *size))) {
+  const std::string copy = work.file("image");
+  if (*size > kMaxInnerArchiveBytes || work.path().empty() || !SpendWrittenBytes(*size) ||
+      !WriteFileAtomically(copy, bytes.subspan(*offset, *size))) {
     context.report(IconReason::Damaged);
     return {};
   }
-  return AppImageTreeIcon(context, ToolTree(context, {image, "-tSquashFS", EntryText::Narrow}));
+  return AppImageTreeIcon(context, ToolTree(context, {copy, "-tSquashFS", EntryText::Narrow}));
 }
 
 Bytes ExtractSnapIcon(const PipelineContext& context, const std::string& snapPath) {
   EndToolRun(kArchiveTool);
-  const Tree tree = ToolTree(context, {snapPath, "-tSquashFS", EntryText::Narrow});
-  Bytes icon = tree.read("meta/gui/icon.png", kMaxReadBytes);
+  const FileView file(snapPath);
+  SquashFsImage image(file.bytes());
+  // An LZO image: 7-Zip has its decoder.
+  if (image.state() == SquashFsEnd::Unsupported)
+    return SnapTreeIcon(ToolTree(context, {snapPath, "-tSquashFS", EntryText::Narrow}));
+  // meta/gui/icon.png straight away: the folders are listed only when it is
+  // no PNG.
+  Bytes icon = image.readFollowingLinks("meta/gui/icon.png", kMaxReadBytes);
   if (SniffImageFormat(icon) == ImageFormat::Png) return icon;
-  return tree.iconByDesktopEntry("meta/gui", "");
+  return InPlaceIcon(context, image, SnapTreeIcon);
 }

@@ -7,6 +7,7 @@
 #include <zlib.h>
 #include <zstd.h>
 
+#include "linux/LinuxIconChoice.h"
 #include "support/ByteReader.h"
 
 namespace {
@@ -240,16 +241,12 @@ SquashFsEnd SquashFsImage::list(const std::function<bool(std::string_view)>& des
   return SquashFsEnd::Complete;
 }
 
-// A folder's listing: groups of entries, each group led by the inode
-// table block its entries' inodes lie in.
-bool SquashFsImage::listFolder(const Inode& folder, const std::string& path, int depth, const SquashFsLimits& limits,
-                               const std::function<bool(std::string_view)>& descend,
-                               const std::function<bool()>& keepGoing, std::vector<ArchiveEntry>& out,
-                               bool& cancelled) {
-  if (!keepGoing()) {
-    cancelled = true;
-    return false;
-  }
+// Calls visit with the name and inode reference of each entry of a
+// folder's listing (groups of entries, each led by the inode table block
+// its entries' inodes lie in) until visit says to stop. False when the
+// listing is damaged or seen passes maxEntries.
+bool SquashFsImage::eachEntry(const Inode& folder, std::size_t& seen, std::size_t maxEntries,
+                              const std::function<bool(const std::string&, std::uint64_t)>& visit) {
   Position at = folder.listing;
   std::uint64_t left = folder.listingSize > 3 ? folder.listingSize - 3 : 0;
   Bytes bytes;
@@ -268,20 +265,63 @@ bool SquashFsImage::listFolder(const Inode& folder, const std::string& path, int
       const std::string name(bytes.begin(), bytes.end());
       if (name == "." || name == ".." || name.find('/') != std::string::npos || name.find('\0') != std::string::npos)
         return false;
-      if (++entriesSeen_ > limits.maxEntries) return false;
-      const std::uint64_t reference = std::uint64_t{inodeBlock} << 16 | offset;
-      const std::string childPath = path.empty() ? name : path + "/" + name;
-      Inode child;
-      if (!readInode(reference, child)) return false;
-      listed_.emplace(childPath, reference);
-      if (child.folder()) {
-        if (depth >= limits.maxDepth || !descend(childPath) || !foldersSeen_.insert(reference).second) continue;
-        if (!listFolder(child, childPath, depth + 1, limits, descend, keepGoing, out, cancelled)) return false;
-      } else if (child.file() || child.link()) {
-        out.push_back({.path = childPath, .size = child.size, .packedSize = child.size,
-                       .symbolicLink = child.link(), .linkTarget = child.target});
-      }
+      if (++seen > maxEntries) return false;
+      if (!visit(name, std::uint64_t{inodeBlock} << 16 | offset)) return true;
     }
+  }
+  return true;
+}
+
+bool SquashFsImage::listFolder(const Inode& folder, const std::string& path, int depth, const SquashFsLimits& limits,
+                               const std::function<bool(std::string_view)>& descend,
+                               const std::function<bool()>& keepGoing, std::vector<ArchiveEntry>& out,
+                               bool& cancelled) {
+  if (!keepGoing()) {
+    cancelled = true;
+    return false;
+  }
+  bool ok = true;
+  const bool listed = eachEntry(folder, entriesSeen_, limits.maxEntries, [&](const std::string& name, std::uint64_t reference) {
+    const std::string childPath = path.empty() ? name : path + "/" + name;
+    Inode child;
+    ok = readInode(reference, child);
+    if (!ok) return false;
+    listed_.emplace(childPath, reference);
+    if (child.folder()) {
+      if (depth >= limits.maxDepth || !descend(childPath) || !foldersSeen_.insert(reference).second) return true;
+      ok = listFolder(child, childPath, depth + 1, limits, descend, keepGoing, out, cancelled);
+    } else if (child.file() || child.link()) {
+      out.push_back({.path = childPath, .size = child.size, .packedSize = child.size,
+                     .symbolicLink = child.link(), .linkTarget = child.target});
+    }
+    return ok;
+  });
+  return listed && ok;
+}
+
+// The inode reference of a package path: a listed one, else found folder
+// by folder from the root.
+bool SquashFsImage::lookup(std::string_view path, std::uint64_t& reference) {
+  if (const auto found = listed_.find(std::string(path)); found != listed_.end()) {
+    reference = found->second;
+    return true;
+  }
+  if (state_ != SquashFsEnd::Complete || path.empty()) return false;
+  reference = rootInode_;
+  std::size_t seen = 0;
+  while (!path.empty()) {
+    const std::string_view name = path.substr(0, path.find('/'));
+    path.remove_prefix(std::min(path.size(), name.size() + 1));
+    Inode folder;
+    bool found = false;
+    if (!readInode(reference, folder) || !folder.folder()) return false;
+    if (!eachEntry(folder, seen, kMaxArchiveEntries, [&](const std::string& entry, std::uint64_t child) {
+          if (entry != name) return true;
+          reference = child;
+          found = true;
+          return false;
+        }) || !found)
+      return false;
   }
   return true;
 }
@@ -315,18 +355,37 @@ bool SquashFsImage::readBlock(std::uint64_t at, std::uint32_t stored, std::size_
 }
 
 Bytes SquashFsImage::read(std::string_view packagePath, std::uint64_t maxBytes) {
-  const auto found = listed_.find(std::string(packagePath));
+  std::uint64_t reference = 0;
   Inode inode;
-  if (found == listed_.end() || !readInode(found->second, inode) || inode.size > maxBytes) return {};
+  if (!lookup(packagePath, reference) || !readInode(reference, inode) || inode.size > maxBytes) return {};
   if (inode.link()) return Bytes(inode.target.begin(), inode.target.end());
+  return fileBytes(inode);
+}
+
+Bytes SquashFsImage::readFollowingLinks(std::string packagePath, std::uint64_t maxBytes) {
+  for (int hop = 0; hop <= kMaxLinkHops; ++hop) {
+    std::uint64_t reference = 0;
+    Inode inode;
+    if (!lookup(packagePath, reference) || !readInode(reference, inode)) return {};
+    if (!inode.link()) return inode.size > maxBytes ? Bytes() : fileBytes(inode);
+    packagePath = LinkDestination(packagePath, inode.target);
+    if (packagePath.empty()) return {};
+  }
+  return {};
+}
+
+// A file's bytes: its blocks in turn (a sparse one is zeros), then its
+// tail from its fragment block.
+Bytes SquashFsImage::fileBytes(const Inode& inode) {
   if (!inode.file()) return {};
   const bool tail = inode.fragment != kNoFragment;
   const std::uint64_t blocks = inode.size / blockSize_ + (!tail && inode.size % blockSize_ ? 1 : 0);
   Bytes sizes;
-  if (!readMetadata(inodeTable_, inode.blockSizes, blocks * 4, sizes)) return {};
+  Position at = inode.blockSizes;
+  if (!readMetadata(inodeTable_, at, blocks * 4, sizes)) return {};
   Bytes out, block;
   out.reserve(inode.size);
-  std::uint64_t at = inode.blocksStart;
+  std::uint64_t place = inode.blocksStart;
   for (std::uint64_t i = 0; i < blocks; ++i) {
     const std::uint32_t stored = ByteReader(sizes).u32leAt(i * 4);
     const std::size_t expected = static_cast<std::size_t>(std::min<std::uint64_t>(blockSize_, inode.size - out.size()));
@@ -334,9 +393,9 @@ Bytes SquashFsImage::read(std::string_view packagePath, std::uint64_t maxBytes) 
       out.resize(out.size() + expected);
       continue;
     }
-    if (!readBlock(at, stored, expected, block) || block.size() != expected) return {};
+    if (!readBlock(place, stored, expected, block) || block.size() != expected) return {};
     out.insert(out.end(), block.begin(), block.end());
-    at += stored & (kBlockStored - 1);
+    place += stored & (kBlockStored - 1);
   }
   if (tail) {
     const std::uint64_t rest = inode.size - out.size();

@@ -1,8 +1,8 @@
 #pragma once
 // A SquashFS 4 image (a snap, the image inside an AppImage) read in place
 // from its bytes: nothing is copied out or written. Only the folders the
-// caller descends into are listed, and a file's bytes are unpacked when
-// asked for, block by block. Compressed with gzip, LZMA, xz, LZ4 or zstd;
+// caller descends into are listed; a file is found folder by folder from
+// the root, and its bytes are unpacked when asked for, block by block. Compressed with gzip, LZMA, xz, LZ4 or zstd;
 // an image of another compressor (LZO) opens as Unsupported, for the
 // caller to read some other way.
 #include <cstddef>
@@ -48,9 +48,11 @@ class SquashFsImage {
                    const std::function<bool()>& keepGoing, std::vector<ArchiveEntry>& out,
                    const SquashFsLimits& limits = {});
 
-  // A listed file's bytes (a link's: its target); empty when it is larger
-  // than maxBytes, unlisted or damaged.
+  // A file's bytes (a link's: its target), listed or not; empty when it is
+  // missing, larger than maxBytes or damaged.
   Bytes read(std::string_view packagePath, std::uint64_t maxBytes);
+  // The same with links followed inside the image (kMaxLinkHops at most).
+  Bytes readFollowingLinks(std::string packagePath, std::uint64_t maxBytes);
 
  private:
   struct Position {
@@ -62,6 +64,10 @@ class SquashFsImage {
   const Bytes* metadataBlock(std::uint64_t at, std::uint64_t& next);
   bool readMetadata(std::uint64_t tableStart, Position& at, std::size_t n, Bytes& out);
   bool readInode(std::uint64_t reference, Inode& inode);
+  bool eachEntry(const Inode& folder, std::size_t& seen, std::size_t maxEntries,
+                 const std::function<bool(const std::string& name, std::uint64_t reference)>& visit);
+  bool lookup(std::string_view path, std::uint64_t& reference);
+  Bytes fileBytes(const Inode& inode);
   bool listFolder(const Inode& folder, const std::string& path, int depth, const SquashFsLimits& limits,
                   const std::function<bool(std::string_view)>& descend, const std::function<bool()>& keepGoing,
                   std::vector<ArchiveEntry>& out, bool& cancelled);

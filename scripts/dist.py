@@ -57,6 +57,8 @@ ZSTD_ORIG = "debian/pool/main/libz/libzstd/libzstd_1.5.4+dfsg2.orig.tar.xz"
 ZSTD_DEB = "debian/pool/main/libz/libzstd/libzstd_1.5.4+dfsg2-5.debian.tar.xz"
 LIBARCHIVE_ORIG = "debian/pool/main/liba/libarchive/libarchive_3.6.2.orig.tar.xz"
 LIBARCHIVE_DEB = "debian-security/pool/updates/main/liba/libarchive/libarchive_3.6.2-1+deb12u5.debian.tar.xz"
+LZ4_ORIG = "debian/pool/main/l/lz4/lz4_1.9.4.orig.tar.gz"
+LZ4_DEB = "debian/pool/main/l/lz4/lz4_1.9.4-1.debian.tar.xz"
 OPENJPEG_ORIG = "debian/pool/main/o/openjpeg2/openjpeg2_2.5.0.orig.tar.xz"
 OPENJPEG_DEB = "debian/pool/main/o/openjpeg2/openjpeg2_2.5.0-2+deb12u3.debian.tar.xz"
 # Notepad before Windows 10 1903 reads a text file without it in the ANSI code page.
@@ -145,14 +147,21 @@ COMPONENTS = [
          licences=["src:%s:COPYING" % LIBARCHIVE_ORIG]),
     dict(title="liblzma (XZ Utils)", version="5.4.1, Debian 5.4.1-1+deb12u2",
          source="Debian source package xz-utils, with Debian's patches",
-         carried=STATIC + " (under libarchive); cross-built, the library alone",
+         carried=STATIC + " (under libarchive and the SquashFS reader); cross-built, the library alone",
          note="liblzma is in the public domain; COPYING says so and names the licences of the "
               "parts of XZ Utils that are not built here.",
          lock=["deb " + XZ_ORIG, "deb " + XZ_DEB], links=["deps:liblzma.a"], licences=["src:%s:COPYING" % XZ_ORIG]),
     dict(title="Zstandard (libzstd)", version="1.5.4, Debian 1.5.4+dfsg2-5",
-         source="Debian source package libzstd, with Debian's patches", carried=STATIC + " (under libarchive); cross-built",
+         source="Debian source package libzstd, with Debian's patches",
+         carried=STATIC + " (under libarchive and the SquashFS reader); cross-built",
          note="Used under the BSD licence, one of the two licences Zstandard offers.",
          lock=["deb " + ZSTD_ORIG, "deb " + ZSTD_DEB], links=["deps:libzstd.a"], licences=["src:%s:LICENSE" % ZSTD_ORIG]),
+    dict(title="LZ4 (its block decoder)", version="1.9.4, Debian 1.9.4-1",
+         source="Debian source package lz4, with Debian's patches",
+         carried=STATIC + " (the SquashFS reader); cross-built, lib/lz4.c alone",
+         note="The library in lib/ is under the BSD 2-clause licence (lib/LICENSE); the command-line "
+              "program, under the GPL, is not built.",
+         lock=["deb " + LZ4_ORIG, "deb " + LZ4_DEB], links=["deps:liblz4.a"], licences=["src:%s:lib/LICENSE" % LZ4_ORIG]),
     dict(title="bzip2 (libbz2)", version="1.0.8, Debian 1.0.8-5", source="Debian source package bzip2, with Debian's patches",
          carried=STATIC + " (under libarchive); cross-built, the library alone",
          lock=["deb " + BZIP2_ORIG, "deb " + BZIP2_DEB], links=["deps:libbz2.a"], licences=["src:%s:LICENSE" % BZIP2_ORIG]),

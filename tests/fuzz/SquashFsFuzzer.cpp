@@ -1,6 +1,6 @@
 // Fuzz target for the in-place SquashFS reader: the input is opened as an
 // image, the icon folders are listed and every listed file read, the way
-// snaps and AppImages are read.
+// snaps and AppImages are read; then the files those read first, links followed.
 #include <cstddef>
 #include <cstdint>
 
@@ -15,6 +15,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (const ArchiveEntry& entry : entries) {
     if (PackagePath(entry.path) != entry.path) __builtin_trap();
     if (image.read(entry.path, 1u << 20).size() > (1u << 20)) __builtin_trap();
+  }
+  for (const char* path : {".DirIcon", "meta/gui/icon.png", "usr/share/pixmaps/demo.png"}) {
+    if (image.readFollowingLinks(path, 1u << 20).size() > (1u << 20)) __builtin_trap();
   }
   return 0;
 }

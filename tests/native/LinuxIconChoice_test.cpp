@@ -113,6 +113,16 @@ TEST(PackageTree, IconFilesLargestFirstThenPixmapsThenTheRoot) {
   for (const auto& c : kCases) EXPECT_EQ(tree.iconPaths(c.icon), c.expected) << c.icon;
 }
 
+TEST(PackageTree, FoldersOnTheWayToIcons) {
+  for (const char* folder : {"usr", "usr/share", "meta", "meta/gui", "usr/share/applications", "usr/share/pixmaps",
+                             "usr/share/icons", "usr/share/icons/hicolor", "usr/share/icons/hicolor/48x48",
+                             "usr/share/icons/hicolor/scalable/apps"})
+    EXPECT_TRUE(MayLeadToIcon(folder)) << folder;
+  for (const char* folder : {"usr/lib", "usr/share/doc", "usr/share/icons/Adwaita", "usr/share/icons/hicolor/48x48/mimetypes",
+                             "usr/share/icons/hicolor/48x48/apps/x", "usr/share/applications/kde", "meta/hooks", "usr/sha"})
+    EXPECT_FALSE(MayLeadToIcon(folder)) << folder;
+}
+
 TEST(IconsElsewhere, ThemeNames) {
   EXPECT_TRUE(IsThemeIconName("utilities-terminal"));
   EXPECT_TRUE(IsThemeIconName("accessories-calculator"));

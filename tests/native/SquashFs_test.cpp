@@ -84,7 +84,9 @@ TEST_P(SquashFsCompressor, ListsTheFoldersAskedForAndReadsFiles) {
   EXPECT_EQ(image.read("meta/gui/icon.png", 1u << 20), Bytes(kIcon.begin(), kIcon.begin() + 100));
   EXPECT_EQ(AsText(image.read("usr/share/applications/demo.desktop", 1u << 20)), "[Desktop Entry]\nType=Application\nIcon=demo\n");
   EXPECT_TRUE(image.read("usr/share/icons/hicolor/48x48/apps/demo.png", 9999).empty());  // beyond the cap
-  EXPECT_TRUE(image.read("usr/lib/demo/libdemo.so", 1u << 20).empty());                  // never listed
+  EXPECT_EQ(image.read("usr/lib/demo/libdemo.so", 1u << 20), Pattern(3000));  // not listed, found from the root
+  EXPECT_TRUE(image.read("usr/lib/demo/missing.so", 1u << 20).empty());
+  EXPECT_EQ(image.readFollowingLinks("usr/share/pixmaps/demo.png", 1u << 20), kIcon);
 }
 
 INSTANTIATE_TEST_SUITE_P(Compressors, SquashFsCompressor,
