@@ -46,8 +46,6 @@ Bytes FirstFromDensitySplits(const PipelineContext& context, const ArchiveSource
 }  // namespace
 
 Bytes ExtractApkBundleIcon(const PipelineContext& context, const std::string& bundlePath) {
-  // A run this one interrupts gives up, whichever of the three tools it is in.
-  for (const char* tool : {kArchiveTool, kPackagingTool, kUnzipTool}) EndToolRun(tool);
   const ArchiveSource bundle{bundlePath, "-tzip", EntryText::Narrow};
   const std::vector<ArchiveEntry> entries = ListArchive(context, bundle, KeptBundleEntry, kMaxBundleEntries);
   const ArchiveEntry base = ChooseBundleBase(entries, ManifestBase(context, bundle, entries));

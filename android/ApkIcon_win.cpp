@@ -55,8 +55,6 @@ Bytes ExtractApkIcon(const PipelineContext& context, const std::string& packageP
 Bytes ExtractApkIcon(const PipelineContext& context, const std::string& packagePath, const IconElsewhere& iconElsewhere,
                      const EntryElsewhere& entryElsewhere) {
   PatternMatcher matcher(SystemNarrowCodec());
-  EndToolRun(kPackagingTool);
-  EndToolRun(kUnzipTool);
   const WorkFolder work(context.runDirectory);
 
   // Neither tool opens paths beyond MAX_PATH; the packaging tool reads its

@@ -12,7 +12,7 @@
 #include <string>
 
 #include "app/Batch_win.h"
-#include "app/Intake_win.h"
+#include "app/ImportWorker_win.h"
 #include "app/Wildcards_win.h"
 #include "app/RunDirectory_win.h"
 #include "draw/DrawableRender.h"

@@ -1,7 +1,6 @@
 #include "app/DropTarget_win.h"
 
 #include "output/DragOut_win.h"
-#include "support/MessagePump_win.h"
 
 #include <commctrl.h>
 #include <ole2.h>
@@ -154,7 +153,7 @@ LRESULT DropTarget::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM 
 void DropTarget::onDropFiles(HDROP drop) {
   const UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
   std::vector<std::string> names;
-  for (UINT i = 0; i < count && !QuitRequested(); ++i) {
+  for (UINT i = 0; i < count; ++i) {
     // Each name is read at its full length, so a long path is never cut.
     const UINT length = DragQueryFileA(drop, i, nullptr, 0);
     std::string name(length + 1, '\0');

@@ -1,12 +1,13 @@
 #include "app/Intake_win.h"
 
+#include <new>
+
 #include "app/FileRoute.h"
 #include "app/Routes_win.h"
 #include "image/ImageFormat.h"
 #include "output/FileDialog_win.h"
 #include "output/PictureStore.h"
 #include "support/FileIo_win.h"
-#include "support/MessagePump_win.h"
 #include "support/TextCodec_win.h"
 #include "support/UserSettings_win.h"
 #include "tools/ConsoleRunner_win.h"
@@ -19,7 +20,9 @@ constexpr int kMaxShortcutHops = 4;
 
 }  // namespace
 
-IconReason DispatchFile(const PipelineContext& context, PictureStore& picture, const std::string& path) {
+ImportOutcome TakeIn(const PipelineContext& context, const std::string& path, const std::atomic<bool>* cancel) {
+  ImportOutcome outcome;
+  outcome.path = path;
   std::string input = path;
   const InputRoute* route = RouteByPath(input, InputRoutes(), SystemLeadByte);
   // A shortcut stands for its target, routed like any file (a shortcut to a
@@ -35,28 +38,25 @@ IconReason DispatchFile(const PipelineContext& context, PictureStore& picture, c
   }
   if (!route) {
     // Nothing to take in: what is shown stays, and a word says why.
-    picture.announce(IconReason::Unsupported);
-    return IconReason::Unsupported;
+    outcome.taken = false;
+    outcome.reason = IconReason::Unsupported;
+    return outcome;
   }
-  const std::uint64_t before = picture.pictureChanges();
-  picture.beginRun();
-  struct RunEnd {
-    PictureStore& picture;
-    ~RunEnd() { picture.endRun(); }
-  } runEnd{picture};
   IconReason reason = refused ? IconReason::Refused : CanReadFile(input) ? IconReason::None : IconReason::Unreadable;
   Bytes icon;
   ReasonSubject subject = refused ? Because("a shortcut to a share or a device") : ReasonSubject();
   if (reason == IconReason::None) {
-    // However hostile the file, this import runs a bounded number of tools
-    // and writes a bounded number of bytes.
-    const ImportBudget budget;
+    const ImportBudget budget(cancel);
     PipelineContext reporting = context;
     reporting.reason = &reason;
     reporting.subject = &subject;
-    icon = route->pipeline(reporting, input);
-    // Cancelled (Escape): the picture stays as it was.
-    if (budget.cancelled()) return IconReason::None;
+    try {
+      icon = route->pipeline(reporting, input);
+    } catch (const std::bad_alloc&) {
+      // Memory ran out for this file: too large, whatever it claims.
+      icon.clear();
+      reason = IconReason::Damaged;
+    }
     if (budget.exhausted()) reporting.report(IconReason::Damaged);
   }
   // Only an image the picture box draws becomes the picture: a package can
@@ -67,29 +67,21 @@ IconReason DispatchFile(const PipelineContext& context, PictureStore& picture, c
   }
   if (icon.empty() && reason == IconReason::None) reason = IconReason::NoIcon;
   if (!icon.empty()) reason = IconReason::None;
-  // The tools run while messages are dispatched, so a drop can start a nested
-  // run inside this one; what that run showed stays.
-  if (picture.pictureChanges() != before) return reason;
-  if (reason == IconReason::DataOnly) {
-    // Its application, given with it, shows the icon.
-    picture.announce(reason, subject);
-    return reason;
-  }
-  if (icon.empty()) {
-    picture.setReason(reason, subject);
-  } else {
-    picture.setPicture(std::move(icon), path);
-  }
-  return reason;
+  outcome.icon = std::move(icon);
+  outcome.reason = reason;
+  outcome.subject = std::move(subject);
+  return outcome;
 }
 
-void DispatchFiles(const PipelineContext& context, PictureStore& picture, const std::vector<std::string>& paths) {
-  for (std::size_t i = 0; i < paths.size() && !QuitRequested(); ++i) {
-    PipelineContext one = context;
-    for (std::size_t j = 0; j < paths.size(); ++j) {
-      if (j != i) one.companions.push_back(paths[j]);
-    }
-    DispatchFile(one, picture, paths[i]);
+void ShowOutcome(PictureStore& picture, const ImportOutcome& outcome) {
+  // A file not taken in, and a data package whose application, given with
+  // it, shows the icon: the picture stays.
+  if (!outcome.taken || outcome.reason == IconReason::DataOnly) {
+    picture.announce(outcome.reason, outcome.subject);
+  } else if (outcome.icon.empty()) {
+    picture.setReason(outcome.reason, outcome.subject);
+  } else {
+    picture.setPicture(outcome.icon, outcome.path);
   }
 }
 
@@ -105,7 +97,7 @@ std::wstring ImportDialogFilter() {
   return filter;
 }
 
-void OnImportClicked(HWND owner, FileDialog& dialog, const PipelineContext& context, PictureStore& picture) {
+std::string ChooseFileToImport(HWND owner, FileDialog& dialog) {
   dialog.setKind(FileDialog::Kind::Open);
   dialog.setFilter(ImportDialogFilter());
   dialog.setFilterIndex(1);
@@ -115,7 +107,7 @@ void OnImportClicked(HWND owner, FileDialog& dialog, const PipelineContext& cont
   if (folder.empty()) folder = DownloadsFolder();
   dialog.setInitialFolder(folder);
   dialog.setFileName({});
-  if (!dialog.show(owner)) return;
+  if (!dialog.show(owner)) return {};
   WriteUserSetting(kImportFolderSetting, FolderOf(dialog.fileName()));
-  DispatchFile(context, picture, dialog.fileName());
+  return dialog.fileName();
 }

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <iterator>
+#include <memory>
 #include <string>
 #include <utility>
 
@@ -14,7 +15,6 @@
 #include "output/SaveCopy_win.h"
 #include "support/Dpi_win.h"
 #include "support/TextCodec_win.h"
-#include "tools/ConsoleRunner_win.h"
 #include "tools/HelperTools_win.h"
 
 namespace {
@@ -23,6 +23,10 @@ constexpr wchar_t kClassName[] = L"TessarooMainWindow";
 // Posted while the window is being created, so it arrives after the first
 // paint: readying the run directory is no part of showing the window.
 constexpr UINT kPrepareRunDirectoryMessage = WM_APP + 1;
+// From the import's thread: one file's outcome (lParam, an ImportOutcome the
+// receiver deletes) of the import wParam, and the end of an import.
+constexpr UINT kImportOutcomeMessage = WM_APP + 2;
+constexpr UINT kImportEndedMessage = WM_APP + 3;
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 // WS_EX_CONTROLPARENT lets Tab move between the buttons.
 constexpr DWORD kExStyle = WS_EX_CONTROLPARENT;
@@ -144,22 +148,37 @@ void EnableOutputButtons(HWND window, const AppContext& app) {
   for (int id : {kSaveButtonId, kCopyButtonId}) EnableWindow(GetDlgItem(window, id), shown);
 }
 
+// Takes the files in on the import thread, in place of any import under
+// way; the window only shows what each gives as it arrives.
+void StartImport(HWND window, AppContext& app, std::vector<std::string> paths) {
+  if (paths.empty()) return;
+  const WPARAM import = static_cast<WPARAM>(++app.importsStarted);
+  app.picture.beginRun();
+  app.importer.start(
+      app.pipeline(), std::move(paths),
+      [window, import](ImportOutcome outcome) {
+        auto* sent = new ImportOutcome(std::move(outcome));
+        if (!PostMessageW(window, kImportOutcomeMessage, import, reinterpret_cast<LPARAM>(sent))) delete sent;
+      },
+      [window] { PostMessageW(window, kImportEndedMessage, 0, 0); });
+}
+
 void OnMainWindowCreated(HWND window, AppContext& app) {
   EnableOutputButtons(window, app);
   PostMessageW(window, kPrepareRunDirectoryMessage, 0, 0);
   ToggleAlwaysOnTop(window);
   app.dropTarget.enable(
       window,
-      [&app](const std::vector<std::string>& paths) {
+      [window, &app](const std::vector<std::string>& paths) {
         // The icon dragged out and let go over this window: nothing to take in.
-        if (!DraggingIconOut()) DispatchFiles(app.pipeline(), app.picture, paths);
+        if (!DraggingIconOut()) StartImport(window, app, paths);
       },
       [window](bool over) { SetPictureBoxDropHover(GetDlgItem(window, kPictureBoxId), over); });
 }
 
 // Ctrl+V: files copied in Explorer (CF_HDROP on the clipboard) are taken in
 // as a drop of them would be.
-void OnPaste(AppContext& app) {
+void OnPaste(HWND window, AppContext& app) {
   std::vector<std::string> paths;
   {
     const ScopedClipboard clipboard(nullptr);
@@ -171,7 +190,7 @@ void OnPaste(AppContext& app) {
       if (length && DragQueryFileW(files, i, name.data(), length + 1)) paths.push_back(CodePageFromWide(name.substr(0, length), CP_ACP));
     }
   }
-  if (!paths.empty()) DispatchFiles(app.pipeline(), app.picture, paths);
+  StartImport(window, app, std::move(paths));
 }
 
 // A run that takes a while: the app-starting cursor over the window and
@@ -212,13 +231,15 @@ void OnCommand(HWND window, AppContext& app, int id, int code) {
   if (code != BN_CLICKED && code != 1) return;
   if ((id == kCopyButtonId || id == kSaveButtonId) && !IsWindowEnabled(GetDlgItem(window, id))) return;
   switch (id) {
-    case kPasteCommandId: OnPaste(app); break;
+    case kPasteCommandId: OnPaste(window, app); break;
     case kOnTopButtonId: ToggleAlwaysOnTop(window); break;
-    case kImportButtonId: OnImportClicked(window, app.dialog, app.pipeline(), app.picture); break;
+    case kImportButtonId:
+      if (std::string chosen = ChooseFileToImport(window, app.dialog); !chosen.empty()) StartImport(window, app, {chosen});
+      break;
     case kCopyButtonId: CopyIconToClipboard(window, app.picture); break;
     case kSaveButtonId: SaveIconAs(window, app.picture, app.dialog); break;
     case IDCANCEL:  // Escape: ends the run under way, else closes the window
-      if (!CancelImport()) PostMessageW(window, WM_CLOSE, 0, 0);
+      if (!app.importer.cancel()) PostMessageW(window, WM_CLOSE, 0, 0);
       break;
   }
 }
@@ -260,10 +281,21 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         // program's icon) come in as a drop of them would.
         std::vector<std::string> files;
         files.swap(app->filesAtStart);
-        DispatchFiles(app->pipeline(), app->picture, files);
+        StartImport(window, *app, std::move(files));
       }
       return 0;
+    case kImportOutcomeMessage: {
+      std::unique_ptr<ImportOutcome> outcome(reinterpret_cast<ImportOutcome*>(lParam));
+      // What an import that was replaced gave is not shown.
+      if (app && outcome && wParam == static_cast<WPARAM>(app->importsStarted)) ShowOutcome(app->picture, *outcome);
+      return 0;
+    }
+    case kImportEndedMessage:
+      if (app) app->picture.endRun();
+      return 0;
     case WM_DESTROY:
+      // The window is going: the import under way is of no use any more.
+      if (app) app->importer.cancel();
       if (app && app->buttonTips) DestroyWindow(std::exchange(app->buttonTips, nullptr));
       PostQuitMessage(0);
       return 0;

@@ -3,11 +3,13 @@
 
 #include <shobjidl.h>
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "app/DropTarget_win.h"
+#include "app/ImportWorker_win.h"
 #include "output/DragOut_win.h"
 #include "output/FileDialog_win.h"
 #include "output/PictureStore.h"
@@ -30,6 +32,8 @@ struct AppContext {
   HWND buttonTips = nullptr;  // the buttons' tooltips; owned by no window, destroyed with the main window
   ComPtr<ITaskbarList3> taskbar;  // once the taskbar button exists; may stay empty
   std::vector<std::string> filesAtStart;  // from the command line, full paths; taken in once ready
+  ImportWorker importer;  // the import under way, on its own thread
+  std::uint64_t importsStarted = 0;  // tells the outcomes of the latest import from those of one it replaced
 
   // Readies the run directory, once: after the window's first paint, or
   // before the first pipeline if one comes sooner.

@@ -18,6 +18,9 @@
 
 namespace {
 
+// How long the program waits at exit for the import under way to end.
+constexpr ULONGLONG kExitWaitMs = 700;
+
 // The command line's file arguments as full paths, made against the folder
 // the program was started in (it changes its current folder at once). Read
 // wide, so any name arrives whole.
@@ -64,10 +67,21 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     SetNavigationWindow(nullptr);
     if (shortcuts) DestroyAcceleratorTable(shortcuts);
   }
+  // The import under way was cancelled when the window went; its tool is
+  // ended at once, its own work stops at its next check.
+  const ULONGLONG closed = GetTickCount64();
+  app.importer.cancel();
   app.dragSource.reset();
   app.taskbar.reset();
   app.dragFolder.reset();
   app.dropTarget.disable();
+  const ULONGLONG spent = GetTickCount64() - closed;
+  if (!app.importer.wait(spent < kExitWaitMs ? DWORD(kExitWaitMs - spent) : 0)) {
+    // Whatever it is stuck in, the program is gone within a second of its
+    // window; the tools end with it (their job), and the import's work
+    // folder goes at the next start.
+    TerminateProcess(GetCurrentProcess(), static_cast<UINT>(exitCode));
+  }
   StopCodec();
   return exitCode;
 }

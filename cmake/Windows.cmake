@@ -20,6 +20,7 @@ add_library(tessaroo_win STATIC
   android/ApkIcon_win.cpp
   app/Batch_win.cpp
   app/DropTarget_win.cpp
+  app/ImportWorker_win.cpp
   app/Intake_win.cpp
   app/MainWindow_win.cpp
   app/Routes_win.cpp

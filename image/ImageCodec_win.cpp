@@ -1,5 +1,7 @@
 #include "image/ImageCodec_win.h"
 
+#include <mutex>
+
 #include "image/CgbiPng.h"
 #include "image/ImageFormat.h"
 
@@ -9,6 +11,7 @@ using namespace Gdiplus::DllExports;
 namespace {
 
 ULONG_PTR gCodecToken = 0;
+std::mutex gCodecStart;
 
 // Encoder class ids of GDI+'s built-in encoders: {557CF40n-1A04-11D3-9A73-0000F81EF32E}.
 CLSID BuiltInEncoder(int formatIndex) {
@@ -49,12 +52,15 @@ bool SizeAllowed(GpBitmap* bitmap) {
 }  // namespace
 
 void StartCodec() {
+  // Imports decode on their own thread while the window saves or copies.
+  const std::lock_guard lock(gCodecStart);
   if (gCodecToken) return;
   GdiplusStartupInput input;
   GdiplusStartup(&gCodecToken, &input, nullptr);
 }
 
 void StopCodec() {
+  const std::lock_guard lock(gCodecStart);
   if (!gCodecToken) return;
   GdiplusShutdown(gCodecToken);
   gCodecToken = 0;

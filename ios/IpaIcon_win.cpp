@@ -30,7 +30,6 @@ Bytes StandardPng(Bytes bytes) {
 }  // namespace
 
 Bytes ExtractIpaIcon(const PipelineContext& context, const std::string& packagePath) {
-  EndToolRun(kArchiveTool);
   const ArchiveSource package{packagePath, "-tzip", EntryText::Narrow};
   const IpaIconEntry best = ChooseIpaIconEntry(ListArchive(context, package), SystemLeadByte);
   if (best.name.empty()) return {};

@@ -300,12 +300,10 @@ Bytes InPlaceIcon(const PipelineContext& context, SquashFsImage& image, const st
 }  // namespace
 
 Bytes ExtractDebIcon(const PipelineContext& context, const std::string& packagePath) {
-  EndToolRun(kArchiveTool);
   return PackageIcon(context, packagePath, ReadDebPackage, {.name = DebPackageName(FileNameOf(packagePath, SystemLeadByte))});
 }
 
 Bytes ExtractRpmIcon(const PipelineContext& context, const std::string& packagePath) {
-  EndToolRun(kArchiveTool);
   const FileView file(packagePath);
   PackageRelations relations = ReadRpmHeader(file.bytes());
   if (relations.name.empty()) relations.name = RpmPackageName(FileNameOf(packagePath, SystemLeadByte));
@@ -313,7 +311,6 @@ Bytes ExtractRpmIcon(const PipelineContext& context, const std::string& packageP
 }
 
 Bytes ExtractAppImageIcon(const PipelineContext& context, const std::string& imagePath) {
-  EndToolRun(kArchiveTool);
   const FileView file(imagePath);
   const ByteSpan bytes = file.bytes();
   // Type 1: the file itself is the image 7-Zip opens.
@@ -346,7 +343,6 @@ Bytes ExtractAppImageIcon(const PipelineContext& context, const std::string& ima
 }
 
 Bytes ExtractSnapIcon(const PipelineContext& context, const std::string& snapPath) {
-  EndToolRun(kArchiveTool);
   const FileView file(snapPath);
   SquashFsImage image(file.bytes());
   // An LZO image: 7-Zip has its decoder.

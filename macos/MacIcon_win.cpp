@@ -38,7 +38,6 @@ Bytes ExtractIcnsIcon(const PipelineContext& context, const std::string& path) {
 }
 
 Bytes ExtractZippedAppIcon(const PipelineContext& context, const std::string& path) {
-  EndToolRun(kArchiveTool);
   const ArchiveSource zip{path, "-tzip", EntryText::Narrow};
   const std::vector<ArchiveEntry> entries = ListArchive(context, zip);
   if (entries.empty()) return {};
@@ -51,7 +50,6 @@ Bytes ExtractZippedAppIcon(const PipelineContext& context, const std::string& pa
 }
 
 Bytes ExtractDmgIcon(const PipelineContext& context, const std::string& path) {
-  EndToolRun(kArchiveTool);
   // Trying a file system that is not the image's is no damage.
   PipelineContext trying = context;
   trying.reason = nullptr;

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <algorithm>
 
 #include "support/ScopedWin_win.h"
@@ -130,7 +131,7 @@ bool WriteFileAtomically(const std::string& path, ByteSpan bytes, TargetProtecti
   if (base.empty()) return false;
   std::wstring temp;
   UniqueHandle file;
-  static unsigned counter = 0;
+  static std::atomic<unsigned> counter = 0;
   for (int attempt = 0; attempt < 64 && !file; ++attempt) {
     wchar_t name[32];
     swprintf(name, 32, L"\\tss%04X.tmp", (GetCurrentProcessId() * 31u + GetTickCount() + ++counter) & 0xFFFFu);

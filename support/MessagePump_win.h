@@ -1,28 +1,12 @@
 #pragma once
-// The program's message loops: the main loop, and the nested pumps that keep
-// the window alive while a helper tool runs. All of them route keyboard
-// navigation (Tab, Escape) through the same dialog-style handling.
+// The program's message loop, which routes keyboard navigation (Tab,
+// Escape) and the keyboard shortcuts through dialog-style handling.
 #include <windows.h>
 
-// The top-level window whose keyboard navigation the loops handle
+// The top-level window whose keyboard navigation the loop handles
 // (IsDialogMessage), and the keyboard shortcuts that send it commands
 // (nullptr for none).
 void SetNavigationWindow(HWND window, HACCEL shortcuts = nullptr);
 
-// Dispatches every message waiting in this thread's queue. A WM_QUIT found
-// here is posted again, so the main loop still sees it and ends, and from
-// then on QuitRequested() is true.
-void DispatchPendingMessages();
-
-// True once a nested pump has met WM_QUIT: the program is ending, so a
-// running tool is ended, no new one starts, and no further dropped file is
-// taken in.
-bool QuitRequested();
-// For tests that post WM_QUIT on purpose: forget it again.
-void ClearQuitRequest();
-
 // Runs until WM_QUIT; returns its exit code.
 int RunMessageLoop();
-
-// Waits about this many milliseconds while dispatching window messages.
-void PauseWithMessages(int milliseconds);

@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "support/FileIo_win.h"
-#include "support/MessagePump_win.h"
 #include "support/ScopedWin_win.h"
 #include "support/TextCodec_win.h"
 #include "support/TextScan.h"
@@ -58,29 +57,11 @@ bool StartFailureIsLasting(DWORD error) {
   }
 }
 
-// The tool runs this program is waiting on, innermost last: a nested run may
-// end an outer run's tool of the same name.
-struct ToolRun {
-  std::string name;  // the program's file name, lower case
-  HANDLE process;
-};
-std::vector<ToolRun> gToolRuns;
+// The budgets of the imports under way on this thread, innermost last.
+thread_local std::vector<ImportBudget*> gBudgets;
 
-std::string LowerFileName(const std::string& path) {
-  return AsciiLowered(FileNameOf(path, SystemLeadByte));
-}
-
-// Registers the run for its lifetime.
-class ToolRunScope {
- public:
-  ToolRunScope(const std::string& program, HANDLE process) { gToolRuns.push_back({LowerFileName(program), process}); }
-  ~ToolRunScope() { gToolRuns.pop_back(); }
-  ToolRunScope(const ToolRunScope&) = delete;
-  ToolRunScope& operator=(const ToolRunScope&) = delete;
-};
-
-// The budgets of the imports under way, innermost last.
-std::vector<ImportBudget*> gBudgets;
+// Whether the import under way on this thread has been cancelled.
+bool ImportCancelled() { return !gBudgets.empty() && gBudgets.back()->cancelled(); }
 
 // How a run ended.
 enum class RunEnd { NotStarted, Ended, Stopped };
@@ -99,7 +80,6 @@ struct OutputRoute {
 // or when its output file grows beyond the cap.
 RunEnd RunTool(const std::string& program, const std::string& arguments, const std::string& folder,
                const OutputRoute& route, const OutputSink& sink) {
-  if (QuitRequested()) return RunEnd::NotStarted;
   if (!gBudgets.empty() && !gBudgets.back()->spendRun()) return RunEnd::NotStarted;
   SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
   UniqueHandle readEnd, writeEnd, errors;
@@ -141,8 +121,8 @@ RunEnd RunTool(const std::string& program, const std::string& arguments, const s
   for (int attempt = 0; attempt < kStartAttempts && !started; ++attempt) {
     if (attempt > 0) {
       if (StartFailureIsLasting(GetLastError())) break;
-      PauseWithMessages(50);
-      if (QuitRequested()) break;
+      Sleep(50);
+      if (ImportCancelled()) break;
     }
     started = CreateProcessA(program.c_str(), line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW | CREATE_SUSPENDED,
                              nullptr, folder.empty() ? nullptr : folder.c_str(), &startup, &info);
@@ -155,7 +135,6 @@ RunEnd RunTool(const std::string& program, const std::string& arguments, const s
   UniqueHandle process(info.hProcess), thread(info.hThread);
   if (HANDLE job = ToolJob()) AssignProcessToJobObject(job, process.get());
   ResumeThread(thread.get());
-  const ToolRunScope registered(program, process.get());
 
   if (route.toFile) {
     while (!HasExited(process.get())) {
@@ -164,9 +143,8 @@ RunEnd RunTool(const std::string& program, const std::string& arguments, const s
         TerminateProcess(process.get(), 1);
         return RunEnd::Stopped;
       }
-      if (GetInputState()) DispatchPendingMessages();
-      PauseWithMessages(1);
-      if (QuitRequested()) {
+      WaitForSingleObject(process.get(), 1);
+      if (ImportCancelled()) {
         TerminateProcess(process.get(), 1);
         return RunEnd::Stopped;
       }
@@ -189,10 +167,9 @@ RunEnd RunTool(const std::string& program, const std::string& arguments, const s
       exited = HasExited(process.get());
       if (exited) continue;
     }
-    if (GetInputState()) DispatchPendingMessages();
-    if (!read) PauseWithMessages(1);
-    if (QuitRequested()) {
-      // The window is gone: the tool's result is of no use to anyone.
+    if (!read) WaitForSingleObject(process.get(), 1);
+    if (ImportCancelled()) {
+      // Cancelled, or the window is gone: the tool's result is of no use.
       TerminateProcess(process.get(), 1);
       return RunEnd::Stopped;
     }
@@ -209,20 +186,14 @@ HANDLE ToolJob() {
     HANDLE created = CreateJobObjectW(nullptr, nullptr);
     if (!created) return created;
     JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
-    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    // No tool may take more than kMaxToolMemory, however hostile its input:
+    // an allocation beyond it fails in the tool, which then ends.
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE | JOB_OBJECT_LIMIT_PROCESS_MEMORY;
+    limits.ProcessMemoryLimit = kMaxToolMemory;
     SetInformationJobObject(created, JobObjectExtendedLimitInformation, &limits, sizeof limits);
     return created;
   }();
   return job;
-}
-
-void EndToolRun(const std::string& name) {
-  const std::string wanted = LowerFileName(name);
-  for (auto run = gToolRuns.rbegin(); run != gToolRuns.rend(); ++run) {
-    if (run->name != wanted) continue;
-    TerminateProcess(run->process, 1);
-    return;
-  }
 }
 
 std::string RunConsoleCommand(const std::string& program, const std::string& arguments, const std::string& folder) {
@@ -277,11 +248,11 @@ std::optional<Bytes> ToolOutputBytes(const std::string& program, const std::stri
   return bytes;
 }
 
-ImportBudget::ImportBudget() { gBudgets.push_back(this); }
+ImportBudget::ImportBudget(const std::atomic<bool>* cancel) : cancel_(cancel) { gBudgets.push_back(this); }
 ImportBudget::~ImportBudget() { gBudgets.pop_back(); }
 
 bool ImportBudget::spendRun() {
-  if (cancelled_) return false;
+  if (cancelled()) return false;
   if (runsLeft_ == 0) return !(exhausted_ = true);
   --runsLeft_;
   return true;
@@ -295,21 +266,4 @@ bool SpendWrittenBytes(std::uint64_t bytes) {
   return true;
 }
 
-bool ImportGoesOn() {
-  // The window's messages are seen to about 20 times a second.
-  static ULONGLONG lastDispatch = 0;
-  const ULONGLONG now = GetTickCount64();
-  if (now - lastDispatch >= 50) {
-    lastDispatch = now;
-    DispatchPendingMessages();
-  }
-  return !QuitRequested() && (gBudgets.empty() || !gBudgets.back()->cancelled_);
-}
-
-bool CancelImport() {
-  if (gBudgets.empty()) return false;
-  gBudgets.back()->cancelled_ = true;
-  // The tool the import waits on is the innermost run.
-  if (!gToolRuns.empty()) TerminateProcess(gToolRuns.back().process, 1);
-  return true;
-}
+bool ImportGoesOn() { return !ImportCancelled(); }

@@ -1,9 +1,11 @@
 #pragma once
 // Runs the helper tools as hidden console processes and captures what they
-// print. Everything here runs on the GUI thread and keeps the window answering
-// while it waits.
+// print. Imports run on a thread of their own (app/ImportWorker_win.h), so
+// the runner simply waits; it ends the tool as soon as the import is
+// cancelled.
 #include <windows.h>
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -19,9 +21,10 @@
 // window and standard output and standard error on one pipe; returns all the
 // bytes the tool wrote, in arrival order, once it has ended. The empty text
 // when nothing was captured or the program could not be started. Every tool
-// runs in the program's job, so none outlives the program. Once the program
-// is quitting (WM_QUIT met while waiting), the tool is ended and the runner
-// returns; after that no tool starts at all.
+// runs in the program's job, so none outlives the program nor takes more
+// than kMaxToolMemory. Once the import under way on this thread is
+// cancelled, the tool is ended and the runner returns; after that no tool
+// starts for it.
 std::string RunConsoleCommand(const std::string& program, const std::string& arguments,
                               const std::string& folder = {});
 
@@ -56,50 +59,41 @@ std::optional<Bytes> ToolOutputBytes(const std::string& program, const std::stri
 
 // What one import may cost at most, however hostile the file: tool runs,
 // and bytes the program writes into work folders (inner packages). While an
-// ImportBudget lives, the innermost one is charged; a run beyond it does not
-// start (as a tool that could not be started), a write beyond it is refused.
+// ImportBudget lives, the innermost one of its thread is charged; a run
+// beyond it does not start (as a tool that could not be started), a write
+// beyond it is refused.
 inline constexpr int kMaxToolRunsPerImport = 64;
 inline constexpr std::uint64_t kMaxBytesWrittenPerImport = 3ull << 29;  // 1.5 GiB
+// Memory any one tool may commit.
+inline constexpr std::uint64_t kMaxToolMemory = 1ull << 30;
 class ImportBudget {
  public:
-  ImportBudget();
+  // cancel: set (from any thread) when the import is to end; may be null.
+  explicit ImportBudget(const std::atomic<bool>* cancel = nullptr);
   ~ImportBudget();
   ImportBudget(const ImportBudget&) = delete;
   ImportBudget& operator=(const ImportBudget&) = delete;
   bool spendRun();
   // True once a run or a write was refused for want of budget.
   bool exhausted() const { return exhausted_; }
-  // True once the user cancelled the import (CancelImport).
-  bool cancelled() const { return cancelled_; }
+  // True once the import was cancelled.
+  bool cancelled() const { return cancel_ && cancel_->load(std::memory_order_relaxed); }
 
  private:
   friend bool SpendWrittenBytes(std::uint64_t bytes);
+  const std::atomic<bool>* cancel_;
   int runsLeft_ = kMaxToolRunsPerImport;
   std::uint64_t bytesLeft_ = kMaxBytesWrittenPerImport;
   bool exhausted_ = false;
-  bool cancelled_ = false;
-  friend bool CancelImport();
-  friend bool ImportGoesOn();
 };
 
-// Ends the innermost import under way: its running tool is ended and no
-// further tool starts for it. False when no import is under way.
-bool CancelImport();
-
-// For work done in the program itself (unpacking a package): dispatches
-// the window's waiting messages now and then, as a tool's wait does, and
-// says whether the import under way may go on (not cancelled, the program
-// not ending).
+// For long work done in the program itself (unpacking, drawing): whether
+// the import under way on this thread may go on (it was not cancelled).
 bool ImportGoesOn();
 
 // Charges bytes about to be written to the import under way; false when
 // they do not fit (always true outside an import).
 bool SpendWrittenBytes(std::uint64_t bytes);
-
-// Ends the run of the named tool ("pt.exe") that this program started and is
-// still waiting on, if any: a nested run's first step, so the outer run
-// gives up. Other programs' processes of that name are never touched.
-void EndToolRun(const std::string& name);
 
 // The job every tool runs in; it ends its processes when the program ends.
 HANDLE ToolJob();

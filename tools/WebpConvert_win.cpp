@@ -14,7 +14,6 @@ bool WebpFitsSizeCap(const std::string& path) {
 }
 
 Bytes ConvertWebpToPng(const PipelineContext& context, const std::string& inputPath) {
-  EndToolRun(kWebpDecoder);
   // The decoder allocates the whole canvas a file declares, however few
   // bytes it has: a huge or unreadable canvas is never handed to it.
   const std::optional<Bytes> png = !WebpFitsSizeCap(inputPath) ? std::nullopt

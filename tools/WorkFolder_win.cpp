@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <algorithm>
 #include <cwchar>
 #include <optional>
@@ -173,7 +174,7 @@ bool CreateWorkFolder(const std::string& path) {
 }
 
 WorkFolder::WorkFolder(const std::string& runDirectory) {
-  static unsigned count = 0;
+  static std::atomic<unsigned> count = 0;
   const std::string stem = runDirectory + "\\" + kPrefix + std::to_string(GetCurrentProcessId()) + "-";
   for (int attempt = 0; attempt < 100; ++attempt) {
     const std::string candidate = stem + std::to_string(++count);

@@ -23,7 +23,6 @@ const ArchiveEntry* Find(const std::vector<ArchiveEntry>& entries, std::string p
 }  // namespace
 
 Bytes ExtractExtensionIcon(const PipelineContext& context, const std::string& path) {
-  EndToolRun(kArchiveTool);
   // A .crx must start as one; the ZIP after its header is 7-Zip's to find.
   if (EqualsIgnoringAsciiCase(path.substr(path.size() < 4 ? 0 : path.size() - 4), ".crx") &&
       !IsCrxHeader(ReadFileStart(path, 8))) {

@@ -11,7 +11,6 @@
 #include "windows/MsiDatabase.h"
 
 Bytes ExtractMsiIcon(const PipelineContext& context, const std::string& installerPath) {
-  EndToolRun(kArchiveTool);
   // The compound-file reader alone: a crafted file never reaches another.
   const ArchiveSource database{installerPath, "-tCompound", EntryText::Narrow};
   const std::vector<ArchiveEntry> streams = ListArchive(context, database);

@@ -56,12 +56,10 @@ Bytes PackageIcon(const PipelineContext& context, const std::string& packagePath
 }  // namespace
 
 Bytes ExtractMsixIcon(const PipelineContext& context, const std::string& packagePath) {
-  EndToolRun(kArchiveTool);
   return PackageIcon(context, packagePath);
 }
 
 Bytes ExtractMsixBundleIcon(const PipelineContext& context, const std::string& bundlePath) {
-  EndToolRun(kArchiveTool);
   const ArchiveSource bundle = PackageSource(bundlePath);
   const std::vector<ArchiveEntry> entries = ListArchive(context, bundle);
   const Bytes manifest =

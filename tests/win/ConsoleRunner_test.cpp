@@ -1,11 +1,11 @@
-#include "support/MessagePump_win.h"
 #include "support/TextCodec_win.h"
 #include "tools/ConsoleRunner_win.h"
 
 #include <gtest/gtest.h>
 
-#include <functional>
+#include <atomic>
 #include <string>
+#include <thread>
 
 #include "tests/win/TestSupport.h"
 
@@ -52,64 +52,27 @@ TEST(ConsoleRunner, LargeOutputArrivesWhole) {
   EXPECT_EQ(out.compare(at, 5 + std::to_string(at).size(), "line " + std::to_string(at)), 0);
 }
 
-TEST(ConsoleRunner, KeepsTheWindowAnsweringWhileTheToolRuns) {
-  MessageCounter counter(WM_APP);
-  ASSERT_TRUE(counter.window());
-  PostMessageW(counter.window(), WM_APP, 0, 0);
-  RunConsoleCommand(Emit(), "sleep 300");
-  EXPECT_EQ(counter.count(), 1);
-}
-
-TEST(PauseWithMessages, DispatchesPostedMessagesAndWaitsForTheTimer) {
-  MessageCounter counter(WM_APP + 1);
-  ASSERT_TRUE(counter.window());
-  PostMessageW(counter.window(), WM_APP + 1, 0, 0);
+// Cancelling an import (from the window's thread) ends the tool it waits
+// on at once, and no tool starts for it afterwards; another import's
+// runs go on.
+TEST(ConsoleRunner, CancellingTheImportEndsItsToolAndStartsNoOther) {
+  std::atomic<bool> cancel = false;
+  const ImportBudget budget(&cancel);
+  std::thread window([&cancel] {
+    Sleep(300);
+    cancel = true;
+  });
   const ULONGLONG start = GetTickCount64();
-  PauseWithMessages(200);
-  const ULONGLONG elapsed = GetTickCount64() - start;
-  EXPECT_EQ(counter.count(), 1);
-  EXPECT_GE(elapsed, 150u);
-}
-
-// Runs an action when a posted message is dispatched, as a drop arriving
-// while a tool runs would be.
-std::function<void()> gOnMessage;
-LRESULT CALLBACK ActOnMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_APP + 7 && gOnMessage) gOnMessage();
-  return DefWindowProcW(window, message, wParam, lParam);
-}
-
-class WhileRunning {
- public:
-  explicit WhileRunning(std::function<void()> action) {
-    gOnMessage = std::move(action);
-    window_ = CreateWindowW(L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, GetModuleHandleW(nullptr), nullptr);
-    SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ActOnMessage));
-    PostMessageW(window_, WM_APP + 7, 0, 0);
-  }
-  ~WhileRunning() {
-    DestroyWindow(window_);
-    gOnMessage = nullptr;
-  }
-
- private:
-  HWND window_ = nullptr;
-};
-
-// A nested run ends the outer run's tool by name: only the process this
-// program started, never another program's process of that name.
-TEST(EndToolRun, EndsOnlyTheRunThisProgramStarted) {
-  TempFolder folder;
-  const std::string tool = folder.file("pt.exe");
-  ASSERT_TRUE(CopyTestFile(Emit(), tool));
-  TestProcess foreign = StartProgram("\"" + tool + "\" sleep 60000", folder.path());
-  ASSERT_TRUE(foreign);
-  {
-    WhileRunning nested([] { EndToolRun("PT.EXE"); });
-    EXPECT_EQ(RunConsoleCommand(tool, "late 20000 finished"), "") << "ended before it printed";
-  }
-  EXPECT_EQ(WaitForSingleObject(foreign, 500), static_cast<DWORD>(WAIT_TIMEOUT)) << "another program's pt.exe lives on";
-  EndToolRun("pt.exe");  // nothing of ours runs: does nothing
+  EXPECT_EQ(RunConsoleCommand(Emit(), "late 20000 finished"), "");
+  EXPECT_LT(GetTickCount64() - start, 5000u) << "ended when cancelled, not when it finished";
+  window.join();
+  EXPECT_FALSE(ImportGoesOn());
+  EXPECT_EQ(RunConsoleCommand(Emit(), "text hello"), "");
+  std::thread other([] {
+    const ImportBudget own;
+    EXPECT_EQ(RunConsoleCommand(Emit(), "text hello"), "hello");
+  });
+  other.join();
 }
 
 // A program that ends while its tool runs takes the tool with it (the job
@@ -129,19 +92,6 @@ TEST(ConsoleRunner, ToolsEndWithTheProgramThatStartedThem) {
   if (stuck) CloseHandle(stuck);
   EXPECT_TRUE(ended);
   TerminateProcessById(FindProcessIdByName("stuck.exe", false));  // never leave one behind
-}
-
-// Closing the window while a tool runs: the runner ends the tool and
-// returns, and nothing starts afterwards.
-TEST(ConsoleRunner, QuitDuringARunEndsTheToolAndStartsNoOther) {
-  PostQuitMessage(0);
-  EXPECT_EQ(RunConsoleCommand(Emit(), "late 20000 finished"), "");
-  EXPECT_TRUE(QuitRequested());
-  EXPECT_EQ(RunConsoleCommand(Emit(), "text hello"), "");
-  MSG msg;
-  while (PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {}
-  ClearQuitRequest();
-  EXPECT_EQ(RunConsoleCommand(Emit(), "text hello"), "hello");
 }
 
 TEST(TerminateProcessById, NothingToEndIsFalse) {

@@ -7,9 +7,11 @@
 
 #include <gtest/gtest.h>
 
+#include <mutex>
 #include <vector>
 
 #include "app/DropTarget_win.h"
+#include "app/ImportWorker_win.h"
 #include "app/Intake_win.h"
 #include "app/MainWindow_win.h"
 #include "image/IcoDecode.h"
@@ -18,7 +20,6 @@
 #include "image/PngEncode.h"
 #include "output/PictureStore.h"
 #include "support/FileIo_win.h"
-#include "support/MessagePump_win.h"
 #include "tests/support/TestImages.h"
 #include "tests/win/PipelineHarness.h"
 #include "tools/ConsoleRunner_win.h"
@@ -148,41 +149,49 @@ TEST_F(IntakeTest, EveryRunEndsInAnIconOrAReason) {
   EXPECT_NE(said.find("no-icon: No icon in this file"), std::string::npos) << said;
 }
 
-// A drop that arrives while a pipeline waits on its tool starts a nested run
-// from inside the runner's message pump; its first step ends the tool the
-// outer run waits on, so the outer run ends quietly and the nested run's
-// picture stays.
-IntakeTest* gNestedTest = nullptr;
-std::string gNestedPackage;
-bool gNestedRan = false;
+// A drop while a package is read replaces that import: the packaging tool
+// it waits on is ended, only the new file's outcome arrives, and both
+// imports remove their work folders. Escape (cancel) ends an import in the
+// same way, with no outcome at all.
+TEST_F(IntakeTest, ANewImportReplacesTheOneUnderWayAndCancelEndsIt) {
+  const std::string fixtures = TestEnvironment("TESSAROO_FIXTURES");
+  std::mutex lock;
+  std::vector<ImportOutcome> outcomes;
+  int finished = 0;
+  auto deliver = [&](ImportOutcome outcome) {
+    const std::lock_guard guard(lock);
+    outcomes.push_back(std::move(outcome));
+  };
+  auto ended = [&] {
+    const std::lock_guard guard(lock);
+    ++finished;
+  };
+  auto packagingToolRuns = [] {
+    for (int i = 0; i < 400; ++i, Sleep(5)) {
+      if (FindProcessIdByName("pt.exe", false) != 0) return true;
+    }
+    return false;
+  };
+  {
+    ImportWorker worker;
+    worker.start(context_, {fixtures + "\\apk\\five-densities.apk"}, deliver, ended);
+    ASSERT_TRUE(packagingToolRuns());
+    worker.start(context_, {fixtures + "\\apk\\plain-drawable.apk"}, deliver, ended);
+    ASSERT_TRUE(worker.wait(30000));
+    ASSERT_EQ(outcomes.size(), 1u);
+    EXPECT_EQ(outcomes[0].icon, ReadWholeFile(fixtures + "\\apk\\plain-drawable.icon"));
+    EXPECT_EQ(finished, 2);
 
-// Polls on a timer, which the runner's pump dispatches whenever its queue is
-// otherwise empty, until the outer run's packaging tool exists; then drops
-// the second package. (Re-posting a message from its own handler instead
-// would keep the pump's queue from ever running dry.)
-LRESULT CALLBACK DropWhenToolRuns(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message != WM_TIMER || gNestedRan) return DefWindowProcW(window, message, wParam, lParam);
-  if (FindProcessIdByName("pt.exe", false) == 0) return 0;
-  KillTimer(window, 1);
-  gNestedRan = true;
-  gNestedTest->dispatch(gNestedPackage);
-  return 0;
-}
-
-TEST_F(IntakeTest, DropDuringARunEndsTheOuterToolAndTheNestedRunWins) {
-  gNestedTest = this;
-  gNestedPackage = TestEnvironment("TESSAROO_FIXTURES") + "\\apk\\plain-drawable.apk";
-  gNestedRan = false;
-  HWND poller = CreateWindowW(L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, GetModuleHandleW(nullptr), nullptr);
-  ASSERT_TRUE(poller);
-  SetWindowLongPtrW(poller, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(DropWhenToolRuns));
-  SetTimer(poller, 1, 1, nullptr);
-  dispatch(TestEnvironment("TESSAROO_FIXTURES") + "\\apk\\five-densities.apk");
-  DestroyWindow(poller);
-  ASSERT_TRUE(gNestedRan) << "the nested drop ran while the packaging tool was running";
-  EXPECT_EQ(store_.picture(), ReadWholeFile(TestEnvironment("TESSAROO_FIXTURES") + "\\apk\\plain-drawable.icon"));
+    worker.start(context_, {fixtures + "\\apk\\five-densities.apk"}, deliver, ended);
+    ASSERT_TRUE(packagingToolRuns());
+    EXPECT_TRUE(worker.cancel());
+    EXPECT_TRUE(worker.wait(1000)) << "a cancelled import ends at once";
+    EXPECT_FALSE(worker.cancel()) << "nothing under way";
+    EXPECT_EQ(outcomes.size(), 1u);
+    EXPECT_EQ(finished, 3);
+  }
   for (const std::string& name : runDirectoryNames()) {
-    EXPECT_NE(name.rfind("~work-", 0), 0u) << "both runs removed their work folders: " << name;
+    EXPECT_NE(name.rfind("~work-", 0), 0u) << "every import removed its work folder: " << name;
   }
 }
 
@@ -209,19 +218,6 @@ TEST(DropTarget, PassesEveryDroppedFileInOrder) {
   HGLOBAL drop = makeDrop();
   EXPECT_EQ(SendMessageW(window, WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0), 0);
   EXPECT_EQ(received, (std::vector<std::string>{"C:\\a\\one.apk", "D:\\two.ipa", "E:\\three four.exe"}));
-
-  // The program quitting while the first file is taken in (a nested pump
-  // meets WM_QUIT): the other files are not taken in.
-  PictureStore picture;
-  DispatchFiles(PipelineContext{}, picture, {"one.unknown", "two.unknown"});
-  EXPECT_EQ(picture.notices(), 2u);
-  PostQuitMessage(0);
-  DispatchPendingMessages();
-  DispatchFiles(PipelineContext{}, picture, {"three.unknown", "four.unknown"});
-  EXPECT_EQ(picture.notices(), 2u);
-  MSG msg;
-  while (PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {}
-  ClearQuitRequest();
 
   target.disable();
   received.clear();

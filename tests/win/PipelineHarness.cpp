@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "app/Intake_win.h"
+#include "app/ImportWorker_win.h"
 #include "image/PngDecode.h"
 #include "support/FileIo_win.h"
 #include "tools/HelperTools_win.h"

@@ -144,24 +144,6 @@ TestProcess StartProgram(const std::string& commandLine, const std::string& fold
   return TestProcess(info.hProcess);
 }
 
-MessageCounter::MessageCounter(UINT message) : message_(message) {
-  WNDCLASSW cls{};
-  cls.lpfnWndProc = Proc;
-  cls.hInstance = GetModuleHandleW(nullptr);
-  cls.lpszClassName = L"TessarooTestMessageCounter";
-  RegisterClassW(&cls);  // a second registration fails harmlessly
-  window_ = CreateWindowW(cls.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, cls.hInstance, nullptr);
-  SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-}
-
-MessageCounter::~MessageCounter() { DestroyWindow(window_); }
-
-LRESULT CALLBACK MessageCounter::Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  auto* self = reinterpret_cast<MessageCounter*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-  if (self && message == self->message_) ++self->count_;
-  return DefWindowProcW(window, message, wParam, lParam);
-}
-
 HWND WaitForWindowOf(HANDLE process, const wchar_t* className, DWORD milliseconds) {
   const DWORD pid = GetProcessId(process);
   for (DWORD waited = 0; waited < milliseconds; waited += 50) {

@@ -73,24 +73,6 @@ bool RunningUnderWine();
 // one is set aside there.
 DWORD ComparableAttributes(const std::string& path);
 
-// A message-only window that counts how many messages of one kind it was
-// dispatched.
-class MessageCounter {
- public:
-  explicit MessageCounter(UINT message);
-  MessageCounter(const MessageCounter&) = delete;
-  MessageCounter& operator=(const MessageCounter&) = delete;
-  ~MessageCounter();
-  HWND window() const { return window_; }
-  int count() const { return count_; }
-
- private:
-  static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-  UINT message_;
-  int count_ = 0;
-  HWND window_ = nullptr;
-};
-
 // A visible top-level window of the given class that belongs to process, or
 // nullptr when none appears in time (or the process ends).
 HWND WaitForWindowOf(HANDLE process, const wchar_t* className, DWORD milliseconds = 30000);
