@@ -132,10 +132,11 @@ la_ssize_t ReadOuterEntry(archive*, void* outer, const void** buffer) {
 // An xz member decoded on several threads as the inner archive reads it:
 // Debian's data.tar.xz is written in many blocks, which decode side by side
 // (libarchive's own xz reader uses one thread). A stream that needs more
-// memory than kXzMemoryStop (a hostile dictionary size) is refused.
+// memory than kXzMemoryStop (a hostile dictionary size) is refused, so the
+// decoder stays well inside the memory one import may use.
 class XzMember {
  public:
-  static constexpr std::uint64_t kXzMemoryStop = 512u << 20;
+  static constexpr std::uint64_t kXzMemoryStop = 256u << 20;
 
   explicit XzMember(archive* outer) : outer_(outer) {}
   ~XzMember() { lzma_end(&stream_); }
@@ -145,7 +146,7 @@ class XzMember {
   bool start() {
     lzma_mt options{};
     options.threads = std::clamp(std::thread::hardware_concurrency(), 1u, 4u);
-    options.memlimit_threading = 256u << 20;
+    options.memlimit_threading = 192u << 20;
     options.memlimit_stop = kXzMemoryStop;
     return lzma_stream_decoder_mt(&stream_, &options) == LZMA_OK;
   }

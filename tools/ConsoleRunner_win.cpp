@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <psapi.h>
+
 #include <algorithm>
 #include <vector>
 
@@ -60,8 +62,14 @@ bool StartFailureIsLasting(DWORD error) {
 // The budgets of the imports under way on this thread, innermost last.
 thread_local std::vector<ImportBudget*> gBudgets;
 
-// Whether the import under way on this thread has been cancelled.
-bool ImportCancelled() { return !gBudgets.empty() && gBudgets.back()->cancelled(); }
+// What the program has committed (the commit charge, which Wine reports
+// there and not as PrivateUsage).
+std::uint64_t CommittedMemory() {
+  PROCESS_MEMORY_COUNTERS counters{};
+  counters.cb = sizeof counters;
+  if (!K32GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters)) return 0;
+  return counters.PagefileUsage;
+}
 
 // How a run ended.
 enum class RunEnd { NotStarted, Ended, Stopped };
@@ -122,7 +130,7 @@ RunEnd RunTool(const std::string& program, const std::string& arguments, const s
     if (attempt > 0) {
       if (StartFailureIsLasting(GetLastError())) break;
       Sleep(50);
-      if (ImportCancelled()) break;
+      if (!ImportGoesOn()) break;
     }
     started = CreateProcessA(program.c_str(), line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW | CREATE_SUSPENDED,
                              nullptr, folder.empty() ? nullptr : folder.c_str(), &startup, &info);
@@ -144,7 +152,7 @@ RunEnd RunTool(const std::string& program, const std::string& arguments, const s
         return RunEnd::Stopped;
       }
       WaitForSingleObject(process.get(), 1);
-      if (ImportCancelled()) {
+      if (!ImportGoesOn()) {
         TerminateProcess(process.get(), 1);
         return RunEnd::Stopped;
       }
@@ -168,7 +176,7 @@ RunEnd RunTool(const std::string& program, const std::string& arguments, const s
       if (exited) continue;
     }
     if (!read) WaitForSingleObject(process.get(), 1);
-    if (ImportCancelled()) {
+    if (!ImportGoesOn()) {
       // Cancelled, or the window is gone: the tool's result is of no use.
       TerminateProcess(process.get(), 1);
       return RunEnd::Stopped;
@@ -248,7 +256,9 @@ std::optional<Bytes> ToolOutputBytes(const std::string& program, const std::stri
   return bytes;
 }
 
-ImportBudget::ImportBudget(const std::atomic<bool>* cancel) : cancel_(cancel) { gBudgets.push_back(this); }
+ImportBudget::ImportBudget(const std::atomic<bool>* cancel) : cancel_(cancel), memoryAtStart_(CommittedMemory()) {
+  gBudgets.push_back(this);
+}
 ImportBudget::~ImportBudget() { gBudgets.pop_back(); }
 
 bool ImportBudget::spendRun() {
@@ -266,4 +276,20 @@ bool SpendWrittenBytes(std::uint64_t bytes) {
   return true;
 }
 
-bool ImportGoesOn() { return !ImportCancelled(); }
+bool ImportBudget::memoryHolds() {
+  if (memoryExceeded_) return false;
+  const std::uint64_t now = GetTickCount64();
+  if (now - lastMemoryLook_ < 5) return true;
+  lastMemoryLook_ = now;
+  const std::uint64_t committed = CommittedMemory();
+  if (committed > memoryAtStart_ && committed - memoryAtStart_ > kMaxImportMemory) {
+    memoryExceeded_ = exhausted_ = true;
+  }
+  return !memoryExceeded_;
+}
+
+bool ImportGoesOn() {
+  if (gBudgets.empty()) return true;
+  ImportBudget& budget = *gBudgets.back();
+  return !budget.cancelled() && budget.memoryHolds();
+}

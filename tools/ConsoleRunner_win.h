@@ -66,6 +66,9 @@ inline constexpr int kMaxToolRunsPerImport = 64;
 inline constexpr std::uint64_t kMaxBytesWrittenPerImport = 3ull << 29;  // 1.5 GiB
 // Memory any one tool may commit.
 inline constexpr std::uint64_t kMaxToolMemory = 1ull << 30;
+// Memory the program's own work for one import may commit, beyond what the
+// program held when the import began.
+inline constexpr std::uint64_t kMaxImportMemory = 512ull << 20;
 class ImportBudget {
  public:
   // cancel: set (from any thread) when the import is to end; may be null.
@@ -74,7 +77,11 @@ class ImportBudget {
   ImportBudget(const ImportBudget&) = delete;
   ImportBudget& operator=(const ImportBudget&) = delete;
   bool spendRun();
-  // True once a run or a write was refused for want of budget.
+  // Whether the program's memory is still within kMaxImportMemory of
+  // where it stood when the import began; looked at most every few
+  // milliseconds. Once it is not, the budget is exhausted.
+  bool memoryHolds();
+  // True once a run, a write or memory was refused for want of budget.
   bool exhausted() const { return exhausted_; }
   // True once the import was cancelled.
   bool cancelled() const { return cancel_ && cancel_->load(std::memory_order_relaxed); }
@@ -82,13 +89,17 @@ class ImportBudget {
  private:
   friend bool SpendWrittenBytes(std::uint64_t bytes);
   const std::atomic<bool>* cancel_;
+  std::uint64_t memoryAtStart_;
+  std::uint64_t lastMemoryLook_ = 0;
   int runsLeft_ = kMaxToolRunsPerImport;
   std::uint64_t bytesLeft_ = kMaxBytesWrittenPerImport;
   bool exhausted_ = false;
+  bool memoryExceeded_ = false;
 };
 
 // For long work done in the program itself (unpacking, drawing): whether
-// the import under way on this thread may go on (it was not cancelled).
+// the import under way on this thread may go on (it was not cancelled, and
+// its memory budget holds).
 bool ImportGoesOn();
 
 // Charges bytes about to be written to the import under way; false when

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "tests/win/TestSupport.h"
 
@@ -73,6 +74,20 @@ TEST(ConsoleRunner, CancellingTheImportEndsItsToolAndStartsNoOther) {
     EXPECT_EQ(RunConsoleCommand(Emit(), "text hello"), "hello");
   });
   other.join();
+}
+
+// The program's own work for an import may commit 512 MiB beyond what it
+// held at the start: past that the import stops where it next looks.
+TEST(ImportBudget, MemoryBeyondTheBudgetStopsTheImport) {
+  const ImportBudget budget;
+  std::vector<char> held(kMaxImportMemory / 2);
+  Sleep(10);
+  EXPECT_TRUE(ImportGoesOn());
+  std::vector<char> more(kMaxImportMemory / 2 + (64u << 20));
+  Sleep(10);
+  EXPECT_FALSE(ImportGoesOn());
+  EXPECT_TRUE(budget.exhausted());
+  EXPECT_EQ(RunConsoleCommand(Emit(), "text hello"), "") << "no tool runs for it any more";
 }
 
 // A program that ends while its tool runs takes the tool with it (the job
