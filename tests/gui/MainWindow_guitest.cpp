@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <commctrl.h>
+#include <commdlg.h>
 #include <oleacc.h>
 #include <shlobj.h>
 
@@ -684,6 +685,49 @@ TEST_F(MainWindowTest, BusyWhileReadingAndEscapeCancelsTheRun) {
   EXPECT_TRUE(closesWithin(3000));
   EXPECT_LT(GetTickCount64() - closed, 1000u) << "the program is gone within a second of its window";
   EXPECT_EQ(FindProcessIdByName("za.exe", false), 0u) << "no tool lives on";
+}
+
+// The folder and the type of the last save are kept for the user: after a
+// restart, Save opens there with the icon type chosen.
+TEST_F(MainWindowTest, SaveRemembersItsFolderAndTypeAcrossARestart) {
+  RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Tessaroo");
+  const std::string exe = TestEnvironment("TESSAROO_FIXTURES") + "\\exe\\pe32-order.exe";
+  TempFolder saves;
+  constexpr int kTypeList = 0x470;  // the save dialog's file type list (cmb1)
+  HWND window = start();
+  ASSERT_TRUE(window);
+  ImportThroughTheDialog(process_, window, exe);
+  WaitUntil([&] { return IsWindowEnabled(GetDlgItem(window, kSaveButtonId)) != FALSE; }, 5000);
+  PostMessageW(GetDlgItem(window, kSaveButtonId), BM_CLICK, 0, 0);
+  HWND dialog = WaitForDialog(process_);
+  ASSERT_TRUE(dialog);
+  HWND types = GetDlgItem(dialog, kTypeList);
+  SendMessageW(types, CB_SETCURSEL, 1, 0);
+  SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(kTypeList, CBN_SELENDOK), reinterpret_cast<LPARAM>(types));
+  SendMessageW(FileNameBox(dialog), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(WideFromAnsi(saves.file("kept.ico")).c_str()));
+  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
+  WaitUntil([&] { return !IsWindow(dialog); }, 5000);
+  WaitUntil([&] { return GetFileAttributesA(saves.file("kept.ico").c_str()) != INVALID_FILE_ATTRIBUTES; }, 5000);
+  EXPECT_EQ(SniffImageFormat(ReadWholeFile(saves.file("kept.ico"))), ImageFormat::Icon);
+  PostMessageW(window, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(closesWithin(10000));
+
+  window = start();
+  ASSERT_TRUE(window);
+  ImportThroughTheDialog(process_, window, exe);
+  WaitUntil([&] { return IsWindowEnabled(GetDlgItem(window, kSaveButtonId)) != FALSE; }, 5000);
+  PostMessageW(GetDlgItem(window, kSaveButtonId), BM_CLICK, 0, 0);
+  dialog = WaitForDialog(process_);
+  ASSERT_TRUE(dialog);
+  struct Text {
+    wchar_t text[MAX_PATH];
+  };
+  const Text folder = SendWithRemote(process_, dialog, CDM_GETFOLDERPATH, MAX_PATH, Text{});
+  EXPECT_EQ(std::wstring(folder.text), WideFromAnsi(saves.path()));
+  EXPECT_EQ(SendMessageW(GetDlgItem(dialog, kTypeList), CB_GETCURSEL, 0, 0), 1) << "the icon type";
+  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+  WaitUntil([&] { return !IsWindow(dialog); }, 5000);
+  RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Tessaroo");
 }
 
 // Every kind, named in Chinese, Korean or with an emoji, through the real
