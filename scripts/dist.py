@@ -2,6 +2,7 @@
 """The release zip and its third-party notices.
 
   dist.py          build/dist/Tessaroo-<version>-win64.zip: both programs, README.txt
+                   (README.md's opening and user section as plain text)
                    and THIRD-PARTY-NOTICES.txt (CRLF); lists the zip, checks it; and
                    build/dist/Tessaroo-<version>-sources.zip: the pinned source tarballs
                    (with Debian's patches) of the components under the LGPL or the MPL.
@@ -23,11 +24,13 @@ source is (`corresponding`); its pinned tarballs (`sources`) go into the source 
 """
 import fnmatch
 import hashlib
+import itertools
 import os
 import re
 import subprocess
 import sys
 import tarfile
+import unicodedata
 import zipfile
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
@@ -406,12 +409,77 @@ def project_version():
     return found.group(1) if found else fail("no version in CMakeLists.txt")
 
 
+USER_HEADING = "## Using Tessaroo"
+WIDEST = 78
+
+
+def columns(text):
+    """Columns a line takes on a console: Chinese characters take two."""
+    return sum(2 if unicodedata.east_asian_width(c) in "WF" else 1 for c in text)
+
+
+def wrap(text, width):
+    """Words filled greedily into lines of at most width columns."""
+    lines = [""]
+    for word in text.split():
+        if lines[-1] and columns(lines[-1] + " " + word) > width:
+            lines.append(word)
+        else:
+            lines[-1] = (lines[-1] + " " + word).lstrip()
+    return lines
+
+
+def plain(text):
+    """Markdown's inline markup taken off: links, code spans, bold."""
+    return re.sub(r"\[([^]]*)\]\([^)]*\)", r"\1", text).replace("`", "").replace("**", "")
+
+
+def render_table(rows):
+    """Two aligned columns, each wrapped; the header row is left out."""
+    cells = [[plain(c.strip()) for c in row.strip().strip("|").split("|")] for row in rows[2:]]
+    if any(len(row) != 2 for row in cells):
+        fail("README.md: a table of the release's README has other than two columns")
+    left = min(max(columns(name) for name, _ in cells), 24)
+    out = []
+    for name, text in cells:
+        for a, b in itertools.zip_longest(wrap(name, left), wrap(text, WIDEST - left - 4), fillvalue=""):
+            out.append(("  " + a + " " * (left - columns(a)) + "  " + b).rstrip())
+    return out
+
+
+def render_markdown(lines, title):
+    """Headings underlined, tables aligned, code kept, paragraphs rewrapped."""
+    out, blocks = [], re.split(r"\n\s*\n", "\n".join(lines).strip("\n"))
+    for block in [b.split("\n") for b in blocks]:
+        if block[0].startswith("#"):
+            level, _, text = block[0].partition(" ")
+            text = title if not out else plain(text)
+            out += ([""] if out else []) + [text, ("-" if level == "###" else "=") * columns(text)]
+        elif block[0].startswith("|"):
+            out += render_table(block)
+        elif block[0].startswith("    "):
+            out += ["  " + line[4:] for line in block]
+        else:
+            out += wrap(plain(" ".join(block)), 76)
+        out.append("")
+    return out
+
+
 def readme(version):
-    text = open(os.path.join(ROOT, "dist", "README.txt.in"), encoding="utf-8").read()
-    title = "Tessaroo %s for 64-bit Windows" % version
-    lines = text.replace("@VERSION@", version).split("\n")
-    lines[1] = "=" * len(title)  # the title's underline
-    return BOM + "\r\n".join(lines)
+    """README.txt: README.md's opening and its user section, as plain text."""
+    lines = open(os.path.join(ROOT, "README.md"), encoding="utf-8").read().replace("<version>", version).split("\n")
+    heads = [i for i, line in enumerate(lines) if line.startswith("## ")]
+    if not lines[0].startswith("# ") or not heads or not any(line.startswith("|") for line in lines[:heads[0]]):
+        fail("README.md does not open with its title, what the program does and the kinds it takes")
+    if USER_HEADING not in lines:
+        fail("README.md has no '%s' section for the release's README" % USER_HEADING)
+    user = lines.index(USER_HEADING)
+    end = next((i for i in heads if i > user), len(lines))
+    text = render_markdown(lines[:heads[0]] + [""] + lines[user:end], "Tessaroo %s for 64-bit Windows" % version)
+    wide = [line for line in text if columns(line) > WIDEST]
+    if wide:
+        fail("README.txt has lines wider than %d columns:\n  %s" % (WIDEST, "\n  ".join(wide)))
+    return BOM + "\r\n".join(text)
 
 
 def cli_options():
