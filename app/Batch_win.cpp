@@ -34,20 +34,6 @@ std::string FullPath(const std::string& path) {
   return full;
 }
 
-// A name as Windows compares file names: every letter folded the way the
-// file system's ordinal, case-blind comparison (CompareStringOrdinal) folds
-// it, so "\u00c4.png" and "\u00e4.png" are one name, as they are one file.
-std::string SystemFoldedName(std::string_view name) {
-  const std::wstring wide = WideFromAnsi(name);
-  if (wide.empty()) return {};
-  std::wstring upper(wide.size(), L'\0');
-  const int n = LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, wide.data(), int(wide.size()), upper.data(),
-                              int(upper.size()), nullptr, nullptr, 0);
-  if (n <= 0) return std::string(name);
-  upper.resize(std::size_t(n));
-  return Utf8FromWide(upper);
-}
-
 // The files of a folder and its folders, known kinds only, names sorted in
 // each folder; the output folder (by identity, whatever spelling named it)
 // and what is under it left out, links and junctions never followed.

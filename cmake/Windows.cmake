@@ -24,6 +24,7 @@ add_library(tessaroo_win STATIC
   app/Intake_win.cpp
   app/MainWindow_win.cpp
   app/Routes_win.cpp
+  app/SaveAll_win.cpp
   app/RunDirectory_win.cpp
   app/Wildcards_win.cpp
   image/ImageCodec_win.cpp

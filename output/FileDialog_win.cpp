@@ -1,10 +1,12 @@
 #include "output/FileDialog_win.h"
 
 #include <commdlg.h>
+#include <shobjidl.h>
 
 #include <string>
 #include <vector>
 
+#include "support/ScopedWin_win.h"
 #include "support/TextCodec_win.h"
 
 namespace {
@@ -60,4 +62,30 @@ bool FileDialog::show(HWND owner) {
   fileName_ = CodePageFromWide(name.data(), CP_ACP);
   filterIndex_ = static_cast<int>(ofn.nFilterIndex);
   return true;
+}
+
+std::string ChooseFolder(HWND owner, const std::string& initialFolder, const std::wstring& title) {
+  ComPtr<IFileOpenDialog> dialog;
+  if (FAILED(CoCreateInstance(CLSID_FileOpenDialog, nullptr, CLSCTX_INPROC_SERVER, IID_IFileOpenDialog,
+                              reinterpret_cast<void**>(dialog.receive())))) {
+    return {};
+  }
+  DWORD options = 0;
+  dialog->GetOptions(&options);
+  dialog->SetOptions(options | FOS_PICKFOLDERS | FOS_FORCEFILESYSTEM | FOS_PATHMUSTEXIST);
+  dialog->SetTitle(title.c_str());
+  if (!initialFolder.empty()) {
+    ComPtr<IShellItem> folder;
+    if (SUCCEEDED(SHCreateItemFromParsingName(WideFromAnsi(initialFolder).c_str(), nullptr, IID_IShellItem,
+                                              reinterpret_cast<void**>(folder.receive())))) {
+      dialog->SetFolder(folder.get());
+    }
+  }
+  ComPtr<IShellItem> chosen;
+  if (FAILED(dialog->Show(owner)) || FAILED(dialog->GetResult(chosen.receive()))) return {};
+  PWSTR path = nullptr;
+  if (FAILED(chosen->GetDisplayName(SIGDN_FILESYSPATH, &path)) || !path) return {};
+  std::string folder = CodePageFromWide(path, CP_ACP);
+  CoTaskMemFree(path);
+  return folder;
 }

@@ -36,3 +36,7 @@ class FileDialog {
   std::string fileName_;
   std::string initialFolder_;
 };
+
+// The system's folder chooser, opening in initialFolder (when set), with
+// the title given; the folder chosen (system code page), or the empty text.
+std::string ChooseFolder(HWND owner, const std::string& initialFolder, const std::wstring& title);

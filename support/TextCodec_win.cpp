@@ -99,3 +99,14 @@ std::wstring SystemErrorText(DWORD error) {
   while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' || message.back() == L' ')) message.pop_back();
   return message;
 }
+
+std::string SystemFoldedName(std::string_view name) {
+  const std::wstring wide = WideFromAnsi(name);
+  if (wide.empty()) return {};
+  std::wstring upper(wide.size(), L'\0');
+  const int n = LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, wide.data(), int(wide.size()), upper.data(),
+                              int(upper.size()), nullptr, nullptr, 0);
+  if (n <= 0) return std::string(name);
+  upper.resize(std::size_t(n));
+  return Utf8FromWide(upper);
+}

@@ -44,3 +44,8 @@ std::wstring SystemErrorText(DWORD error);
 // full, and prefixed "\\?\" (or "\\?\UNC\" for a share), so that no
 // part of it is parsed again. Empty when the path cannot be made full.
 std::wstring ExtendedLengthPath(std::string_view path);
+
+// A name as Windows compares file names: every letter folded the way the
+// file system's ordinal, case-blind comparison (CompareStringOrdinal) folds
+// it, so "\u00c4.png" and "\u00e4.png" are one name, as they are one file.
+std::string SystemFoldedName(std::string_view name);
