@@ -6,10 +6,11 @@
 
 inline constexpr std::wstring_view kMainWindowCaption = L"Tessaroo  -by Quenbridge Lirren";
 inline constexpr int kLayoutDpi = 96;
-// The client area at 96 dpi: what the 418 x 248 window has always held
-// inside Wine's frame at 96 dpi (3 pixels a side and a 19-pixel caption).
+// The client area at 96 dpi: the 418 x 248 window the program has always
+// had (inside Wine's frame at 96 dpi: 3 pixels a side and a 19-pixel
+// caption), grown downwards to hold the size row under the picture box.
 inline constexpr int kMainWindowClientWidth = 412;
-inline constexpr int kMainWindowClientHeight = 223;
+inline constexpr int kMainWindowClientHeight = 264;
 
 inline constexpr std::wstring_view kImportCaption = L"导入文件";
 inline constexpr std::wstring_view kCopyCaption = L"复制图片";
@@ -20,7 +21,7 @@ inline constexpr std::wstring_view kCancelOnTopCaption = L"取消置顶";
 inline constexpr std::wstring_view kKeepOnTopTip = L"Keep the window on top";
 inline constexpr std::wstring_view kStopOnTopTip = L"Stop keeping the window on top";
 
-enum class ControlKind { PushButton, PictureBox };
+enum class ControlKind { PushButton, PictureBox, SizeRow };
 
 struct ControlLayout {
   int id;
@@ -35,16 +36,22 @@ inline constexpr int kSaveButtonId = 1003;
 inline constexpr int kCopyButtonId = 1002;
 inline constexpr int kImportButtonId = 1001;
 inline constexpr int kPictureBoxId = 1010;
+inline constexpr int kSizeRowId = 1011;
 // A command with no button: Ctrl+V.
 inline constexpr int kPasteCommandId = 1020;
 
-// In creation order, which is the order Tab follows: the buttons top down.
+// In creation order, which is the order Tab follows: the buttons top down,
+// then the size row. The row spans the window under the box and the
+// buttons, two lines of the dialog font high with room above and below
+// (its cells hold a size and a depth), so a group of ten images fits
+// without scrolling.
 inline constexpr ControlLayout kMainWindowControls[] = {
     {kImportButtonId, ControlKind::PushButton, kImportCaption, 248, 16, 120, 32, L"Import file (Ctrl+O)"},
     {kCopyButtonId, ControlKind::PushButton, kCopyCaption, 248, 66, 120, 32, L"Copy picture (Ctrl+C)"},
     {kOnTopButtonId, ControlKind::PushButton, kOnTopCaption, 248, 116, 120, 32, kKeepOnTopTip},
     {kSaveButtonId, ControlKind::PushButton, kSaveCaption, 248, 168, 120, 32, L"Save picture (Ctrl+S)"},
     {kPictureBoxId, ControlKind::PictureBox, L"", 16, 16, 184, 184, L""},
+    {kSizeRowId, ControlKind::SizeRow, L"", 16, 208, 380, 40, L""},
 };
 
 struct ScreenPoint {

@@ -13,6 +13,7 @@
 #include "app/RunDirectory_win.h"
 #include "output/PictureBox_win.h"
 #include "output/SaveCopy_win.h"
+#include "output/SizeRow_win.h"
 #include "support/Dpi_win.h"
 #include "support/TextCodec_win.h"
 #include "tools/HelperTools_win.h"
@@ -83,6 +84,8 @@ void CreateControls(HWND window, AppContext& app) {
         if (!app.dragFolder) app.dragFolder = std::make_unique<WorkFolder>(app.runDirectory);
         if (app.dragSource) StartIconDrag(app.dragFolder->path(), app.picture, *app.dragSource.get());
       });
+    } else if (c.kind == ControlKind::SizeRow) {
+      CreateSizeRow(window, c.id, app.picture);
     } else {
       const std::wstring caption(c.caption);
       CreateWindowExW(0, L"BUTTON", caption.c_str(), WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 0, 0, 0, 0,
@@ -224,6 +227,11 @@ void OnTaskbarButtonCreated(AppContext& app) {
 }
 
 void OnCommand(HWND window, AppContext& app, int id, int code) {
+  // The size row follows every change of the box: a new picture, another
+  // image chosen, "Reading…" shown or gone.
+  if (id == kPictureBoxId) {
+    UpdateSizeRow(GetDlgItem(window, kSizeRowId), PictureBoxShowsBusy(GetDlgItem(window, kPictureBoxId)));
+  }
   if (id == kPictureBoxId && code == kPictureChanged) return EnableOutputButtons(window, app);
   if (id == kPictureBoxId && code == kBusyChanged) return ShowBusy(window, app);
   // Buttons say BN_CLICKED; keyboard shortcuts arrive as commands with code 1,

@@ -36,6 +36,7 @@ add_library(tessaroo_win STATIC
   output/PictureAccessible_win.cpp
   output/PictureBox_win.cpp
   output/SaveCopy_win.cpp
+  output/SizeRow_win.cpp
   pictures/ImageFileIcon_win.cpp
   support/Dpi_win.cpp
   support/FileIo_win.cpp

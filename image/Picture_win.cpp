@@ -14,6 +14,14 @@ namespace {
 // The largest side of an icon file's image that every reader takes.
 constexpr int kIconFileSide = 256;
 
+// One image of an icon group as a PNG file: a PNG stream as stored, a
+// bitmap encoded with its mask as alpha.
+Bytes IconImageAsPng(const IcoEntry& entry) {
+  if (entry.png && !DecodePng(entry.data).empty()) return Bytes(entry.data.begin(), entry.data.end());
+  const RgbaImage image = DecodeIcoImage(entry);
+  return image.empty() ? Bytes() : WritePng(image);
+}
+
 }  // namespace
 
 RgbaImage DecodePicture(ByteSpan bytes) {
@@ -57,9 +65,19 @@ Bytes PictureImageAsPng(ByteSpan picture, std::uint32_t maxSide) {
   }
   if (!best) best = smallest;
   if (!best) return PictureAsPng(picture);
-  if (best->png && !DecodePng(best->data).empty()) return Bytes(best->data.begin(), best->data.end());
-  const RgbaImage image = DecodeIcoImage(*best);
-  return image.empty() ? Bytes() : WritePng(image);
+  return IconImageAsPng(*best);
+}
+
+RgbaImage DecodeChosenImage(ByteSpan picture, std::size_t image) {
+  if (image == 0 || SniffImageFormat(picture) != ImageFormat::Icon) return DecodePicture(picture);
+  const std::vector<IcoEntry> entries = ListIcoEntries(picture);
+  return image < entries.size() ? DecodeIcoImage(entries[image]) : DecodePicture(picture);
+}
+
+Bytes ChosenImageAsPng(ByteSpan picture, std::size_t image) {
+  if (image == 0 || SniffImageFormat(picture) != ImageFormat::Icon) return PictureAsPng(picture);
+  const std::vector<IcoEntry> entries = ListIcoEntries(picture);
+  return image < entries.size() ? IconImageAsPng(entries[image]) : PictureAsPng(picture);
 }
 
 Bytes PictureAsIcon(ByteSpan picture) {

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "image/IcoEncode.h"
 #include "image/ImageFormat.h"
 #include "image/Jpeg2000.h"
 #include "image/PngDecode.h"
@@ -97,10 +98,11 @@ RgbaImage DecodeArgb(ByteSpan data, int side) {
 // An entry that may become the icon, ranked by the size its header gives.
 enum class Form { Png, Jpeg2000, Argb, Classic };
 struct Candidate {
-  std::uint64_t area = 0;
+  std::uint32_t width = 0, height = 0;  // as its header gives them
   Form form = Form::Png;  // a PNG entry is taken byte for byte
   ByteSpan data, mask;  // the mask of a classic entry
   int side = 0;  // of an ARGB or classic entry
+  std::uint64_t area() const { return std::uint64_t(width) * height; }
 };
 
 // The candidate as a PNG; empty when its data does not decode. A PNG's or
@@ -148,43 +150,72 @@ std::vector<Candidate> Candidates(const std::vector<Entry>& entries) {
     const bool encoded = std::find(std::begin(kEncoded), std::end(kEncoded), e.type) != std::end(kEncoded);
     if (encoded && SniffImageFormat(e.data) == ImageFormat::Png) {
       const ImageSize size = ProbeImageSize(e.data);
-      if (size.width > 0 && size.height > 0) {
-        candidates.push_back({std::uint64_t(size.width) * size.height, Form::Png, e.data, {}, 0});
-      }
+      if (size.width > 0 && size.height > 0) candidates.push_back({size.width, size.height, Form::Png, e.data, {}, 0});
     } else if (encoded && HasJpeg2000Signature(e.data)) {
       const ImageSize size = ProbeJpeg2000Size(e.data);
       if (size.width > 0 && size.height > 0) {
-        candidates.push_back({std::uint64_t(size.width) * size.height, Form::Jpeg2000, e.data, {}, 0});
+        candidates.push_back({size.width, size.height, Form::Jpeg2000, e.data, {}, 0});
       }
     } else if ((e.type == "ic04" || e.type == "ic05") && e.data.size() >= 4 && AsText(e.data.first(4)) == "ARGB") {
       const int side = e.type == "ic04" ? 16 : 32;
-      candidates.push_back({std::uint64_t(side) * side, Form::Argb, e.data, {}, side});
+      candidates.push_back({std::uint32_t(side), std::uint32_t(side), Form::Argb, e.data, {}, side});
     }
   }
   for (const Classic& c : kClassic) {
     const Entry* image = find(c.image);
     if (!image || image->data.size() < c.skip) continue;
     const Entry* mask = find(c.mask);
-    candidates.push_back({std::uint64_t(c.side) * c.side, Form::Classic, image->data.subspan(c.skip),
+    candidates.push_back({std::uint32_t(c.side), std::uint32_t(c.side), Form::Classic, image->data.subspan(c.skip),
                           mask ? mask->data : ByteSpan(), c.side});
   }
+  return candidates;
+}
+
+// The candidates of a set in the order they are tried: largest first, a
+// PNG before another form of the same size, else in turn. The first that
+// decodes wins, so an entry that lies about its size or does not decode
+// never hides a good one. None for what is no icon set.
+std::vector<Candidate> RankedCandidates(ByteSpan icns) {
+  if (icns.size() < 8 || icns.size() > kMaxIcnsBytes || AsText(icns.first(4)) != "icns") return {};
+  std::vector<Candidate> candidates = Candidates(ReadEntries(icns));
+  std::stable_sort(candidates.begin(), candidates.end(), [](const Candidate& a, const Candidate& b) {
+    return a.area() != b.area() ? a.area() > b.area() : a.form == Form::Png && b.form != Form::Png;
+  });
   return candidates;
 }
 
 }  // namespace
 
 Bytes IcnsLargestImage(ByteSpan icns) {
-  if (icns.size() < 8 || icns.size() > kMaxIcnsBytes || AsText(icns.first(4)) != "icns") return {};
-  std::vector<Candidate> candidates = Candidates(ReadEntries(icns));
-  // Largest first, a PNG before another form of the same size, else in turn;
-  // the first that decodes wins, so an entry that lies about its size or
-  // does not decode never hides a good one.
-  std::stable_sort(candidates.begin(), candidates.end(), [](const Candidate& a, const Candidate& b) {
-    return a.area != b.area ? a.area > b.area : a.form == Form::Png && b.form != Form::Png;
-  });
-  for (const Candidate& c : candidates) {
+  for (const Candidate& c : RankedCandidates(icns)) {
     Bytes png = Render(c);
     if (!png.empty()) return png;
   }
   return {};
+}
+
+Bytes IcnsIconGroup(ByteSpan icns) {
+  std::vector<Candidate> shown;
+  std::vector<Bytes> pngs;
+  for (const Candidate& c : RankedCandidates(icns)) {
+    // A set often holds one size twice (ic13, 256 pixels for 128 points at
+    // twice the density, beside ic08): the first that decodes stands for it.
+    const bool seen = std::any_of(shown.begin(), shown.end(), [&c](const Candidate& s) {
+      return s.width == c.width && s.height == c.height;
+    });
+    if (seen) continue;
+    Bytes png = Render(c);
+    if (png.empty()) continue;
+    shown.push_back(c);
+    pngs.push_back(std::move(png));
+  }
+  std::vector<IcoImageData> images(pngs.size());
+  for (std::size_t i = 0; i < pngs.size(); ++i) {
+    // A side of 256 or more is stored as 0, as icon files store 256; readers
+    // take the real size from the PNG stream.
+    const auto stored = [](std::uint32_t side) { return std::uint8_t(side >= 256 ? 0 : side); };
+    images[i].entry = {stored(shown[i].width), stored(shown[i].height), 0, 0, 1, 0, 32, 0};
+    images[i].data = pngs[i];
+  }
+  return images.empty() ? Bytes() : WriteIcoFile(images);
 }

@@ -19,3 +19,11 @@ inline constexpr std::size_t kMaxIcnsBytes = 64u << 20;
 // good entry wins over it. A tie keeps the PNG, then the earlier entry.
 // Empty bytes when no entry gives an image (lying lengths end the list).
 Bytes IcnsLargestImage(ByteSpan icns);
+
+// The whole set as an icon group (an icon file, image/IcoEncode.h), so that
+// each of its images can be looked at and given out: one image per pixel
+// size, each as IcnsLargestImage would give it were it the largest (the
+// entries that do not decode passed over in the same way), largest first,
+// each a PNG stream. Its first image is what IcnsLargestImage gives. Empty
+// bytes when no entry gives an image.
+Bytes IcnsIconGroup(ByteSpan icns);

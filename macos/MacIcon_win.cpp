@@ -12,12 +12,12 @@
 
 namespace {
 
-// The largest image of an icon set read from an archive; "damaged" when
-// the set gives none.
+// The images of an icon set as an icon group, the largest first; "damaged"
+// when the set gives none.
 Bytes IcnsIcon(const PipelineContext& context, const Bytes& icns) {
-  Bytes png = IcnsLargestImage(icns);
-  if (png.empty()) context.report(IconReason::Damaged);
-  return png;
+  Bytes group = IcnsIconGroup(icns);
+  if (group.empty()) context.report(IconReason::Damaged);
+  return group;
 }
 
 // The icon of the first app among the entries; nothing (and no reason)

@@ -1,12 +1,14 @@
 #pragma once
 // The icons of macOS apps: icon sets (.icns), and app bundles in the ZIP
-// archives releases ship them in. Empty bytes when there is no icon.
+// archives releases ship them in. Each set is handed over as an icon group
+// of its images, the largest first (IcnsIconGroup, macos/Icns.h). Empty
+// bytes when there is no icon.
 #include <string>
 
 #include "support/Bytes.h"
 #include "tools/Pipeline.h"
 
-// An .icns file: its largest image as a PNG (macos/Icns.h).
+// An .icns file.
 Bytes ExtractIcnsIcon(const PipelineContext& context, const std::string& path);
 
 // A .zip holding an .app: the 7-Zip console lists it as a ZIP, reads the

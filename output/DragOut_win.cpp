@@ -212,7 +212,7 @@ bool DraggingIconOut() { return gDraggingOut; }
 
 bool StartIconDrag(const std::string& dragFolder, const PictureStore& store, IconDragSource& source) {
   if (!store.hasPicture() || dragFolder.empty()) return false;
-  const Bytes png = PictureAsPng(store.picture());
+  const Bytes png = ChosenImageAsPng(store.picture(), store.chosenImage());
   if (png.empty()) return false;
   // The name a save would propose, in the drag folder.
   const std::string proposal = SaveProposal(store.source(), SystemLeadByte, [](const std::string&) { return false; });

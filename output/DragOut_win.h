@@ -1,8 +1,8 @@
 #pragma once
-// Dragging the icon out of the picture box as a file: the picture is written
-// as a PNG into the program's drag folder, under the name a save would
-// propose (game.apk.png), and that file is offered to drop targets as
-// CF_HDROP, for copying.
+// Dragging the icon out of the picture box as a file: the picture (the
+// chosen image of an icon group) is written as a PNG into the program's
+// drag folder, under the name a save would propose (game.apk.png), and that
+// file is offered to drop targets as CF_HDROP, for copying.
 #include <windows.h>
 
 #include <ole2.h>

@@ -28,7 +28,8 @@ bool IsSelf(const VARIANT& child) { return child.vt == VT_I4 && child.lVal == CH
 // The system's object for the window with a name and a value of our own.
 class PictureAccessible final : public IAccessible {
  public:
-  PictureAccessible(IAccessible* inner, std::function<std::wstring()> value) : inner_(inner), value_(std::move(value)) {}
+  PictureAccessible(IAccessible* inner, std::function<std::wstring()> value, std::wstring name)
+      : inner_(inner), value_(std::move(value)), name_(std::move(name)) {}
 
   // Only its own interfaces: handing out one of the system object's (its
   // IOleWindow, IEnumVARIANT) would give a second identity, whose IUnknown
@@ -60,7 +61,7 @@ class PictureAccessible final : public IAccessible {
   IFACEMETHODIMP get_accName(VARIANT child, BSTR* name) override {
     if (!IsSelf(child)) return inner_->get_accName(child, name);
     if (!name) return E_POINTER;
-    *name = Text(L"Icon");
+    *name = Text(name_);
     return *name ? S_OK : E_OUTOFMEMORY;
   }
   IFACEMETHODIMP get_accValue(VARIANT child, BSTR* value) override {
@@ -98,11 +99,13 @@ class PictureAccessible final : public IAccessible {
   LONG references_ = 1;
   IAccessible* inner_;  // owned: one reference
   std::function<std::wstring()> value_;
+  std::wstring name_;
 };
 
 }  // namespace
 
-LRESULT AnswerAccessibleObject(HWND box, WPARAM wParam, LPARAM lParam, std::function<std::wstring()> value) {
+LRESULT AnswerAccessibleObject(HWND box, WPARAM wParam, LPARAM lParam, std::function<std::wstring()> value,
+                               std::wstring name) {
   if (static_cast<LONG>(lParam) != static_cast<LONG>(OBJID_CLIENT)) return 0;
   HMODULE library = Oleacc();
   if (!library) return 0;
@@ -113,7 +116,7 @@ LRESULT AnswerAccessibleObject(HWND box, WPARAM wParam, LPARAM lParam, std::func
   if (!createStd || !lresultFrom) return 0;
   IAccessible* inner = nullptr;
   if (FAILED(createStd(box, OBJID_CLIENT, IID_IAccessible, reinterpret_cast<void**>(&inner))) || !inner) return 0;
-  auto* object = new PictureAccessible(inner, std::move(value));
+  auto* object = new PictureAccessible(inner, std::move(value), std::move(name));
   const LRESULT result = lresultFrom(IID_IAccessible, wParam, static_cast<IAccessible*>(object));
   object->Release();
   return result;

@@ -8,5 +8,7 @@
 #include <string>
 
 // The answer to WM_GETOBJECT for the box (0 for objects other than its
-// client area, or when the system's accessibility library is missing).
-LRESULT AnswerAccessibleObject(HWND box, WPARAM wParam, LPARAM lParam, std::function<std::wstring()> value);
+// client area, or when the system's accessibility library is missing). The
+// size row answers the same way under its own name.
+LRESULT AnswerAccessibleObject(HWND box, WPARAM wParam, LPARAM lParam, std::function<std::wstring()> value,
+                               std::wstring name = L"Icon");

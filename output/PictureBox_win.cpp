@@ -12,6 +12,7 @@
 #include "image/Resize.h"
 #include "output/Compose.h"
 #include "output/PictureAccessible_win.h"
+#include "output/SizeChoice.h"
 #include "support/ScopedWin_win.h"
 #include "support/TextCodec_win.h"
 #include "support/TextScan.h"
@@ -58,10 +59,11 @@ std::wstring ShownText(HWND window, const PictureStore& store) {
   const PictureBoxState* state = StateOf(window);
   if (state && state->busyShown) return std::wstring(kBusyChinese) + L" (" + kBusyEnglish + L")";
   if (store.hasPicture() || store.reason() == IconReason::None) {
-    std::wstring text = WideFromUtf8(DescribePicture(store.picture()));
+    std::wstring text = WideFromUtf8(DescribeChosenImage(store.picture(), store.chosenImage()));
     // A picture the program made from another format says which.
     const std::string_view extension = FileNameExtension(store.source(), SystemLeadByte);
-    for (const auto& [from, name] : {std::pair{".webp", L"WebP"}, {".svg", L"SVG"}, {".svgz", L"SVG"}, {".xpm", L"XPM"}}) {
+    for (const auto& [from, name] : {std::pair{".webp", L"WebP"}, {".svg", L"SVG"}, {".svgz", L"SVG"}, {".xpm", L"XPM"},
+                                     {".icns", L"icns"}}) {
       if (!text.empty() && EqualsIgnoringAsciiCase(extension, from)) text += std::wstring(L", from ") + name;
     }
     return text;
@@ -106,11 +108,13 @@ HBITMAP CreateScreenBitmap(const std::vector<std::uint8_t>& bgrx, int width, int
   return bitmap.release();
 }
 
-// The picture at the size it is shown in a box of the client's size: its
-// proportions kept, over a light checkerboard whose squares follow the box's
-// size (so they look alike at every DPI).
+// The picture at the size it is shown in a box of the client's size
+// (ShownPlace: small icons pixel-sharp, others 1:1 or fitted), over a light
+// checkerboard whose squares follow the box's size (so they look alike at
+// every DPI). ResizeImage repeats pixels when it enlarges, so a whole-number
+// scale gives even squares.
 void PrepareShown(PictureBoxState& state, const RECT& client) {
-  const FittedRect fitted = FitCentred(state.image.width, state.image.height, client.right, client.bottom);
+  const FittedRect fitted = ShownPlace(state.image.width, state.image.height, client.right, client.bottom);
   if (fitted.width == 0 || (state.bitmap && state.width == fitted.width && state.height == fitted.height)) return;
   const RgbaImage shown = ResizeImage(state.image, fitted.width, fitted.height);
   const int cell = std::max(4, static_cast<int>(client.right) / 24);
@@ -198,7 +202,7 @@ void ShowBusy(HWND window, PictureBoxState& state) {
 
 void Rebuild(HWND window, PictureBoxState& state) {
   state.bitmap.reset();
-  state.image = DecodePicture(state.store->picture());
+  state.image = DecodeChosenImage(state.store->picture(), state.store->chosenImage());
   UpdateTooltip(window, state.tooltip, *state.store);
   ShowNotice(window, state);
   InvalidateRect(window, nullptr, FALSE);
@@ -219,7 +223,7 @@ void Paint(HWND window, PictureBoxState& state) {
   } else if (state.bitmap) {
     const ScopedCompatibleDC memory(dc);
     const ScopedSelectObject selected(memory.get(), state.bitmap.get());
-    const FittedRect at = FitCentred(state.image.width, state.image.height, client.right, client.bottom);
+    const FittedRect at = ShownPlace(state.image.width, state.image.height, client.right, client.bottom);
     BitBlt(dc, at.x, at.y, state.width, state.height, memory.get(), 0, 0, SRCCOPY);
   } else if (state.store->reason() != IconReason::None) {
     const ReasonWords words = WordsOf(state.store->reason());

@@ -1,10 +1,12 @@
 #pragma once
 // The picture control of the main window: shows the picture of a
-// PictureStore as large as its client area allows with its proportions
-// kept, centred, transparent areas over a light checkerboard, the rest on
-// the system's button-face colour, whatever size the DPI gives it; repaints
-// whenever the store changes. Its tooltip names the picture's pixel size and
-// format; with no picture there is no tooltip.
+// PictureStore (the chosen image of an icon group) centred, small icons at
+// a whole-number scale, others at 1:1 or as large as fits with their
+// proportions kept (output/SizeChoice.h, ShownPlace), transparent areas
+// over a light checkerboard, the rest on the system's button-face colour,
+// whatever size the DPI gives it; repaints whenever the store changes. Its
+// tooltip names the shown image's pixel size and the picture's format; with
+// no picture there is no tooltip.
 #include <windows.h>
 
 #include <functional>

@@ -3,6 +3,7 @@
 // pipeline handed them over. Every output (save, copy, drag) reads these
 // bytes; the picture control only draws them. Kept apart from the control so that pipelines and tests run
 // without a window.
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -18,6 +19,7 @@ class PictureStore {
   // Empty bytes clear the picture. source: the file it was taken from.
   void setPicture(Bytes bytes, std::string source = {}) {
     picture_ = std::move(bytes);
+    chosenImage_ = 0;
     source_ = picture_.empty() ? std::string() : std::move(source);
     reason_ = IconReason::None;
     ++pictureChanges_;
@@ -63,6 +65,17 @@ class PictureStore {
   // set it while it waited.
   std::uint64_t pictureChanges() const { return pictureChanges_; }
 
+  // Which image of an icon group the box shows and the outputs take (save
+  // as PNG, copy, drag): its place among the group's images
+  // (output/SizeChoice.h). Each new picture starts at 0, the image shown
+  // best; saving as an icon file always writes the whole group.
+  void chooseImage(std::size_t image) {
+    if (image == chosenImage_) return;
+    chosenImage_ = image;
+    notify();
+  }
+  std::size_t chosenImage() const { return chosenImage_; }
+
   // Called after every change; the picture control repaints from it.
   void setListener(Listener listener) { listener_ = std::move(listener); }
 
@@ -78,5 +91,6 @@ class PictureStore {
   std::uint64_t notices_ = 0;
   int runs_ = 0;
   std::uint64_t pictureChanges_ = 0;
+  std::size_t chosenImage_ = 0;
   Listener listener_;
 };

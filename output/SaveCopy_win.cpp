@@ -34,14 +34,14 @@ std::string SaveNameFor(SaveFormat format, const std::string& confirmedPath) {
 }
 
 SaveOutcome SavePictureTo(ByteSpan picture, const std::string& confirmedPath, const ReplaceQuestion& askReplace,
-                          SaveFormat format) {
+                          SaveFormat format, std::size_t image) {
   const std::string path = SaveNameFor(format, confirmedPath);
   // The dialog asked about the name as chosen in it, not about this one.
   if (path != confirmedPath && PathExists(path) &&
       !askReplace(path)) {
     return SaveOutcome::Declined;
   }
-  const Bytes file = format == SaveFormat::Icon ? PictureAsIcon(picture) : PictureAsPng(picture);
+  const Bytes file = format == SaveFormat::Icon ? PictureAsIcon(picture) : ChosenImageAsPng(picture, image);
   if (file.empty()) {
     SetLastError(ERROR_INVALID_DATA);
     return SaveOutcome::Failed;
@@ -76,7 +76,8 @@ void SaveIconAs(HWND owner, const PictureStore& store, FileDialog& dialog) {
       continue;
     }
     const SaveOutcome outcome = SavePictureTo(store.picture(), dialog.fileName(),
-                                              [owner](const std::string& path) { return AskToReplace(owner, path); }, format);
+                                              [owner](const std::string& path) { return AskToReplace(owner, path); }, format,
+                                              store.chosenImage());
     if (outcome == SaveOutcome::Declined) continue;  // No to the replace question: choose again
     // The user confirmed a save that did not happen: never let it look done.
     if (outcome == SaveOutcome::Failed) {
@@ -102,7 +103,8 @@ HWND FocusWindowOfForeground() {
 
 void CopyIconToClipboard(HWND owner, const PictureStore& store) {
   if (!store.hasPicture()) return;  // the clipboard keeps what the user copied
-  ScopedGdiObject<HBITMAP> bitmap(CreateOpaqueBitmap(DecodePicture(store.picture()), RGB(255, 255, 255)));
+  ScopedGdiObject<HBITMAP> bitmap(
+      CreateOpaqueBitmap(DecodeChosenImage(store.picture(), store.chosenImage()), RGB(255, 255, 255)));
   HWND focus = FocusWindowOfForeground();
   const ScopedClipboard clipboard(focus ? focus : owner);
   if (!clipboard.opened()) return;
@@ -111,7 +113,7 @@ void CopyIconToClipboard(HWND owner, const PictureStore& store) {
   if (bitmap && SetClipboardData(CF_BITMAP, bitmap.get())) bitmap.release();
   // The registered "PNG" format beside it keeps the transparency for the
   // programs that read it (office suites, browsers, image editors).
-  const Bytes png = PictureAsPng(store.picture());
+  const Bytes png = ChosenImageAsPng(store.picture(), store.chosenImage());
   if (HGLOBAL memory = png.empty() ? nullptr : CopyToGlobalMemory(png.data(), png.size())) {
     if (!SetClipboardData(RegisterClipboardFormatW(L"PNG"), memory)) GlobalFree(memory);
   }

@@ -3,6 +3,7 @@
 // copying the picture to the clipboard as a bitmap.
 #include <windows.h>
 
+#include <cstddef>
 #include <functional>
 #include <string>
 
@@ -16,8 +17,9 @@ using ReplaceQuestion = std::function<bool(const std::string& path)>;
 // save that fails is reported in a message box with the system's own text.
 void SaveIconAs(HWND owner, const PictureStore& store, FileDialog& dialog);
 
-// Writes the picture as a PNG (PictureAsPng) under the .png name made from
-// the confirmed path, or as an icon file (PictureAsIcon) under the .ico name.
+// Writes the picture as a PNG (ChosenImageAsPng: the chosen image of an icon
+// group) under the .png name made from the confirmed path, or as an icon
+// file (PictureAsIcon: a group whole) under the .ico name.
 // When that name differs from the confirmed one and names an existing file,
 // askReplace decides first. Written completely or not at all; a read-only
 // target is never replaced. On Failed, GetLastError() tells why.
@@ -25,9 +27,9 @@ enum class SaveOutcome { Saved, Declined, Failed };
 enum class SaveFormat { Png, Icon };
 std::string SaveNameFor(SaveFormat format, const std::string& confirmedPath);
 SaveOutcome SavePictureTo(ByteSpan picture, const std::string& confirmedPath, const ReplaceQuestion& askReplace,
-                          SaveFormat format = SaveFormat::Png);
+                          SaveFormat format = SaveFormat::Png, std::size_t image = 0);
 
-// Puts the picture on the clipboard as an opaque bitmap, white behind
+// Puts the chosen image of the picture on the clipboard as an opaque bitmap, white behind
 // transparent pixels, and as a PNG with its alpha (registered format "PNG").
 // With no picture (Ctrl+C with nothing shown) the clipboard is left as it
 // is: what the user copied elsewhere stays. The clipboard's owner is the

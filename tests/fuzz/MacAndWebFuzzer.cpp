@@ -13,6 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const ByteSpan bytes(data, size);
   const std::string_view text(reinterpret_cast<const char*>(data), size);
   IcnsLargestImage(bytes);
+  IcnsIconGroup(bytes);
   for (const char* key : {"CFBundleIconFile", "CFBundleIconName"}) {
     const std::optional<std::string> value = PlistString(text, key);
     if (value && value->size() > 3 * size) __builtin_trap();

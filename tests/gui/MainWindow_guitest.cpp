@@ -91,6 +91,7 @@ void ExpectLayoutAt(int dpi, HANDLE process, HWND window) {
       {kCopyButtonId, {248, 66, 120, 32}, {372, 99, 180, 48}},
       {kImportButtonId, {248, 16, 120, 32}, {372, 24, 180, 48}},
       {kPictureBoxId, {16, 16, 184, 184}, {24, 24, 276, 276}},
+      {kSizeRowId, {16, 208, 380, 40}, {24, 312, 570, 60}},
   };
   for (const auto& e : expected) {
     const LayoutRect want = dpi == 144 ? e.at144 : e.at96;
@@ -204,12 +205,12 @@ TEST_F(MainWindowTest, OpensCentredFixedAndOnTopWithItsControls) {
   RECT outer;
   GetWindowRect(window, &outer);
   EXPECT_EQ(outer.right - outer.left, 418);
-  EXPECT_EQ(outer.bottom - outer.top, 248);
-  // Centred on the test screen (Xvfb, 1280 x 1024): (1280 - 418) / 2, (1024 - 248) / 2.
+  EXPECT_EQ(outer.bottom - outer.top, 289);
+  // Centred on the test screen (Xvfb, 1280 x 1024): (1280 - 418) / 2, (1024 - 289) / 2.
   ASSERT_EQ(GetSystemMetrics(SM_CXSCREEN), 1280);
   ASSERT_EQ(GetSystemMetrics(SM_CYSCREEN), 1024);
   EXPECT_EQ(outer.left, 431);
-  EXPECT_EQ(outer.top, 388);
+  EXPECT_EQ(outer.top, 367);
 
   const LONG_PTR style = GetWindowLongPtrW(window, GWL_STYLE);
   EXPECT_FALSE(style & WS_THICKFRAME) << "no sizing border";
@@ -326,10 +327,10 @@ TEST_F(MainWindowTest, DpiChangeMovesToTheSuggestedRectangleAndScalesTheControls
     EXPECT_EQ(outer.right, suggested.right);
     EXPECT_EQ(outer.bottom, suggested.bottom);
   };
-  changeDpi(144, {100, 80, 724, 449});
+  changeDpi(144, {100, 80, 724, 510});
   ExpectLayoutAt(144, process_, window);
 
-  changeDpi(96, {120, 90, 538, 338});
+  changeDpi(96, {120, 90, 538, 379});
   ExpectLayoutAt(96, process_, window);
 }
 
@@ -518,6 +519,24 @@ void ImportThroughTheDialog(HANDLE process, HWND window, const std::string& path
   PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
   WaitUntil([&] { return !IsWindow(dialog); }, 5000);
   Sleep(500);
+}
+
+// Saves the picture as a PNG through the program's save dialog under name,
+// which the program makes name.png; the bytes written, none when no file
+// came.
+Bytes SaveThroughTheDialog(HANDLE process, HWND window, const std::string& name) {
+  PostMessageW(GetDlgItem(window, kSaveButtonId), BM_CLICK, 0, 0);
+  HWND dialog = WaitForDialog(process);
+  if (!dialog) return {};
+  // PNG, the first type, whatever type the last save chose.
+  constexpr int kTypeList = 0x470;  // the save dialog's file type list (cmb1)
+  HWND types = GetDlgItem(dialog, kTypeList);
+  SendMessageW(types, CB_SETCURSEL, 0, 0);
+  SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(kTypeList, CBN_SELENDOK), reinterpret_cast<LPARAM>(types));
+  SendMessageW(FileNameBox(dialog), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(WideFromAnsi(name).c_str()));
+  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
+  WaitUntil([&] { return GetFileAttributesA((name + ".png").c_str()) != INVALID_FILE_ATTRIBUTES; }, 5000);
+  return ReadWholeFile(name + ".png");
 }
 
 // The picture box's accessible name and value, as a screen reader asks.
@@ -773,14 +792,8 @@ TEST_F(MainWindowTest, ImportsEveryKindNamedInAnyLanguageAndSavesUnderAChineseNa
     }
   }
 
-  PostMessageW(GetDlgItem(window, kSaveButtonId), BM_CLICK, 0, 0);
-  HWND dialog = WaitForDialog(process_);
-  ASSERT_TRUE(dialog) << "the save dialog";
-  const std::string saved = inputs.file("保存的图标");
-  SendMessageW(FileNameBox(dialog), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(WideFromAnsi(saved).c_str()));
-  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
-  WaitUntil([&] { return GetFileAttributesA((saved + ".png").c_str()) != INVALID_FILE_ATTRIBUTES; }, 5000);
-  EXPECT_EQ(ReadWholeFile(saved + ".png"), Bytes(icon.begin() + 22, icon.end())) << "the icon file's PNG, as it is";
+  EXPECT_EQ(SaveThroughTheDialog(process_, window, inputs.file("保存的图标")), Bytes(icon.begin() + 22, icon.end()))
+      << "the icon file's PNG, as it is";
 
   // A program without an icon clears the picture; the tooltip says why.
   ImportThroughTheDialog(process_, window, fixtures + "\\exe\\no-icons.exe");
@@ -822,7 +835,8 @@ bool CopyFileToClipboard(const std::string& path) {
 // import dialog; the captions stay as they are.
 // "Open with": a file named on the command line, relative to the folder the
 // program starts in, is taken in once the window is up. Import has the
-// focus, and Tab walks the buttons top down.
+// focus, and Tab walks the buttons top down, then the size row (the
+// program's group holds two images to choose from).
 TEST_F(MainWindowTest, OpensTheFileItIsGivenAndTabsTopDown) {
   ASSERT_TRUE(CopyTestFile(TestEnvironment("TESSAROO_FIXTURES") + "\\exe\\pe32-order.exe", otherFolder_.file("打开 我.exe")));
   HWND window = start("\"打开 我.exe\"");
@@ -838,7 +852,7 @@ TEST_F(MainWindowTest, OpensTheFileItIsGivenAndTabsTopDown) {
   SetForegroundWindow(window);
   Sleep(300);
   EXPECT_EQ(focused(), kImportButtonId) << "Import has the focus at start";
-  for (int id : {kCopyButtonId, kOnTopButtonId, kSaveButtonId, kImportButtonId}) {
+  for (int id : {kCopyButtonId, kOnTopButtonId, kSaveButtonId, kSizeRowId, kImportButtonId}) {
     INPUT keys[2] = {};
     keys[0].type = keys[1].type = INPUT_KEYBOARD;
     keys[0].ki.wVk = keys[1].ki.wVk = VK_TAB;
@@ -969,6 +983,98 @@ TEST_F(MainWindowTest, DraggingThePictureOutDropsTheWorkFile) {
   EXPECT_EQ(WorkFoldersIn(runFolder_.path()), std::vector<std::string>{}) << "the drag folder goes at exit";
 }
 
+// A key typed as the user's hand would.
+void PressKey(WORD key) {
+  INPUT keys[2] = {};
+  keys[0].type = keys[1].type = INPUT_KEYBOARD;
+  keys[0].ki.wVk = keys[1].ki.wVk = key;
+  keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+  SendInput(2, keys, sizeof(INPUT));
+  Sleep(150);
+}
+
+// A click on the size row's first cell, at its left edge: the row takes the
+// focus, and the largest image is chosen.
+void ClickRowStart(HWND window, HWND row) {
+  SetForegroundWindow(window);
+  Sleep(300);
+  RECT r;
+  GetWindowRect(row, &r);
+  MouseTo(r.left + 5, (r.top + r.bottom) / 2);
+  Sleep(100);
+  MouseButton(true);
+  MouseButton(false);
+  Sleep(300);
+}
+
+// What the clipboard holds: its bitmap's size (clipread's line) and its PNG's.
+std::pair<std::string, std::pair<int, int>> ClipboardSizes(const std::string& folder) {
+  const std::string line = RunConsoleCommand(TestProgramFolder() + "\\clipread.exe", "1 1");
+  const std::size_t at = line.find("size=");
+  const std::string bitmap = at == std::string::npos ? line : line.substr(at, line.find(' ', at) - at);
+  const std::string png = folder + "\\clip.png";
+  RunConsoleCommand(TestProgramFolder() + "\\clipread.exe", "png \"" + png + "\"");
+  const RgbaImage image = DecodePng(ReadWholeFile(png));
+  return {bitmap, {image.width, image.height}};
+}
+
+// The size row on a program's group of ten images (Wine's own notepad):
+// sizes and depths, largest first; Right chooses the next, the mouse the one
+// clicked, and what the box shows, Copy and Save as PNG all follow. Then an
+// icon set made by a real tool (png2icns: 256, 128 and 32 pixels).
+TEST_F(MainWindowTest, SizeRowChoosesTheImageShownCopiedAndSaved) {
+  HWND window = start();
+  ASSERT_TRUE(window);
+  RECT outer;
+  GetWindowRect(window, &outer);
+  HWND row = GetDlgItem(window, kSizeRowId);
+  HWND tooltip = TooltipOf(process_);
+  EXPECT_FALSE(IsWindowEnabled(row)) << "nothing to choose yet";
+  ImportThroughTheDialog(process_, window, "C:\\windows\\system32\\notepad.exe");
+  WaitUntil([&] { return ToolText(process_, tooltip) == L"256 × 256 ICO"; }, 5000);
+  EXPECT_TRUE(IsWindowEnabled(row));
+  EXPECT_EQ(AccessibleNameAndValue(row), std::make_pair(std::wstring(L"Icon sizes"), std::wstring(L"256 × 256, 32-bit, 1 of 10")));
+  const std::string artifacts = TestEnvironment("TESSAROO_ARTIFACTS");
+  SaveScreenRectAsPng(outer, WideFromAnsi(artifacts + "\\mainwindow-sizes.png"));
+
+  ClickRowStart(window, row);
+  GUITHREADINFO thread{sizeof thread};
+  GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &thread);
+  EXPECT_EQ(thread.hwndFocus, row) << "a click gives the row the focus";
+  PressKey(VK_RIGHT);
+  WaitUntil([&] { return ToolText(process_, tooltip) == L"48 × 48 ICO"; }, 3000);
+  EXPECT_EQ(ToolText(process_, tooltip), L"48 × 48 ICO") << "Right: the next image, shown";
+  EXPECT_EQ(AccessibleNameAndValue(row).second, L"48 × 48, 32-bit, 2 of 10");
+  for (int i = 0; i < 6; ++i) PressKey(VK_RIGHT);
+  WaitUntil([&] { return ToolText(process_, tooltip) == L"16 × 16 ICO"; }, 3000);
+  EXPECT_EQ(AccessibleNameAndValue(row).second, L"16 × 16, 32-bit, 8 of 10");
+  Sleep(300);
+  SaveScreenRectAsPng(outer, WideFromAnsi(artifacts + "\\mainwindow-sizes-16.png"));
+
+  TempFolder outputs;
+  SendMessageW(window, WM_COMMAND, MAKEWPARAM(kCopyButtonId, BN_CLICKED), 0);
+  EXPECT_EQ(ClipboardSizes(outputs.path()), std::make_pair(std::string("size=16x16"), std::make_pair(16, 16)));
+  const RgbaImage written = DecodePng(SaveThroughTheDialog(process_, window, outputs.file("chosen")));
+  EXPECT_EQ(std::make_pair(written.width, written.height), std::make_pair(16, 16)) << "Save as PNG: the chosen image";
+
+  ClickRowStart(window, row);
+  WaitUntil([&] { return ToolText(process_, tooltip) == L"256 × 256 ICO"; }, 3000);
+  EXPECT_EQ(AccessibleNameAndValue(row).second, L"256 × 256, 32-bit, 1 of 10") << "a click chooses the cell";
+
+  ImportThroughTheDialog(process_, window, TestEnvironment("TESSAROO_FIXTURES") + "\\mac\\png2icns.icns");
+  WaitUntil([&] { return ToolText(process_, tooltip) == L"256 × 256 ICO, from icns"; }, 5000);
+  EXPECT_EQ(ToolText(process_, tooltip), L"256 × 256 ICO, from icns");
+  EXPECT_EQ(AccessibleNameAndValue(row).second, L"256 × 256, 32-bit, 1 of 3");
+  ClickRowStart(window, row);
+  PressKey(VK_RIGHT);
+  WaitUntil([&] { return ToolText(process_, tooltip) == L"128 × 128 ICO, from icns"; }, 3000);
+  EXPECT_EQ(AccessibleNameAndValue(row).second, L"128 × 128, 32-bit, 2 of 3");
+  Sleep(300);
+  SaveScreenRectAsPng(outer, WideFromAnsi(artifacts + "\\mainwindow-sizes-icns.png"));
+  SendMessageW(window, WM_COMMAND, MAKEWPARAM(kCopyButtonId, BN_CLICKED), 0);
+  EXPECT_EQ(ClipboardSizes(outputs.path()), std::make_pair(std::string("size=128x128"), std::make_pair(128, 128)));
+}
+
 // A file dragged from another program with OLE drag and drop onto the window
 // is taken in like an import: the window's registered drop target takes the
 // drag (Wine's OLE offers drags to registered targets only, never to a window
@@ -1018,14 +1124,14 @@ TEST_F(HighDpiMainWindowTest, OpensScaledForTheScreen) {
   GetWindowRect(window, &outer);
   GetClientRect(window, &client);
   EXPECT_EQ(client.right, 618);
-  EXPECT_EQ(client.bottom, 335);
+  EXPECT_EQ(client.bottom, 396);
   EXPECT_EQ(outer.right - outer.left, 624) << "3 pixels of frame a side";
-  EXPECT_EQ(outer.bottom - outer.top, 369) << "and a 28-pixel caption";
-  // Centred on the 1280 x 1024 test screen, the odd pixel left above.
+  EXPECT_EQ(outer.bottom - outer.top, 430) << "and a 28-pixel caption";
+  // Centred on the 1280 x 1024 test screen.
   ASSERT_EQ(GetSystemMetrics(SM_CXSCREEN), 1280);
   ASSERT_EQ(GetSystemMetrics(SM_CYSCREEN), 1024);
   EXPECT_EQ(outer.left, 328);
-  EXPECT_EQ(outer.top, 327);
+  EXPECT_EQ(outer.top, 297);
   ExpectLayoutAt(144, process_, window);
 
   // A real program's icon, for the eye: Wine's own notepad, as in the
@@ -1033,6 +1139,15 @@ TEST_F(HighDpiMainWindowTest, OpensScaledForTheScreen) {
   ImportThroughTheDialog(process_, window, "C:\\windows\\system32\\notepad.exe");
   Sleep(300);
   SaveScreenRectAsPng(outer, WideFromAnsi(TestEnvironment("TESSAROO_ARTIFACTS") + "\\mainwindow-144dpi.png"));
+
+  // Its 16-pixel image, 17 times as large and pixel-sharp.
+  HWND row = GetDlgItem(window, kSizeRowId);
+  ClickRowStart(window, row);
+  for (int i = 0; i < 7; ++i) PressKey(VK_RIGHT);
+  WaitUntil([&] { return AccessibleNameAndValue(row).second == L"16 × 16, 32-bit, 8 of 10"; }, 3000);
+  EXPECT_EQ(AccessibleNameAndValue(row).second, L"16 × 16, 32-bit, 8 of 10");
+  Sleep(300);
+  SaveScreenRectAsPng(outer, WideFromAnsi(TestEnvironment("TESSAROO_ARTIFACTS") + "\\mainwindow-144dpi-16.png"));
 }
 
 }  // namespace

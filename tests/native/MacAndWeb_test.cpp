@@ -4,6 +4,7 @@
 #include <iterator>
 #include <string>
 
+#include "image/IcoDecode.h"
 #include "image/PngDecode.h"
 #include "macos/AppBundle.h"
 #include "macos/Icns.h"
@@ -120,6 +121,35 @@ TEST(Icns, JpegTwoThousandEntriesRankBySizeAndFallBackWhenDamaged) {
   const Bytes png4 = EncodePng(SolidImage(4, 4, 0, 0, 255, 255));
   EXPECT_EQ(FirstPixel(IcnsLargestImage(Icns({{"icp4", png4}, {"ic08", jp2}}))), 0x280A141Eu);
   EXPECT_EQ(IcnsLargestImage(Icns({{"icp4", png4}, {"ic08", Bytes(jp2.begin(), jp2.end() - 40)}})), png4);
+}
+
+// The whole set, for choosing among its images: each size once, the first
+// of it that decodes (a PNG before a classic image), the largest first.
+TEST(Icns, TheWholeSetAsAnIconGroupEachSizeOnce) {
+  const Bytes png512 = EncodePng(SolidImage(512, 512, 0, 160, 0, 255));
+  const Bytes png256 = EncodePng(SolidImage(256, 256, 0, 0, 200, 255));
+  const Bytes twice256 = EncodePng(SolidImage(256, 256, 200, 0, 0, 255));
+  Bytes it32 = {0, 0, 0, 0};
+  const Bytes red128 = Rgb(128 * 128, 255, 0, 0);
+  it32.insert(it32.end(), red128.begin(), red128.end());
+  Bytes damaged128 = EncodePng(SolidImage(128, 128, 9, 9, 9, 255));
+  damaged128.resize(damaged128.size() / 2);
+  const Bytes set = Icns({{"is32", Rgb(256, 1, 2, 3)}, {"ic08", png256}, {"ic13", twice256}, {"ic09", png512},
+                          {"ic07", damaged128}, {"it32", it32}});
+  const Bytes group = IcnsIconGroup(set);
+  const std::vector<IcoEntry> entries = ListIcoEntries(group);
+  const struct { std::uint32_t side; std::uint8_t stored; std::uint32_t firstPixel; } expected[] = {
+      {512, 0, 0xFF00A000u}, {256, 0, 0xFF0000C8u}, {128, 128, 0xFFFF0000u}, {16, 16, 0xFF010203u}};
+  ASSERT_EQ(entries.size(), std::size(expected));
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    EXPECT_EQ(entries[i].width, expected[i].side) << i;
+    EXPECT_TRUE(entries[i].png) << i;
+    EXPECT_EQ(entries[i].directory[0], expected[i].stored) << i;
+    EXPECT_EQ(FirstPixel(Bytes(entries[i].data.begin(), entries[i].data.end())), expected[i].firstPixel) << i;
+  }
+  EXPECT_EQ(Bytes(entries[0].data.begin(), entries[0].data.end()), IcnsLargestImage(set)) << "the PNG as stored";
+  EXPECT_TRUE(IcnsIconGroup(Icns({{"ic07", damaged128}})).empty());
+  EXPECT_TRUE(IcnsIconGroup(Bytes{'n', 'o', 'p', 'e', 0, 0, 0, 8}).empty());
 }
 
 // --- property lists ----------------------------------------------------------

@@ -47,15 +47,15 @@ TEST(ScaleToDpi, RoundsHalvesAwayFromZeroAsMulDivDoes) {
 
 TEST(MainWindowLayout, ClientAndControlsAt96And144Dpi) {
   EXPECT_EQ(MainWindowClientSize(96).width, 412);
-  EXPECT_EQ(MainWindowClientSize(96).height, 223);
+  EXPECT_EQ(MainWindowClientSize(96).height, 264);
   EXPECT_EQ(MainWindowClientSize(144).width, 618);
-  EXPECT_EQ(MainWindowClientSize(144).height, 335);
+  EXPECT_EQ(MainWindowClientSize(144).height, 396);
   // In creation order, the order Tab follows: import, copy, on top, save
-  // (the buttons top down), then the picture box.
+  // (the buttons top down), the picture box, then the size row under it.
   const struct { LayoutRect at96, at144; } expected[] = {
       {{248, 16, 120, 32}, {372, 24, 180, 48}},   {{248, 66, 120, 32}, {372, 99, 180, 48}},
       {{248, 116, 120, 32}, {372, 174, 180, 48}}, {{248, 168, 120, 32}, {372, 252, 180, 48}},
-      {{16, 16, 184, 184}, {24, 24, 276, 276}},
+      {{16, 16, 184, 184}, {24, 24, 276, 276}},   {{16, 208, 380, 40}, {24, 312, 570, 60}},
   };
   ASSERT_EQ(std::size(expected), std::size(kMainWindowControls));
   for (std::size_t i = 0; i < std::size(expected); ++i) {

@@ -61,13 +61,13 @@ class PictureWindowTest : public testing::Test {
 
 bool IsCheckerColour(COLORREF c) { return c == RGB(255, 255, 255) || c == RGB(224, 224, 224); }
 
-// A picture twice as wide as high fills the box's width, keeps its
-// proportions, centred; its transparent half shows a checkerboard, the box
-// above and below it the background colour.
+// A picture twice as wide as high and larger than the box fills the box's
+// width, keeps its proportions, centred; its transparent half shows a
+// checkerboard, the box above and below it the background colour.
 TEST_F(PictureWindowTest, KeepsProportionsWithTransparencyOverACheckerboard) {
-  RgbaImage wide = SolidImage(8, 4, 255, 0, 0, 255);
-  for (int y = 0; y < 4; ++y)
-    for (int x = 4; x < 8; ++x) wide.pixels[(y * 8 + x) * 4 + 3] = 0;
+  RgbaImage wide = SolidImage(400, 200, 255, 0, 0, 255);
+  for (int y = 0; y < 200; ++y)
+    for (int x = 200; x < 400; ++x) wide.pixels[(y * 400 + x) * 4 + 3] = 0;
   store_.setPicture(EncodePng(wide));
   pump();
   const COLORREF face = GetSysColor(COLOR_BTNFACE);
@@ -193,11 +193,14 @@ TEST(SavePictureTo, AppliesTheNameRuleAndAsksBeforeReplacingAnotherFile) {
 
   EXPECT_EQ(SaveOutcome::Failed, SavePictureTo(picture, folder.file("no\\such\\folder\\x"), answer(true)));
 
-  // The icon-file type: an icon group as it is, under the .ico name.
+  // The icon-file type: an icon group as it is, under the .ico name, whichever
+  // image is chosen; a PNG holds the chosen image alone.
   const Bytes group = CombineIcons({EncodeIcoPng(TestPattern(32, 32)), EncodeIcoBitmap(TestPattern(16, 16), 32)});
-  EXPECT_EQ(SaveOutcome::Saved, SavePictureTo(group, folder.file("app.PNG"), answer(false), SaveFormat::Icon));
+  EXPECT_EQ(SaveOutcome::Saved, SavePictureTo(group, folder.file("app.PNG"), answer(false), SaveFormat::Icon, 1));
   EXPECT_EQ(ReadWholeFile(folder.file("app.ico")), group);
   EXPECT_EQ(GetFileAttributesA(folder.file("app.PNG").c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(SaveOutcome::Saved, SavePictureTo(group, folder.file("small"), answer(false), SaveFormat::Png, 1));
+  EXPECT_EQ(DecodePng(ReadWholeFile(folder.file("small.png"))).pixels, TestPattern(16, 16).pixels);
 }
 
 // A read-only or hidden target the user chose: read-only means the save has
