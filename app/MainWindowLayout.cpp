@@ -6,8 +6,9 @@ int ScaleToDpi(int value, int dpi) {
   return static_cast<int>((product + half) / kLayoutDpi);
 }
 
-LayoutSize MainWindowClientSize(int dpi) {
-  return {ScaleToDpi(kMainWindowClientWidth, dpi), ScaleToDpi(kMainWindowClientHeight, dpi)};
+LayoutSize MainWindowClientSize(int dpi, bool withStrip) {
+  return {ScaleToDpi(kMainWindowClientWidth, dpi),
+          ScaleToDpi(withStrip ? kMainWindowClientHeightWithStrip : kMainWindowClientHeight, dpi)};
 }
 
 LayoutRect ControlRectAt(const ControlLayout& c, int dpi) {

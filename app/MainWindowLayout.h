@@ -11,17 +11,21 @@ inline constexpr int kLayoutDpi = 96;
 // caption), grown downwards to hold the size row under the picture box.
 inline constexpr int kMainWindowClientWidth = 412;
 inline constexpr int kMainWindowClientHeight = 264;
+// With the strip of a several-file import under the size row: the window
+// grows by this band while the strip is shown.
+inline constexpr int kMainWindowClientHeightWithStrip = 312;
 
 inline constexpr std::wstring_view kImportCaption = L"导入文件";
 inline constexpr std::wstring_view kCopyCaption = L"复制图片";
 inline constexpr std::wstring_view kSaveCaption = L"保存图片";
 inline constexpr std::wstring_view kOnTopCaption = L"窗口置顶";
+inline constexpr std::wstring_view kSaveAllCaption = L"全部保存";
 inline constexpr std::wstring_view kCancelOnTopCaption = L"取消置顶";
 // The on-top button's tooltip follows its caption: what a click does.
 inline constexpr std::wstring_view kKeepOnTopTip = L"Keep the window on top";
 inline constexpr std::wstring_view kStopOnTopTip = L"Stop keeping the window on top";
 
-enum class ControlKind { PushButton, PictureBox, SizeRow };
+enum class ControlKind { PushButton, PictureBox, SizeRow, ResultStrip };
 
 struct ControlLayout {
   int id;
@@ -37,6 +41,8 @@ inline constexpr int kCopyButtonId = 1002;
 inline constexpr int kImportButtonId = 1001;
 inline constexpr int kPictureBoxId = 1010;
 inline constexpr int kSizeRowId = 1011;
+inline constexpr int kResultStripId = 1012;
+inline constexpr int kSaveAllButtonId = 1005;
 // A command with no button: Ctrl+V.
 inline constexpr int kPasteCommandId = 1020;
 
@@ -52,7 +58,12 @@ inline constexpr ControlLayout kMainWindowControls[] = {
     {kSaveButtonId, ControlKind::PushButton, kSaveCaption, 248, 168, 120, 32, L"Save picture (Ctrl+S)"},
     {kPictureBoxId, ControlKind::PictureBox, L"", 16, 16, 184, 184, L""},
     {kSizeRowId, ControlKind::SizeRow, L"", 16, 208, 380, 40, L""},
+    {kResultStripId, ControlKind::ResultStrip, L"", 16, 258, 284, 44, L""},
+    {kSaveAllButtonId, ControlKind::PushButton, kSaveAllCaption, 308, 264, 88, 32, L"Save every icon into a folder"},
 };
+
+// Whether the control lies in the band of the strip, shown only with it.
+constexpr bool ShownOnlyWithStrip(const ControlLayout& control) { return control.top >= kMainWindowClientHeight - 8; }
 
 struct ScreenPoint {
   int x, y;
@@ -70,7 +81,7 @@ struct LayoutRect {
 // MulDiv gives, so the window code and the layout agree to the pixel.
 int ScaleToDpi(int value, int dpi);
 
-LayoutSize MainWindowClientSize(int dpi);
+LayoutSize MainWindowClientSize(int dpi, bool withStrip = false);
 LayoutRect ControlRectAt(const ControlLayout& control, int dpi);
 
 // Top-left corner that centres a window of the given outer size on a screen.

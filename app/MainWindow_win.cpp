@@ -11,11 +11,15 @@
 #include "app/Intake_win.h"
 #include "app/MainWindowLayout.h"
 #include "app/RunDirectory_win.h"
+#include "app/SaveAll_win.h"
 #include "output/PictureBox_win.h"
 #include "output/SaveCopy_win.h"
+#include "output/ResultStrip_win.h"
 #include "output/SizeRow_win.h"
 #include "support/Dpi_win.h"
 #include "support/TextCodec_win.h"
+#include "support/TextScan.h"
+#include "tools/IconReason.h"
 #include "tools/HelperTools_win.h"
 
 namespace {
@@ -86,9 +90,12 @@ void CreateControls(HWND window, AppContext& app) {
       });
     } else if (c.kind == ControlKind::SizeRow) {
       CreateSizeRow(window, c.id, app.picture);
+    } else if (c.kind == ControlKind::ResultStrip) {
+      CreateResultStrip(window, c.id);
     } else {
       const std::wstring caption(c.caption);
-      CreateWindowExW(0, L"BUTTON", caption.c_str(), WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 0, 0, 0, 0,
+      const DWORD shown = ShownOnlyWithStrip(c) ? 0 : WS_VISIBLE;
+      CreateWindowExW(0, L"BUTTON", caption.c_str(), WS_CHILD | shown | WS_TABSTOP | BS_PUSHBUTTON, 0, 0, 0, 0,
                       window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), instance, nullptr);
     }
   }
@@ -153,8 +160,51 @@ void EnableOutputButtons(HWND window, const AppContext& app) {
 
 // Takes the files in on the import thread, in place of any import under
 // way; the window only shows what each gives as it arrives.
+// Shows or hides the strip of a several-file import and its Save all
+// button, the window growing or shrinking by their band; its top-left
+// corner stays.
+void ShowResultStrip(HWND window, bool shown) {
+  HWND strip = GetDlgItem(window, kResultStripId);
+  if ((IsWindowVisible(strip) != FALSE) == shown) return;
+  const UINT dpi = WindowDpi(window);
+  const LayoutSize client = MainWindowClientSize(static_cast<int>(dpi), shown);
+  const SIZE outer = OuterSizeForClient(client.width, client.height, kStyle, kExStyle, dpi);
+  SetWindowPos(window, nullptr, 0, 0, outer.cx, outer.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  for (const ControlLayout& c : kMainWindowControls) {
+    if (ShownOnlyWithStrip(c)) ShowWindow(GetDlgItem(window, c.id), shown ? SW_SHOWNA : SW_HIDE);
+  }
+}
+
+// Each file of a several-file import as the strip shows it.
+StripItem StripItemOf(const ImportOutcome& outcome) {
+  std::wstring tip = WideFromAnsi(FileNameOf(outcome.path, SystemLeadByte));
+  if (outcome.icon.empty()) {
+    const ReasonWords words = WordsOf(outcome.reason == IconReason::None ? IconReason::NoIcon : outcome.reason);
+    tip += L"\n" + WideFromUtf8(std::string(words.chinese)) + L" (" +
+           WideFromUtf8(WithSubject(words.english, outcome.subject)) + L")";
+  }
+  return {outcome.icon, tip};
+}
+
+// One file's outcome of the latest import: shown, and in a several-file
+// import kept in the strip, the newest chosen.
+void OnImportOutcome(HWND window, AppContext& app, ImportOutcome outcome) {
+  ShowOutcome(app.picture, outcome);
+  if (app.importCount < 2) return;
+  app.results.push_back(std::move(outcome));
+  std::vector<StripItem> items;
+  for (const ImportOutcome& result : app.results) items.push_back(StripItemOf(result));
+  HWND strip = GetDlgItem(window, kResultStripId);
+  SetStripItems(strip, std::move(items), app.results.size() - 1);
+  ShowResultStrip(window, true);
+}
+
 void StartImport(HWND window, AppContext& app, std::vector<std::string> paths) {
   if (paths.empty()) return;
+  app.results.clear();
+  app.importCount = paths.size();
+  SetStripItems(GetDlgItem(window, kResultStripId), {}, 0);
+  ShowResultStrip(window, false);
   const WPARAM import = static_cast<WPARAM>(++app.importsStarted);
   app.picture.beginRun();
   app.importer.start(
@@ -227,6 +277,11 @@ void OnTaskbarButtonCreated(AppContext& app) {
 }
 
 void OnCommand(HWND window, AppContext& app, int id, int code) {
+  if (id == kResultStripId && code == kStripChoiceChanged) {
+    const std::size_t chosen = StripChoice(GetDlgItem(window, kResultStripId));
+    if (chosen < app.results.size()) ShowOutcome(app.picture, app.results[chosen]);
+    return;
+  }
   // The size row follows every change of the box: a new picture, another
   // image chosen, "Reading…" shown or gone.
   if (id == kPictureBoxId) {
@@ -246,6 +301,7 @@ void OnCommand(HWND window, AppContext& app, int id, int code) {
       break;
     case kCopyButtonId: CopyIconToClipboard(window, app.picture); break;
     case kSaveButtonId: SaveIconAs(window, app.picture, app.dialog); break;
+    case kSaveAllButtonId: SaveAllIcons(window, app.results); break;
     case IDCANCEL:  // Escape: ends the run under way, else closes the window
       if (!app.importer.cancel()) PostMessageW(window, WM_CLOSE, 0, 0);
       break;
@@ -295,7 +351,9 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case kImportOutcomeMessage: {
       std::unique_ptr<ImportOutcome> outcome(reinterpret_cast<ImportOutcome*>(lParam));
       // What an import that was replaced gave is not shown.
-      if (app && outcome && wParam == static_cast<WPARAM>(app->importsStarted)) ShowOutcome(app->picture, *outcome);
+      if (app && outcome && wParam == static_cast<WPARAM>(app->importsStarted)) {
+        OnImportOutcome(window, *app, std::move(*outcome));
+      }
       return 0;
     }
     case kImportEndedMessage:

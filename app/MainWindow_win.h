@@ -33,7 +33,9 @@ struct AppContext {
   ComPtr<ITaskbarList3> taskbar;  // once the taskbar button exists; may stay empty
   std::vector<std::string> filesAtStart;  // from the command line, full paths; taken in once ready
   ImportWorker importer;  // the import under way, on its own thread
-  std::uint64_t importsStarted = 0;  // tells the outcomes of the latest import from those of one it replaced
+  std::uint64_t importsStarted = 0;
+  std::size_t importCount = 0;  // files in the latest import
+  std::vector<ImportOutcome> results;  // what each file of a several-file import gave, in order  // tells the outcomes of the latest import from those of one it replaced
 
   // Readies the run directory, once: after the window's first paint, or
   // before the first pipeline if one comes sooner.

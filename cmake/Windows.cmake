@@ -35,6 +35,7 @@ add_library(tessaroo_win STATIC
   output/FileDialog_win.cpp
   output/PictureAccessible_win.cpp
   output/PictureBox_win.cpp
+  output/ResultStrip_win.cpp
   output/SaveCopy_win.cpp
   output/SizeRow_win.cpp
   pictures/ImageFileIcon_win.cpp

@@ -113,28 +113,6 @@ void ExpectLayoutAt(int dpi, HANDLE process, HWND window) {
 // The picture box's tooltip: the one tooltip window of the program.
 LRESULT ToolCount(HWND tooltip) { return SendMessageW(tooltip, TTM_GETTOOLCOUNT, 0, 0); }
 
-// The program's tooltip windows: the picture box's, the buttons' (a tool
-// for each of the four buttons) and the box's notice balloon.
-enum class Tips { Picture, Buttons, Balloon };
-HWND TooltipOf(HANDLE process, Tips which = Tips::Picture) {
-  struct Search { DWORD process; Tips which; HWND found; } search{GetProcessId(process), which, nullptr};
-  EnumWindows([](HWND candidate, LPARAM param) -> BOOL {
-    auto* s = reinterpret_cast<Search*>(param);
-    wchar_t cls[32] = {};
-    GetClassNameW(candidate, cls, 32);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(candidate, &owner);
-    if (lstrcmpiW(cls, TOOLTIPS_CLASSW) != 0 || owner != s->process) return TRUE;
-    const Tips kind = (GetWindowLongW(candidate, GWL_STYLE) & TTS_BALLOON) ? Tips::Balloon
-                      : ToolCount(candidate) == 4                          ? Tips::Buttons
-                                                                           : Tips::Picture;
-    if (kind != s->which) return TRUE;
-    s->found = candidate;
-    return FALSE;
-  }, reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
-
 // The text of the tooltip's tool number `index`, which TTM_ENUMTOOLS copies
 // out. Its pointers are good only inside the program's process, so the tool
 // and the text live there.
@@ -152,6 +130,31 @@ std::wstring ToolText(HANDLE process, HWND tooltip, int index = 0) {
                     ReadProcessMemory(process, remote, &local, sizeof local, &moved);
   if (remote) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
   return read ? std::wstring(local.text, wcsnlen(local.text, std::size(local.text))) : std::wstring();
+}
+
+// The program's tooltip windows: the picture box's, the buttons' (a tool
+// for each of the five buttons) and the box's notice balloon. The strip's
+// (its cells') is told apart by its TTS_NOFADE.
+enum class Tips { Picture, Buttons, Balloon };
+HWND TooltipOf(HANDLE process, Tips which = Tips::Picture) {
+  struct Search { DWORD process; Tips which; HWND found; } search{GetProcessId(process), which, nullptr};
+  EnumWindows([](HWND candidate, LPARAM param) -> BOOL {
+    auto* s = reinterpret_cast<Search*>(param);
+    wchar_t cls[32] = {};
+    GetClassNameW(candidate, cls, 32);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(candidate, &owner);
+    if (lstrcmpiW(cls, TOOLTIPS_CLASSW) != 0 || owner != s->process) return TRUE;
+    const LONG style = GetWindowLongW(candidate, GWL_STYLE);
+    if (style & TTS_NOFADE) return TRUE;
+    const Tips kind = (style & TTS_BALLOON)          ? Tips::Balloon
+                      : ToolCount(candidate) == 5 ? Tips::Buttons
+                                                  : Tips::Picture;
+    if (kind != s->which) return TRUE;
+    s->found = candidate;
+    return FALSE;
+  }, reinterpret_cast<LPARAM>(&search));
+  return search.found;
 }
 
 // The current directory of another process, read from its process parameters.
@@ -222,7 +225,7 @@ TEST_F(MainWindowTest, OpensCentredFixedAndOnTopWithItsControls) {
   for (const ControlLayout& c : kMainWindowControls) {
     HWND control = GetDlgItem(window, c.id);
     ASSERT_TRUE(control) << c.id;
-    EXPECT_TRUE(IsWindowVisible(control)) << c.id;
+    EXPECT_EQ(IsWindowVisible(control) != FALSE, !ShownOnlyWithStrip(c)) << c.id << ": the strip's band waits for several files";
     const std::wstring expected = c.id == kOnTopButtonId ? std::wstring(kCancelOnTopCaption)
                                                          : std::wstring(c.caption);
     EXPECT_EQ(TextOf(control), expected) << c.id;
@@ -236,8 +239,8 @@ TEST_F(MainWindowTest, OpensCentredFixedAndOnTopWithItsControls) {
   ASSERT_TRUE(buttonTips);
   // The window starts on top: the on-top button's tooltip says a click ends it.
   const wchar_t* const tips[] = {L"Import file (Ctrl+O)", L"Copy picture (Ctrl+C)", L"Stop keeping the window on top",
-                                 L"Save picture (Ctrl+S)"};
-  for (int i = 0; i < 4; ++i) EXPECT_EQ(ToolText(process_, buttonTips, i), tips[i]) << i;
+                                 L"Save picture (Ctrl+S)", L"Save every icon into a folder"};
+  for (int i = 0; i < 5; ++i) EXPECT_EQ(ToolText(process_, buttonTips, i), tips[i]) << i;
 
   // The current directory is the run directory, although the program was
   // started from another folder.
@@ -704,6 +707,75 @@ TEST_F(MainWindowTest, BusyWhileReadingAndEscapeCancelsTheRun) {
   EXPECT_TRUE(closesWithin(3000));
   EXPECT_LT(GetTickCount64() - closed, 1000u) << "the program is gone within a second of its window";
   EXPECT_EQ(FindProcessIdByName("za.exe", false), 0u) << "no tool lives on";
+}
+
+// Several files pasted at once (as a drop or an Open with gives them):
+// each result stays, in order, in a strip under the size row, the window
+// grown to hold it; choosing one shows it, and Save all writes every icon
+// into one folder under batch mode's names.
+TEST_F(MainWindowTest, SeveralFilesStayInAStripAndSaveAllWritesEachIcon) {
+  HWND window = start();
+  ASSERT_TRUE(window);
+  const std::string fixtures = TestEnvironment("TESSAROO_FIXTURES");
+  TempFolder inputs, saves;
+  ASSERT_TRUE(WriteTestFile(inputs.file("red.png"), EncodePng(SolidImage(64, 64, 220, 30, 30, 255))));
+  const std::vector<std::string> files = {fixtures + "\\exe\\pe32-order.exe", fixtures + "\\exe\\no-icons.exe",
+                                          inputs.file("red.png")};
+  {
+    std::wstring names;
+    for (const std::string& file : files) names += WideFromAnsi(file) + L'\0';
+    names += L'\0';
+    HGLOBAL drop = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + names.size() * sizeof(wchar_t));
+    auto* header = static_cast<DROPFILES*>(GlobalLock(drop));
+    header->pFiles = sizeof(DROPFILES);
+    header->fWide = TRUE;
+    memcpy(reinterpret_cast<char*>(header) + sizeof(DROPFILES), names.data(), names.size() * sizeof(wchar_t));
+    GlobalUnlock(drop);
+    const ScopedClipboard clipboard(nullptr);
+    ASSERT_TRUE(clipboard.opened());
+    EmptyClipboard();
+    SetClipboardData(CF_HDROP, drop);
+  }
+  RECT before;
+  GetClientRect(window, &before);
+  PostMessageW(window, WM_COMMAND, MAKEWPARAM(kPasteCommandId, 1), 0);
+  HWND strip = GetDlgItem(window, kResultStripId);
+  HWND tooltip = TooltipOf(process_);
+  WaitUntil([&] { return IsWindowVisible(strip) && ToolText(process_, tooltip) == L"64 × 64 PNG"; }, 10000);
+  EXPECT_TRUE(IsWindowVisible(strip));
+  EXPECT_TRUE(IsWindowVisible(GetDlgItem(window, kSaveAllButtonId)));
+  EXPECT_EQ(ToolText(process_, tooltip), L"64 × 64 PNG") << "the last file shown, chosen in the strip";
+  RECT after;
+  GetClientRect(window, &after);
+  EXPECT_EQ(after.bottom - before.bottom, kMainWindowClientHeightWithStrip - kMainWindowClientHeight);
+  RECT outer;
+  GetWindowRect(window, &outer);
+  SaveScreenRectAsPng(outer, WideFromAnsi(TestEnvironment("TESSAROO_ARTIFACTS") + "\\mainwindow-strip.png"));
+
+  PostMessageW(strip, WM_KEYDOWN, VK_HOME, 0);
+  WaitUntil([&] { return ToolText(process_, tooltip) == L"48 × 48 ICO"; }, 3000);
+  EXPECT_EQ(ToolText(process_, tooltip), L"48 × 48 ICO");
+  PostMessageW(strip, WM_KEYDOWN, VK_RIGHT, 0);
+  WaitUntil([&] { return ToolText(process_, tooltip) == L"未找到图标 (No icon in this file)"; }, 3000);
+  EXPECT_EQ(ToolText(process_, tooltip), L"未找到图标 (No icon in this file)") << "the file without an icon says why";
+  EXPECT_FALSE(IsWindowEnabled(GetDlgItem(window, kSaveButtonId)));
+
+  PostMessageW(GetDlgItem(window, kSaveAllButtonId), BM_CLICK, 0, 0);
+  HWND dialog = WaitForDialog(process_);
+  ASSERT_TRUE(dialog) << "the folder chooser";
+  SendMessageW(FileNameBox(dialog), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(WideFromAnsi(saves.path()).c_str()));
+  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
+  WaitUntil([&] { return GetFileAttributesA(saves.file("red.png.png").c_str()) != INVALID_FILE_ATTRIBUTES; }, 5000);
+  EXPECT_EQ(DecodePng(ReadWholeFile(saves.file("pe32-order.exe.png"))).width, 48u);
+  EXPECT_EQ(DecodePng(ReadWholeFile(saves.file("red.png.png"))).width, 64u);
+  EXPECT_EQ(GetFileAttributesA(saves.file("no-icons.exe.png").c_str()), INVALID_FILE_ATTRIBUTES);
+
+  // A single file again: the strip goes, and the window is as it was.
+  ImportThroughTheDialog(process_, window, inputs.file("red.png"));
+  WaitUntil([&] { return !IsWindowVisible(strip); }, 5000);
+  EXPECT_FALSE(IsWindowVisible(strip));
+  GetClientRect(window, &after);
+  EXPECT_EQ(after.bottom, before.bottom);
 }
 
 // The folder and the type of the last save are kept for the user: after a

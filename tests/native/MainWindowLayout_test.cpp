@@ -27,7 +27,7 @@ TEST(NextTopmostChange, FollowsTheCaptionAlone) {
 TEST(MainWindowControls, FitInsideTheClientAreaWithoutOverlapping) {
   for (const ControlLayout& a : kMainWindowControls) {
     EXPECT_LE(a.left + a.width, kMainWindowClientWidth) << a.id;
-    EXPECT_LE(a.top + a.height, kMainWindowClientHeight) << a.id;
+    EXPECT_LE(a.top + a.height, ShownOnlyWithStrip(a) ? kMainWindowClientHeightWithStrip : kMainWindowClientHeight) << a.id;
     for (const ControlLayout& b : kMainWindowControls) {
       if (&a == &b) continue;
       const bool apart = a.left + a.width <= b.left || b.left + b.width <= a.left ||
@@ -50,13 +50,21 @@ TEST(MainWindowLayout, ClientAndControlsAt96And144Dpi) {
   EXPECT_EQ(MainWindowClientSize(96).height, 264);
   EXPECT_EQ(MainWindowClientSize(144).width, 618);
   EXPECT_EQ(MainWindowClientSize(144).height, 396);
+  EXPECT_EQ(MainWindowClientSize(96, true).height, 312);
+  EXPECT_EQ(MainWindowClientSize(144, true).height, 468);
   // In creation order, the order Tab follows: import, copy, on top, save
-  // (the buttons top down), the picture box, then the size row under it.
+  // (the buttons top down), the picture box, the size row under it, then
+  // the strip and its Save all button, which show only after a
+  // several-file import.
   const struct { LayoutRect at96, at144; } expected[] = {
       {{248, 16, 120, 32}, {372, 24, 180, 48}},   {{248, 66, 120, 32}, {372, 99, 180, 48}},
       {{248, 116, 120, 32}, {372, 174, 180, 48}}, {{248, 168, 120, 32}, {372, 252, 180, 48}},
       {{16, 16, 184, 184}, {24, 24, 276, 276}},   {{16, 208, 380, 40}, {24, 312, 570, 60}},
+      {{16, 258, 284, 44}, {24, 387, 426, 66}},   {{308, 264, 88, 32}, {462, 396, 132, 48}},
   };
+  for (const ControlLayout& c : kMainWindowControls) {
+    EXPECT_EQ(ShownOnlyWithStrip(c), c.id == kResultStripId || c.id == kSaveAllButtonId) << c.id;
+  }
   ASSERT_EQ(std::size(expected), std::size(kMainWindowControls));
   for (std::size_t i = 0; i < std::size(expected); ++i) {
     for (const auto& [dpi, want] : {std::pair{96, expected[i].at96}, std::pair{144, expected[i].at144}}) {
