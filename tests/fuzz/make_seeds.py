@@ -710,6 +710,11 @@ def zip_seeds(full):
                 with z.open("res/mipmap-xxhdpi-v4/icon%d.png" % i, "w", force_zip64=force64) as f:
                     f.write(b"\x89PNG" * 10)
         seeds[name] = buf.getvalue()
+    buf = io.BytesIO()
+    with zipfile.ZipFile(buf, "w", zipfile.ZIP_DEFLATED) as z:
+        z.writestr("manifest.json", b'{"icons":{"48":"icon.svg"}}')
+        z.writestr("icon.svg", b"<svg xmlns='http://www.w3.org/2000/svg'>" + b" " * 2000 + b"</svg>")
+    seeds["deflated.zip"] = buf.getvalue()
     if full:
         buf = io.BytesIO()
         with zipfile.ZipFile(buf, "w") as z:
