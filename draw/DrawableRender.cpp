@@ -635,7 +635,7 @@ struct Painter {
   double sweepPixels = 0;  // kMaxSweepCanvases canvases
   double effectPixels = 0;  // kMaxEffectCanvases canvases
   bool ok = true;  // false once something could not be drawn: no picture then
-  Pacer* pacer = nullptr;  // asked whether to go on, a step a node and one per 16 commands
+  Pacer* pacer = nullptr;  // asked whether to go on: a step a node, one per 16 commands, one per 1024 filtered pixels
 };
 
 cairo_line_cap_t Cap(DrawingPath::Cap cap) {
@@ -870,7 +870,7 @@ void DrawFiltered(Painter& p, const DrawingGroup& group, const cairo_matrix_t& m
   }
   if (!p.ok) return;
   cairo_surface_set_device_offset(source.get(), 0, 0);
-  const SurfacePtr result = RunFilter(*group.filter, source.get(), m, p.effectPixels);
+  const SurfacePtr result = RunFilter(*group.filter, source.get(), m, p.effectPixels, *p.pacer);
   if (!result) {
     p.ok = false;
     return;
