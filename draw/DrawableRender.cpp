@@ -13,6 +13,7 @@
 
 #include "draw/DrawingEffects.h"
 #include "draw/PathData.h"
+#include "support/Pacer.h"
 
 namespace {
 
@@ -27,6 +28,13 @@ constexpr double kMaskUnits = 100;
 // cairo sees them: a few hundred canvases, far inside cairo's 24.8 fixed
 // point (about 8 million), and it bounds how finely a curve is flattened.
 constexpr double kMaxDevice = 32768;
+// cairo flattens curves to within this many pixels (its default tolerance).
+constexpr double kFlatTolerance = 0.1;
+// A path whose flattening is estimated at this many times what is left of
+// the budget is refused unflattened: cairo's count comes to between an
+// eighth of the estimate and twice it, and a path of huge curves would
+// otherwise cost gigabytes before its edges could be counted.
+constexpr double kFlatEstimateSlack = 16;
 // A transform entry beyond this (a viewport of 1e-20 units, scales
 // multiplied through nested groups) refuses the drawable: no real icon
 // comes near it, and it keeps products of coordinates finite.
@@ -627,6 +635,7 @@ struct Painter {
   double sweepPixels = 0;  // kMaxSweepCanvases canvases
   double effectPixels = 0;  // kMaxEffectCanvases canvases
   bool ok = true;  // false once something could not be drawn: no picture then
+  Pacer* pacer = nullptr;  // asked whether to go on: a step a node, one per 16 commands, one per 1024 filtered pixels
 };
 
 cairo_line_cap_t Cap(DrawingPath::Cap cap) {
@@ -674,25 +683,58 @@ void StrokeCurrentPath(cairo_t* cr, const DrawingPath& p, const cairo_matrix_t& 
   cairo_restore(cr);
 }
 
-// The edges of the current path once its curves are flattened, as cairo
-// fills and strokes it.
-double FlatEdges(cairo_t* cr) {
-  cairo_path_t* flat = cairo_copy_path_flat(cr);
-  double edges = 0;
-  if (flat->status == CAIRO_STATUS_SUCCESS) {
-    for (int i = 0; i < flat->num_data; i += flat->data[i].header.length) {
-      const cairo_path_data_type_t type = flat->data[i].header.type;
-      edges += type == CAIRO_PATH_LINE_TO || type == CAIRO_PATH_CLOSE_PATH;
+// About how many edges cairo flattens the current path into, worked out
+// from the path itself: a line or a close is one, and a cubic Wang's
+// bound, the square root of 3/4 of its control polygon's larger bend over
+// the tolerance.
+double EstimatedFlatEdges(cairo_t* cr) {
+  const PathPtr path(cairo_copy_path(cr));
+  if (!path || path->status != CAIRO_STATUS_SUCCESS) return INFINITY;
+  double edges = 0, x = 0, y = 0;
+  for (int i = 0; i < path->num_data; i += path->data[i].header.length) {
+    const cairo_path_data_t* d = &path->data[i];
+    switch (d->header.type) {
+      case CAIRO_PATH_MOVE_TO: x = d[1].point.x, y = d[1].point.y; break;
+      case CAIRO_PATH_LINE_TO: x = d[1].point.x, y = d[1].point.y, ++edges; break;
+      case CAIRO_PATH_CURVE_TO: {
+        const double bend = std::max(std::hypot(x - 2 * d[1].point.x + d[2].point.x, y - 2 * d[1].point.y + d[2].point.y),
+                                     std::hypot(d[1].point.x - 2 * d[2].point.x + d[3].point.x,
+                                                d[1].point.y - 2 * d[2].point.y + d[3].point.y));
+        edges += std::max(1.0, std::ceil(std::sqrt(0.75 * bend / kFlatTolerance)));
+        x = d[3].point.x, y = d[3].point.y;
+        break;
+      }
+      case CAIRO_PATH_CLOSE_PATH: ++edges; break;
     }
   }
-  cairo_path_destroy(flat);
+  return edges;
+}
+
+// Whether flattening the current path stays near `most` edges: false when
+// its estimate is far beyond, so it is never flattened.
+bool FlatteningAffordable(cairo_t* cr, double most) {
+  return EstimatedFlatEdges(cr) <= kFlatEstimateSlack * std::max(most, 0.0) + 64;
+}
+
+// The edges of the current path once its curves are flattened, as cairo
+// fills and strokes it; infinite when there are surely more than `most`
+// (the path is not flattened then) or cairo cannot flatten it.
+double FlatEdges(cairo_t* cr, double most) {
+  if (!FlatteningAffordable(cr, most)) return INFINITY;
+  const PathPtr flat(cairo_copy_path_flat(cr));
+  if (!flat || flat->status != CAIRO_STATUS_SUCCESS) return INFINITY;
+  double edges = 0;
+  for (int i = 0; i < flat->num_data; i += flat->data[i].header.length) {
+    const cairo_path_data_type_t type = flat->data[i].header.type;
+    edges += type == CAIRO_PATH_LINE_TO || type == CAIRO_PATH_CLOSE_PATH;
+  }
   return edges;
 }
 
 // Charges the current path's filling (or clipping) to the icon's budget;
 // false once it is spent.
 bool ChargeFill(Painter& p) {
-  p.fillEdges -= FlatEdges(p.cr);
+  p.fillEdges -= FlatEdges(p.cr, p.fillEdges);
   return p.fillEdges >= 0;
 }
 
@@ -702,8 +744,8 @@ bool ChargeFill(Painter& p) {
 bool ChargeStroke(Painter& p, const DrawingPath& path, const cairo_matrix_t& m) {
   const double scale = std::sqrt(std::abs(m.xx * m.yy - m.xy * m.yx));
   const double width = path.strokeWidth > 0 ? std::min(path.strokeWidth * scale, 4 * kMaxDevice) : 1;
-  double edges = FlatEdges(p.cr);
-  if (!path.dashes.empty()) {
+  double edges = FlatEdges(p.cr, p.strokeWork);
+  if (!path.dashes.empty() && std::isfinite(edges)) {
     // Every dash is a piece of its own: as many as the path's length holds.
     double period = 0;
     for (float d : path.dashes) period += d;
@@ -719,7 +761,15 @@ void DrawPath(Painter& p, const DrawingPath& path, const cairo_matrix_t& m) {
   if (!Invertible(m)) return;  // a collapsed transform leaves nothing to see
   cairo_t* cr = p.cr;
   SetPath(cr, path.commands, m);
-  if (path.trimStart != 0 || path.trimEnd != 1) TrimCurrentPath(cr, path, m);
+  if (path.trimStart != 0 || path.trimEnd != 1) {
+    // Trimming flattens the whole path first.
+    if (!FlatteningAffordable(cr, std::max(p.fillEdges, p.strokeWork))) {
+      p.ok = false;
+      cairo_new_path(cr);
+      return;
+    }
+    TrimCurrentPath(cr, path, m);
+  }
   cairo_set_fill_rule(cr, path.evenOdd ? CAIRO_FILL_RULE_EVEN_ODD : CAIRO_FILL_RULE_WINDING);
   const Box bounds = PathBounds(path.commands);
   const bool fill = SetPaint(cr, path.fill, path.fillAlpha, m, bounds, p.sweepPixels);
@@ -770,6 +820,7 @@ void DrawGroup(Painter& p, const DrawingGroup& group, const cairo_matrix_t& pare
 
 void DrawChildren(Painter& p, const DrawingGroup& group, const cairo_matrix_t& m) {
   for (const DrawingNode& node : group.children) {
+    if (p.ok && !p.pacer->step(1 + node.path.commands.size() / 16)) p.ok = false;
     if (!p.ok) break;
     switch (node.kind) {
       case DrawingNode::Kind::Group: DrawGroup(p, node.group, m); break;
@@ -819,7 +870,7 @@ void DrawFiltered(Painter& p, const DrawingGroup& group, const cairo_matrix_t& m
   }
   if (!p.ok) return;
   cairo_surface_set_device_offset(source.get(), 0, 0);
-  const SurfacePtr result = RunFilter(*group.filter, source.get(), m, p.effectPixels);
+  const SurfacePtr result = RunFilter(*group.filter, source.get(), m, p.effectPixels, *p.pacer);
   if (!result) {
     p.ok = false;
     return;
@@ -1102,11 +1153,13 @@ RgbaImage StraightRgba(cairo_surface_t* surface) {
 // Runs `draw` on a transparent square canvas; the picture only if all of
 // it could be drawn.
 template <typename Draw>
-RgbaImage DrawOnCanvas(int side, double pixelsPerDp, Draw draw) {
+RgbaImage DrawOnCanvas(int side, double pixelsPerDp, Draw draw, const std::function<bool()>& keepGoing = {}) {
   PrepareCairo();
   const SurfacePtr surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, side, side));
   const CairoPtr cr(cairo_create(surface.get()));
+  Pacer pacer(keepGoing);
   Painter painter{cr.get(), pixelsPerDp, double(side)};
+  painter.pacer = &pacer;
   painter.sweepPixels = kMaxSweepCanvases * double(side) * side;
   painter.effectPixels = kMaxEffectCanvases * double(side) * side;
   draw(painter);
@@ -1116,7 +1169,7 @@ RgbaImage DrawOnCanvas(int side, double pixelsPerDp, Draw draw) {
 
 }  // namespace
 
-RgbaImage RenderVectorIcon(const Drawing& drawable, int side) {
+RgbaImage RenderVectorIcon(const Drawing& drawable, int side, const std::function<bool()>& keepGoing) {
   Allowance left;
   if (side < kMinDrawnSide || side > kMaxDrawnSide) return {};
   if (!VectorOk(drawable, 0, left) || !(drawable.widthDp > 0) || !(drawable.heightDp > 0)) return {};
@@ -1125,7 +1178,7 @@ RgbaImage RenderVectorIcon(const Drawing& drawable, int side) {
   const double height = side * (drawable.heightDp / longer);
   const Box box{(side - width) / 2, (side - height) / 2, width, height};
   // A 48 dp launcher icon fills the canvas.
-  return DrawOnCanvas(side, side / 48.0, [&](Painter& p) { DrawVector(p, drawable, box); });
+  return DrawOnCanvas(side, side / 48.0, [&](Painter& p) { DrawVector(p, drawable, box); }, keepGoing);
 }
 
 RgbaImage RenderAdaptiveIcon(const AdaptiveIcon& icon, int side) {

@@ -4,6 +4,8 @@
 // Every function gives an empty image for a drawing it cannot draw whole:
 // beyond the limits in draw/Drawing.h, a number that is not finite, a
 // layer it does not know.
+#include <functional>
+
 #include "draw/Drawing.h"
 #include "image/RgbaImage.h"
 
@@ -15,8 +17,11 @@ inline constexpr int kMinDrawnSide = 16, kMaxDrawnSide = 1024;
 
 // The drawable on a square canvas of `side` pixels: its width:height kept,
 // the larger side filling the canvas, centred; its viewport stretched over
-// that box as Android stretches it (each axis on its own).
-RgbaImage RenderVectorIcon(const Drawing& drawable, int side = kVectorIconPixels);
+// that box as Android stretches it (each axis on its own). keepGoing is
+// asked every thousand or so paths and groups (support/Pacer.h): once it
+// says no, nothing is drawn.
+RgbaImage RenderVectorIcon(const Drawing& drawable, int side = kVectorIconPixels,
+                           const std::function<bool()>& keepGoing = {});
 
 // Background then foreground over 108 x 108 dp, the middle 72 x 72 dp cut
 // out by the round mask of Android's default launcher; the corners outside

@@ -344,13 +344,14 @@ void MaskCoverage(cairo_surface_t* picture, bool luminance, double opacity) {
 }
 
 SurfacePtr RunFilter(const DrawingFilter& filter, cairo_surface_t* source, const cairo_matrix_t& toDevice,
-                     double& pixelsLeft) {
+                     double& pixelsLeft, Pacer& pacer) {
   const int width = WidthOf(source), height = HeightOf(source);
   std::vector<Result> results;
   SurfacePtr sourceAlpha;
   for (const FilterStep& step : filter.steps) {
-    pixelsLeft -= double(width) * height * (step.kind == FilterStep::Kind::Blur ? 2 : 1);
-    if (pixelsLeft < 0) return nullptr;
+    const double pixels = double(width) * height * (step.kind == FilterStep::Kind::Blur ? 2 : 1);
+    pixelsLeft -= pixels;
+    if (pixelsLeft < 0 || !pacer.step(std::size_t(pixels / 1024))) return nullptr;
     std::vector<SurfacePtr> in;
     for (int index : step.inputs) {
       if (index == kFilterSourceAlpha && !sourceAlpha) {

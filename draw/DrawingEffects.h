@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "draw/Drawing.h"
+#include "support/Pacer.h"
 
 struct CairoFree {
   void operator()(cairo_t* cr) const { cairo_destroy(cr); }
@@ -34,7 +35,8 @@ void MaskCoverage(cairo_surface_t* picture, bool luminance, double opacity);
 // The filter's steps over `source`, the group's drawing on a picture of
 // the filter's region; `toDevice` takes the group's units to pixels, for
 // the steps' distances. Each step costs its picture's pixels (a blur twice)
-// out of `pixelsLeft`. The last step's result, or null when a picture
-// cannot be made or the pixels run out (`pixelsLeft` then below zero).
+// out of `pixelsLeft`, and a step per thousand of them on `pacer`. The last
+// step's result, or null when a picture cannot be made, the pixels run out
+// (`pixelsLeft` then below zero) or the pacer says to stop.
 SurfacePtr RunFilter(const DrawingFilter& filter, cairo_surface_t* source, const cairo_matrix_t& toDevice,
-                     double& pixelsLeft);
+                     double& pixelsLeft, Pacer& pacer);

@@ -1,6 +1,5 @@
 #include "draw/IconFileForms.h"
 
-#include "draw/SvgDocument.h"
 #include "image/ImageFormat.h"
 #include "image/PngEncode.h"
 #include "image/Xpm.h"
@@ -29,14 +28,14 @@ Bytes SvgDocumentText(IconFileForm form, Bytes bytes) {
 }
 
 Bytes IconFileAsPng(IconFileForm form, std::uint64_t bitmapLimit, const std::function<Bytes(std::uint64_t maxBytes)>& read,
-                    int side, std::string* refused) {
+                    int side, SvgRefused* refused, const std::function<bool()>& keepGoing) {
   switch (form) {
     case IconFileForm::Svg:
     case IconFileForm::Svgz: {
       const Bytes text = SvgDocumentText(form, read(kMaxSvgBytes));
-      const RgbaImage drawn = RenderSvgIcon(AsText(text), side);
-      if (drawn.pixels.empty() && refused) *refused = SvgRefusedFeature(AsText(text));
-      return drawn.pixels.empty() ? Bytes() : WritePng(drawn);
+      SvgPicture drawn = DrawSvgIcon(AsText(text), side, keepGoing);
+      if (refused) *refused = std::move(drawn.refused);
+      return drawn.image.pixels.empty() ? Bytes() : WritePng(drawn.image);
     }
     case IconFileForm::Xpm: {
       const RgbaImage decoded = DecodeXpm(read(kMaxXpmText));
@@ -46,4 +45,15 @@ Bytes IconFileAsPng(IconFileForm form, std::uint64_t bitmapLimit, const std::fun
   }
   Bytes bytes = read(bitmapLimit);
   return SniffImageFormat(bytes) == ImageFormat::Png ? bytes : Bytes();
+}
+
+bool ReportSvgRefusal(const PipelineContext& context, const SvgRefused& refused) {
+  switch (refused.why) {
+    case SvgRefusal::Feature: context.report(IconReason::SvgFeature, {refused.feature, {}, false}); return true;
+    case SvgRefusal::BeyondLimits: context.report(IconReason::Damaged); return true;
+    case SvgRefusal::None:
+    case SvgRefusal::Cancelled:
+    case SvgRefusal::Other: break;
+  }
+  return false;
 }

@@ -7,7 +7,9 @@
 #include <string>
 #include <string_view>
 
+#include "draw/SvgDocument.h"
 #include "support/Bytes.h"
+#include "tools/Pipeline.h"
 
 // The forms an icon file comes in, told by its name's extension in any case
 // (packages and users write ".SVG" too).
@@ -26,11 +28,19 @@ IconFileForm IconFileFormOfBytes(ByteSpan start);
 // read(maxBytes): at most kMaxSvgBytes of an SVG document (compressed or
 // not), kMaxXpmText of an XPM, and bitmapLimit of anything else. Empty
 // bytes for a document the drawing model refuses or cannot draw whole, and
-// for a file that is not what its form says. For an SVG document refused
-// for what it uses, refused (when given) is set to that (SvgRefusedFeature).
+// for a file that is not what its form says. For an SVG document not
+// drawn, refused (when given) is set to why (DrawSvgIcon); keepGoing is
+// asked while it is read and drawn.
 Bytes IconFileAsPng(IconFileForm form, std::uint64_t bitmapLimit, const std::function<Bytes(std::uint64_t maxBytes)>& read,
-                    int side, std::string* refused = nullptr);
+                    int side, SvgRefused* refused = nullptr, const std::function<bool()>& keepGoing = {});
 
 // The text of an SVG document of that form as read: inflated when
 // compressed (empty beyond kMaxSvgBytes or when damaged).
 Bytes SvgDocumentText(IconFileForm form, Bytes bytes);
+
+// Reports why an SVG icon was not drawn, when that says more than the
+// route could: what it uses (svg-feature), or that it is too large to draw
+// (damaged, as every reader says of what goes beyond its limits). False,
+// reporting nothing, for a cancelled one and for the rest (a document not
+// well-formed, an element not read), which the route words itself.
+bool ReportSvgRefusal(const PipelineContext& context, const SvgRefused& refused);

@@ -14,15 +14,11 @@
 #include "draw/SvgStyle.h"
 #include "draw/SvgValues.h"
 #include "image/PngDecode.h"
+#include "support/Pacer.h"
 #include "support/XmlTree.h"
 
 namespace svg {
 namespace {
-
-constexpr std::string_view kSvg = "http://www.w3.org/2000/svg";
-constexpr std::string_view kXlink = "http://www.w3.org/1999/xlink";
-// Gradients inherit through href this many steps at most.
-constexpr int kMaxGradientLinks = 8;
 
 // Appends `shape` with every point mapped through m (kept as OutlineNumber
 // keeps them); false when a point leaves float range, as path data would
@@ -63,11 +59,6 @@ std::optional<std::uint32_t> ColourProperty(const XmlElement& e, std::string_vie
   });
   if (!ok) return std::nullopt;
   return (std::uint32_t(std::lround((colour >> 24) * opacity)) << 24) | (colour & 0xFFFFFF);
-}
-
-const std::string* Href(const XmlElement& e) {
-  const std::string* href = e.attribute(std::string(kXlink), "href");
-  return href ? href : e.attribute("", "href");
 }
 
 // color-interpolation-filters of a filter or one of its steps: linear RGB
@@ -198,9 +189,13 @@ std::optional<FilterStep> Step(const XmlElement& e, const std::vector<std::strin
 
 class Reader {
  public:
-  explicit Reader(const XmlElement& root) { index(root); }
+  Reader(const XmlElement& root, const std::function<bool()>& keepGoing) : keepGoing_(keepGoing), pacer_(keepGoing) {
+    index(root);
+  }
 
   std::optional<Drawing> read(const XmlElement& root);
+  // Why read gave nothing, when it was for the limits or keepGoing.
+  SvgRefusal refusal() const { return pacer_.stopped() ? SvgRefusal::Cancelled : refusal_; }
 
  private:
   void index(const XmlElement& e) {
@@ -222,7 +217,10 @@ class Reader {
   std::shared_ptr<const DrawingFilter> filter(const std::string& id);
   bool image(const XmlElement& e, std::vector<DrawingNode>& into);
 
-  std::unordered_map<std::string, const XmlElement*> ids_;
+  const std::function<bool()>& keepGoing_;
+  Pacer pacer_;
+  IdIndex ids_;
+  SvgRefusal refusal_ = SvgRefusal::Other;
   std::vector<const XmlElement*> uses_;   // the use elements being expanded
   std::vector<const XmlElement*> masks_;  // the masks whose content is being read
   std::unordered_map<const XmlElement*, std::shared_ptr<const RgbaImage>> images_;  // decoded once each
@@ -519,11 +517,8 @@ bool Reader::image(const XmlElement& e, std::vector<DrawingNode>& into) {
 
 bool Reader::element(const XmlElement& e, const Style& parent, std::vector<DrawingNode>& into) {
   if (e.uri != kSvg) return true;  // an editor's own element
-  static constexpr std::string_view kNotDrawn[] = {"title", "desc", "metadata", "defs", "linearGradient",
-                                                    "radialGradient", "clipPath", "symbol", "marker", "mask",
-                                                    "pattern", "filter", "stop"};
-  if (std::find(std::begin(kNotDrawn), std::end(kNotDrawn), e.name) != std::end(kNotDrawn)) return true;
-  if (++elements_ > kMaxSvgElements) return false;
+  if (DrawsNothingInPlace(e.name)) return true;
+  if (++elements_ > kMaxSvgElements || !pacer_.step()) return false;
   Style style = parent;
   Own own;
   if (!styleOf(e, style, own)) return false;
@@ -592,7 +587,7 @@ bool Reader::element(const XmlElement& e, const Style& parent, std::vector<Drawi
     // A shape is made a path only when it is drawn: one that is hidden or
     // paints nothing is passed over unread, and counts against no limit.
     std::optional<std::vector<PathCommand>> commands = ShapePath(e, viewport_, budget_);
-    if (!commands) return false;
+    if (!commands || !pacer_.step(commands->size() / 64)) return false;
     path.commands = std::move(*commands);
     content.push_back(std::move(node));
   }
@@ -633,6 +628,14 @@ std::optional<Drawing> Reader::read(const XmlElement& root) {
   if (!width || !height || !(*width > 0) || !(*height > 0)) return std::nullopt;
   viewport_.width = box ? (*box)[2] : *width;
   viewport_.height = box ? (*box)[3] : *height;
+  // Everything is counted before anything is read: a document beyond the
+  // limits is refused without one element expanded.
+  switch (CountSvgCost(root, ids_, viewport_, keepGoing_)) {
+    case CostVerdict::Within: break;
+    case CostVerdict::Beyond: refusal_ = SvgRefusal::BeyondLimits; return std::nullopt;
+    case CostVerdict::Cancelled: refusal_ = SvgRefusal::Cancelled; return std::nullopt;
+    case CostVerdict::Refused: return std::nullopt;
+  }
 
   Drawing drawable;
   drawable.widthDp = float(*width), drawable.heightDp = float(*height);
@@ -674,30 +677,10 @@ bool HasRefusedElement(const XmlElement& e) {
   return false;
 }
 
-}  // namespace
-}  // namespace svg
-
-std::optional<Drawing> ReadSvgDocument(std::string_view xml) {
-  XmlLimits limits;
-  limits.maxBytes = kMaxSvgBytes;
-  limits.maxDepth = 2 * kMaxDrawableDepth;
-  const std::optional<XmlElement> root = ReadXmlTree(xml, limits);
-  if (!root || svg::HasRefusedElement(*root)) return std::nullopt;
-  svg::Reader reader(*root);
-  return reader.read(*root);
-}
-
-RgbaImage RenderSvgIcon(std::string_view xml, int side) {
-  const std::optional<Drawing> drawable = ReadSvgDocument(xml);
-  return drawable ? RenderVectorIcon(*drawable, side ? side : kSvgIconPixels) : RgbaImage();
-}
-
-std::string SvgRefusedFeature(std::string_view xml) {
-  XmlLimits limits;
-  limits.maxBytes = kMaxSvgBytes;
-  limits.maxDepth = 2 * kMaxDrawableDepth;
-  const std::optional<XmlElement> root = ReadXmlTree(xml, limits);
-  if (!root) return {};
+// What in the document a user can be told it uses and is not drawn: the
+// first in the document's order, depth first; a filter step the reader
+// lacks counts as "a filter".
+std::string RefusedFeature(const XmlElement& root) {
   static constexpr struct {
     std::string_view element, feature;
   } kFeatures[] = {
@@ -706,13 +689,11 @@ std::string SvgRefusedFeature(std::string_view xml) {
   };
   static constexpr std::string_view kPrimitives[] = {"feGaussianBlur", "feOffset", "feFlood", "feComposite",
                                                      "feBlend", "feMerge", "feMergeNode", "feColorMatrix"};
-  // The first of them in the document's order, depth first; a filter step
-  // the reader lacks counts as "a filter".
   std::string found;
   const std::function<void(const XmlElement&)> walk = [&](const XmlElement& e) {
     for (const XmlElement& child : e.children) {
       if (!found.empty()) return;
-      if (child.uri == svg::kSvg) {
+      if (child.uri == kSvg) {
         for (const auto& f : kFeatures) {
           if (child.name == f.element) found = f.feature;
         }
@@ -723,6 +704,66 @@ std::string SvgRefusedFeature(std::string_view xml) {
       if (found.empty()) walk(child);
     }
   };
-  walk(*root);
+  walk(root);
   return found;
+}
+
+std::optional<XmlElement> ReadSvgTree(std::string_view xml) {
+  XmlLimits limits;
+  limits.maxBytes = kMaxSvgBytes;
+  limits.maxDepth = 2 * kMaxDrawableDepth;
+  return ReadXmlTree(xml, limits);
+}
+
+// The drawing, or why there is none.
+struct Reading {
+  std::optional<Drawing> drawing;
+  SvgRefused refused;
+};
+
+Reading Read(std::string_view xml, const std::function<bool()>& keepGoing) {
+  const std::optional<XmlElement> root = ReadSvgTree(xml);
+  if (!root) return {std::nullopt, {SvgRefusal::Other, {}}};
+  Reading out;
+  if (!HasRefusedElement(*root)) {
+    Reader reader(*root, keepGoing);
+    out.drawing = reader.read(*root);
+    if (out.drawing) return out;
+    out.refused.why = reader.refusal();
+    if (out.refused.why == SvgRefusal::BeyondLimits || out.refused.why == SvgRefusal::Cancelled) return out;
+  }
+  out.refused.feature = RefusedFeature(*root);
+  out.refused.why = out.refused.feature.empty() ? SvgRefusal::Other : SvgRefusal::Feature;
+  return out;
+}
+
+}  // namespace
+}  // namespace svg
+
+std::optional<Drawing> ReadSvgDocument(std::string_view xml, const std::function<bool()>& keepGoing) {
+  return svg::Read(xml, keepGoing).drawing;
+}
+
+SvgPicture DrawSvgIcon(std::string_view xml, int side, const std::function<bool()>& keepGoing) {
+  svg::Reading reading = svg::Read(xml, keepGoing);
+  SvgPicture out;
+  if (!reading.drawing) {
+    out.refused = std::move(reading.refused);
+    return out;
+  }
+  out.image = RenderVectorIcon(*reading.drawing, side ? side : kSvgIconPixels, keepGoing);
+  // What the reader took, the renderer refuses for what drawing it would
+  // cost (draw/Drawing.h's limits) or when told to stop; the odd value it
+  // does not take (a radial gradient of no radius) is told as a limit too.
+  if (out.image.pixels.empty()) {
+    out.refused.why = keepGoing && !keepGoing() ? SvgRefusal::Cancelled : SvgRefusal::BeyondLimits;
+  }
+  return out;
+}
+
+RgbaImage RenderSvgIcon(std::string_view xml, int side) { return DrawSvgIcon(xml, side).image; }
+
+std::string SvgRefusedFeature(std::string_view xml) {
+  const std::optional<XmlElement> root = svg::ReadSvgTree(xml);
+  return root ? svg::RefusedFeature(*root) : std::string();
 }

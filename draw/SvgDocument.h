@@ -35,28 +35,55 @@
 // (no file is ever fetched), style sheets, references outside the
 // document or to nothing, document type declarations, nested svg
 // elements, any other element that paints, and documents beyond the
-// limits.
+// limits (draw/SvgCost.h). The limits are counted before anything is read
+// or copied, each part of the document once however often it is repeated,
+// so a hostile document is refused at the cost of one pass over it; and
+// text or another element refused wherever it stands is found in the same
+// pass, before anything is expanded.
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
 
 #include "draw/Drawing.h"
+#include "draw/SvgCost.h"
 
 inline constexpr std::size_t kMaxSvgBytes = 4u << 20;
-// Elements drawn, counting each time a use element repeats one.
-inline constexpr std::size_t kMaxSvgElements = 4000;
-// use elements within use elements.
-inline constexpr int kMaxSvgUseDepth = 8;
 
-std::optional<Drawing> ReadSvgDocument(std::string_view xml);
+// Reading and drawing ask keepGoing every few thousand elements or path
+// commands (support/Pacer.h) and give nothing once it says no; an empty
+// one never stops them.
+std::optional<Drawing> ReadSvgDocument(std::string_view xml, const std::function<bool()>& keepGoing = {});
 
 // SVG icons are drawn at this many pixels a side unless asked otherwise.
 inline constexpr int kSvgIconPixels = 256;
 
+// Why a document gives no picture.
+enum class SvgRefusal {
+  None,
+  Feature,       // it uses what the drawing model does not draw (SvgRefusedFeature's words)
+  BeyondLimits,  // reading or drawing it would cost more than the limits allow
+  Cancelled,     // keepGoing said no
+  Other,         // not a well-formed SVG document, a value not read, ...
+};
+
+struct SvgRefused {
+  SvgRefusal why = SvgRefusal::None;
+  std::string feature;  // SvgRefusal::Feature: what it uses ("text", "a style sheet")
+};
+
+struct SvgPicture {
+  RgbaImage image;  // empty when refused
+  SvgRefused refused;
+};
+
 // The document drawn on a square of `side` pixels (0: kSvgIconPixels), its
-// width:height kept and centred; empty when it is refused or cannot be
-// drawn whole.
+// width:height kept and centred; or why it is not drawn.
+SvgPicture DrawSvgIcon(std::string_view xml, int side = 0, const std::function<bool()>& keepGoing = {});
+
+// DrawSvgIcon's picture alone: empty when the document is refused or cannot
+// be drawn whole.
 RgbaImage RenderSvgIcon(std::string_view xml, int side = 0);
 
 // For a document the reader refused, what in it a user can be told of:

@@ -161,6 +161,13 @@ double OutlineNumber(double v) {
 
 bool IsShape(std::string_view name) { return FindShape(name) != nullptr; }
 
+bool DrawsNothingInPlace(std::string_view name) {
+  static constexpr std::string_view kNotDrawn[] = {"title", "desc", "metadata", "defs", "linearGradient",
+                                                    "radialGradient", "clipPath", "symbol", "marker", "mask",
+                                                    "pattern", "filter", "stop"};
+  return std::find(std::begin(kNotDrawn), std::end(kNotDrawn), name) != std::end(kNotDrawn);
+}
+
 std::optional<std::vector<PathCommand>> ShapePath(const XmlElement& e, const Viewport& viewport, std::size_t& budget) {
   const ShapeKind* kind = FindShape(e.name);
   return kind ? kind->path(e, viewport, budget) : std::nullopt;

@@ -16,6 +16,11 @@ namespace svg {
 // Whether an element of this name is one of the shapes below.
 bool IsShape(std::string_view name);
 
+// Whether an element of this name draws nothing where it stands: what
+// describes the document, and the definitions drawn only where something
+// refers to them (gradients, clip paths, masks, symbols, ...).
+bool DrawsNothingInPlace(std::string_view name);
+
 // The shape element's outline in its own user space; percentages are of
 // `viewport`. Nothing when an attribute is malformed or negative where it
 // must not be, a number is beyond float range (as it is in path data), or

@@ -94,6 +94,11 @@ std::optional<std::uint32_t> FunctionColour(std::string_view inside, bool withAl
 
 }  // namespace
 
+const std::string* Href(const XmlElement& e) {
+  const std::string* href = e.attribute(std::string(kXlink), "href");
+  return href ? href : e.attribute("", "href");
+}
+
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 
 std::optional<double> TakeNumber(std::string_view& s) {

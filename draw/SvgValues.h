@@ -18,6 +18,13 @@
 
 namespace svg {
 
+inline constexpr std::string_view kSvg = "http://www.w3.org/2000/svg";
+inline constexpr std::string_view kXlink = "http://www.w3.org/1999/xlink";
+
+// What the element refers to: xlink:href, else SVG 2's plain href; null
+// when it has neither.
+const std::string* Href(const XmlElement& e);
+
 bool IsBlank(char c);
 
 // Reads a number at the start of s (after blanks and one comma), moving s

@@ -97,11 +97,11 @@ class Tree {
   // not) the drawing model draws whole, or an XPM image, as PNG.
   Bytes iconAt(const std::vector<std::string>& paths) const {
     for (const std::string& path : paths) {
-      std::string refused;
+      SvgRefused refused;
       Bytes icon = IconFileAsPng(IconFileFormOf(path), kMaxReadBytes,
                                  [&](std::uint64_t maxBytes) { return read(path, maxBytes); }, context_.drawSide, &refused);
       if (!icon.empty()) return icon;
-      if (refusedFeature_.empty()) refusedFeature_ = refused;
+      if (refusedFeature_.empty()) refusedFeature_ = refused.feature;
     }
     return {};
   }

@@ -5,6 +5,7 @@
 #include "pictures/ImageFile.h"
 #include "support/FileIo_win.h"
 #include "support/XmlTree.h"
+#include "tools/ConsoleRunner_win.h"
 #include "tools/WebpConvert_win.h"
 
 Bytes ExtractIconFileIcon(const PipelineContext& context, const std::string& path) {
@@ -23,14 +24,13 @@ Bytes ExtractSvgIcon(const PipelineContext& context, const std::string& path) {
   // The route takes ".svg" and ".svgz" (compressed) files.
   const IconFileForm form = IconFileFormOf(path) == IconFileForm::Svgz ? IconFileForm::Svgz : IconFileForm::Svg;
   Bytes bytes;
-  std::string refused;
+  SvgRefused refused;
   Bytes drawn = IconFileAsPng(
-      form, 0, [&](std::uint64_t maxBytes) { return bytes = ReadWholeFile(path, maxBytes); }, context.drawSide, &refused);
-  if (drawn.empty()) {
+      form, 0, [&](std::uint64_t maxBytes) { return bytes = ReadWholeFile(path, maxBytes); }, context.drawSide, &refused,
+      ImportGoesOn);
+  if (drawn.empty() && !ReportSvgRefusal(context, refused) && refused.why == SvgRefusal::Other) {
     const bool wellFormed = ReadXmlTree(AsText(SvgDocumentText(form, std::move(bytes)))).has_value();
-    if (!wellFormed) context.report(IconReason::Damaged);
-    else if (!refused.empty()) context.report(IconReason::SvgFeature, {refused, {}, false});
-    else context.report(IconReason::Unsupported);
+    context.report(wellFormed ? IconReason::Unsupported : IconReason::Damaged);
   }
   return drawn;
 }

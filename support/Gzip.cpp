@@ -10,10 +10,8 @@ namespace {
 // zlib's stream with its end on every path out.
 class Inflater {
  public:
-  Inflater() {
-    // 16 + the largest window: a gzip wrapper, and nothing else, is accepted.
-    ok_ = inflateInit2(&stream_, 16 + MAX_WBITS) == Z_OK;
-  }
+  // windowBits as inflateInit2 takes them.
+  explicit Inflater(int windowBits) { ok_ = inflateInit2(&stream_, windowBits) == Z_OK; }
   ~Inflater() {
     if (ok_) inflateEnd(&stream_);
   }
@@ -32,16 +30,16 @@ class Inflater {
 // for a small file.
 constexpr std::size_t kFirstOutput = 64 * 1024;
 
-}  // namespace
-
-Bytes InflateGzip(ByteSpan gz, std::size_t maxOutput) {
+// Inflates all of `in` through zlib, up to maxOutput bytes; empty when the
+// stream is damaged, ends early or goes beyond maxOutput.
+Bytes Inflate(ByteSpan in, int windowBits, std::size_t maxOutput) {
   // zlib counts input in unsigned int; no file we inflate comes near that.
-  if (gz.size() < 2 || gz[0] != 0x1f || gz[1] != 0x8b || gz.size() > UINT_MAX) return {};
-  Inflater inflater;
+  if (in.size() > UINT_MAX) return {};
+  Inflater inflater(windowBits);
   if (!inflater.ok()) return {};
   z_stream& stream = inflater.stream();
-  stream.next_in = const_cast<Bytef*>(gz.data());
-  stream.avail_in = static_cast<uInt>(gz.size());
+  stream.next_in = const_cast<Bytef*>(in.data());
+  stream.avail_in = static_cast<uInt>(in.size());
 
   Bytes out(std::min(maxOutput, kFirstOutput));
   std::size_t produced = 0;
@@ -71,4 +69,27 @@ Bytes InflateGzip(ByteSpan gz, std::size_t maxOutput) {
     // Z_BUF_ERROR with room left: the input ended before the stream did.
     if (status != Z_OK || (stream.avail_out != 0 && stream.avail_in == 0)) return {};
   }
+}
+
+}  // namespace
+
+Bytes InflateGzip(ByteSpan gz, std::size_t maxOutput) {
+  if (gz.size() < 2 || gz[0] != 0x1f || gz[1] != 0x8b) return {};
+  // 16 + the largest window: a gzip wrapper, and nothing else, is accepted.
+  return Inflate(gz, 16 + MAX_WBITS, maxOutput);
+}
+
+Bytes InflateRaw(ByteSpan deflated, std::size_t size) {
+  Bytes out = Inflate(deflated, -MAX_WBITS, size);
+  return out.size() == size ? out : Bytes();
+}
+
+std::uint32_t Crc32(ByteSpan bytes) {
+  uLong crc = crc32(0, Z_NULL, 0);
+  for (std::size_t at = 0; at < bytes.size();) {
+    const uInt n = static_cast<uInt>(std::min<std::size_t>(bytes.size() - at, UINT_MAX));
+    crc = crc32(crc, bytes.data() + at, n);
+    at += n;
+  }
+  return static_cast<std::uint32_t>(crc);
 }

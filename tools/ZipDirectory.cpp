@@ -1,12 +1,14 @@
 #include "tools/ZipDirectory.h"
 
 #include "support/ByteReader.h"
+#include "support/Gzip.h"
 
 namespace {
 
 constexpr std::uint32_t kEndSignature = 0x06054b50, kZip64EndSignature = 0x06064b50, kZip64LocatorSignature = 0x07064b50;
-constexpr std::uint32_t kEntrySignature = 0x02014b50;
-constexpr std::size_t kEndSize = 22, kEntrySize = 46, kMaxComment = 0xFFFF;
+constexpr std::uint32_t kEntrySignature = 0x02014b50, kLocalSignature = 0x04034b50;
+constexpr std::size_t kEndSize = 22, kEntrySize = 46, kLocalSize = 30, kMaxComment = 0xFFFF;
+constexpr std::uint64_t kEscaped = 0xFFFFFFFF;  // a 32-bit field whose value is in the ZIP64 extra field
 // The ZIP64 end record up to its directory offset, the last field read.
 constexpr std::size_t kZip64EndSize = 56;
 
@@ -21,16 +23,30 @@ std::optional<std::size_t> FindEnd(ByteReader& r) {
   return std::nullopt;
 }
 
-// The uncompressed size in an entry's ZIP64 extra field (id 1, the size
-// first), searched among the extra fields from at to end.
-std::optional<std::uint64_t> Zip64Size(ByteReader& r, std::size_t at, std::size_t end) {
+// Replaces the entry's escaped 32-bit fields by their values in its ZIP64
+// extra field (id 1), which holds, in this order, just the escaped ones of
+// the uncompressed size, the compressed size and the local header's
+// offset. False when the size is escaped and the field lacks it (another
+// field left escaped places the data beyond the archive).
+bool ReadZip64Fields(ByteReader& r, std::size_t at, std::size_t end, ZipDirectoryEntry& entry) {
+  bool sizeFound = entry.size != kEscaped;
   while (AddSizesValid(at, 4, end)) {
     const std::size_t id = r.u16leAt(at), length = r.u16leAt(at + 2);
     if (!AddSizesValid(at + 4, length, end)) break;
-    if (id == 0x0001 && length >= 8) return r.u64leAt(at + 4);
+    if (id == 0x0001) {
+      std::size_t value = at + 4;
+      for (std::uint64_t* field : {&entry.size, &entry.compressedSize, &entry.localHeader}) {
+        if (*field != kEscaped) continue;
+        if (value + 8 > at + 4 + length) break;
+        sizeFound = sizeFound || field == &entry.size;
+        *field = r.u64leAt(value);
+        value += 8;
+      }
+      break;
+    }
     at += 4 + length;
   }
-  return std::nullopt;
+  return sizeFound;
 }
 
 }  // namespace
@@ -62,12 +78,16 @@ std::optional<std::vector<ZipDirectoryEntry>> ReadZipDirectory(ByteSpan zip) {
     if (next > limit) return std::nullopt;
     ZipDirectoryEntry entry;
     entry.name = r.textAt(at + kEntrySize, nameLength);
+    entry.flags = r.u16leAt(at + 8);
+    entry.method = r.u16leAt(at + 10);
+    entry.crc = r.u32leAt(at + 16);
+    entry.compressedSize = r.u32leAt(at + 20);
     entry.size = r.u32leAt(at + 24);
-    if (entry.size == 0xFFFFFFFF) {
-      const std::optional<std::uint64_t> size64 = Zip64Size(r, extra, extra + extraLength);
-      if (!size64) return std::nullopt;
-      entry.size = *size64;
-    }
+    entry.localHeader = r.u32leAt(at + 42);
+    // Made on Unix (the high byte of "version made by"), the attributes'
+    // high half is the file's mode.
+    entry.symbolicLink = r.u8At(at + 5) == 3 && (r.u32leAt(at + 38) >> 16 & 0170000) == 0120000;
+    if (!ReadZip64Fields(r, extra, extra + extraLength, entry)) return std::nullopt;
     entries.push_back(entry);
     at = next;
   }
@@ -81,4 +101,27 @@ std::optional<std::uint64_t> ZipEntrySize(ByteSpan zip, std::string_view name) {
     if (entry.name == name) return entry.size;
   }
   return std::nullopt;
+}
+
+std::optional<Bytes> ReadZipEntry(ByteSpan zip, const ZipDirectoryEntry& entry, std::uint64_t maxBytes) {
+  if (entry.size > maxBytes || entry.size > kMaxSize || (entry.flags & 1) || (entry.method != 0 && entry.method != 8)) {
+    return std::nullopt;
+  }
+  ByteReader r(zip);
+  const std::uint64_t header = entry.localHeader;
+  if (!AddSizesValid(header, kLocalSize, zip.size()) || r.u32leAt(header) != kLocalSignature) return std::nullopt;
+  // The local header's own name and extra lengths place the data.
+  const std::uint64_t data = header + kLocalSize + r.u16leAt(header + 26) + r.u16leAt(header + 28);
+  if (!AddSizesValid(data, entry.compressedSize, zip.size())) return std::nullopt;
+  const ByteSpan stored = zip.subspan(data, entry.compressedSize);
+  Bytes bytes;
+  if (entry.method == 0) {
+    if (entry.compressedSize != entry.size) return std::nullopt;
+    bytes.assign(stored.begin(), stored.end());
+  } else {
+    bytes = InflateRaw(stored, entry.size);
+    if (bytes.size() != entry.size) return std::nullopt;
+  }
+  if (Crc32(bytes) != entry.crc) return std::nullopt;
+  return bytes;
 }

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <utility>
 
+#include "support/ByteReader.h"
 #include "support/Json.h"
 
 namespace {
@@ -52,4 +53,14 @@ std::vector<std::string> ExtensionIconPaths(std::string_view manifest) {
 bool IsCrxHeader(ByteSpan start) {
   return start.size() >= 8 && start[0] == 'C' && start[1] == 'r' && start[2] == '2' && start[3] == '4' &&
          (start[4] == 2 || start[4] == 3) && start[5] == 0 && start[6] == 0 && start[7] == 0;
+}
+
+std::optional<std::size_t> CrxZipOffset(ByteSpan file) {
+  if (!IsCrxHeader(file)) return std::nullopt;
+  ByteReader r(file);
+  const bool crx3 = file[4] == 3;
+  const std::uint64_t fixed = crx3 ? 12 : 16;
+  const std::uint64_t variable = crx3 ? std::uint64_t(r.u32leAt(8)) : std::uint64_t(r.u32leAt(8)) + r.u32leAt(12);
+  if (!r.ok() || !AddSizesValid(fixed, variable, file.size())) return std::nullopt;
+  return static_cast<std::size_t>(fixed + variable);
 }

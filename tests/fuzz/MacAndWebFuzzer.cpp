@@ -21,6 +21,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (const std::string& path : ExtensionIconPaths(text)) {
     if (path.size() > size) __builtin_trap();
   }
-  IsCrxHeader(bytes);
+  if (const std::optional<std::size_t> zip = CrxZipOffset(bytes); zip && *zip > size) __builtin_trap();
   return 0;
 }

@@ -652,6 +652,26 @@ def svg_seeds(full):
                            b"<clipPath id='c'><rect width='40' height='40'/></clipPath>"
                            b"<rect x='8' y='8' width='32' height='32' rx='4' fill='#e66100' filter='url(#f)' "
                            b"clip-path='url(#c)' transform='rotate(10 24 24)'/></svg>"}
+    # Hostile documents: each stands for far more than it holds, through use
+    # elements within use elements, and must be refused from its counts,
+    # before anything is expanded.
+    def fan_out(levels, fan, first):
+        groups = b"<defs>" + first
+        for level in range(1, levels + 1):
+            groups += b"<g id='l%d'>" % level + b"<use xlink:href='#l%d'/>" % (level - 1) * fan + b"</g>"
+        return groups + b"</defs>"
+    path_steps, stop_count = (20000, 40000) if full else (500, 100)
+    seeds["hostile-laughs.svg"] = head + fan_out(8, 10, b"<rect id='l0' width='1' height='1'/>") + \
+        b"<use xlink:href='#l8'/></svg>"
+    seeds["hostile-path-uses.svg"] = head + fan_out(3, 10, b"<path id='l0' d='M0 0" + b"h1v1" * path_steps + b"'/>") + \
+        b"<use xlink:href='#l3'/></svg>"
+    seeds["hostile-stops.svg"] = head + fan_out(2, 10, b"<linearGradient id='g'>" + b"<stop offset='.5'/>" * stop_count +
+                                                b"</linearGradient><rect id='l0' width='1' height='1' fill='url(#g)'/>") + \
+        b"<use xlink:href='#l2'/>" * 100 + b"</svg>"
+    seeds["hostile-style-after-uses.svg"] = head + fan_out(8, 10, b"<rect id='l0' width='1' height='1'/>") + \
+        b"<use xlink:href='#l8'/>" * 100 + b"<style>rect{fill:red}</style></svg>"
+    seeds["hostile-curves.svg"] = head + b"<path d='M0 0" + b"C-9e3 -9e3 9e3 9e3 -9e3 9e3" * (path_steps // 2) + \
+        b"'/></svg>"
     if full:
         rect = b"<rect x='1' y='1' width='46' height='46' stroke='black' stroke-width='40' fill='red'/>"
         seeds["many.svg"] = head + rect * ((MAX_INPUT - 200) // len(rect)) + b"</svg>"
@@ -690,6 +710,11 @@ def zip_seeds(full):
                 with z.open("res/mipmap-xxhdpi-v4/icon%d.png" % i, "w", force_zip64=force64) as f:
                     f.write(b"\x89PNG" * 10)
         seeds[name] = buf.getvalue()
+    buf = io.BytesIO()
+    with zipfile.ZipFile(buf, "w", zipfile.ZIP_DEFLATED) as z:
+        z.writestr("manifest.json", b'{"icons":{"48":"icon.svg"}}')
+        z.writestr("icon.svg", b"<svg xmlns='http://www.w3.org/2000/svg'>" + b" " * 2000 + b"</svg>")
+    seeds["deflated.zip"] = buf.getvalue()
     if full:
         buf = io.BytesIO()
         with zipfile.ZipFile(buf, "w") as z:

@@ -228,6 +228,15 @@ TEST(RenderAdaptiveIcon, MaskEdgeIsPartlyCoveredWithoutDarkening) {
   EXPECT_EQ(edge & 0xFFFFFF, 0x00FF00u);
 }
 
+TEST(RenderVectorIcon, StopsWhenToldTo) {
+  std::string d = "M0 0";
+  for (int i = 1; i <= 160; ++i) d += (i % 2 ? "L48 " : "L0 ") + std::to_string(i * 0.3);
+  Drawing many = Vector({});
+  many.root.children.assign(100, FillPath(d, kRed));
+  EXPECT_FALSE(RenderVectorIcon(many, 64, [] { return true; }).empty());
+  EXPECT_TRUE(RenderVectorIcon(many, 64, [] { return false; }).empty());
+}
+
 TEST(RenderAndroidIcon, BeyondTheLimitsNothingIsDrawn) {
   const Drawing good = Vector({Group({FillPath("M0 0H48V48H0Z", kRed)})});
   ASSERT_FALSE(RenderVectorIcon(good).empty());

@@ -200,6 +200,82 @@ TEST(SvgDocument, RepeatedUseStaysWithinTheLimits) {
   EXPECT_FALSE(ReadSvgDocument(Svg(body)));
 }
 
+// `count` copies of text.
+std::string Times(int count, const std::string& text) {
+  std::string out;
+  for (int i = 0; i < count; ++i) out += text;
+  return out;
+}
+
+// `levels` groups, each using the one before `fanOut` times, over l0.
+std::string FanOut(int levels, int fanOut) {
+  std::string groups;
+  for (int level = 1; level <= levels; ++level) {
+    groups += "<g id='l" + std::to_string(level) + "'>" +
+              Times(fanOut, "<use xlink:href='#l" + std::to_string(level - 1) + "'/>") + "</g>";
+  }
+  return groups;
+}
+
+// Documents that stand for far more than they hold. Each is refused from
+// what it would cost, counted before anything is expanded, and in about the
+// time it takes to read it once: before, some took minutes and gigabytes.
+TEST(SvgDocument, HostileDocumentsAreRefusedBeforeTheyExpand) {
+  const std::string bigPath = "<path id='l0' d='M0 0" + Times(10000, "h1v1") + "'/>";
+  const std::string stops = Times(100, "<stop offset='.5' stop-color='red'/>");
+  const struct {
+    const char* what;
+    std::string svg;
+    SvgRefusal why;
+    std::string feature;
+  } kCases[] = {
+      {"a big path used many times", Svg("<defs>" + bigPath + "</defs>" + Times(100, "<use xlink:href='#l0'/>")),
+       SvgRefusal::BeyondLimits},
+      {"uses within uses, ten of each", Svg("<defs><rect id='l0' width='1' height='1'/>" + FanOut(8, 10) +
+                                            "</defs><use xlink:href='#l8'/>"), SvgRefusal::BeyondLimits},
+      {"uses nested beyond the limit", Svg("<defs><rect id='l0' width='1' height='1'/>" + FanOut(9, 1) +
+                                           "</defs><use xlink:href='#l9'/>"), SvgRefusal::BeyondLimits},
+      {"gradient stops multiplied through use",
+       Svg("<defs><linearGradient id='g'>" + stops + "</linearGradient><rect id='r' width='1' height='1' fill='url(#g)'/>" +
+           "<g id='l0'>" + Times(10, "<use xlink:href='#r'/>") + "</g></defs>" + Times(100, "<use xlink:href='#l0'/>")),
+       SvgRefusal::BeyondLimits},
+      {"a group's gradient given to each shape", Svg("<defs><linearGradient id='g'>" + Times(400, "<stop/>") +
+                                                     "</linearGradient></defs><g fill='url(#g)'>" +
+                                                     Times(200, "<rect width='1' height='1'/>") + "</g>"),
+       SvgRefusal::BeyondLimits},
+      {"a long style read at every use", Svg("<defs><rect id='l0' width='1' height='1' style='" +
+                                             Times(100000, "fill:red;") + "'/></defs>" +
+                                             Times(40, "<use xlink:href='#l0'/>")), SvgRefusal::BeyondLimits},
+      {"a style sheet after many uses", Svg("<defs><rect id='l0' width='1' height='1'/>" + FanOut(8, 10) + "</defs>" +
+                                            Times(100, "<use xlink:href='#l8'/>") + "<style>rect{fill:red}</style>"),
+       SvgRefusal::Feature, "a style sheet"},
+      {"text after many uses", Svg("<defs><rect id='l0' width='1' height='1'/>" + FanOut(8, 10) + "</defs>" +
+                                   Times(100, "<use xlink:href='#l8'/>") + "<text>x</text>"),
+       SvgRefusal::Feature, "text"},
+      // Within the reader's limits, beyond the drawing's: curves far off the
+      // canvas flatten into millions of edges, refused unflattened.
+      {"huge curves", Svg("<path d='M0 0" + Times(2000, "C-9e3 -9e3 9e3 9e3 -9e3 9e3") + "'/>"), SvgRefusal::BeyondLimits},
+      {"a path used often, within the limits",
+       Svg("<defs><path id='p' d='M0 0" + Times(500, "h.1v.1") + "'/></defs>" + Times(10, "<use xlink:href='#p'/>")),
+       SvgRefusal::None},
+  };
+  for (const auto& c : kCases) {
+    const SvgPicture picture = DrawSvgIcon(c.svg, 64);
+    EXPECT_EQ(picture.refused.why, c.why) << c.what;
+    EXPECT_EQ(picture.refused.feature, c.feature) << c.what;
+    EXPECT_EQ(picture.image.pixels.empty(), c.why != SvgRefusal::None) << c.what;
+  }
+}
+
+TEST(SvgDocument, StopsWhenToldTo) {
+  const std::string svg = Svg(Times(3000, "<g/>") + "<rect width='1' height='1'/>");
+  int asked = 0;
+  const SvgPicture picture = DrawSvgIcon(svg, 64, [&] { return ++asked < 2; });
+  EXPECT_EQ(picture.refused.why, SvgRefusal::Cancelled);
+  EXPECT_TRUE(picture.image.pixels.empty());
+  EXPECT_EQ(DrawSvgIcon(svg, 64, [] { return true; }).refused.why, SvgRefusal::None);
+}
+
 TEST(SvgDocument, RefusedDocumentsNameWhatTheyUse) {
   const struct {
     std::string svg;

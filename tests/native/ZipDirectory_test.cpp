@@ -1,6 +1,7 @@
 #include "tools/ZipDirectory.h"
 
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include <string>
 
@@ -81,6 +82,68 @@ TEST(ZipDirectory, DamageGivesNothing) {
   Bytes lyingOffset = good;
   lyingOffset[74] = 0x7F;  // the directory beyond the file
   for (const Bytes& zip : {cut, lyingCount, lyingOffset, Bytes(100, 0)}) EXPECT_FALSE(ReadZipDirectory(zip));
+}
+
+// An archive of whole entries, each (name, bytes) stored or raw-deflated
+// by zlib, with its true CRC unless `badCrc`; a link entry is made on Unix
+// with a link's mode.
+struct Written {
+  std::string name, text;
+  bool deflated = false, badCrc = false, link = false;
+};
+
+Bytes ZipOf(const std::vector<Written>& entries) {
+  Bytes out, directory;
+  for (const Written& w : entries) {
+    Bytes data(w.text.begin(), w.text.end());
+    if (w.deflated) {
+      z_stream z{};
+      deflateInit2(&z, Z_BEST_COMPRESSION, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY);  // -15: raw deflate
+      data.resize(deflateBound(&z, w.text.size()));
+      z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(w.text.data()));
+      z.avail_in = uInt(w.text.size());
+      z.next_out = data.data(), z.avail_out = uInt(data.size());
+      deflate(&z, Z_FINISH);
+      data.resize(z.total_out);
+      deflateEnd(&z);
+    }
+    const std::uint32_t crc = crc32(0, reinterpret_cast<const Bytef*>(w.text.data()), uInt(w.text.size())) ^ w.badCrc;
+    const std::size_t local = out.size();
+    Put(out, 0x04034b50, 4), Put(out, 0, 4), Put(out, w.deflated ? 8 : 0, 2), Put(out, 0, 4), Put(out, crc, 4);
+    Put(out, data.size(), 4), Put(out, w.text.size(), 4), Put(out, w.name.size(), 2), Put(out, 0, 2);
+    out.insert(out.end(), w.name.begin(), w.name.end());
+    out.insert(out.end(), data.begin(), data.end());
+    Put(directory, 0x02014b50, 4), Put(directory, 0x0314, 2), Put(directory, 0, 4), Put(directory, w.deflated ? 8 : 0, 2);
+    Put(directory, 0, 4), Put(directory, crc, 4), Put(directory, data.size(), 4), Put(directory, w.text.size(), 4);
+    Put(directory, w.name.size(), 2), Put(directory, 0, 8), Put(directory, (w.link ? 0120777u : 0100644u) << 16, 4);
+    Put(directory, local, 4);
+    directory.insert(directory.end(), w.name.begin(), w.name.end());
+  }
+  const std::size_t offset = out.size();
+  out.insert(out.end(), directory.begin(), directory.end());
+  Put(out, 0x06054b50, 4), Put(out, 0, 4), Put(out, entries.size(), 2), Put(out, entries.size(), 2);
+  Put(out, directory.size(), 4), Put(out, offset, 4), Put(out, 0, 2);
+  return out;
+}
+
+TEST(ZipDirectory, EntriesReadInPlace) {
+  const std::string svg = "<svg xmlns='http://www.w3.org/2000/svg'>" + std::string(3000, ' ') + "</svg>";
+  const Bytes zip = ZipOf({{"manifest.json", "{}"}, {"icon.svg", svg, true}, {"bad.png", "PNG", false, true},
+                           {"link.png", "../x", false, false, true}});
+  const auto entries = ReadZipDirectory(zip);
+  ASSERT_TRUE(entries && entries->size() == 4);
+  const auto text = [](const std::optional<Bytes>& b) { return b ? std::string(b->begin(), b->end()) : "(nothing)"; };
+  EXPECT_EQ(text(ReadZipEntry(zip, (*entries)[0], 100)), "{}") << "stored";
+  EXPECT_EQ(text(ReadZipEntry(zip, (*entries)[1], svg.size())), svg) << "deflated";
+  EXPECT_EQ(text(ReadZipEntry(zip, (*entries)[1], svg.size() - 1)), "(nothing)") << "above maxBytes";
+  EXPECT_EQ(text(ReadZipEntry(zip, (*entries)[2], 100)), "(nothing)") << "a CRC that does not match";
+  EXPECT_TRUE((*entries)[3].symbolicLink && !(*entries)[0].symbolicLink);
+  ZipDirectoryEntry lying = (*entries)[1];
+  lying.size -= 1;  // inflates to one byte more than listed
+  EXPECT_FALSE(ReadZipEntry(zip, lying, 1 << 20));
+  lying = (*entries)[0];
+  lying.localHeader = zip.size() - 10;
+  EXPECT_FALSE(ReadZipEntry(zip, lying, 1 << 20));
 }
 
 }  // namespace

@@ -29,8 +29,16 @@ TEST_F(MacAndWebCliTest, EveryFixture) {
       {"mac\\demo.crx", 128, 30, 30, 220},
       {"mac\\drawn.xpi", 256, 0, 128, 128},
       {"mac\\action.xpi", 38, 240, 140, 0},
+      {"mac\\hostile-svgs.xpi", 16, 30, 30, 220},  // after seventy SVG icons refused, with no tool run
   };
   for (const CliIcon& c : cases) expectCliIcon(c);
+}
+
+TEST_F(MacAndWebCliTest, AnExtensionsRefusedSvgIconSaysWhy) {
+  const TempFolder outside;
+  std::string said;
+  EXPECT_EQ(runCli("\"" + Fixture("mac\\refused.xpi") + "\" \"" + outside.file("out.png") + "\"", said), 1);
+  EXPECT_EQ(said.rfind("damaged: Too large or damaged", 0), 0u) << said;
 }
 
 }  // namespace
