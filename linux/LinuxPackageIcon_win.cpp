@@ -99,7 +99,8 @@ class Tree {
     for (const std::string& path : paths) {
       SvgRefused refused;
       Bytes icon = IconFileAsPng(IconFileFormOf(path), kMaxReadBytes,
-                                 [&](std::uint64_t maxBytes) { return read(path, maxBytes); }, context_.drawSide, &refused);
+                                 [&](std::uint64_t maxBytes) { return read(path, maxBytes); }, context_.drawSide, &refused,
+                                 ImportGoesOn);
       if (!icon.empty()) return icon;
       if (refusedFeature_.empty()) refusedFeature_ = refused.feature;
     }
@@ -263,7 +264,7 @@ Bytes PackageIcon(const PipelineContext& context, const std::string& packagePath
 Bytes DirIconAsPng(const PipelineContext& context, const Bytes& dirIcon) {
   return IconFileAsPng(IconFileFormOfBytes(dirIcon), kMaxReadBytes,
                        [&dirIcon](std::uint64_t maxBytes) { return dirIcon.size() <= maxBytes ? dirIcon : Bytes(); },
-                       context.drawSide);
+                       context.drawSide, nullptr, ImportGoesOn);
 }
 
 // An AppImage's icon in its file tree: .DirIcon, else its desktop entry's,
