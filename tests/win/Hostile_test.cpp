@@ -17,6 +17,8 @@
 #include "support/TextCodec_win.h"
 #include "tests/support/TestImages.h"
 #include "tests/win/PipelineHarness.h"
+#include "tools/ConsoleRunner_win.h"
+#include "tools/ToolArgument_win.h"
 #include "tools/WorkFolder_win.h"
 
 namespace {
@@ -294,6 +296,27 @@ TEST_F(HostileInputTest, StaleWorkFolderTakesOnlyItsOwnFiles) {
   EXPECT_EQ(ReadWholeFile(own), kept);
   EXPECT_EQ(ComparableAttributes(own), static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
   SetFileAttributesA(own.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+// A package at a path too long for the tools reaches them by its short
+// name, copied nowhere, read-only as it is (a hard link would share that
+// attribute); an alias that must be a copy is paid from the import's bytes,
+// and refused when they do not cover it.
+TEST_F(HostileInputTest, AliasesCopyOnlyWhatTheImportMayWrite) {
+  const std::string big = Fixture("hostile\\" + FixtureLine("hostile\\read-only-big.path"));
+  const WorkFolder work(folder_.path());
+  const ToolArgument unzipped = ShortToolArgument(work, big);
+  EXPECT_LE(unzipped.text.size(), kToolPathLimit);
+  EXPECT_TRUE(IsSameFile(unzipped.text, big));
+  EXPECT_EQ(unzipped.text.find(work.path()), std::string::npos) << "no alias in the work folder";
+
+  const ImportBudget budget;
+  ASSERT_TRUE(SpendWrittenBytes(kMaxBytesWrittenPerImport - 1000));
+  ForceAliasWayForTesting(AliasWay::Copy);
+  const ToolArgument copied = AnsiToolArgument(work, Fixture("apk\\five-densities.apk"));
+  ForceAliasWayForTesting(AliasWay::Natural);
+  EXPECT_EQ(copied.text, "");
+  EXPECT_TRUE(budget.exhausted());
 }
 
 }  // namespace
