@@ -126,7 +126,11 @@ float ShapeGradientAngle(float degrees) {
 class IconReader {
  public:
   explicit IconReader(const DrawableSources& sources)
-      : sources_(sources), resources_(ParseResourceValues(sources.resources)) {}
+      : sources_(sources), resources_(ParseResourceValues(sources.resources)),
+        trees_(sources.parsedTrees ? *sources.parsedTrees : ownTrees_) {
+    // Trees parsed by earlier readings are read again in this one.
+    for (const auto& [entry, parsed] : trees_) textRead_ += parsed.textBytes;
+  }
 
   AndroidIconDrawing read(const std::string& entry);
 
@@ -194,7 +198,8 @@ class IconReader {
     pending_ = true;
     return true;
   }
-  std::map<std::string, ToolXmlTree> trees_;
+  std::map<std::string, ParsedTree> ownTrees_;
+  std::map<std::string, ParsedTree>& trees_;
   std::size_t textRead_ = 0;
   std::map<std::string, RgbaImage> bitmaps_;
   std::map<std::string, DrawingPaint> colorFiles_;
@@ -234,7 +239,11 @@ bool IconReader::enter(const std::string& entry, int depth) {
 // The entry's tree, asked of the tool once. Null (and the icon refused)
 // when there is none or the limits on fetching are reached.
 const ToolXmlTree* IconReader::tree(const std::string& entry) {
-  if (const auto found = trees_.find(entry); found != trees_.end()) return &found->second;
+  if (const auto found = trees_.find(entry); found != trees_.end()) {
+    if (found->second.tree.root()) return &found->second.tree;
+    fail();
+    return nullptr;
+  }
   if (trees_.size() < kMaxDrawableFiles && wanted(entry, sources_.treeAtHand, sources_.wantedTrees)) return nullptr;
   if (!ok_ || trees_.size() >= kMaxDrawableFiles || !sources_.xmlTree) {
     fail();
@@ -246,7 +255,7 @@ const ToolXmlTree* IconReader::tree(const std::string& entry) {
     fail();
     return nullptr;
   }
-  const ToolXmlTree& parsed = trees_.emplace(entry, ParseToolXmlTree(text)).first->second;
+  const ToolXmlTree& parsed = trees_.emplace(entry, ParsedTree{ParseToolXmlTree(text), text.size()}).first->second.tree;
   if (!parsed.root()) {
     fail();
     return nullptr;

@@ -27,11 +27,19 @@
 // the bounds); the configuration read is ResourceValues::preferred's.
 #include <cstddef>
 #include <functional>
+#include <map>
 #include <string>
 #include <string_view>
 
+#include "android/ToolXmlTree.h"
 #include "draw/Drawing.h"
 #include "image/RgbaImage.h"
+
+// A file's tree as parsed from the tool's text, and that text's size.
+struct ParsedTree {
+  ToolXmlTree tree;
+  std::size_t textBytes = 0;
+};
 
 struct DrawableSources {
   std::string_view resources;                                    // "dump --values resources PACKAGE"
@@ -44,6 +52,10 @@ struct DrawableSources {
   std::function<bool(const std::string& entry)> treeAtHand, bitmapAtHand;
   std::vector<std::string>* wantedTrees = nullptr;
   std::vector<std::string>* wantedBitmaps = nullptr;
+  // When set, every tree is parsed once, into this, and later readings take
+  // it from here: a caller reading again level after level never parses a
+  // file's text twice. Each reading counts every tree's text as before.
+  std::map<std::string, ParsedTree>* parsedTrees = nullptr;
 };
 
 // What one icon may make the reader fetch: each file is asked for once, and
@@ -52,7 +64,12 @@ struct DrawableSources {
 // package from holding the window's work for minutes; real icons name a
 // handful (the icon, two layers, a gradient or colour list each).
 inline constexpr std::size_t kMaxDrawableFiles = 48;
-inline constexpr std::size_t kMaxDrawableText = 16u << 20;  // tree text over all files, and path data over all paths
+// Tree text over all files, and path data over all paths. The tool prints
+// each path's data twice (the value and its raw text), and under Wine it
+// prints trees of short lines at a few hundred kilobytes a second: a
+// megabyte holds some sixty thousand path commands, more than a launcher
+// icon draws, and is printed within seconds.
+inline constexpr std::size_t kMaxDrawableText = 1u << 20;
 // Every path may copy a gradient; real ones have a handful of stops.
 inline constexpr std::size_t kMaxGradientStops = 256;
 

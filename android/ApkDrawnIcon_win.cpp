@@ -1,6 +1,8 @@
 #include "android/ApkDrawnIcon_win.h"
 
 #include <map>
+#include <optional>
+#include <span>
 #include <vector>
 
 #include "android/AndroidDrawableText.h"
@@ -10,35 +12,68 @@
 #include "image/PngDecode.h"
 #include "image/PngEncode.h"
 #include "support/TextCodec_win.h"
+#include "tools/CapturedOutput.h"
 #include "tools/ConsoleRunner_win.h"
 #include "tools/Extraction_win.h"
 #include "tools/HelperTools.h"
 #include "tools/WorkFolder_win.h"
 
+namespace {
+
+// The trees of the files named (each quoted after a blank) from one run of
+// the packaging tool, in order. Under Wine the tool prints a few hundred
+// kilobytes a second, so it is ended as soon as it has printed more than
+// maxBytes, the tree text the icon may still read: nothing then, and
+// nothing when it could not run. A file the tool cannot read ends its
+// output (its complaint goes to standard error, which is dropped): fewer
+// trees than files.
+std::optional<std::vector<std::string>> DumpTrees(const PipelineContext& context, const ToolArgument& package,
+                                                  const std::string& folder, const std::string& names,
+                                                  std::size_t maxBytes) {
+  std::string text;
+  const StreamedRun run = StreamToolOutput(context.toolPath(kPackagingTool), "dump xmltree \"" + package.text + "\"" + names,
+                                           folder, maxBytes, [&text](std::span<const char> chunk) {
+                                             AppendCapturedChunk(text, chunk);
+                                             return true;
+                                           });
+  if (!run.complete) return std::nullopt;
+  text = ToolTextToNarrow(text);
+  std::vector<std::string> trees;
+  for (std::string_view tree : SplitXmlTreeDump(text).trees) trees.emplace_back(tree);
+  return trees;
+}
+
+}  // namespace
+
 Bytes DrawApkIcon(const PipelineContext& context, const ToolArgument& package,
                   const std::string& packagePath, const std::string& xmlEntry, const EntryElsewhere& entryElsewhere) {
   const std::string folder = package.folder.empty() ? context.runDirectory : package.folder;
-  const auto dump = [&](const std::string& arguments) {
-    return ToolTextToNarrow(RunConsoleCommand(context.toolPath(kPackagingTool), arguments, folder));
-  };
-  const std::string resources = dump("dump --values resources \"" + package.text + "\"");
+  const std::string resources = ToolTextToNarrow(
+      RunConsoleCommand(context.toolPath(kPackagingTool), "dump --values resources \"" + package.text + "\"", folder));
 
   // The drawing is read again after every level of files it names has been
   // fetched: all XML trees of one level in one run of the tool, then that
-  // level's bitmaps. Files are fetched once; one the tool cannot give reads
-  // as empty, which refuses the drawing.
-  std::map<std::string, std::string> trees;
+  // level's bitmaps. Files are fetched once and parsed once; one the tool
+  // cannot give reads as empty, which refuses the drawing. A tree's text is
+  // handed to the reader once, which keeps the tree.
+  std::map<std::string, std::string> texts;
+  std::map<std::string, ParsedTree> parsed;
+  std::size_t textFetched = 0;
   std::map<std::string, RgbaImage> bitmaps;
   for (std::size_t level = 0; level <= kMaxDrawableDepth + 1; ++level) {
     std::vector<std::string> wantedTrees, wantedBitmaps;
     DrawableSources sources;
     sources.resources = resources;
-    sources.xmlTree = [&](const std::string& entry) { return trees[entry]; };
+    sources.xmlTree = [&](const std::string& entry) {
+      const auto found = texts.find(entry);
+      return found == texts.end() ? std::string() : std::move(found->second);
+    };
     sources.bitmap = [&](const std::string& entry) { return bitmaps[entry]; };
-    sources.treeAtHand = [&](const std::string& entry) { return trees.count(entry) > 0; };
+    sources.treeAtHand = [&](const std::string& entry) { return texts.count(entry) > 0; };
     sources.bitmapAtHand = [&](const std::string& entry) { return bitmaps.count(entry) > 0; };
     sources.wantedTrees = &wantedTrees;
     sources.wantedBitmaps = &wantedBitmaps;
+    sources.parsedTrees = &parsed;
     const AndroidIconDrawing drawing = ReadAndroidIcon(sources, xmlEntry);
     if (wantedTrees.empty() && wantedBitmaps.empty()) return WritePng(RenderAndroidIcon(drawing, context.drawSide));
 
@@ -47,21 +82,24 @@ Bytes DrawApkIcon(const PipelineContext& context, const ToolArgument& package,
     std::string names;
     std::vector<std::string> asked;
     for (const std::string& entry : wantedTrees) {
-      if (ExtractedName(entry, "/").empty() || trees.size() + asked.size() >= kMaxDrawableFiles) {
-        trees[entry];
+      if (ExtractedName(entry, "/").empty() || texts.size() + asked.size() >= kMaxDrawableFiles) {
+        texts[entry];
         continue;
       }
       names += " \"" + entry + "\"";
       asked.push_back(entry);
     }
     if (!asked.empty()) {
-      const std::string text = dump("dump xmltree \"" + package.text + "\"" + names);
-      const XmlTreeDump split = SplitXmlTreeDump(text);
-      for (std::size_t i = 0; i < asked.size(); ++i) {
-        // After the file the tool could not read, nothing was printed: those
-        // wait for the next round.
-        if (i < split.trees.size()) trees[asked[i]] = std::string(split.trees[i]);
-        else if (i == split.trees.size() || split.complete) trees[asked[i]];
+      // More text than the icon may read refuses it.
+      std::optional<std::vector<std::string>> trees =
+          DumpTrees(context, package, folder, names, kMaxDrawableText - std::min(textFetched, kMaxDrawableText));
+      if (!trees) return {};
+      for (std::size_t i = 0; i < asked.size() && i <= trees->size(); ++i) {
+        // The file after the last tree is the one the tool could not read;
+        // those after it were not tried and wait for the next round.
+        std::string& text = texts[asked[i]];
+        if (i < trees->size()) text = std::move((*trees)[i]);
+        textFetched += text.size();
       }
     }
     // The level's bitmap layers in one UnZip run; one the package does not

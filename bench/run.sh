@@ -10,7 +10,8 @@ trap wine_session_stop EXIT
 wine_session_start "" private
 work=build/bench; rm -rf "$work"; mkdir -p "$work"
 cp build/win/Tessaroo.exe build/win/tessaroo-cli.exe build/win/minimal_window.exe build/win/emit.exe \
-  build/win/pipeline_bench.exe build/win/process_bench.exe build/win/minimal_tool_runs.exe "$work"/
+  build/win/pipeline_bench.exe build/win/process_bench.exe build/win/minimal_tool_runs.exe build/win/hostile_bench.exe \
+  "$work"/
 # The program writes the helper tools just after its first paint. One start
 # left to finish that (the pipeline benchmarks below use those tools); then
 # the usual, later starts are measured.
@@ -58,6 +59,9 @@ echo "== a big snap (xz) and AppImage (zstd), 80 MB and 20,000 icons each, again
 python3 bench/make_big_squashfs.py "$work"
 (cd "$work" && wine pipeline_bench.exe snap big.snap meta/gui/icon.png 5)
 (cd "$work" && wine pipeline_bench.exe appimage Big-x86_64.AppImage .DirIcon 5)
+echo "== hostile files (bench/make_hostile.py, made with the fixtures): each import's time and peak memory against"
+echo "   5 s, 512 MiB for the program and 1 GiB for a tool; figures only, a run ended after 60 s"
+(cd "$work" && wine hostile_bench.exe tessaroo-cli.exe "$(winepath -w "$root/build/win/fixtures/hostile")" 60)
 echo "== executable icon from a large executable (400 images, 100 groups)"
 python3 bench/make_big_exe.py "$work/big.exe"
 wine build/win/exe_bench.exe ours "$work/big.exe" 9

@@ -135,6 +135,14 @@ tessaroo_fixtures(drawn make_drawables.py "drawn Android icon fixtures with aapt
 # Real Debian 12 packages (apt-get download, pinned digests), kept between
 # builds, and their expected icons.
 tessaroo_fixtures(real-deb fetch_debs.py "real Debian packages with apt-get download")
+# The costly files make bench measures, made by the bench's own script from
+# the fixture scripts' helpers; the Windows tests check what each ends in.
+add_custom_command(OUTPUT ${TESSAROO_FIXTURES}/hostile/stamp
+  COMMAND python3 ${CMAKE_SOURCE_DIR}/bench/make_hostile.py ${TESSAROO_FIXTURES}/hostile
+  DEPENDS ${CMAKE_SOURCE_DIR}/bench/make_hostile.py ${CMAKE_SOURCE_DIR}/tests/fixtures/make_apks.py
+    ${CMAKE_SOURCE_DIR}/tests/fixtures/make_drawables.py ${CMAKE_SOURCE_DIR}/tests/fixtures/make_mac_web.py ${_images}
+  COMMENT "Building the costly hostile files")
+list(APPEND _fixture_stamps ${TESSAROO_FIXTURES}/hostile/stamp)
 add_custom_target(fixtures ALL DEPENDS ${_fixture_stamps})
 
 # The executable route against icoutils' own reading of Wine's programs.

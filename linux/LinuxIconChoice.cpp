@@ -50,7 +50,29 @@ DesktopEntry ReadDesktopEntry(std::string_view text) {
   return entry;
 }
 
+namespace {
+
+// Whether the path is a package path already, but for a leading "./" or
+// "/": no "." or ".." step, no empty step, no backslash. Most listed paths
+// are, and take no further work.
+bool PlainPath(std::string_view path) {
+  if (path.empty() || path.back() == '/' || path.find('\\') != std::string_view::npos) return false;
+  for (std::size_t at = 0; at <= path.size();) {
+    const std::size_t cut = std::min(path.find('/', at), path.size());
+    const std::string_view step = path.substr(at, cut - at);
+    if (step.empty() || step == "." || step == "..") return false;
+    at = cut + 1;
+  }
+  return true;
+}
+
+}  // namespace
+
 std::string PackagePath(std::string_view path) {
+  std::string_view rest = path;
+  if (rest.starts_with("./")) rest.remove_prefix(2);
+  else if (rest.starts_with("/")) rest.remove_prefix(1);
+  if (PlainPath(rest)) return std::string(rest);
   std::vector<std::string_view> steps;
   while (!path.empty()) {
     const std::size_t cut = path.find_first_of("/\\");
@@ -81,15 +103,39 @@ std::string LinkDestination(std::string_view linkPath, std::string_view target) 
 }
 
 PackageTree::PackageTree(const std::vector<ArchiveEntry>& entries) {
+  // A package path is never longer than the listed one: with room for all
+  // of them reserved, the views into paths_ stay valid as it grows.
+  std::size_t room = 0;
+  for (const ArchiveEntry& entry : entries) room += entry.path.size();
+  paths_.reserve(room);
+  byPath_.reserve(entries.size());
+  constexpr std::string_view kTheme = "usr/share/icons/hicolor/";
   for (const ArchiveEntry& entry : entries) {
-    std::string path = PackagePath(entry.path);
-    if (path.empty() || !byPath_.emplace(std::move(path), &entry).second) continue;
-    ordered_.push_back(&entry);
+    const std::string normal = PackagePath(entry.path);
+    if (normal.empty()) continue;
+    const std::size_t at = paths_.size();
+    paths_ += normal;
+    const std::string_view path = std::string_view(paths_).substr(at);
+    if (!byPath_.emplace(path, &entry).second) {
+      paths_.resize(at);
+      continue;
+    }
+    if (path.ends_with(".desktop")) desktop_.emplace_back(path, &entry);
+    // usr/share/icons/hicolor/<size>/apps/<file>, and the drawn one in scalable/
+    if (!path.starts_with(kTheme)) continue;
+    const std::string_view rest = path.substr(kTheme.size());
+    const std::size_t slash = rest.find('/');
+    if (slash == std::string_view::npos || rest.substr(slash + 1, 5) != "apps/") continue;
+    const std::string_view folder = rest.substr(0, slash), name = rest.substr(slash + 6);
+    if (name.empty() || name.find('/') != std::string_view::npos) continue;
+    const std::uint64_t size = folder == "scalable" ? UINT64_MAX : ThemeFolderSize(folder);
+    if (size) theme_.push_back({name, size, path});
   }
+  std::sort(theme_.begin(), theme_.end(), [](const ThemeFile& a, const ThemeFile& b) { return a.name < b.name; });
 }
 
 const ArchiveEntry* PackageTree::find(std::string_view packagePath) const {
-  const auto found = byPath_.find(std::string(packagePath));
+  const auto found = byPath_.find(packagePath);
   return found == byPath_.end() ? nullptr : found->second;
 }
 
@@ -97,10 +143,9 @@ std::vector<const ArchiveEntry*> PackageTree::desktopFiles(std::string_view fold
   std::vector<const ArchiveEntry*> found;
   const ArchiveEntry* named = packageName.empty() ? nullptr : find(std::string(folder) + "/" + std::string(packageName) + ".desktop");
   if (named) found.push_back(named);
-  for (const ArchiveEntry* entry : ordered_) {
+  for (const auto& [path, entry] : desktop_) {
     if (found.size() >= kMaxDesktopFilesListed) break;
-    const std::string path = PackagePath(entry->path);
-    if (entry == named || FolderPart(path) != folder || !path.ends_with(".desktop")) continue;
+    if (entry == named || FolderPart(path) != folder) continue;
     found.push_back(entry);
   }
   return found;
@@ -130,38 +175,27 @@ std::vector<std::string> PackageTree::iconPaths(std::string_view icon) const {
   // pixmaps folder and the root may hold any of them.
   const std::string name(icon);
   const std::string forms[] = {name + ".png", name + ".svg", name + ".svgz", name + ".xpm"};
-  const auto formRank = [&forms](std::string_view fileName) -> std::size_t {
-    return std::size_t(std::find(std::begin(forms), std::end(forms), fileName) - std::begin(forms));
-  };
 
-  constexpr std::string_view kTheme = "usr/share/icons/hicolor/";
   struct Found {
     std::uint64_t size;  // the folder's pixels; scalable above every size
     std::size_t form;
-    std::string path;
+    std::string_view path;
   };
   std::vector<Found> sized;
-  for (const auto& [path, entry] : byPath_) {
-    // usr/share/icons/hicolor/<size>/apps/<file>, and the drawn one in scalable/
-    if (!path.starts_with(kTheme)) continue;
-    const std::string_view rest = std::string_view(path).substr(kTheme.size());
-    const std::size_t slash = rest.find('/');
-    if (slash == std::string_view::npos) continue;
-    const std::string_view folder = rest.substr(0, slash), inFolder = rest.substr(slash + 1);
-    if (!inFolder.starts_with("apps/")) continue;
-    const std::size_t form = formRank(inFolder.substr(5));
-    if (form == std::size(forms)) continue;
-    if (folder == "scalable") {
-      if (form == 1 || form == 2) sized.push_back({UINT64_MAX, form, path});
-    } else if (const std::uint64_t size = ThemeFolderSize(folder)) {
-      sized.push_back({size, form, path});
+  for (std::size_t form = 0; form < std::size(forms); ++form) {
+    const auto [first, last] = std::equal_range(theme_.begin(), theme_.end(), ThemeFile{forms[form], 0, {}},
+                                                [](const ThemeFile& a, const ThemeFile& b) { return a.name < b.name; });
+    for (auto file = first; file != last; ++file) {
+      // The scalable folder holds drawings only.
+      if (file->size == UINT64_MAX && form != 1 && form != 2) continue;
+      sized.push_back({file->size, form, file->path});
     }
   }
   std::sort(sized.begin(), sized.end(), [](const Found& a, const Found& b) {
     return a.size != b.size ? a.size > b.size : a.form != b.form ? a.form < b.form : a.path < b.path;
   });
   std::vector<std::string> paths;
-  for (Found& found : sized) paths.push_back(std::move(found.path));
+  for (const Found& found : sized) paths.emplace_back(found.path);
   for (std::string_view folder : {"usr/share/pixmaps/", ""}) {
     for (const std::string& form : forms) {
       std::string path = std::string(folder) + form;

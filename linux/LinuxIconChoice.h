@@ -43,10 +43,15 @@ std::string PackagePath(std::string_view path);
 // leaves the package.
 std::string LinkDestination(std::string_view linkPath, std::string_view target);
 
-// The package's files by package path.
+// The package's files by package path. Every lookup is by an index made
+// once: a package may list a million files and its desktop entries name an
+// icon each.
 class PackageTree {
  public:
   explicit PackageTree(const std::vector<ArchiveEntry>& entries);
+  // The index points into the tree's own text and into entries.
+  PackageTree(const PackageTree&) = delete;
+  PackageTree& operator=(const PackageTree&) = delete;
 
   const ArchiveEntry* find(std::string_view packagePath) const;
 
@@ -69,8 +74,18 @@ class PackageTree {
   std::vector<std::string> iconPaths(std::string_view icon) const;
 
  private:
-  std::vector<const ArchiveEntry*> ordered_;
-  std::unordered_map<std::string, const ArchiveEntry*> byPath_;
+  // A file in a hicolor apps folder: its name there, its folder's pixels
+  // (UINT64_MAX for scalable), its package path.
+  struct ThemeFile {
+    std::string_view name;
+    std::uint64_t size;
+    std::string_view path;
+  };
+
+  std::string paths_;  // every package path, one after another; the views below point into it
+  std::unordered_map<std::string_view, const ArchiveEntry*> byPath_;
+  std::vector<std::pair<std::string_view, const ArchiveEntry*>> desktop_;  // in listing order
+  std::vector<ThemeFile> theme_;                                           // by name
 };
 
 // Whether a file may be needed to find a package's icon, by its package

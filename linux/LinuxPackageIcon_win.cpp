@@ -230,7 +230,8 @@ Bytes PackageIcon(const PipelineContext& context, const std::string& packagePath
   const auto readEntry = [&](const ArchiveEntry& entry, std::uint64_t maxBytes) -> Bytes {
     const std::string path = PackagePath(entry.path);
     auto found = contents.kept.find(path);
-    if (found == contents.kept.end() && entry.size <= std::min(maxBytes, kMaxReadBytes) && passesLeft > 0) {
+    // An empty file is listed, never kept, and needs no pass.
+    if (found == contents.kept.end() && entry.size > 0 && entry.size <= std::min(maxBytes, kMaxReadBytes) && passesLeft > 0) {
       --passesLeft;
       PassRules one = rules;
       one.keep = [&path](std::string_view candidate, std::uint64_t) { return candidate == path; };

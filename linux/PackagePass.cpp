@@ -73,8 +73,10 @@ class EntryWalk {
       return drain();
     }
     const std::string path = PackagePath(listed.path);
-    const bool wanted = !listed.symbolicLink && !path.empty() && rules_.keep && rules_.keep(path, listed.size) &&
-                        listed.size <= rules_.limits.maxEntryBytes && listed.size <= keptRoom_;
+    // An empty file is never kept: its bytes are none whether kept or not.
+    const bool wanted = !listed.symbolicLink && listed.size > 0 && !path.empty() && rules_.keep &&
+                        rules_.keep(path, listed.size) && listed.size <= rules_.limits.maxEntryBytes &&
+                        listed.size <= keptRoom_;
     out_.entries.push_back(std::move(listed));
     if (!wanted) return drain();
     Bytes bytes(static_cast<std::size_t>(size));

@@ -48,7 +48,7 @@ struct PackageContents {
   // ("./usr/share/..."), a hard link as a link to "/" + its file's path.
   std::vector<ArchiveEntry> entries;
   // The kept files' bytes by package path. An entry that was asked for but
-  // went beyond a size limit is listed and not kept.
+  // went beyond a size limit is listed and not kept, and so is an empty one.
   std::unordered_map<std::string, Bytes> kept;
   // A .deb's control file ("Package:", "Depends:" ...), when it has one.
   std::string control;

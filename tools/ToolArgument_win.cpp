@@ -4,6 +4,7 @@
 
 #include "support/FileIo_win.h"
 #include "support/TextCodec_win.h"
+#include "tools/ConsoleRunner_win.h"
 
 namespace {
 
@@ -24,14 +25,32 @@ bool Spellable(const std::wstring& text, UINT codePage) { return SpellInCodePage
 
 bool ShortEnough(const std::wstring& path) { return path.size() <= kToolPathLimit; }
 
-std::wstring ShortName(const std::wstring& path) {
-  const DWORD n = GetShortPathNameW(path.c_str(), nullptr, 0);
+// The path's 8.3 form, asked through its extended-length form (Windows
+// answers for paths beyond MAX_PATH only so) and given back without the
+// prefix; empty when the system has none.
+std::wstring ShortName(const std::string& path) {
+  const std::wstring extended = ExtendedLengthPath(path);
+  if (extended.empty()) return {};
+  const DWORD n = GetShortPathNameW(extended.c_str(), nullptr, 0);
   if (n == 0) return {};
   std::wstring out(n, L'\0');
-  const DWORD got = GetShortPathNameW(path.c_str(), out.data(), n);
+  const DWORD got = GetShortPathNameW(extended.c_str(), out.data(), n);
   if (got == 0 || got >= n) return {};
   out.resize(got);
+  if (out.rfind(L"\\\\?\\UNC\\", 0) == 0) return L"\\\\" + out.substr(8);
+  if (out.rfind(L"\\\\?\\", 0) == 0) return out.substr(4);
   return out;
+}
+
+// The short name where the tool can take it: within kToolPathLimit, spelt
+// in the code page, and leading to this very file (two names may share one
+// short name: Wine makes them by hashing, and collisions happen). Empty
+// otherwise, and always on a volume without short names.
+std::string UsableShortName(const std::string& path, UINT codePage) {
+  const std::wstring shortName = ShortName(path);
+  if (shortName.empty() || !ShortEnough(shortName) || !Spellable(shortName, codePage)) return {};
+  const std::string text = CodePageFromWide(shortName, CP_ACP);
+  return IsSameFile(text, path) ? text : std::string();
 }
 
 // "input" with the file's extension where that is plain ASCII.
@@ -48,17 +67,19 @@ std::wstring AliasName(const std::wstring& path) {
 }
 
 // A hard link where one can be made (same volume, a file system that has
-// them), else a copy. An alias another tool of the run already has is taken
-// again when it still is this very file.
+// them), else a copy, which the import's byte budget pays for: a package
+// larger than what is left of it is not copied at all. An alias another
+// tool of the run already has is taken again when it still is this very
+// file.
 bool MakeAlias(AliasWay way, const std::string& source, const std::string& alias) {
   if (IsSameFile(alias, source)) return true;
   const std::wstring from = ExtendedLengthPath(source), to = ExtendedLengthPath(alias);
-  if (way != AliasWay::Copy) {
-    const DWORD attributes = GetFileAttributesW(from.c_str());
-    const bool readOnly = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
-    if (!readOnly && CreateHardLinkW(to.c_str(), from.c_str(), nullptr)) return true;
-  }
-  return CopyFileW(from.c_str(), to.c_str(), TRUE) != 0;
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (!GetFileAttributesExW(from.c_str(), GetFileExInfoStandard, &data)) return false;
+  const bool readOnly = data.dwFileAttributes & FILE_ATTRIBUTE_READONLY;
+  if (way != AliasWay::Copy && !readOnly && CreateHardLinkW(to.c_str(), from.c_str(), nullptr)) return true;
+  const std::uint64_t size = std::uint64_t(data.nFileSizeHigh) << 32 | data.nFileSizeLow;
+  return SpendWrittenBytes(size) && CopyFileW(from.c_str(), to.c_str(), TRUE) != 0;
 }
 
 }  // namespace
@@ -94,13 +115,7 @@ ToolArgument AnsiToolArgument(const WorkFolder& work, const std::string& path) {
   if (way == AliasWay::Natural && ShortEnough(wide) && Spellable(wide, ansi)) return {path, {}};
 
   if (way == AliasWay::Natural || way == AliasWay::ShortName) {
-    const std::wstring shortName = ShortName(wide);
-    // Two names may share one short name (Wine makes them by hashing, and
-    // collisions happen): taken only when it leads to this very file.
-    if (!shortName.empty() && ShortEnough(shortName) && Spellable(shortName, ansi) &&
-        IsSameFile(CodePageFromWide(shortName, CP_ACP), path)) {
-      return {CodePageFromWide(shortName, CP_ACP), {}};
-    }
+    if (std::string shortName = UsableShortName(path, ansi); !shortName.empty()) return {std::move(shortName), {}};
     if (way == AliasWay::ShortName) return {};
   }
   return Alias(work, wide, way, ansi);
@@ -110,6 +125,8 @@ ToolArgument ShortToolArgument(const WorkFolder& work, const std::string& path) 
   const std::wstring wide = WideFromAnsi(path);
   if (wide.empty()) return {};
   if (ShortEnough(wide)) return {path, {}};
+  // UnZip reads its command line as UTF-8: any short name spells.
+  if (std::string shortName = UsableShortName(path, CP_UTF8); !shortName.empty()) return {std::move(shortName), {}};
   ToolArgument alias = Alias(work, wide, AliasWay::Natural, CP_ACP);
   return alias.folder.empty() ? alias : ToolArgument{};  // UnZip starts in the run directory
 }

@@ -22,15 +22,16 @@ struct ToolArgument {
 // code page); else its 8.3 short name where the volume has one the code page
 // spells; else a hard link in the work folder under a plain ASCII name (never
 // to a read-only file, which a link would share its attribute with); else a
-// copy there. When the work folder's own path is not spellable either, the
-// alias is named bare and the tool starts in the work folder. Aliases go with
-// the work folder.
+// copy there, paid from the import's byte budget (none when the file is
+// larger than what is left of it). When the work folder's own path is not
+// spellable either, the alias is named bare and the tool starts in the work
+// folder. Aliases go with the work folder.
 // A path longer than kToolPathLimit characters takes the alias too.
 ToolArgument AnsiToolArgument(const WorkFolder& work, const std::string& path);
 
 // How the file at path reaches UnZip: the path itself up to kToolPathLimit
-// characters, else the alias in the work folder. Handing its text to
-// AnsiToolArgument gives the packaging tool the same alias.
+// characters, else its short name, else the alias in the work folder.
+// Handing its text to AnsiToolArgument gives the packaging tool the same.
 ToolArgument ShortToolArgument(const WorkFolder& work, const std::string& path);
 
 // Below MAX_PATH with room to spare: the tools append to what they are given.

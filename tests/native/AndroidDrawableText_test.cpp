@@ -198,15 +198,22 @@ TEST(ReadAndroidIcon, AdaptiveLayers) {
 }
 
 // A caller that fetches what each reading names before reading again gets
-// the files level by level: the icon, then both layers at once.
+// the files level by level: the icon, then both layers at once. Keeping
+// the parsed trees, it hands each file's text over once.
 TEST(ReadAndroidIcon, NamesTheFilesOfOneLevelTogether) {
   Package package("adaptive-gradient");
   std::map<std::string, std::string> trees;
+  std::map<std::string, ParsedTree> parsed;
+  std::map<std::string, int> handed;
   std::vector<std::vector<std::string>> rounds;
   DrawableSources sources = package.sources;
   const auto fetch = package.sources.xmlTree;
-  sources.xmlTree = [&](const std::string& entry) { return trees.at(entry); };
+  sources.xmlTree = [&](const std::string& entry) {
+    ++handed[entry];
+    return trees.at(entry);
+  };
   sources.treeAtHand = [&](const std::string& entry) { return trees.count(entry) > 0; };
+  sources.parsedTrees = &parsed;
   AndroidIconDrawing icon;
   for (int round = 0; round < 5; ++round) {
     std::vector<std::string> wanted;
@@ -219,6 +226,8 @@ TEST(ReadAndroidIcon, NamesTheFilesOfOneLevelTogether) {
   }
   EXPECT_EQ(rounds, (std::vector<std::vector<std::string>>{
                         {kAdaptive}, {"res/drawable/bg_linear.xml", "res/drawable/fg_radial.xml"}}));
+  EXPECT_EQ(handed, (std::map<std::string, int>{
+                        {kAdaptive, 1}, {"res/drawable/bg_linear.xml", 1}, {"res/drawable/fg_radial.xml", 1}}));
   EXPECT_EQ(Describe(icon.adaptive.background), Describe(package.read(kAdaptive).adaptive.background));
 }
 

@@ -60,13 +60,14 @@ TEST(PackagePass, KeepsDesktopFilesAndIconsListsTheRest) {
                            {{"./usr/share/applications/demo.desktop", Text("[Desktop Entry]\nIcon=demo\n")},
                             {"./usr/share/pixmaps/demo.png", Text("png")},
                             {"./usr/share/doc/demo/README", Text("text")},
-                            {"./usr/share/pixmaps/link.png", {}, "demo.png"}});
+                            {"./usr/share/pixmaps/link.png", {}, "demo.png"},
+                            {"./usr/share/pixmaps/empty.png", {}}});
   PackageContents contents;
   ASSERT_EQ(ReadDebPackage(Deb("data.tar.xz", data), kIconRules, contents), PassEnd::Complete);
-  ASSERT_EQ(contents.entries.size(), 4u);
+  ASSERT_EQ(contents.entries.size(), 5u);
   EXPECT_EQ(contents.entries[3].linkTarget, "demo.png");
   EXPECT_TRUE(contents.entries[3].symbolicLink);
-  EXPECT_EQ(contents.kept.size(), 2u);
+  EXPECT_EQ(contents.kept.size(), 2u) << "an empty file is listed, never kept";
   EXPECT_EQ(contents.kept["usr/share/pixmaps/demo.png"], Text("png"));
   EXPECT_EQ(DataSibling(ReadDebControl(contents.control)), "demo-src-data");
 }

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -17,6 +18,8 @@
 #include "support/TextCodec_win.h"
 #include "tests/support/TestImages.h"
 #include "tests/win/PipelineHarness.h"
+#include "tools/ConsoleRunner_win.h"
+#include "tools/ToolArgument_win.h"
 #include "tools/WorkFolder_win.h"
 
 namespace {
@@ -295,5 +298,78 @@ TEST_F(HostileInputTest, StaleWorkFolderTakesOnlyItsOwnFiles) {
   EXPECT_EQ(ComparableAttributes(own), static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
   SetFileAttributesA(own.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
+
+// A package at a path too long for the tools reaches them by its short
+// name, copied nowhere, read-only as it is (a hard link would share that
+// attribute); an alias that must be a copy is paid from the import's bytes,
+// and refused when they do not cover it.
+TEST_F(HostileInputTest, AliasesCopyOnlyWhatTheImportMayWrite) {
+  const std::string big = Fixture("hostile\\" + FixtureLine("hostile\\read-only-big.path"));
+  const WorkFolder work(folder_.path());
+  const ToolArgument unzipped = ShortToolArgument(work, big);
+  EXPECT_LE(unzipped.text.size(), kToolPathLimit);
+  EXPECT_TRUE(IsSameFile(unzipped.text, big));
+  EXPECT_EQ(unzipped.text.find(work.path()), std::string::npos) << "no alias in the work folder";
+
+  const ImportBudget budget;
+  ASSERT_TRUE(SpendWrittenBytes(kMaxBytesWrittenPerImport - 1000));
+  ForceAliasWayForTesting(AliasWay::Copy);
+  const ToolArgument copied = AnsiToolArgument(work, Fixture("apk\\five-densities.apk"));
+  ForceAliasWayForTesting(AliasWay::Natural);
+  EXPECT_EQ(copied.text, "");
+  EXPECT_TRUE(budget.exhausted());
+}
+
+// The costly files of bench/make_hostile.py, whose time and memory make
+// bench prints: each ends as what it is, in its icon or in the reason it
+// has none.
+struct CostlyFile {
+  const char* file;    // under fixtures\hostile; a .path file holds the path there
+  const char* reason;  // the reason's id; null: an icon
+  int side;            // the icon's, with its first pixel as 0xAARRGGBB
+  std::uint32_t first;
+};
+constexpr CostlyFile kCostlyFiles[] = {
+    {"svg-big-path-use.svg", "damaged", 0, 0},
+    {"svg-small-path-use.svg", "damaged", 0, 0},
+    {"svg-gradient-use.svg", "damaged", 0, 0},
+    {"svg-style-after-use.svg", "svg-feature", 0, 0},
+    {"many-svg-icons.xpi", "svg-feature", 0, 0},
+    {"many-entries.snap", nullptr, 96, 0xFF1EA01E},
+    {"quadratic.xpi", nullptr, 16, 0xFF1E1EDC},
+    {"huge-fat.dmg", "damaged", 0, 0},
+    {"many-empty-files_1.0_all.deb", nullptr, 32, 0xFFF08C00},
+    {"read-only-big.path", nullptr, 48, 0xFFDC1E1E},
+    {"many-large-trees.apk", "no-icon", 0, 0},
+};
+
+class CostlyFileTest : public HostileInputTest, public testing::WithParamInterface<CostlyFile> {};
+
+TEST_P(CostlyFileTest, EndsAsWhatItIs) {
+  const CostlyFile& row = GetParam();
+  std::string file = std::string("hostile\\") + row.file;
+  if (file.ends_with(".path")) file = "hostile\\" + FixtureLine(file);
+  const std::string out = outside_.file("out.png");
+  std::string said;
+  const int code = runCli("\"" + Fixture(file) + "\" \"" + out + "\"", said);
+  if (row.reason) {
+    EXPECT_EQ(code, 1);
+    EXPECT_EQ(said.substr(0, said.find(':')), row.reason) << said;
+  } else {
+    ASSERT_EQ(code, 0) << said;
+    const RgbaImage icon = DecodePng(ReadWholeFile(out));
+    ASSERT_EQ(icon.width, row.side);
+    ASSERT_EQ(icon.height, row.side);
+    EXPECT_EQ(PixelArgb(icon, 0, 0), row.first);
+  }
+  EXPECT_EQ(leftovers(), std::vector<std::string>{});
+}
+
+INSTANTIATE_TEST_SUITE_P(HostileFiles, CostlyFileTest, testing::ValuesIn(kCostlyFiles),
+                         [](const testing::TestParamInfo<CostlyFile>& info) {
+                           std::string name = info.param.file;
+                           for (char& c : name) c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+                           return name;
+                         });
 
 }  // namespace
