@@ -9,6 +9,7 @@
 #include "image/Resize.h"
 #include "output/PictureAccessible_win.h"
 #include "output/PictureBox_win.h"
+#include "output/RowPainting_win.h"
 #include "output/SizeChoice.h"
 #include "support/ScopedWin_win.h"
 
@@ -97,15 +98,13 @@ void PaintCell(HDC dc, const RECT& r, StripState& state, std::size_t i, int side
   }
 }
 
-void PaintArrow(HDC dc, const RECT& area, bool left) {
-  const int width = std::max(3, static_cast<int>(area.right - area.left) * 2 / 5), half = width;
-  const int x = (area.left + area.right - width) / 2, y = (area.top + area.bottom) / 2;
-  const POINT points[3] = {left ? POINT{x, y} : POINT{x + width, y},
-                           left ? POINT{x + width, y - half} : POINT{x, y - half},
-                           left ? POINT{x + width, y + half} : POINT{x, y + half}};
-  const ScopedSelectObject brush(dc, GetSysColorBrush(COLOR_BTNTEXT));
-  const ScopedSelectObject pen(dc, GetStockObject(NULL_PEN));
-  Polygon(dc, points, 3);
+// The strip's tooltip tool for item i.
+TOOLINFOW ToolOf(HWND strip, std::size_t i) {
+  TOOLINFOW tool{};
+  tool.cbSize = sizeof tool;
+  tool.hwnd = strip;
+  tool.uId = i;
+  return tool;
 }
 
 // Each shown cell is a tool of the strip's tooltip; hidden ones have no
@@ -113,31 +112,25 @@ void PaintArrow(HDC dc, const RECT& area, bool left) {
 void PlaceTips(HWND strip, const StripState& state, const StripLayout& layout) {
   if (!state.tips) return;
   for (std::size_t i = 0; i < state.items.size(); ++i) {
-    TOOLINFOW tool{};
-    tool.cbSize = sizeof tool;
-    tool.hwnd = strip;
-    tool.uId = i;
+    TOOLINFOW tool = ToolOf(strip, i);
     tool.rect = CellRect(layout, i);
     SendMessageW(state.tips, TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&tool));
   }
 }
 
 void Paint(HWND strip, StripState& state) {
-  PAINTSTRUCT paint;
-  HDC screen = BeginPaint(strip, &paint);
-  RECT client;
-  GetClientRect(strip, &client);
-  const ScopedCompatibleDC memory(screen);
-  const ScopedGdiObject<HBITMAP> bitmap(CreateCompatibleBitmap(screen, client.right, client.bottom));
-  HDC dc = memory.get() && bitmap ? memory.get() : screen;
-  const ScopedSelectObject canvas(dc, dc == screen ? nullptr : bitmap.get());
-  FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
-  const StripLayout layout = LayOut(strip, state);
-  for (std::size_t i = layout.shown.first; i < layout.shown.end; ++i) PaintCell(dc, CellRect(layout, i), state, i, layout.side);
-  if (layout.shown.first > 0) PaintArrow(dc, {0, 0, layout.arrow, client.bottom}, true);
-  if (layout.shown.end < state.items.size()) PaintArrow(dc, {client.right - layout.arrow, 0, client.right, client.bottom}, false);
-  if (dc != screen) BitBlt(screen, 0, 0, client.right, client.bottom, dc, 0, 0, SRCCOPY);
-  EndPaint(strip, &paint);
+  StripLayout layout;
+  PaintRowBuffered(strip, [&](HDC dc, const RECT& client) {
+    FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
+    layout = LayOut(strip, state);
+    for (std::size_t i = layout.shown.first; i < layout.shown.end; ++i) {
+      PaintCell(dc, CellRect(layout, i), state, i, layout.side);
+    }
+    if (layout.shown.first > 0) PaintRowArrow(dc, {0, 0, layout.arrow, client.bottom}, true);
+    if (layout.shown.end < state.items.size()) {
+      PaintRowArrow(dc, {client.right - layout.arrow, 0, client.right, client.bottom}, false);
+    }
+  });
   PlaceTips(strip, state, layout);
 }
 
@@ -252,10 +245,7 @@ void SetStripItems(HWND strip, std::vector<StripItem> items, std::size_t chosen)
   if (!state) return;
   if (state->tips) {
     for (std::size_t i = 0; i < state->items.size(); ++i) {
-      TOOLINFOW tool{};
-      tool.cbSize = sizeof tool;
-      tool.hwnd = strip;
-      tool.uId = i;
+      TOOLINFOW tool = ToolOf(strip, i);
       SendMessageW(state->tips, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
     }
   }
@@ -265,11 +255,8 @@ void SetStripItems(HWND strip, std::vector<StripItem> items, std::size_t chosen)
   state->first = 0;
   if (state->tips) {
     for (std::size_t i = 0; i < state->items.size(); ++i) {
-      TOOLINFOW tool{};
-      tool.cbSize = sizeof tool;
+      TOOLINFOW tool = ToolOf(strip, i);
       tool.uFlags = TTF_SUBCLASS;
-      tool.hwnd = strip;
-      tool.uId = i;
       tool.lpszText = state->items[i].tip.data();
       SendMessageW(state->tips, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
     }

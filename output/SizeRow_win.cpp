@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "output/PictureAccessible_win.h"
+#include "output/RowPainting_win.h"
 #include "output/SizeChoice.h"
 #include "support/ScopedWin_win.h"
 #include "support/TextCodec_win.h"
@@ -83,18 +84,6 @@ RowLayout LayOut(HWND row, SizeRowState& state) {
   return layout;
 }
 
-// A triangle pointing left or right, centred in the rectangle.
-void PaintArrow(HDC dc, const RECT& area, bool left) {
-  const int width = std::max(3, static_cast<int>(area.right - area.left) * 2 / 5), half = width;
-  const int x = (area.left + area.right - width) / 2, y = (area.top + area.bottom) / 2;
-  const POINT points[3] = {left ? POINT{x, y} : POINT{x + width, y},
-                           left ? POINT{x + width, y - half} : POINT{x, y - half},
-                           left ? POINT{x + width, y + half} : POINT{x, y + half}};
-  const ScopedSelectObject brush(dc, GetSysColorBrush(COLOR_BTNTEXT));
-  const ScopedSelectObject pen(dc, GetStockObject(NULL_PEN));
-  Polygon(dc, points, 3);
-}
-
 // The focus cue: a dotted frame in the colour of the chosen cell's text.
 // DrawFocusRect inverts what lies below, which on the highlight colour
 // gives a dark blue that hardly shows.
@@ -139,27 +128,12 @@ void Draw(HWND row, SizeRowState& state, HDC dc, const RECT& client) {
     InflateRect(&focus, -2, -2);
     PaintDottedFrame(dc, focus, GetSysColor(COLOR_HIGHLIGHTTEXT));
   }
-  if (layout.moreLeft) PaintArrow(dc, {0, 0, layout.arrow, client.bottom}, true);
-  if (layout.moreRight) PaintArrow(dc, {client.right - layout.arrow, 0, client.right, client.bottom}, false);
+  if (layout.moreLeft) PaintRowArrow(dc, {0, 0, layout.arrow, client.bottom}, true);
+  if (layout.moreRight) PaintRowArrow(dc, {client.right - layout.arrow, 0, client.right, client.bottom}, false);
 }
 
-// Drawn into a bitmap first and copied over at once: the row repaints at
-// every key press, and drawing cell by cell on screen flickers.
 void Paint(HWND row, SizeRowState& state) {
-  PAINTSTRUCT paint;
-  HDC screen = BeginPaint(row, &paint);
-  RECT client;
-  GetClientRect(row, &client);
-  const ScopedCompatibleDC memory(screen);
-  const ScopedGdiObject<HBITMAP> bitmap(CreateCompatibleBitmap(screen, client.right, client.bottom));
-  if (memory.get() && bitmap) {
-    const ScopedSelectObject canvas(memory.get(), bitmap.get());
-    Draw(row, state, memory.get(), client);
-    BitBlt(screen, 0, 0, client.right, client.bottom, memory.get(), 0, 0, SRCCOPY);
-  } else {
-    Draw(row, state, screen, client);
-  }
-  EndPaint(row, &paint);
+  PaintRowBuffered(row, [&](HDC dc, const RECT& client) { Draw(row, state, dc, client); });
 }
 
 void Choose(HWND row, SizeRowState& state, std::size_t image) {
