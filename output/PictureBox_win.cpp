@@ -309,18 +309,10 @@ LRESULT CALLBACK PictureBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM
   return DefWindowProcW(window, message, wParam, lParam);
 }
 
+// The picture is stretched over the whole client area, so a new size
+// (another DPI) repaints all of it, not only the uncovered strip.
 void RegisterPictureBoxClass(HINSTANCE instance) {
-  WNDCLASSEXW cls{};
-  if (GetClassInfoExW(instance, kClassName, &cls)) return;
-  cls.cbSize = sizeof cls;
-  // The picture is stretched over the whole client area, so a new size
-  // (another DPI) repaints all of it, not only the uncovered strip.
-  cls.style = CS_HREDRAW | CS_VREDRAW;
-  cls.lpfnWndProc = PictureBoxProc;
-  cls.hInstance = instance;
-  cls.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32649));  // IDC_HAND
-  cls.lpszClassName = kClassName;
-  RegisterClassExW(&cls);
+  RegisterControlClass(instance, kClassName, PictureBoxProc, MAKEINTRESOURCEW(32649));  // IDC_HAND
 }
 
 }  // namespace

@@ -215,16 +215,7 @@ LRESULT CALLBACK StripProc(HWND strip, UINT message, WPARAM wParam, LPARAM lPara
 
 HWND CreateResultStrip(HWND parent, int id) {
   HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE));
-  WNDCLASSEXW cls{};
-  if (!GetClassInfoExW(instance, kClassName, &cls)) {
-    cls.cbSize = sizeof cls;
-    cls.style = CS_HREDRAW | CS_VREDRAW;
-    cls.lpfnWndProc = StripProc;
-    cls.hInstance = instance;
-    cls.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
-    cls.lpszClassName = kClassName;
-    RegisterClassExW(&cls);
-  }
+  RegisterControlClass(instance, kClassName, StripProc, MAKEINTRESOURCEW(32512));  // IDC_ARROW
   HWND strip = CreateWindowExW(0, kClassName, L"", WS_CHILD | WS_TABSTOP, 0, 0, 0, 0, parent,
                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
   if (!strip) return nullptr;

@@ -237,15 +237,7 @@ LRESULT CALLBACK SizeRowProc(HWND row, UINT message, WPARAM wParam, LPARAM lPara
 }
 
 void RegisterSizeRowClass(HINSTANCE instance) {
-  WNDCLASSEXW cls{};
-  if (GetClassInfoExW(instance, kClassName, &cls)) return;
-  cls.cbSize = sizeof cls;
-  cls.style = CS_HREDRAW | CS_VREDRAW;
-  cls.lpfnWndProc = SizeRowProc;
-  cls.hInstance = instance;
-  cls.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
-  cls.lpszClassName = kClassName;
-  RegisterClassExW(&cls);
+  RegisterControlClass(instance, kClassName, SizeRowProc, MAKEINTRESOURCEW(32512));  // IDC_ARROW
 }
 
 }  // namespace

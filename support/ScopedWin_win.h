@@ -137,6 +137,20 @@ class ScopedGlobalLock {
   void* data_;
 };
 
+// Registers a child control's window class once per module: redrawn whole
+// on every new size, with the cursor given (a system cursor id).
+inline void RegisterControlClass(HINSTANCE instance, const wchar_t* name, WNDPROC proc, LPCWSTR cursor) {
+  WNDCLASSEXW cls{};
+  if (GetClassInfoExW(instance, name, &cls)) return;
+  cls.cbSize = sizeof cls;
+  cls.style = CS_HREDRAW | CS_VREDRAW;
+  cls.lpfnWndProc = proc;
+  cls.hInstance = instance;
+  cls.hCursor = LoadCursorW(nullptr, cursor);
+  cls.lpszClassName = name;
+  RegisterClassExW(&cls);
+}
+
 // New global memory holding a copy of the bytes, or nullptr. Zero bytes
 // still give a block (of one byte), since a zero-sized block cannot be
 // locked.

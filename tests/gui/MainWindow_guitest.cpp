@@ -642,11 +642,7 @@ TEST_F(MainWindowTest, BusyWhileReadingAndEscapeCancelsTheRun) {
   const std::string slow = fixtures + "\\ipa\\many-entries.ipa";
   const std::wstring busy = L"正在读取…按 Esc 取消 (Reading… Esc to cancel)";
   auto startSlowImport = [&] {
-    PostMessageW(GetDlgItem(window, kImportButtonId), BM_CLICK, 0, 0);
-    HWND dialog = WaitForDialog(process_);
-    ASSERT_TRUE(dialog);
-    SendMessageW(FileNameBox(dialog), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(WideFromAnsi(slow).c_str()));
-    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
+    ImportThroughTheDialog(process_, window, slow);
     WaitUntil([&] { return ToolText(process_, tooltip) == busy; }, 10000);
   };
   startSlowImport();
@@ -678,12 +674,7 @@ TEST_F(MainWindowTest, BusyWhileReadingAndEscapeCancelsTheRun) {
   }
   svg += "</defs><use xlink:href='#p3'/></svg>";
   ASSERT_TRUE(WriteTestFile(inputs.file("many.svg"), Bytes(svg.begin(), svg.end())));
-  PostMessageW(GetDlgItem(window, kImportButtonId), BM_CLICK, 0, 0);
-  HWND dialog = WaitForDialog(process_);
-  ASSERT_TRUE(dialog);
-  SendMessageW(FileNameBox(dialog), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(WideFromAnsi(inputs.file("many.svg")).c_str()));
-  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
-  WaitUntil([&] { return !IsWindow(dialog); }, 5000);
+  ImportThroughTheDialog(process_, window, inputs.file("many.svg"));
   auto reading = [&] {
     const std::wstring text = ToolText(process_, tooltip);
     return text == L"48 × 48 ICO" || text == busy;
