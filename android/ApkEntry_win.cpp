@@ -57,6 +57,24 @@ std::vector<Bytes> ReadPackageEntries(const PipelineContext& context, const std:
   return out;
 }
 
+std::vector<Bytes> ReadIconEntriesInPlace(const PipelineContext& context, const WorkFolder& work,
+                                          const std::string& packagePath, const std::vector<std::string>& entries,
+                                          std::uint64_t maxEach) {
+  std::vector<Bytes> out(entries.size());
+  const FileView package(packagePath);
+  const std::optional<std::vector<ZipDirectoryEntry>> directory = ReadZipDirectory(package.bytes());
+  if (!directory) return out;
+  for (std::size_t i = 0; i < entries.size() && ImportGoesOn(); ++i) {
+    const std::string stored = StoredName(entries[i]);
+    const auto found = std::find_if(directory->begin(), directory->end(),
+                                    [&stored](const ZipDirectoryEntry& e) { return e.name == stored; });
+    if (found == directory->end()) continue;
+    std::optional<Bytes> bytes = ReadZipEntry(package.bytes(), *found, maxEach);
+    if (bytes) out[i] = KeepOrConvertEntry(context, work, entries[i], std::move(*bytes));
+  }
+  return out;
+}
+
 ZipEntryListing ListZipEntry(const std::string& packagePath, const std::string& entry) {
   const FileView package(packagePath);
   const std::optional<std::uint64_t> size = ZipEntrySize(package.bytes(), StoredName(entry));

@@ -37,6 +37,14 @@ std::string ListZipNames(const std::string& packagePath);
 std::vector<Bytes> ReadPackageEntries(const PipelineContext& context, const std::string& packagePath,
                                       const std::vector<std::string>& entries);
 
+// Entries read in place from the package (stored or deflated, CRC checked,
+// no tool run), each kept or converted by KeepOrConvertEntry; an entry
+// missing, larger than maxEach or unreadable gives empty bytes, and so does
+// every entry once the import may not go on.
+std::vector<Bytes> ReadIconEntriesInPlace(const PipelineContext& context, const WorkFolder& work,
+                                          const std::string& packagePath, const std::vector<std::string>& entries,
+                                          std::uint64_t maxEach);
+
 // An entry's bytes kept or converted by ClassifyIconEntry (a WebP goes
 // through a file the program writes in work).
 Bytes KeepOrConvertEntry(const PipelineContext& context, const WorkFolder& work, const std::string& entry, Bytes icon);

@@ -6,7 +6,10 @@
 #include <array>
 #include <utility>
 
+#include "image/IcoDecode.h"
+#include "image/IcoEncode.h"
 #include "image/ImageFormat.h"
+#include "image/PngDecode.h"
 
 namespace {
 
@@ -50,11 +53,10 @@ IconEntryKind ClassifyIconEntry(std::string_view entry, ByteSpan start) {
   return IconEntryKind::Drop;
 }
 
-std::string ChooseRasterIcon(std::string_view listing, std::string_view xmlIconPath) {
+std::vector<std::string> RankedRasterIcons(std::string_view listing, std::string_view xmlIconPath) {
   const std::string_view base = BaseName(xmlIconPath);
+  std::vector<std::pair<int, std::string>> found;  // score, entry
   if (base.empty()) return {};
-  std::string best;
-  int bestScore = -1;
   while (!listing.empty()) {
     const std::size_t end = listing.find('\n');
     std::string_view line = listing.substr(0, end);
@@ -70,12 +72,52 @@ std::string ChooseRasterIcon(std::string_view listing, std::string_view xmlIconP
     if (!png && file != std::string(base) + ".webp") continue;
     const int rank = FolderRank(line.substr(4, slash - 4));
     if (rank < 0) continue;
-    const int score = rank * 2 + (png ? 1 : 0);
-    if (score > bestScore) {
-      bestScore = score;
-      best = line;
-    }
+    found.emplace_back(rank * 2 + (png ? 1 : 0), std::string(line));
   }
-  return best;
+  std::stable_sort(found.begin(), found.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
+  std::vector<std::string> ranked;
+  for (auto& [score, entry] : found) ranked.push_back(std::move(entry));
+  return ranked;
 }
 
+std::string ChooseRasterIcon(std::string_view listing, std::string_view xmlIconPath) {
+  std::vector<std::string> ranked = RankedRasterIcons(listing, xmlIconPath);
+  return ranked.empty() ? std::string() : std::move(ranked.front());
+}
+
+std::vector<std::string> BadgingIconEntries(std::string_view badging) {
+  constexpr std::string_view kLineStart = "application-icon-";
+  std::vector<std::string> entries;
+  while (!badging.empty() && entries.size() < kMaxDensityEntries) {
+    const std::size_t end = badging.find('\n');
+    std::string_view line = badging.substr(0, end);
+    badging.remove_prefix(end == std::string_view::npos ? badging.size() : end + 1);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    if (!line.starts_with(kLineStart)) continue;
+    const std::size_t open = line.find(":'");
+    if (open == std::string_view::npos || line.size() < open + 3 || line.back() != '\'') continue;
+    const std::string_view entry = line.substr(open + 2, line.size() - open - 3);
+    if (!entry.empty() && std::find(entries.begin(), entries.end(), entry) == entries.end()) entries.emplace_back(entry);
+  }
+  return entries;
+}
+
+Bytes DensityIconGroup(Bytes chosen, const std::vector<Bytes>& others) {
+  if (SniffImageFormat(chosen) != ImageFormat::Png) return chosen;
+  const ImageSize top = ProbeImageSize(chosen);
+  const std::uint64_t topArea = std::uint64_t(top.width) * top.height;
+  std::vector<std::pair<std::uint64_t, const Bytes*>> smaller;  // area, image
+  for (const Bytes& other : others) {
+    if (SniffImageFormat(other) != ImageFormat::Png) continue;
+    const ImageSize size = ProbeImageSize(other);
+    const std::uint64_t area = std::uint64_t(size.width) * size.height;
+    if (area == 0 || area >= topArea || DecodePng(other).empty()) continue;
+    smaller.emplace_back(area, &other);
+  }
+  if (smaller.empty()) return chosen;
+  std::stable_sort(smaller.begin(), smaller.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
+  std::vector<ByteSpan> pngs{chosen};
+  for (const auto& [area, image] : smaller) pngs.emplace_back(*image);
+  Bytes group = PngIconGroup(pngs);
+  return ListIcoEntries(group).size() > 1 ? group : chosen;
+}

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "support/Bytes.h"
 
@@ -20,6 +21,23 @@
 // nodpi or unqualified); at equal density PNG beats WebP, then the earlier
 // line. Empty when there is none.
 std::string ChooseRasterIcon(std::string_view listing, std::string_view xmlIconPath);
+
+// Every raster file ChooseRasterIcon weighs, the one it chooses first, then
+// the others in the same order of preference.
+std::vector<std::string> RankedRasterIcons(std::string_view listing, std::string_view xmlIconPath);
+
+// The entries the badging's icon lines name ("application-icon-160:'res/
+// mipmap-mdpi-v4/ic_launcher.png'", one line per density), each once, in
+// the order of the text; at most kMaxDensityEntries of them.
+inline constexpr std::size_t kMaxDensityEntries = 16;
+std::vector<std::string> BadgingIconEntries(std::string_view badging);
+
+// The icon at every density the package holds, so each can be looked at
+// and given out: an icon group (image/IcoEncode.h) whose first image is the
+// chosen PNG as it is, followed by every other image that decodes and is
+// smaller than it, largest first, each size once. The chosen bytes as they
+// are when no other image joins them or the chosen one is no PNG.
+Bytes DensityIconGroup(Bytes chosen, const std::vector<Bytes>& others);
 
 // The rank of a screen density qualifier ("ldpi" 1, "mdpi" 2, "tvdpi" 3,
 // "hdpi" 4, "xhdpi" 5, "xxhdpi" 6, "xxxhdpi" 7); 0 for anything else.

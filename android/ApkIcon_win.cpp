@@ -23,7 +23,22 @@ std::string LastIconEntry(PatternMatcher& matcher, const char* pattern, const st
 struct IconChoice {
   std::string named;  // the entry the badging names
   std::string entry;  // the entry to extract; empty for an adaptive icon with no raster file here
+  std::vector<std::string> others;  // the icon's raster files at other densities, best first
 };
+
+// Each of the icon's other densities is a small file; a larger one is not read.
+constexpr std::uint64_t kMaxDensityEntryBytes = 4u << 20;
+
+// The other entries of a list, the chosen one and XML drawables left out,
+// at most kMaxDensityEntries of them.
+std::vector<std::string> OtherRasterEntries(const std::vector<std::string>& entries, const std::string& chosen) {
+  std::vector<std::string> others;
+  for (const std::string& entry : entries) {
+    if (others.size() == kMaxDensityEntries) break;
+    if (entry != chosen && !entry.ends_with(".xml")) others.push_back(entry);
+  }
+  return others;
+}
 
 // The icon entry the badging names: the last PNG line wins, WebP lines count
 // only when there is none. When the badging names only an adaptive (XML)
@@ -33,17 +48,21 @@ struct IconChoice {
 // last line is taken whatever its name. The dots are literal, so such a
 // name that merely ends in "png" is not taken for "<name>.png".
 IconChoice ChooseBadgingIcon(PatternMatcher& matcher, const std::string& badging, const std::string& packagePath) {
+  const auto fromBadging = [&badging](const std::string& entry) -> IconChoice {
+    return {entry, entry, OtherRasterEntries(BadgingIconEntries(badging), entry)};
+  };
   std::string found = LastIconEntry(matcher, "application-icon(.*?):'(.*?)\\.png'", badging);
-  if (!found.empty()) return {found + ".png", found + ".png"};
+  if (!found.empty()) return fromBadging(found + ".png");
   found = LastIconEntry(matcher, "application-icon(.*?):'(.*?)\\.webp'", badging);
-  if (!found.empty()) return {found + ".webp", found + ".webp"};
+  if (!found.empty()) return fromBadging(found + ".webp");
   found = LastIconEntry(matcher, "application-icon(.*?):'(.*?)\\.xml'", badging);
   if (!found.empty()) {
-    const std::string raster = ChooseRasterIcon(ListZipNames(packagePath), found + ".xml");
-    return {found + ".xml", raster};
+    const std::vector<std::string> rasters = RankedRasterIcons(ListZipNames(packagePath), found + ".xml");
+    if (rasters.empty()) return {found + ".xml", {}, {}};
+    return {found + ".xml", rasters.front(), OtherRasterEntries(rasters, rasters.front())};
   }
   found = LastIconEntry(matcher, "application-icon(.*?):'(.*?)'", badging);
-  return {found, found};
+  return fromBadging(found);
 }
 
 }  // namespace
@@ -92,5 +111,9 @@ Bytes ExtractApkIcon(const PipelineContext& context, const std::string& packageP
     case EntryPresence::TooLarge: context.report(IconReason::Damaged); return {};
     case EntryPresence::Fits: break;
   }
-  return ReadIconEntry(context, work, quotedPackage, icon.entry, listed.size);
+  Bytes chosen = ReadIconEntry(context, work, quotedPackage, icon.entry, listed.size);
+  if (chosen.empty() || icon.others.empty()) return chosen;
+  // The other densities join it as an icon group, to be looked at one by one.
+  return DensityIconGroup(std::move(chosen),
+                          ReadIconEntriesInPlace(context, work, packagePath, icon.others, kMaxDensityEntryBytes));
 }

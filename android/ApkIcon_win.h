@@ -13,8 +13,11 @@
 // name), the unzip tool extracts it into the run's work folder, and a WebP
 // icon is converted to the work file, whose bytes are then the result. An
 // entry named without an image extension counts by its first bytes (see
-// ClassifyIconEntry). An adaptive (XML) icon with no raster fallback is
-// drawn (DrawApkIcon). Empty bytes when none is found.
+// ClassifyIconEntry). The icon's files at other densities (the other lines
+// of the badging, or the adaptive icon's other raster fallbacks) are read in
+// place and join it as an icon group (DensityIconGroup), the chosen one
+// first. An adaptive (XML) icon with no raster fallback is drawn
+// (DrawApkIcon). Empty bytes when none is found.
 Bytes ExtractApkIcon(const PipelineContext& context, const std::string& packagePath);
 
 // The same for a package that need not hold its own icon files (the base

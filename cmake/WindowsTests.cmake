@@ -119,7 +119,8 @@ function(tessaroo_fixtures folder script comment)
     COMMENT "Building ${comment}")
   set(_fixture_stamps ${_fixture_stamps} ${TESSAROO_FIXTURES}/${folder}/stamp PARENT_SCOPE)
 endfunction()
-tessaroo_fixtures(apk make_apks.py "Android package fixtures")
+tessaroo_fixtures(apk make_apks.py "Android package fixtures"
+  ARGS ${TESSAROO_NPM_DIR}/io.appium.settings@8.0.10/apks/settings_apk-debug.apk)
 tessaroo_fixtures(bundle make_bundles.py "Android split bundle fixtures"
   DEPENDS ${CMAKE_SOURCE_DIR}/tests/fixtures/make_apks.py)
 tessaroo_fixtures(ipa make_ipas.py "iOS package fixtures"

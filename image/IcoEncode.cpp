@@ -2,11 +2,22 @@
 
 #include <algorithm>
 
+#include "image/ImageFormat.h"
 #include "image/Resize.h"
 
 namespace {
 
 constexpr std::size_t kHeaderSize = 6, kEntrySize = 16;
+
+// A PNG stream's directory entry. A side of 256 or more is stored as 0, as
+// icon files store 256; readers take the real size from the stream.
+IcoImageData PngImage(ByteSpan png, std::uint32_t width, std::uint32_t height) {
+  const auto stored = [](std::uint32_t side) { return std::uint8_t(side >= 256 ? 0 : side); };
+  IcoImageData image;
+  image.entry = {stored(width), stored(height), 0, 0, 1, 0, 32, 0};
+  image.data = png;
+  return image;
+}
 
 }  // namespace
 
@@ -52,9 +63,20 @@ RgbaImage FitIntoSquare(const RgbaImage& image, int maxSide) {
 }
 
 Bytes PngIconFile(ByteSpan png, int side) {
-  IcoImageData image;
-  const std::uint8_t stored = side >= 256 ? 0 : std::uint8_t(side);
-  image.entry = {stored, stored, 0, 0, 1, 0, 32, 0};
-  image.data = png;
-  return WriteIcoFile({image});
+  return WriteIcoFile({PngImage(png, std::uint32_t(side), std::uint32_t(side))});
+}
+
+Bytes PngIconGroup(const std::vector<ByteSpan>& pngs) {
+  std::vector<IcoImageData> images;
+  std::vector<ImageSize> sizes;
+  for (const ByteSpan png : pngs) {
+    const ImageSize size = ProbeImageSize(png);
+    const bool seen = std::any_of(sizes.begin(), sizes.end(), [&size](const ImageSize& s) {
+      return s.width == size.width && s.height == size.height;
+    });
+    if (size.width == 0 || size.height == 0 || seen) continue;
+    sizes.push_back(size);
+    images.push_back(PngImage(png, size.width, size.height));
+  }
+  return images.empty() ? Bytes() : WriteIcoFile(images);
 }

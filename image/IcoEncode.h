@@ -22,6 +22,11 @@ inline constexpr std::size_t kMaxIconFileImages = 256;
 inline constexpr std::size_t kMaxIconFileBytes = std::size_t{64} << 20;
 Bytes WriteIcoFile(const std::vector<IcoImageData>& images);
 
+// An icon group of PNG streams, in the order given: each pixel size once
+// (the first stream of it stays), a stream whose header gives no size left
+// out. Empty when none is left.
+Bytes PngIconGroup(const std::vector<ByteSpan>& pngs);
+
 // The picture scaled so that neither side exceeds maxSide (averaging the
 // covered source pixels, colours weighted by alpha), then centred on a
 // transparent square. Never scaled up.

@@ -209,13 +209,5 @@ Bytes IcnsIconGroup(ByteSpan icns) {
     shown.push_back(c);
     pngs.push_back(std::move(png));
   }
-  std::vector<IcoImageData> images(pngs.size());
-  for (std::size_t i = 0; i < pngs.size(); ++i) {
-    // A side of 256 or more is stored as 0, as icon files store 256; readers
-    // take the real size from the PNG stream.
-    const auto stored = [](std::uint32_t side) { return std::uint8_t(side >= 256 ? 0 : side); };
-    images[i].entry = {stored(shown[i].width), stored(shown[i].height), 0, 0, 1, 0, 32, 0};
-    images[i].data = pngs[i];
-  }
-  return images.empty() ? Bytes() : WriteIcoFile(images);
+  return PngIconGroup(std::vector<ByteSpan>(pngs.begin(), pngs.end()));
 }

@@ -63,7 +63,7 @@ std::wstring ShownText(HWND window, const PictureStore& store) {
     // A picture the program made from another format says which.
     const std::string_view extension = FileNameExtension(store.source(), SystemLeadByte);
     for (const auto& [from, name] : {std::pair{".webp", L"WebP"}, {".svg", L"SVG"}, {".svgz", L"SVG"}, {".xpm", L"XPM"},
-                                     {".icns", L"icns"}}) {
+                                     {".icns", L"icns"}, {".apk", L"APK"}}) {
       if (!text.empty() && EqualsIgnoringAsciiCase(extension, from)) text += std::wstring(L", from ") + name;
     }
     return text;

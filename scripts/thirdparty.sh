@@ -354,6 +354,7 @@ fi
 npm_tool aaptjs@1.3.2 bin/win32/aapt.exe pt.exe
 npm_tool webp-converter@3.0.1 bin/libwebp_win64/bin/dwebp.exe dwebp.exe
 fetch_npm cgbi-to-png@1.0.7
+fetch_npm io.appium.settings@8.0.10
 build_unzip
 build_7zip
 build_zlibwapi

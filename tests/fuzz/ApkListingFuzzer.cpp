@@ -1,10 +1,11 @@
-// Fuzz target for the choice made from an Android package's listing: the
+// Fuzz target for the choices made from an Android package's listing: the
 // raster fallback for an adaptive icon. The input's first line is the icon
-// path, the rest the listing.
+// path, the rest the listing. The whole input is also read as a badging.
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "android/ApkIconChoice.h"
 
@@ -20,6 +21,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       (!raster.starts_with("res/") || !(raster.ends_with(".png") || raster.ends_with(".webp")) ||
        listing.find(raster) == std::string_view::npos)) {
     __builtin_trap();
+  }
+  // Each entry named once, within the cap, and taken from the text.
+  const std::vector<std::string> entries = BadgingIconEntries(input);
+  if (entries.size() > kMaxDensityEntries) __builtin_trap();
+  for (const std::string& entry : entries) {
+    if (entry.empty() || input.find(entry) == std::string_view::npos) __builtin_trap();
   }
   return 0;
 }

@@ -825,15 +825,16 @@ TEST_F(MainWindowTest, ImportsEveryKindNamedInAnyLanguageAndSavesUnderAChineseNa
   const Bytes icon = EncodeIcoPng(SolidImage(64, 64, 90, 30, 160, 255));
   ASSERT_TRUE(WriteTestFile(inputs.file("图标.ico"), CombineIcons({icon})));
   // The tooltip names what the box shows: the executable's icon and the icon
-  // file come as icon files (their whole groups), the image shown first.
+  // file come as icon files (their whole groups), and so do a package's
+  // densities; the image shown first.
   // Some are kept as screenshots for the record.
   const struct { const char* name; const char* fixture; COLORREF centre; const wchar_t* tip; const char* shot = nullptr; } kinds[] = {
-      {"微信.apk", "apk\\five-densities.apk", RGB(200, 0, 200), L"192 × 192 PNG"},
+      {"微信.apk", "apk\\five-densities.apk", RGB(200, 0, 200), L"192 × 192 ICO, from APK", "mainwindow-apk.png"},
       {"한국어.webp", "apk\\webp-only.webp", RGB(255, 200, 0), L"144 × 144 PNG, from WebP"},
       {"😀 应用.ipa", "ipa\\single.ipa", RGB(10, 120, 230), L"60 × 60 PNG"},
       {"程序 😀.exe", nullptr, RGB(30, 180, 60), L"48 × 48 ICO"},
       {"快捷方式.lnk", nullptr, RGB(30, 180, 60), L"48 × 48 ICO"},
-      {"自适应 图标.apk", "drawn\\adaptive-vector.apk", RGB(255, 255, 255), L"288 × 288 PNG"},  // drawn
+      {"自适应 图标.apk", "drawn\\adaptive-vector.apk", RGB(255, 255, 255), L"288 × 288 PNG, from APK"},  // drawn
       {"安装程序.msi", "installer\\product-icon.msi", RGB(220, 30, 30), L"48 × 48 ICO", "mainwindow-msi.png"},
       {"计算器_1.0_all.deb", "linux\\demo-xz_1.0_all.deb", RGB(30, 160, 30), L"256 × 256 PNG", "mainwindow-deb.png"},
       {"图标.ico", nullptr, RGB(90, 30, 160), L"64 × 64 ICO"},

@@ -2,6 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
+#include "image/IcoDecode.h"
+#include "tests/support/TestImages.h"
+
 // The bitmap of the icon's name in the densest mipmap or drawable folder,
 // a PNG before a WebP there, else the earlier line; unqualified folders last.
 TEST(ChooseRasterIcon, HighestDensityThenPngThenEarlierLine) {
@@ -29,3 +35,56 @@ TEST(ChooseRasterIcon, HighestDensityThenPngThenEarlierLine) {
   for (const auto& c : cases) EXPECT_EQ(ChooseRasterIcon(c.listing, c.xml), c.chosen) << c.note;
 }
 
+
+TEST(RankedRasterIcons, EveryDensityInTheOrderOfPreference) {
+  const std::vector<std::string> expected = {"res/mipmap-xxhdpi-v4/a.png", "res/mipmap-xxhdpi-v4/a.webp",
+                                             "res/mipmap-xhdpi-v4/a.png", "res/drawable/a.png"};
+  EXPECT_EQ(RankedRasterIcons("res/drawable/a.png\nres/mipmap-xxhdpi-v4/a.webp\nres/mipmap-xhdpi-v4/a.png\n"
+                              "res/mipmap-xxhdpi-v4/a.png\nres/mipmap-xhdpi-v4/b.png\n",
+                              "res/mipmap-anydpi-v26/a.xml"),
+            expected);
+}
+
+// A real package's lines (io.appium.settings 8.0.10), the last density named
+// twice as real badgings do, and lines that are not icon lines.
+TEST(BadgingIconEntries, EachNamedEntryOnceInTheOrderOfTheText) {
+  const std::string badging =
+      "package: name='io.appium.settings' versionCode='1'\r\n"
+      "application-icon-120:'res/drawable-ldpi-v4/ic_launcher.png'\r\n"
+      "application-icon-160:'res/drawable-mdpi-v4/ic_launcher.png'\r\n"
+      "application-icon-640:'res/drawable-xxxhdpi-v4/ic_launcher.png'\r\n"
+      "application-icon-65535:'res/drawable-xxxhdpi-v4/ic_launcher.png'\r\n"
+      "application: label='Appium Settings' icon='res/drawable-mdpi-v4/ic_launcher.png'\r\n"
+      "launchable-activity: name='x'  label='' icon=''\r\n"
+      "application-icon-240:'unterminated\n"
+      "application-icon-320:'res/o'dd.png'";
+  const std::vector<std::string> expected = {"res/drawable-ldpi-v4/ic_launcher.png", "res/drawable-mdpi-v4/ic_launcher.png",
+                                             "res/drawable-xxxhdpi-v4/ic_launcher.png", "res/o'dd.png"};
+  EXPECT_EQ(BadgingIconEntries(badging), expected);
+  std::string many;
+  for (int i = 0; i < 40; ++i) many += "application-icon-" + std::to_string(i) + ":'res/" + std::to_string(i) + ".png'\n";
+  EXPECT_EQ(BadgingIconEntries(many).size(), kMaxDensityEntries);
+}
+
+// The chosen image first as it is, then the smaller densities largest
+// first, each size once; what does not decode, is larger, or is no PNG
+// stays out, and a lone image stays a plain PNG.
+TEST(DensityIconGroup, TheChosenFirstThenSmallerDensities) {
+  const Bytes x192 = EncodePng(SolidImage(192, 192, 200, 0, 200, 255));
+  const Bytes x48 = EncodePng(SolidImage(48, 48, 255, 0, 0, 255));
+  const Bytes x144 = EncodePng(SolidImage(144, 144, 255, 200, 0, 255));
+  const Bytes other144 = EncodePng(SolidImage(144, 144, 1, 2, 3, 255));
+  const Bytes x256 = EncodePng(SolidImage(256, 256, 0, 0, 0, 255));
+  Bytes cut72 = EncodePng(SolidImage(72, 72, 0, 160, 0, 255));
+  cut72.resize(cut72.size() / 2);
+  const Bytes group = DensityIconGroup(x192, {x48, x144, other144, x256, cut72, Bytes{'R', 'I', 'F', 'F'}, {}});
+  const std::vector<IcoEntry> entries = ListIcoEntries(group);
+  ASSERT_EQ(entries.size(), 3u);
+  EXPECT_EQ(Bytes(entries[0].data.begin(), entries[0].data.end()), x192);
+  EXPECT_EQ(Bytes(entries[1].data.begin(), entries[1].data.end()), x144);
+  EXPECT_EQ(Bytes(entries[2].data.begin(), entries[2].data.end()), x48);
+
+  EXPECT_EQ(DensityIconGroup(x192, {x256, cut72}), x192) << "nothing joins it";
+  const Bytes notPng = {'R', 'I', 'F', 'F', 0, 0, 0, 0};
+  EXPECT_EQ(DensityIconGroup(notPng, {x48}), notPng);
+}

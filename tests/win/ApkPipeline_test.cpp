@@ -7,7 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "image/IcoDecode.h"
 #include "image/PngDecode.h"
+#include "image/Picture_win.h"
 #include "support/FileIo_win.h"
 #include "support/TextCodec_win.h"
 #include "tests/support/TestImages.h"
@@ -20,7 +22,9 @@ class ApkPipelineTest : public RunFolderTest {
  protected:
   // Runs the pipeline on a fixture package and checks its result against
   // what the fixture script recorded: the packed icon's bytes, or (for WebP
-  // icons) the pixels of the PNG it was made from, or nothing.
+  // icons) the pixels of the PNG it was made from, or nothing; and, for a
+  // package of several densities, the sizes of the icon group they make,
+  // the recorded icon first.
   void expectFixture(const std::string& name, const std::string& packagePath = {}) {
     SCOPED_TRACE(name);
     store_.setPicture(ExtractApkIcon(context_, packagePath.empty() ? Fixture("apk\\" + name + ".apk") : packagePath));
@@ -38,12 +42,20 @@ class ApkPipelineTest : public RunFolderTest {
     }
     const Bytes icon = ReadWholeFile(Fixture("apk\\" + name + ".icon"));
     ASSERT_FALSE(icon.empty());
+    const std::string sizes = FixtureLine("apk\\" + name + ".sizes");
+    std::string groupSizes;
+    for (const IcoEntry& image : ListIcoEntries(store_.picture())) {
+      groupSizes += (groupSizes.empty() ? "" : " ") + std::to_string(image.width);
+    }
+    EXPECT_EQ(groupSizes, sizes) << "one image per density, largest first";
+    const Bytes first = PictureAsPng(store_.picture());
+    if (sizes.empty()) EXPECT_EQ(first, store_.picture()) << "a lone density stays a plain PNG";
     if (entry.ends_with(".webp")) {
-      const RgbaImage shown = DecodePng(store_.picture());
+      const RgbaImage shown = DecodePng(first);
       ASSERT_FALSE(shown.empty()) << "the converted work file is shown";
       EXPECT_EQ(shown.pixels, DecodePng(icon).pixels);
     } else {
-      EXPECT_EQ(store_.picture(), icon) << "the packed file, byte for byte";
+      EXPECT_EQ(first, icon) << "the packed file, byte for byte";
     }
   }
 
@@ -58,6 +70,7 @@ class ApkPipelineTest : public RunFolderTest {
 TEST_F(ApkPipelineTest, EveryFixturePackage) {
   const struct { const char* fixture; const char* note; } cases[] = {
       {"five-densities", "the last icon line of the badging"},
+      {"real-appium-settings", "a real package: six density lines, two of them one 48-pixel image"},
       {"mixed-nodpi", "the nodpi line comes last and is taken"},
       {"plain-drawable", ""},
       {"webpage-name", "a PNG, whatever its name holds"},

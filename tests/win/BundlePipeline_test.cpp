@@ -13,13 +13,15 @@
 #include <vector>
 
 #include "image/PngDecode.h"
+#include "image/Picture_win.h"
 #include "support/FileIo_win.h"
 #include "tests/win/PipelineHarness.h"
 
 namespace {
 
-// What the picture must be: the fixture's .icon file byte for byte, the
-// pixels of the PNG a WebP icon was made from, or nothing.
+// What the picture (its first image, when a package's densities make an
+// icon group) must be: the fixture's .icon file byte for byte, the pixels of
+// the PNG a WebP icon was made from, or nothing.
 enum class Shown { Bytes, Pixels, Nothing };
 
 struct IconCase {
@@ -46,8 +48,9 @@ std::string Stem(const std::string& fixture) { return fixture.substr(0, fixture.
 
 class BundlePipelineTest : public RunFolderTest {
  protected:
-  void expectShown(const IconCase& c, const Bytes& picture) {
+  void expectShown(const IconCase& c, const Bytes& shown) {
     SCOPED_TRACE(c.fixture);
+    const Bytes picture = PictureAsPng(shown);
     EXPECT_EQ(FixtureLine(Stem(c.fixture) + ".expect") == "-", c.shown == Shown::Nothing) << "the fixture agrees";
     const Bytes icon = ReadWholeFile(Fixture(Stem(c.fixture) + ".icon"));
     switch (c.shown) {

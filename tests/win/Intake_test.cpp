@@ -18,6 +18,7 @@
 #include "image/ImageFormat.h"
 #include "image/PngDecode.h"
 #include "image/PngEncode.h"
+#include "image/Picture_win.h"
 #include "output/PictureStore.h"
 #include "support/FileIo_win.h"
 #include "tests/support/TestImages.h"
@@ -73,7 +74,7 @@ TEST_F(IntakeTest, ShortcutShowsItsTargetsIcon) {
   ASSERT_TRUE(CreateShellShortcut(folder_.file("Game.lnk"), folder_.file("Game 2.lnk")));
   for (const char* name : {"Game.lnk", "Game 2.lnk"}) {
     dispatch(folder_.file(name));
-    EXPECT_EQ(store_.picture(), ReadWholeFile(fixtures + "\\apk\\five-densities.icon")) << name;
+    EXPECT_EQ(PictureAsPng(store_.picture()), ReadWholeFile(fixtures + "\\apk\\five-densities.icon")) << name;
   }
 
   // A shortcut to a document goes to the executable route all the same.
