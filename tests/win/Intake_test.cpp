@@ -349,12 +349,14 @@ TEST_F(CliTest, OutputTypeByName) {
   ASSERT_EQ(shown.height, 256);
   EXPECT_EQ(PixelArgb(shown, 128, 10) >> 24, 0u) << "transparent above";
   EXPECT_EQ(PixelArgb(shown, 128, 128), 0xFF0AC81Eu) << "the picture in the middle";
-  EXPECT_EQ(run("\"" + fixtures + "\\apk\\five-densities.apk\" \"" + folder_.file("apk.ico") + "\""), 0);
-  const Bytes apkIco = ReadWholeFile(folder_.file("apk.ico"));
-  const std::vector<IcoEntry> apk = ListIcoEntries(apkIco);
-  ASSERT_EQ(apk.size(), 1u);
-  EXPECT_EQ(Bytes(apk[0].data.begin(), apk[0].data.end()), ReadWholeFile(fixtures + "\\apk\\five-densities.icon"))
-      << "a square PNG of 256 or less as it is";
+  // A square PNG of 256 or less as it is; a package's densities, each one.
+  for (const auto& [name, images] : {std::pair{"plain-drawable", 1u}, {"five-densities", 5u}}) {
+    EXPECT_EQ(run("\"" + fixtures + "\\apk\\" + name + ".apk\" \"" + folder_.file("apk.ico") + "\""), 0);
+    const Bytes apkIco = ReadWholeFile(folder_.file("apk.ico"));
+    const std::vector<IcoEntry> apk = ListIcoEntries(apkIco);
+    ASSERT_EQ(apk.size(), images) << name;
+    EXPECT_EQ(Bytes(apk[0].data.begin(), apk[0].data.end()), ReadWholeFile(fixtures + "\\apk\\" + name + ".icon")) << name;
+  }
 }
 
 // Icon files, loose pictures and libraries, end to end.

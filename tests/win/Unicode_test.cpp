@@ -14,6 +14,7 @@
 
 #include "android/ApkIcon_win.h"
 #include "image/PngDecode.h"
+#include "image/Picture_win.h"
 #include "support/FileIo_win.h"
 #include "support/TextCodec_win.h"
 #include "tests/win/PipelineHarness.h"
@@ -88,7 +89,9 @@ class UnicodeNamesTest : public RunFolderTest {
     return path;
   }
 
-  void expectIcon(const Bytes& shown, const std::string& expected, const std::string& what) {
+  void expectIcon(const Bytes& picture, const std::string& expected, const std::string& what) {
+    // The image shown first, when a package's densities make an icon group.
+    const Bytes shown = PictureAsPng(picture);
     // "webp:" (a WebP converted) and "pixels:" (a bitmap saved as PNG): the
     // same pixels in a PNG of our own encoding.
     const std::size_t colon = expected.find(':');
