@@ -126,7 +126,9 @@ float ShapeGradientAngle(float degrees) {
 class IconReader {
  public:
   explicit IconReader(const DrawableSources& sources)
-      : sources_(sources), resources_(ParseResourceValues(sources.resources)),
+      : sources_(sources),
+        ownResources_(sources.parsedResources ? ResourceValues() : ParseResourceValues(sources.resources)),
+        resources_(sources.parsedResources ? *sources.parsedResources : ownResources_),
         trees_(sources.parsedTrees ? *sources.parsedTrees : ownTrees_) {
     // Trees parsed by earlier readings are read again in this one.
     for (const auto& [entry, parsed] : trees_) textRead_ += parsed.textBytes;
@@ -186,7 +188,8 @@ class IconReader {
   void bitmapElement(const ToolElement& element, LayerDrawable& out);
 
   const DrawableSources& sources_;
-  const ResourceValues resources_;
+  const ResourceValues ownResources_;  // parsed here when the caller has not
+  const ResourceValues& resources_;
   bool ok_ = true;
   bool pending_ = false;  // a file was wanted that is not at hand yet
 

@@ -31,6 +31,7 @@
 #include <string>
 #include <string_view>
 
+#include "android/ResourceValues.h"
 #include "android/ToolXmlTree.h"
 #include "draw/Drawing.h"
 #include "image/RgbaImage.h"
@@ -56,6 +57,9 @@ struct DrawableSources {
   // it from here: a caller reading again level after level never parses a
   // file's text twice. Each reading counts every tree's text as before.
   std::map<std::string, ParsedTree>* parsedTrees = nullptr;
+  // When set, the values of `resources` parsed once by the caller, which a
+  // reading takes in place of parsing the text again.
+  const ResourceValues* parsedResources = nullptr;
 };
 
 // What one icon may make the reader fetch: each file is asked for once, and

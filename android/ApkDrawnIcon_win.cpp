@@ -55,7 +55,9 @@ Bytes DrawApkIcon(const PipelineContext& context, const ToolArgument& package,
   // fetched: all XML trees of one level in one run of the tool, then that
   // level's bitmaps. Files are fetched once and parsed once; one the tool
   // cannot give reads as empty, which refuses the drawing. A tree's text is
-  // handed to the reader once, which keeps the tree.
+  // handed to the reader once, which keeps the tree; the resource values
+  // are parsed once for all readings.
+  const ResourceValues values = ParseResourceValues(resources);
   std::map<std::string, std::string> texts;
   std::map<std::string, ParsedTree> parsed;
   std::size_t textFetched = 0;
@@ -64,6 +66,7 @@ Bytes DrawApkIcon(const PipelineContext& context, const ToolArgument& package,
     std::vector<std::string> wantedTrees, wantedBitmaps;
     DrawableSources sources;
     sources.resources = resources;
+    sources.parsedResources = &values;
     sources.xmlTree = [&](const std::string& entry) {
       const auto found = texts.find(entry);
       return found == texts.end() ? std::string() : std::move(found->second);
