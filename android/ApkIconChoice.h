@@ -30,6 +30,8 @@ std::vector<std::string> RankedRasterIcons(std::string_view listing, std::string
 // mipmap-mdpi-v4/ic_launcher.png'", one line per density), each once, in
 // the order of the text; at most kMaxDensityEntries of them.
 inline constexpr std::size_t kMaxDensityEntries = 16;
+// Each of the icon's other densities is a small file; a larger one is not read.
+inline constexpr std::uint64_t kMaxDensityEntryBytes = 4u << 20;
 std::vector<std::string> BadgingIconEntries(std::string_view badging);
 
 // The icon at every density the package holds, so each can be looked at

@@ -26,9 +26,6 @@ struct IconChoice {
   std::vector<std::string> others;  // the icon's raster files at other densities, best first
 };
 
-// Each of the icon's other densities is a small file; a larger one is not read.
-constexpr std::uint64_t kMaxDensityEntryBytes = 4u << 20;
-
 // The other entries of a list, the chosen one and XML drawables left out,
 // at most kMaxDensityEntries of them.
 std::vector<std::string> OtherRasterEntries(const std::vector<std::string>& entries, const std::string& chosen) {

@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "image/IcoDecode.h"
 #include "image/PngDecode.h"
 #include "image/Picture_win.h"
 #include "support/FileIo_win.h"
@@ -43,11 +42,7 @@ class ApkPipelineTest : public RunFolderTest {
     const Bytes icon = ReadWholeFile(Fixture("apk\\" + name + ".icon"));
     ASSERT_FALSE(icon.empty());
     const std::string sizes = FixtureLine("apk\\" + name + ".sizes");
-    std::string groupSizes;
-    for (const IcoEntry& image : ListIcoEntries(store_.picture())) {
-      groupSizes += (groupSizes.empty() ? "" : " ") + std::to_string(image.width);
-    }
-    EXPECT_EQ(groupSizes, sizes) << "one image per density, largest first";
+    EXPECT_EQ(GroupSides(store_.picture()), sizes) << "one image per density, largest first";
     const Bytes first = PictureAsPng(store_.picture());
     if (sizes.empty()) EXPECT_EQ(first, store_.picture()) << "a lone density stays a plain PNG";
     if (entry.ends_with(".webp")) {

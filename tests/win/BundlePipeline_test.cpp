@@ -73,6 +73,9 @@ TEST_F(BundlePipelineTest, EveryCaseThroughTheDispatcher) {
     setSentinel();
     dispatch(Fixture(c.fixture));
     expectShown(c, store_.picture());
+    // The densities the bundle holds (its splits', or its base's own), as
+    // the fixture script recorded them.
+    EXPECT_EQ(GroupSides(store_.picture()), FixtureLine(Stem(c.fixture) + ".sizes")) << c.fixture;
     EXPECT_EQ(leftovers(), std::vector<std::string>{}) << c.fixture;
   }
 }

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "app/ImportWorker_win.h"
+#include "image/IcoDecode.h"
 #include "image/PngDecode.h"
 #include "support/FileIo_win.h"
 #include "tools/HelperTools_win.h"
@@ -65,6 +66,12 @@ std::string RunFolderTest::FixtureLine(const std::string& relative) {
   const Bytes bytes = ReadWholeFile(Fixture(relative));
   std::string line(bytes.begin(), bytes.end());
   return line.substr(0, line.find_first_of("\r\n"));
+}
+
+std::string RunFolderTest::GroupSides(const Bytes& picture) {
+  std::string sides;
+  for (const IcoEntry& image : ListIcoEntries(picture)) sides += (sides.empty() ? "" : " ") + std::to_string(image.width);
+  return sides;
 }
 
 void RunFolderTest::setSentinel() { store_.setPicture(kSentinel); }

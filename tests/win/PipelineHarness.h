@@ -35,6 +35,9 @@ class RunFolderTest : public testing::Test {
   static std::string Fixture(const std::string& relative);
   // A text fixture's first line.
   static std::string FixtureLine(const std::string& relative);
+  // The widths of an icon group's images, in order ("192 144 48"); empty
+  // for a picture that is no group.
+  static std::string GroupSides(const Bytes& picture);
 
   // Marks the picture so a test can tell it stayed unchanged.
   void setSentinel();
